@@ -1,0 +1,72 @@
+// Test-only controls of the simulated desktop behind platform/host/HostWin32.h.
+#pragma once
+
+#include "platform/host/HostWin32.h"
+
+#include <string>
+#include <vector>
+
+namespace hostsim {
+
+struct Icon {
+    std::string name;
+    int x;
+    int y;
+};
+
+// One request as the simulated list view received it. For text requests, the record fields as the
+// list view read them from the caller's block, in the layout of the shell process.
+struct ListViewRequest {
+    DWORD processId;
+    UINT msg;
+    WPARAM wParam;
+    LPARAM lParam;
+    bool hasRecord;
+    uint32_t mask;
+    int32_t iItem;
+    int32_t iSubItem;
+    uint32_t state;
+    uint32_t stateMask;
+    uint64_t pszText;
+    int32_t cchTextMax;
+    int32_t iImage;
+    int64_t recordLParam;
+    int32_t iIndent;
+};
+
+// A fresh desktop: a 64-bit shell process with "Program Manager", its "SHELLDLL_DefView" and a
+// "SysListView32" holding these icons in this item order. Clears the log and every fault.
+void ResetDesktop(const std::vector<Icon>& icons);
+// No shell at all: its windows are gone and its process has ended.
+void RemoveShell();
+// The shell ends and a new process with new windows takes its place, with the same icons.
+void RestartShell();
+void RemoveListView();
+// Newer shells keep the DefView under one of several top-level "WorkerW" windows.
+void MoveDefViewToWorkerW();
+
+void SetShellBitness(int bits);
+void SetIsWow64Process2Available(bool available);
+// Every move lands on the grid point at or below the requested one.
+void SetSnapGrid(int grid);
+// The shell's thread stops answering sent messages.
+void SetShellHung(bool hung);
+void SetOpenProcessRefused(bool refused);
+void SetRemoteAllocationRefused(bool refused);
+
+std::vector<Icon> Icons();
+void MoveIcon(int item, int x, int y);
+DWORD ShellProcessId();
+HWND ShellListView();
+DWORD LastOpenProcessAccess();
+
+std::vector<ListViewRequest> RequestLog();
+void ClearRequestLog();
+
+// Resources still held by callers: open process handles and committed remote blocks.
+int OpenProcessHandles();
+int RemoteBlocks();
+
+void SetModuleFileName(const std::string& path);
+
+} // namespace hostsim

@@ -1,0 +1,7 @@
+#include "contract/TestDesktop.h"
+
+#include "desktop/DesktopLayout.h"
+
+#include <gtest/gtest.h>
+
+TEST(DesktopContract, Placeholder) {}

@@ -1,0 +1,62 @@
+// The contract tests' desktop on the host: the simulated shell.
+#include "contract/TestDesktop.h"
+
+#include "platform/host/HostTesting.h"
+
+namespace testdesktop {
+
+bool Start(const std::vector<Icon>& icons) {
+    std::vector<hostsim::Icon> simulated;
+    for (const Icon& icon : icons)
+        simulated.push_back({icon.name, icon.x, icon.y});
+    hostsim::ResetDesktop(simulated);
+    return true;
+}
+
+void Stop() {
+    hostsim::RemoveShell();
+}
+
+std::vector<Icon> Icons() {
+    std::vector<Icon> icons;
+    for (const hostsim::Icon& icon : hostsim::Icons())
+        icons.push_back({icon.name, icon.x, icon.y});
+    return icons;
+}
+
+void MoveIcon(int item, int x, int y) {
+    hostsim::MoveIcon(item, x, y);
+}
+
+void SetSnapGrid(int grid) {
+    hostsim::SetSnapGrid(grid);
+}
+
+void RemoveListView() {
+    hostsim::RemoveListView();
+}
+
+void RestartShell() {
+    hostsim::RestartShell();
+}
+
+void MoveDefViewToWorkerW() {
+    hostsim::MoveDefViewToWorkerW();
+}
+
+std::vector<Request> TakeRequestLog() {
+    std::vector<Request> requests;
+    for (const hostsim::ListViewRequest& logged : hostsim::RequestLog()) {
+        requests.push_back({logged.msg, logged.wParam, static_cast<int64_t>(logged.lParam),
+                            logged.hasRecord, logged.mask, logged.iItem, logged.iSubItem,
+                            logged.pszText, logged.cchTextMax});
+    }
+    hostsim::ClearRequestLog();
+    return requests;
+}
+
+unsigned long ShellProcessId() {
+    return hostsim::ShellListView() ? hostsim::ShellProcessId() : 0;
+}
+
+} // namespace testdesktop

@@ -1,0 +1,52 @@
+// The desktop a contract test runs against: on the host, the simulated shell of platform/host;
+// under Wine, the stand-in desktop program with its real SysListView32 in another process.
+// The scenarios in DesktopContractTest.cpp are written once against this interface.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace testdesktop {
+
+struct Icon {
+    std::string name;
+    int x;
+    int y;
+};
+
+// One list-view request as the shell's list view received it. For LVM_GETITEMTEXTA, the record as
+// the list view found it in the caller's block (hasRecord), in the shell process's own layout.
+struct Request {
+    unsigned msg;
+    uint64_t wParam;
+    int64_t lParam;
+    bool hasRecord;
+    uint32_t mask;
+    int32_t iItem;
+    int32_t iSubItem;
+    uint64_t pszText;
+    int32_t cchTextMax;
+};
+
+// A fresh shell whose list view holds these icons, in this item order, at these positions.
+// False when the shell could not be started.
+bool Start(const std::vector<Icon>& icons);
+// No shell at all: no "Program Manager" window.
+void Stop();
+// The current icons in item order, read inside the shell process.
+std::vector<Icon> Icons();
+void MoveIcon(int item, int x, int y);
+// From now on every move lands on the grid point at or below the requested one (0: off).
+void SetSnapGrid(int grid);
+void RemoveListView();
+// The shell ends and a new process takes its place with the same icons.
+void RestartShell();
+// The DefView moves from "Program Manager" under a top-level "WorkerW" window.
+void MoveDefViewToWorkerW();
+// The requests received since the last call, oldest first.
+std::vector<Request> TakeRequestLog();
+// The id of the process that owns the list view now, 0 when there is none.
+unsigned long ShellProcessId();
+
+} // namespace testdesktop

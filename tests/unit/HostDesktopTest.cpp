@@ -1,0 +1,4 @@
+#include "desktop/DesktopLayout.h"
+#include "platform/host/HostTesting.h"
+
+#include <gtest/gtest.h>

@@ -1,0 +1,100 @@
+#include "desktop/DesktopLayout.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Parsed {
+    std::string name;
+    int x;
+    int y;
+    bool operator==(const Parsed& other) const {
+        return name == other.name && x == other.x && y == other.y;
+    }
+};
+
+std::ostream& operator<<(std::ostream& out, const Parsed& entry) {
+    return out << "{" << entry.name << ", " << entry.x << ", " << entry.y << "}";
+}
+
+std::vector<Parsed> Parse(const std::string& text) {
+    CPtrList list;
+    CDesktopLayout::ParseLayout(text.c_str(), &list);
+    std::vector<Parsed> entries;
+    for (PtrListNode* node = list.head; node; node = node->next) {
+        const LayoutEntry* entry = static_cast<const LayoutEntry*>(node->data);
+        entries.push_back({entry->name, entry->x, entry->y});
+    }
+    FreeLayoutEntries(&list);
+    return entries;
+}
+
+TEST(LayoutParse, TriplesInTextOrder) {
+    EXPECT_EQ(Parse("a;1;2;b;3;4;"), (std::vector<Parsed>{{"a", 1, 2}, {"b", 3, 4}}));
+    EXPECT_EQ(Parse("Recycle Bin;20;10;My Computer;20;80;"),
+              (std::vector<Parsed>{{"Recycle Bin", 20, 10}, {"My Computer", 20, 80}}));
+}
+
+TEST(LayoutParse, MissingFieldsAreEmptyOrZero) {
+    EXPECT_EQ(Parse("abc"), (std::vector<Parsed>{{"abc", 0, 0}}));
+    EXPECT_EQ(Parse("Recycle Bin;20"), (std::vector<Parsed>{{"Recycle Bin", 20, 0}}));
+    EXPECT_EQ(Parse(";5;;"), (std::vector<Parsed>{{"", 5, 0}}));
+}
+
+TEST(LayoutParse, SeparatorsAloneMakeNoEntry) {
+    EXPECT_TRUE(Parse("").empty());
+    EXPECT_TRUE(Parse(";").empty());
+    EXPECT_TRUE(Parse(";;;").empty());
+    EXPECT_TRUE(Parse(";;;;;;;;;").empty());
+}
+
+TEST(LayoutParse, SemicolonInANameSplitsIt) {
+    EXPECT_EQ(Parse("a;b;1;2;"), (std::vector<Parsed>{{"a", 0, 1}, {"2", 0, 0}}));
+}
+
+TEST(LayoutParse, CoordinatesFollowAtoi) {
+    EXPECT_EQ(Parse("n; 7;+7;")[0], (Parsed{"n", 7, 7}));
+    EXPECT_EQ(Parse("n;7px;-5;")[0], (Parsed{"n", 7, -5}));
+    EXPECT_EQ(Parse("n;x;\t\n-12abc;")[0], (Parsed{"n", 0, -12}));
+    EXPECT_EQ(Parse("n;- 3;+-3;")[0], (Parsed{"n", 0, 0}));
+}
+
+TEST(LayoutParse, CoordinatesBeyondIntAreHeldToItsRange) {
+    EXPECT_EQ(Parse("n;2147483647;-2147483648;")[0], (Parsed{"n", INT_MAX, INT_MIN}));
+    EXPECT_EQ(Parse("n;99999999999999999999;-99999999999999999999;")[0],
+              (Parsed{"n", INT_MAX, INT_MIN}));
+}
+
+TEST(LayoutParse, OverlongNameIsCutAndItsRestStartsTheNextField) {
+    // 300 characters: 255 of name, then 31 read as x, 14 as y; "1;2;" then makes an entry of its own.
+    std::vector<Parsed> entries = Parse(std::string(300, 'n') + ";1;2;");
+    EXPECT_EQ(entries, (std::vector<Parsed>{{std::string(255, 'n'), 0, 0}, {"1", 2, 0}}));
+    // 270 characters: the 15 left over are x, and the real x lands in y.
+    entries = Parse(std::string(270, 'n') + ";1;2;");
+    EXPECT_EQ(entries, (std::vector<Parsed>{{std::string(255, 'n'), 0, 1}, {"2", 0, 0}}));
+}
+
+TEST(LayoutParse, OverlongCoordinateIsCutAt31Characters) {
+    std::string digits(40, '1');
+    std::vector<Parsed> entries = Parse("n;" + digits + ";5;");
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].x, INT_MAX);
+    EXPECT_EQ(entries[0].y, 111111111);
+    EXPECT_EQ(entries[1], (Parsed{"5", 0, 0}));
+}
+
+TEST(LayoutParse, NameOfExactly255CharactersIsKeptWhole) {
+    std::string name(255, 'q');
+    EXPECT_EQ(Parse(name + ";3;4;"), (std::vector<Parsed>{{name, 3, 4}}));
+}
+
+TEST(LayoutParse, BytesAboveAsciiAreCopiedUnchanged) {
+    std::string name = "Caf\xe9 \xff\x01";
+    EXPECT_EQ(Parse(name + ";1;1;"), (std::vector<Parsed>{{name, 1, 1}}));
+}
+
+} // namespace
