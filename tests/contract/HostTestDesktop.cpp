@@ -44,6 +44,10 @@ void MoveDefViewToWorkerW() {
     hostsim::MoveDefViewToWorkerW();
 }
 
+void HangShell() {
+    hostsim::SetShellHung(true);
+}
+
 std::vector<Request> TakeRequestLog() {
     std::vector<Request> requests;
     for (const hostsim::ListViewRequest& logged : hostsim::RequestLog()) {

@@ -9,6 +9,7 @@ void SetSnapGrid(int) {}
 void RemoveListView() {}
 void RestartShell() {}
 void MoveDefViewToWorkerW() {}
+void HangShell() {}
 std::vector<Request> TakeRequestLog() { return {}; }
 unsigned long ShellProcessId() { return 0; }
 } // namespace testdesktop

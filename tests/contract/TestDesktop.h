@@ -44,6 +44,9 @@ void RemoveListView();
 void RestartShell();
 // The DefView moves from "Program Manager" under a top-level "WorkerW" window.
 void MoveDefViewToWorkerW();
+// The shell's thread stops answering sent messages for a while (longer than our request bound),
+// then answers again.
+void HangShell();
 // The requests received since the last call, oldest first.
 std::vector<Request> TakeRequestLog();
 // The id of the process that owns the list view now, 0 when there is none.
