@@ -1,7 +1,345 @@
+// Scenarios that hold for the simulated shell on the host and for the stand-in desktop's real
+// list view under Wine alike.
 #include "contract/TestDesktop.h"
 
 #include "desktop/DesktopLayout.h"
+#include "desktop/ListViewRecord.h"
 
 #include <gtest/gtest.h>
 
-TEST(DesktopContract, Placeholder) {}
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace testdesktop {
+
+// Found by argument-dependent lookup from inside GoogleTest's comparisons.
+bool operator==(const Icon& a, const Icon& b) {
+    return a.name == b.name && a.x == b.x && a.y == b.y;
+}
+
+std::ostream& operator<<(std::ostream& out, const Icon& icon) {
+    return out << "{" << icon.name << ", " << icon.x << ", " << icon.y << "}";
+}
+
+} // namespace testdesktop
+
+namespace {
+
+using testdesktop::Icon;
+using testdesktop::Request;
+
+const unsigned kGetCount = LVM_GETITEMCOUNT;
+const unsigned kGetText = LVM_GETITEMTEXTA;
+const unsigned kGetPosition = LVM_GETITEMPOSITION;
+const unsigned kSetPosition = LVM_SETITEMPOSITION;
+
+std::string Triple(const std::string& name, int x, int y) {
+    char coordinates[32];
+    snprintf(coordinates, sizeof coordinates, ";%d;%d;", x, y);
+    return name + coordinates;
+}
+
+std::string LayoutOf(const std::vector<Icon>& icons) {
+    std::string text;
+    for (const Icon& icon : icons)
+        text += Triple(icon.name, icon.x, icon.y);
+    return text;
+}
+
+// Icons named "Icon 001" and on, on a grid of 75 x 70 with ten to a column.
+std::vector<Icon> NumberedIcons(int count) {
+    std::vector<Icon> icons;
+    for (int i = 0; i < count; i++) {
+        char name[32];
+        snprintf(name, sizeof name, "Icon %03d", i + 1);
+        icons.push_back({name, 20 + 75 * (i / 10), 10 + 70 * (i % 10)});
+    }
+    return icons;
+}
+
+int CountOf(const std::vector<Request>& log, unsigned msg) {
+    int count = 0;
+    for (const Request& request : log)
+        count += request.msg == msg;
+    return count;
+}
+
+class DesktopContract : public ::testing::Test {
+  protected:
+    std::unique_ptr<CDesktopLayout> layout;
+
+    void StartWith(const std::vector<Icon>& icons) {
+        ASSERT_TRUE(testdesktop::Start(icons));
+        layout.reset(new CDesktopLayout);
+        testdesktop::TakeRequestLog();
+    }
+    void TearDown() override { layout.reset(); }
+
+    std::string Capture() { return layout->CaptureLayout(); }
+    int Apply(const std::string& text) { return layout->ApplyLayout(text.c_str()); }
+};
+
+// ---- Capture --------------------------------------------------------------------------------
+
+TEST_F(DesktopContract, EmptyDesktopCapturesAsEmptyText) {
+    StartWith({});
+    EXPECT_NE(layout->remoteBuffer, nullptr);
+    EXPECT_EQ(Capture(), "");
+}
+
+TEST_F(DesktopContract, OneIconCapturesAsOneTriple) {
+    StartWith({{"Recycle Bin", 20, 10}});
+    EXPECT_EQ(Capture(), "Recycle Bin;20;10;");
+}
+
+TEST_F(DesktopContract, CaptureKeepsItemOrderAndSignedCoordinates) {
+    std::vector<Icon> icons = {{"Zeta", 300, 5}, {"Alpha", -40, 200}, {"Mid", 0, -7}};
+    StartWith(icons);
+    EXPECT_EQ(Capture(), "Zeta;300;5;Alpha;-40;200;Mid;0;-7;");
+}
+
+TEST_F(DesktopContract, ThreeHundredIconsCaptureInItemOrder) {
+    std::vector<Icon> icons = NumberedIcons(300);
+    StartWith(icons);
+    EXPECT_EQ(Capture(), LayoutOf(icons));
+}
+
+TEST_F(DesktopContract, NamesAreCutAt255Characters) {
+    std::string longName(300, 'L');
+    StartWith({{longName, 1, 2}, {std::string(255, 'e'), 3, 4}});
+    EXPECT_EQ(Capture(), Triple(std::string(255, 'L'), 1, 2) + Triple(std::string(255, 'e'), 3, 4));
+}
+
+TEST_F(DesktopContract, SemicolonsInNamesAreWrittenUnchanged) {
+    StartWith({{"a;b", 1, 2}});
+    EXPECT_EQ(Capture(), "a;b;1;2;");
+}
+
+TEST_F(DesktopContract, CaptureStopsWithTheTripleThatReaches7936) {
+    // 106 characters a triple: the 74th ends at 7844, the 75th at 7950.
+    std::vector<Icon> icons;
+    for (int i = 0; i < 80; i++)
+        icons.push_back({std::string(95, 'a') + std::to_string(1000 + i), 10, 10});
+    StartWith(icons);
+    std::string text = Capture();
+    EXPECT_EQ(text, LayoutOf(std::vector<Icon>(icons.begin(), icons.begin() + 75)));
+    EXPECT_EQ(text.size(), 7950u);
+}
+
+TEST_F(DesktopContract, CaptureNeverOverrunsItsBufferWithLongNames) {
+    // 7935 characters of triples, then one of 270 that would pass 8191: it is left out.
+    std::vector<Icon> icons;
+    for (int i = 0; i < 30; i++)
+        icons.push_back({std::string(254, 'a' + i % 26) + static_cast<char>('A' + i % 26), 10, 10});
+    icons.push_back({std::string(68, 'z'), 10, 10});
+    ASSERT_EQ(LayoutOf(icons).size(), 7935u);
+    icons.push_back({std::string(255, 'w'), -30000, -30000});
+    icons.push_back({"after", 1, 1});
+    StartWith(icons);
+    std::string text = Capture();
+    EXPECT_EQ(text, LayoutOf(std::vector<Icon>(icons.begin(), icons.begin() + 31)));
+}
+
+// Every text request carries the item in wParam, over a record written afresh: a position
+// request before it has overwritten the record's first bytes.
+TEST_F(DesktopContract, CaptureSendsCountThenTextAndPositionPerItem) {
+    StartWith(NumberedIcons(3));
+    Capture();
+    std::vector<Request> log = testdesktop::TakeRequestLog();
+    ASSERT_EQ(log.size(), 7u);
+    EXPECT_EQ(log[0].msg, kGetCount);
+    const char* block = static_cast<const char*>(layout->remoteBuffer);
+    for (int item = 0; item < 3; item++) {
+        const Request& text = log[1 + 2 * item];
+        const Request& position = log[2 + 2 * item];
+        EXPECT_EQ(text.msg, kGetText);
+        EXPECT_EQ(text.wParam, static_cast<uint64_t>(item));
+        EXPECT_EQ(text.lParam, reinterpret_cast<intptr_t>(block));
+        ASSERT_TRUE(text.hasRecord);
+        EXPECT_EQ(text.mask, static_cast<uint32_t>(LVIF_TEXT));
+        EXPECT_EQ(text.iItem, 0);
+        EXPECT_EQ(text.iSubItem, 0);
+        EXPECT_EQ(text.cchTextMax, 260);
+        // The shell is 64-bit: the text area lies past the 88-byte record.
+        EXPECT_EQ(text.pszText, reinterpret_cast<uintptr_t>(block + kTextOffset64));
+        EXPECT_EQ(position.msg, kGetPosition);
+        EXPECT_EQ(position.wParam, static_cast<uint64_t>(item));
+        EXPECT_EQ(position.lParam, reinterpret_cast<intptr_t>(block));
+    }
+}
+
+// ---- Apply ----------------------------------------------------------------------------------
+
+TEST_F(DesktopContract, CaptureScrambleApplyPutsThreeHundredIconsBack) {
+    std::vector<Icon> icons = NumberedIcons(300);
+    StartWith(icons);
+    std::string saved = Capture();
+    for (int i = 0; i < 300; i++)
+        testdesktop::MoveIcon(i, 900 - 3 * i, 700 - 2 * i);
+    ASSERT_NE(testdesktop::Icons(), icons);
+    EXPECT_EQ(Apply(saved), 1);
+    EXPECT_EQ(testdesktop::Icons(), icons);
+}
+
+TEST_F(DesktopContract, ArrangedDesktopTakesOnePassAndReportsNoMove) {
+    std::vector<Icon> icons = NumberedIcons(5);
+    StartWith(icons);
+    EXPECT_EQ(Apply(LayoutOf(icons)), 0);
+    std::vector<Request> log = testdesktop::TakeRequestLog();
+    EXPECT_EQ(CountOf(log, kGetCount), 1);
+    EXPECT_EQ(CountOf(log, kGetText), 5);
+    EXPECT_EQ(CountOf(log, kGetPosition), 5);
+    EXPECT_EQ(CountOf(log, kSetPosition), 0);
+}
+
+TEST_F(DesktopContract, MovedIconsTakeOnePassToMoveAndOneToConfirm) {
+    StartWith({{"A", 10, 10}, {"B", 100, 10}, {"C", 200, 10}});
+    EXPECT_EQ(Apply("B;150;60;C;200;10;"), 1);
+    EXPECT_EQ(testdesktop::Icons(),
+              (std::vector<Icon>{{"A", 10, 10}, {"B", 150, 60}, {"C", 200, 10}}));
+    std::vector<Request> log = testdesktop::TakeRequestLog();
+    EXPECT_EQ(CountOf(log, kGetCount), 2);
+    EXPECT_EQ(CountOf(log, kSetPosition), 1);
+}
+
+TEST_F(DesktopContract, SnappingListViewRunsExactly21Passes) {
+    StartWith({{"A", 0, 0}, {"B", 50, 0}});
+    testdesktop::SetSnapGrid(10);
+    testdesktop::TakeRequestLog();
+    EXPECT_EQ(Apply("A;15;25;B;37;41;"), 1);
+    std::vector<Request> log = testdesktop::TakeRequestLog();
+    EXPECT_EQ(CountOf(log, kGetCount), kMaxApplyPasses);
+    EXPECT_EQ(CountOf(log, kSetPosition), 2 * kMaxApplyPasses);
+    EXPECT_EQ(testdesktop::Icons(), (std::vector<Icon>{{"A", 10, 20}, {"B", 30, 40}}));
+}
+
+TEST_F(DesktopContract, RenamedIconsAndOtherCaseAreLeftAlone) {
+    std::vector<Icon> icons = {{"New Name", 10, 10}, {"Recycle Bin", 100, 10}};
+    StartWith(icons);
+    EXPECT_EQ(Apply("Old Name;300;300;recycle bin;300;400;RECYCLE BIN;1;1;"), 0);
+    EXPECT_EQ(testdesktop::Icons(), icons);
+    EXPECT_EQ(CountOf(testdesktop::TakeRequestLog(), kSetPosition), 0);
+}
+
+TEST_F(DesktopContract, IconsSharingANameTakeEntriesInOrder) {
+    StartWith({{"Doc", 0, 0}, {"Other", 5, 5}, {"Doc", 0, 100}, {"Doc", 0, 200}});
+    // Two entries for three icons: the third keeps its place.
+    EXPECT_EQ(Apply("Doc;300;10;Doc;300;110;"), 1);
+    EXPECT_EQ(testdesktop::Icons(), (std::vector<Icon>{{"Doc", 300, 10},
+                                                       {"Other", 5, 5},
+                                                       {"Doc", 300, 110},
+                                                       {"Doc", 0, 200}}));
+}
+
+TEST_F(DesktopContract, SurplusEntriesOfANameAreUnused) {
+    StartWith({{"Doc", 0, 0}});
+    EXPECT_EQ(Apply("Doc;40;50;Doc;400;500;"), 1);
+    EXPECT_EQ(testdesktop::Icons(), (std::vector<Icon>{{"Doc", 40, 50}}));
+}
+
+TEST_F(DesktopContract, NegativeCoordinatesTravelAsTheirLow16Bits) {
+    StartWith({{"Edge", 10, 10}});
+    EXPECT_EQ(Apply("Edge;-1;5;"), 1);
+    std::vector<Request> log = testdesktop::TakeRequestLog();
+    ASSERT_GE(CountOf(log, kSetPosition), 1);
+    for (const Request& request : log) {
+        if (request.msg == kSetPosition) {
+            EXPECT_EQ(request.wParam, 0u);
+            EXPECT_EQ(request.lParam, 0x0005FFFF);
+        }
+    }
+    EXPECT_EQ(testdesktop::Icons(), (std::vector<Icon>{{"Edge", -1, 5}}));
+}
+
+TEST_F(DesktopContract, TextWithoutUsableTriplesReadsEveryNameOnce) {
+    StartWith(NumberedIcons(4));
+    EXPECT_EQ(Apply(";;;"), 0);
+    std::vector<Request> log = testdesktop::TakeRequestLog();
+    EXPECT_EQ(CountOf(log, kGetCount), 1);
+    EXPECT_EQ(CountOf(log, kGetText), 4);
+    EXPECT_EQ(CountOf(log, kGetPosition), 0);
+}
+
+TEST_F(DesktopContract, ApplyDoesNotTouchTheCapturedText) {
+    StartWith({{"A", 1, 1}});
+    const char* captured = layout->CaptureLayout();
+    std::string before = captured;
+    layout->ApplyLayout("A;70;80;");
+    EXPECT_EQ(std::string(captured), before);
+}
+
+// ---- A shell that is missing, gone, moved, restarted or hung ------------------------------------
+
+TEST_F(DesktopContract, NoShellAtStartUpLeavesEverythingNull) {
+    ASSERT_TRUE(testdesktop::Start({{"A", 1, 1}}));
+    testdesktop::Stop();
+    layout.reset(new CDesktopLayout);
+    EXPECT_EQ(layout->processHandle, nullptr);
+    EXPECT_EQ(layout->remoteBuffer, nullptr);
+    EXPECT_EQ(layout->processId, 0u);
+    EXPECT_EQ(Capture(), "");
+    EXPECT_EQ(Apply("A;5;5;"), 0);
+}
+
+TEST_F(DesktopContract, NoListViewAtStartUpSendsNothing) {
+    ASSERT_TRUE(testdesktop::Start({{"A", 1, 1}}));
+    testdesktop::RemoveListView();
+    layout.reset(new CDesktopLayout);
+    testdesktop::TakeRequestLog();
+    EXPECT_EQ(layout->remoteBuffer, nullptr);
+    EXPECT_EQ(layout->processId, 0u);
+    EXPECT_EQ(Capture(), "");
+    EXPECT_EQ(Apply("A;5;5;"), 0);
+    EXPECT_TRUE(testdesktop::TakeRequestLog().empty());
+}
+
+TEST_F(DesktopContract, ListViewGoneLaterSendsNothing) {
+    StartWith({{"A", 1, 1}});
+    testdesktop::RemoveListView();
+    EXPECT_EQ(Capture(), "");
+    EXPECT_EQ(Apply("A;5;5;"), 0);
+    EXPECT_TRUE(testdesktop::TakeRequestLog().empty());
+}
+
+TEST_F(DesktopContract, DefViewUnderWorkerWIsFound) {
+    std::vector<Icon> icons = {{"A", 10, 10}, {"B", 90, 10}};
+    ASSERT_TRUE(testdesktop::Start(icons));
+    testdesktop::MoveDefViewToWorkerW();
+    layout.reset(new CDesktopLayout);
+    EXPECT_NE(layout->remoteBuffer, nullptr);
+    EXPECT_EQ(Capture(), LayoutOf(icons));
+    EXPECT_EQ(Apply("B;200;200;"), 1);
+    EXPECT_EQ(testdesktop::Icons()[1], (Icon{"B", 200, 200}));
+}
+
+TEST_F(DesktopContract, RestartedShellIsReachedThroughANewBlock) {
+    std::vector<Icon> icons = {{"A", 10, 10}, {"B", 90, 10}};
+    StartWith(icons);
+    unsigned long oldShell = layout->processId;
+    testdesktop::RestartShell();
+    unsigned long newShell = testdesktop::ShellProcessId();
+    ASSERT_NE(newShell, oldShell);
+    testdesktop::TakeRequestLog();
+
+    EXPECT_EQ(Capture(), LayoutOf(icons));
+    EXPECT_EQ(layout->processId, newShell);
+    EXPECT_EQ(Apply("A;300;300;"), 1);
+    EXPECT_EQ(testdesktop::Icons()[0], (Icon{"A", 300, 300}));
+    // Every block address the new shell received is the block allocated in it.
+    for (const Request& request : testdesktop::TakeRequestLog()) {
+        if (request.msg == kGetText || request.msg == kGetPosition) {
+            EXPECT_EQ(request.lParam, reinterpret_cast<intptr_t>(layout->remoteBuffer));
+        }
+    }
+}
+
+TEST_F(DesktopContract, HungShellYieldsAnEmptyCaptureAndNoMoves) {
+    StartWith({{"A", 10, 10}});
+    testdesktop::HangShell();
+    EXPECT_EQ(Capture(), "");
+    EXPECT_EQ(Apply("A;50;50;"), 0);
+}
+
+} // namespace
