@@ -35,6 +35,7 @@ struct Desktop {
     uintptr_t listView = 0;
     std::vector<hostsim::Icon> icons;
     int snapGrid = 0;
+    int shiftOnMove = 0;
     bool hung = false;
     bool openRefused = false;
     bool allocRefused = false;
@@ -213,6 +214,8 @@ LRESULT SetItemPosition(WPARAM item, LPARAM lParam) {
         return FALSE;
     State().icons[item].x = Snap(static_cast<SHORT>(LOWORD(lParam)), State().snapGrid);
     State().icons[item].y = Snap(static_cast<SHORT>(HIWORD(lParam)), State().snapGrid);
+    if (State().shiftOnMove && item > 0)
+        State().icons[item - 1].x += State().shiftOnMove;
     return TRUE;
 }
 
@@ -456,6 +459,7 @@ void ResetDesktop(const std::vector<Icon>& icons) {
     desktop.windows.clear();
     desktop.icons = icons;
     desktop.snapGrid = 0;
+    desktop.shiftOnMove = 0;
     desktop.hung = false;
     desktop.openRefused = false;
     desktop.allocRefused = false;
@@ -506,6 +510,10 @@ void SetIsWow64Process2Available(bool available) {
 
 void SetSnapGrid(int grid) {
     State().snapGrid = grid;
+}
+
+void SetShiftOnMove(int dx) {
+    State().shiftOnMove = dx;
 }
 
 void SetShellHung(bool hung) {
