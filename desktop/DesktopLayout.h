@@ -47,6 +47,10 @@ class CDesktopLayout {
     // 1 when at least one icon was sent a move, else 0.
     int ApplyLayout(const char* text);
 
+    // The Run-key value; store/StartWithWindows.cpp.
+    void LoadStartWithWindows();
+    void ApplyStartWithWindows();
+
   private:
     // Set when a request to the list view failed or timed out; the rest of the operation sends
     // nothing more.

@@ -71,4 +71,18 @@ int RemoteBlocks();
 
 void SetModuleFileName(const std::string& path);
 
+// Registry: keys exist only once created; a root can refuse opening or writing.
+void ResetRegistry();
+void CreateRegistryKey(HKEY root, const std::string& subkey);
+void SetRegistryOpenRefused(HKEY root, bool refused);
+void SetRegistryWriteRefused(HKEY root, bool refused);
+void SetRegistryValue(HKEY root, const std::string& subkey, const std::string& name, DWORD type,
+                      const std::vector<uint8_t>& data);
+bool GetRegistryValue(HKEY root, const std::string& subkey, const std::string& name, DWORD* type,
+                      std::vector<uint8_t>* data);
+int OpenRegistryKeys();
+
+// The clock GetLocalTime reads.
+void SetLocalTime(const SYSTEMTIME& now);
+
 } // namespace hostsim

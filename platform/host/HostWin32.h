@@ -32,7 +32,12 @@ typedef char* LPSTR;
 typedef const char* LPCSTR;
 typedef DWORD* LPDWORD;
 typedef DWORD_PTR* PDWORD_PTR;
+typedef BYTE* LPBYTE;
+typedef LONG LSTATUS;
+typedef DWORD REGSAM;
 typedef struct HWND__* HWND;
+typedef struct HKEY__* HKEY;
+typedef HKEY* PHKEY;
 typedef struct HINSTANCE__* HINSTANCE;
 typedef HINSTANCE HMODULE;
 typedef intptr_t(WINAPI* FARPROC)();
@@ -41,6 +46,17 @@ typedef struct tagPOINT {
     LONG x;
     LONG y;
 } POINT;
+
+typedef struct _SYSTEMTIME {
+    WORD wYear;
+    WORD wMonth;
+    WORD wDayOfWeek;
+    WORD wDay;
+    WORD wHour;
+    WORD wMinute;
+    WORD wSecond;
+    WORD wMilliseconds;
+} SYSTEMTIME, *LPSYSTEMTIME;
 
 #ifndef TRUE
 #define TRUE 1
@@ -72,12 +88,25 @@ typedef struct tagPOINT {
 
 // Errors
 #define ERROR_SUCCESS 0L
+#define ERROR_FILE_NOT_FOUND 2L
 #define ERROR_ACCESS_DENIED 5L
 #define ERROR_INVALID_HANDLE 6L
 #define ERROR_NOT_ENOUGH_MEMORY 8L
 #define ERROR_PARTIAL_COPY 299L
 #define ERROR_INVALID_WINDOW_HANDLE 1400L
 #define ERROR_TIMEOUT 1460L
+
+// Registry
+#define HKEY_CURRENT_USER ((HKEY)(intptr_t)(LONG)0x80000001)
+#define HKEY_LOCAL_MACHINE ((HKEY)(intptr_t)(LONG)0x80000002)
+#define KEY_QUERY_VALUE 0x0001
+#define KEY_SET_VALUE 0x0002
+#define KEY_ALL_ACCESS 0xF003F
+#define REG_NONE 0
+#define REG_SZ 1
+#define REG_EXPAND_SZ 2
+#define REG_BINARY 3
+#define REG_DWORD 4
 
 // Sent messages
 #define SMTO_NORMAL 0x0000
@@ -113,6 +142,19 @@ BOOL WINAPI WriteProcessMemory(HANDLE hProcess, LPVOID lpBaseAddress, LPCVOID lp
 BOOL WINAPI ReadProcessMemory(HANDLE hProcess, LPCVOID lpBaseAddress, LPVOID lpBuffer,
                               SIZE_T nSize, SIZE_T* lpNumberOfBytesRead);
 BOOL WINAPI IsWow64Process(HANDLE hProcess, BOOL* Wow64Process);
+
+// Registry
+LSTATUS WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM samDesired,
+                             PHKEY phkResult);
+LSTATUS WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType,
+                                LPBYTE lpData, LPDWORD lpcbData);
+LSTATUS WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType,
+                              const BYTE* lpData, DWORD cbData);
+LSTATUS WINAPI RegDeleteValueA(HKEY hKey, LPCSTR lpValueName);
+LSTATUS WINAPI RegCloseKey(HKEY hKey);
+
+// Time
+void WINAPI GetLocalTime(LPSYSTEMTIME lpSystemTime);
 
 // Modules
 DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize);

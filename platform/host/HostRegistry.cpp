@@ -1,0 +1,194 @@
+// The registry and the local clock of the host stand-in: keys held in memory, names compared
+// without regard to case as the platform does, and roots that can be made to refuse opening or
+// writing.
+#include "platform/host/HostTesting.h"
+
+#include <cctype>
+#include <cstring>
+#include <map>
+
+namespace {
+
+struct Value {
+    DWORD type;
+    std::vector<uint8_t> data;
+};
+
+struct Key {
+    std::map<std::string, Value> values; // by lower-case name
+};
+
+struct RootRules {
+    bool openRefused = false;
+    bool writeRefused = false;
+};
+
+struct Registry {
+    std::map<std::string, Key> keys; // by lower-case "root\\subkey"
+    std::map<uintptr_t, std::string> open;
+    std::map<std::string, RootRules> rules;
+    uintptr_t nextHandle = 0x5000;
+    SYSTEMTIME now = {2024, 3, 5, 1, 9, 15, 0, 0};
+};
+
+Registry& State() {
+    static Registry registry;
+    return registry;
+}
+
+std::string Lower(const std::string& text) {
+    std::string lower = text;
+    for (char& c : lower)
+        c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    return lower;
+}
+
+std::string RootName(HKEY root) {
+    if (root == HKEY_LOCAL_MACHINE)
+        return "hklm";
+    if (root == HKEY_CURRENT_USER)
+        return "hkcu";
+    return "";
+}
+
+std::string KeyPath(HKEY root, const std::string& subkey) {
+    return RootName(root) + "\\" + Lower(subkey);
+}
+
+std::string RootOf(const std::string& path) {
+    return path.substr(0, path.find('\\'));
+}
+
+Key* OpenKey(HKEY handle, std::string* path = nullptr) {
+    auto found = State().open.find(reinterpret_cast<uintptr_t>(handle));
+    if (found == State().open.end())
+        return nullptr;
+    if (path)
+        *path = found->second;
+    auto key = State().keys.find(found->second);
+    return key == State().keys.end() ? nullptr : &key->second;
+}
+
+} // namespace
+
+LSTATUS WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, REGSAM, PHKEY phkResult) {
+    std::string root = RootName(hKey);
+    if (root.empty())
+        return ERROR_INVALID_HANDLE;
+    if (State().rules[root].openRefused)
+        return ERROR_ACCESS_DENIED;
+    std::string path = KeyPath(hKey, lpSubKey ? lpSubKey : "");
+    if (State().keys.find(path) == State().keys.end())
+        return ERROR_FILE_NOT_FOUND;
+    uintptr_t handle = State().nextHandle;
+    State().nextHandle += 4;
+    State().open[handle] = path;
+    *phkResult = reinterpret_cast<HKEY>(handle);
+    return ERROR_SUCCESS;
+}
+
+LSTATUS WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD, LPDWORD lpType,
+                                LPBYTE lpData, LPDWORD lpcbData) {
+    Key* key = OpenKey(hKey);
+    if (!key)
+        return ERROR_INVALID_HANDLE;
+    auto value = key->values.find(Lower(lpValueName ? lpValueName : ""));
+    if (value == key->values.end())
+        return ERROR_FILE_NOT_FOUND;
+    if (lpType)
+        *lpType = value->second.type;
+    DWORD size = static_cast<DWORD>(value->second.data.size());
+    if (lpData) {
+        if (!lpcbData || *lpcbData < size) {
+            if (lpcbData)
+                *lpcbData = size;
+            return 234; // ERROR_MORE_DATA
+        }
+        memcpy(lpData, value->second.data.data(), size);
+    }
+    if (lpcbData)
+        *lpcbData = size;
+    return ERROR_SUCCESS;
+}
+
+LSTATUS WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType,
+                              const BYTE* lpData, DWORD cbData) {
+    std::string path;
+    Key* key = OpenKey(hKey, &path);
+    if (!key)
+        return ERROR_INVALID_HANDLE;
+    if (State().rules[RootOf(path)].writeRefused)
+        return ERROR_ACCESS_DENIED;
+    key->values[Lower(lpValueName ? lpValueName : "")] =
+        Value{dwType, std::vector<uint8_t>(lpData, lpData + cbData)};
+    return ERROR_SUCCESS;
+}
+
+LSTATUS WINAPI RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
+    std::string path;
+    Key* key = OpenKey(hKey, &path);
+    if (!key)
+        return ERROR_INVALID_HANDLE;
+    if (State().rules[RootOf(path)].writeRefused)
+        return ERROR_ACCESS_DENIED;
+    return key->values.erase(Lower(lpValueName ? lpValueName : "")) ? ERROR_SUCCESS
+                                                                    : ERROR_FILE_NOT_FOUND;
+}
+
+LSTATUS WINAPI RegCloseKey(HKEY hKey) {
+    return State().open.erase(reinterpret_cast<uintptr_t>(hKey)) ? ERROR_SUCCESS
+                                                                  : ERROR_INVALID_HANDLE;
+}
+
+void WINAPI GetLocalTime(LPSYSTEMTIME lpSystemTime) {
+    *lpSystemTime = State().now;
+}
+
+namespace hostsim {
+
+void ResetRegistry() {
+    Registry& registry = State();
+    registry.keys.clear();
+    registry.open.clear();
+    registry.rules.clear();
+}
+
+void CreateRegistryKey(HKEY root, const std::string& subkey) {
+    State().keys[KeyPath(root, subkey)];
+}
+
+void SetRegistryOpenRefused(HKEY root, bool refused) {
+    State().rules[RootName(root)].openRefused = refused;
+}
+
+void SetRegistryWriteRefused(HKEY root, bool refused) {
+    State().rules[RootName(root)].writeRefused = refused;
+}
+
+void SetRegistryValue(HKEY root, const std::string& subkey, const std::string& name, DWORD type,
+                      const std::vector<uint8_t>& data) {
+    State().keys[KeyPath(root, subkey)].values[Lower(name)] = Value{type, data};
+}
+
+bool GetRegistryValue(HKEY root, const std::string& subkey, const std::string& name, DWORD* type,
+                      std::vector<uint8_t>* data) {
+    auto key = State().keys.find(KeyPath(root, subkey));
+    if (key == State().keys.end())
+        return false;
+    auto value = key->second.values.find(Lower(name));
+    if (value == key->second.values.end())
+        return false;
+    *type = value->second.type;
+    *data = value->second.data;
+    return true;
+}
+
+int OpenRegistryKeys() {
+    return static_cast<int>(State().open.size());
+}
+
+void SetLocalTime(const SYSTEMTIME& now) {
+    State().now = now;
+}
+
+} // namespace hostsim
