@@ -1,0 +1,120 @@
+#include "ControlChannel.h"
+
+#include <cstring>
+
+// ---- CReplyMapping ------------------------------------------------------------------------------
+
+CReplyMapping::~CReplyMapping() {
+    if (view)
+        UnmapViewOfFile(view);
+    if (hMapping)
+        CloseHandle(hMapping);
+}
+
+bool CReplyMapping::Create(DWORD processId) {
+    std::string name = standin::ReplyMappingName(processId);
+    hMapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                  standin::kReplyBytes, name.c_str());
+    if (!hMapping)
+        return false;
+    view =
+        static_cast<uint8_t*>(MapViewOfFile(hMapping, FILE_MAP_WRITE, 0, 0, standin::kReplyBytes));
+    return view != nullptr;
+}
+
+LRESULT CReplyMapping::Write(const std::vector<uint8_t>& answer) {
+    if (!view || answer.size() > standin::kReplyBytes)
+        return standin::kReplyFailed;
+    if (!answer.empty())
+        memcpy(view, answer.data(), answer.size());
+    return static_cast<LRESULT>(answer.size());
+}
+
+// ---- CControlChannel ----------------------------------------------------------------------------
+
+LRESULT CControlChannel::Dispatch(void* context, HWND, const COPYDATASTRUCT* request) {
+    return static_cast<CControlChannel*>(context)->Handle(request);
+}
+
+LRESULT CControlChannel::Handle(const COPYDATASTRUCT* request) {
+    if (!request)
+        return standin::kReplyFailed;
+    const uint8_t* data = static_cast<const uint8_t*>(request->lpData);
+    size_t size = data ? request->cbData : 0;
+    switch (request->dwData) {
+    case standin::kPing:
+        return 0;
+    case standin::kGetIcons:
+        return SendIcons();
+    case standin::kReplaceIcons:
+        return ReplaceIcons(data, size);
+    case standin::kMoveIcon:
+        return MoveIcon(data, size);
+    case standin::kSetSnapGrid:
+        return SetSnapGrid(data, size);
+    case standin::kTakeRequestLog:
+        return SendRequestLog();
+    case standin::kRemoveListView:
+        shell.RemoveListView();
+        return 0;
+    case standin::kMoveDefViewToWorkerW:
+        shell.MoveDefViewToWorkerW();
+        return 0;
+    case standin::kHang:
+        return Hang();
+    case standin::kQuit:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return standin::kReplyFailed;
+    }
+}
+
+LRESULT CControlChannel::ReplaceIcons(const uint8_t* data, size_t size) {
+    std::vector<standin::Icon> icons;
+    if (!standin::DecodeIcons(data, size, &icons) || !shell.ReplaceIcons(icons))
+        return standin::kReplyFailed;
+    return 0;
+}
+
+LRESULT CControlChannel::MoveIcon(const uint8_t* data, size_t size) {
+    standin::CReader reader(data, size);
+    int32_t item = 0;
+    int32_t x = 0;
+    int32_t y = 0;
+    if (!reader.I32(&item) || !reader.I32(&x) || !reader.I32(&y) || !shell.MoveIcon(item, x, y))
+        return standin::kReplyFailed;
+    return 0;
+}
+
+LRESULT CControlChannel::SetSnapGrid(const uint8_t* data, size_t size) {
+    standin::CReader reader(data, size);
+    int32_t grid = 0;
+    if (!reader.I32(&grid))
+        return standin::kReplyFailed;
+    shell.Monitor().SetSnapGrid(grid);
+    return 0;
+}
+
+LRESULT CControlChannel::SendIcons() {
+    std::vector<uint8_t> answer;
+    standin::EncodeIcons(shell.Icons(), answer);
+    return reply.Write(answer);
+}
+
+LRESULT CControlChannel::SendRequestLog() {
+    std::vector<standin::LoggedRequest> log = shell.Monitor().TakeLog();
+    std::vector<uint8_t> answer;
+    standin::PutU32(answer, static_cast<uint32_t>(log.size()));
+    const uint8_t* records = reinterpret_cast<const uint8_t*>(log.data());
+    answer.insert(answer.end(), records, records + log.size() * sizeof(standin::LoggedRequest));
+    return reply.Write(answer);
+}
+
+// The test hears the answer first; only then does the thread stop taking messages. Sleeping inside
+// the handler leaves no gap in which a request sent right after could still be served.
+LRESULT CControlChannel::Hang() {
+    ReplyMessage(0);
+    Sleep(standin::kHangMs);
+    return 0;
+}
