@@ -69,4 +69,15 @@ int RemoteBlocks();
 
 void SetModuleFileName(const std::string& path);
 
+// A message box as the program showed it; the stand-in answers each at once with IDOK.
+struct MessageBoxRecord {
+    HWND owner;
+    std::string text;
+    std::string caption;
+    UINT flags;
+};
+
+std::vector<MessageBoxRecord> MessageBoxes();
+void ClearMessageBoxes();
+
 } // namespace hostsim
