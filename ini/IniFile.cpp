@@ -196,8 +196,11 @@ IniKey* CIniFile::AddKey(const char* section, const char* key) {
 }
 
 void CIniFile::SetString(const char* section, const char* key, const char* value) {
-    // The copy comes first: the value may be the key's own text, which AddKey frees.
+    // The copy comes first: the value may be the key's own text, which AddKey frees. Without a
+    // copy the document stays as it was rather than losing the old value.
     char* copy = CopyText(value ? value : "");
+    if (!copy)
+        return;
     IniKey* node = AddKey(section, key);
     if (!node) {
         delete[] copy;
