@@ -20,5 +20,10 @@ test: host windows
 run: windows
 	@tools/run-program.sh
 
+# Not part of `make test`: builds the INI fuzz target with clang and runs it for FUZZ_SECONDS.
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	FUZZ_SECONDS=$(FUZZ_SECONDS) tools/fuzz.sh
+
 clean:
 	rm -rf build

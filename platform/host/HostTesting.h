@@ -85,4 +85,15 @@ int OpenRegistryKeys();
 // The clock GetLocalTime reads.
 void SetLocalTime(const SYSTEMTIME& now);
 
+// A message box as the program showed it; the stand-in answers each at once with IDOK.
+struct MessageBoxRecord {
+    HWND owner;
+    std::string text;
+    std::string caption;
+    UINT flags;
+};
+
+std::vector<MessageBoxRecord> MessageBoxes();
+void ClearMessageBoxes();
+
 } // namespace hostsim

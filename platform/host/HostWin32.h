@@ -121,6 +121,11 @@ typedef struct _SYSTEMTIME {
 #define LVM_GETITEMTEXTA (LVM_FIRST + 45)
 #define LVIF_TEXT 0x0001
 
+// Message boxes
+#define MB_OK 0x00000000L
+#define MB_ICONERROR 0x00000010L
+#define IDOK 1
+
 // Windows and messages
 HWND WINAPI FindWindowA(LPCSTR lpClassName, LPCSTR lpWindowName);
 HWND WINAPI FindWindowExA(HWND hWndParent, HWND hWndChildAfter, LPCSTR lpszClass,
@@ -129,6 +134,7 @@ DWORD WINAPI GetWindowThreadProcessId(HWND hWnd, LPDWORD lpdwProcessId);
 LRESULT WINAPI SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 LRESULT WINAPI SendMessageTimeoutA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam,
                                    UINT fuFlags, UINT uTimeout, PDWORD_PTR lpdwResult);
+int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType);
 
 // Processes and their memory
 HANDLE WINAPI OpenProcess(DWORD dwDesiredAccess, BOOL bInheritHandle, DWORD dwProcessId);

@@ -1,0 +1,116 @@
+// The text form, written: a header line per section and a line per key, each ended by CR LF.
+#include "ini/AtomicFile.h"
+#include "ini/IniFile.h"
+
+#include "platform/win32.h"
+
+#include <cstring>
+#include <new>
+
+namespace {
+
+const char kNoNameMessage[] = "No name specified for saving ini!";
+const char kCreateFailedMessage[] = "Could not create file for writting!";
+
+// The letter written after a backslash for this character; NUL when it is written as itself.
+char EscapeLetter(char c) {
+    switch (c) {
+    case '\\':
+        return '\\';
+    case '\r':
+        return 'r';
+    case '\n':
+        return 'n';
+    case '\t':
+        return 't';
+    default:
+        return '\0';
+    }
+}
+
+void ShowError(const char* text) {
+    MessageBoxA(NULL, text, "Error", MB_OK | MB_ICONERROR);
+}
+
+bool WriteText(FILE* file, const char* text) {
+    return fputs(text, file) >= 0;
+}
+
+bool WriteSection(FILE* file, const IniSection* section) {
+    return WriteText(file, "[") && WriteText(file, section->name) && WriteText(file, "]\r\n");
+}
+
+// Each value gets a buffer of twice its length plus 2, which always holds it escaped.
+bool WriteKey(FILE* file, const IniKey* key) {
+    if (!key->value)
+        return true;
+    size_t size = 2 * strlen(key->value) + 2;
+    char* escaped = new (std::nothrow) char[size];
+    if (!escaped)
+        return false;
+    CIniFile::EscapeValue(key->value, escaped, size);
+    bool written = WriteText(file, key->name) && WriteText(file, "=") && WriteText(file, escaped) &&
+                   WriteText(file, "\r\n");
+    delete[] escaped;
+    return written;
+}
+
+} // namespace
+
+int CIniFile::WriteStream(FILE* file) const {
+    for (const IniSection* section = firstSection; section; section = section->next) {
+        if (!WriteSection(file, section))
+            return 0;
+        for (const IniKey* key = section->firstKey; key; key = key->next) {
+            if (!WriteKey(file, key))
+                return 0;
+        }
+    }
+    return 1;
+}
+
+int CIniFile::Save() {
+    if (!path[0]) {
+        ShowError(kNoNameMessage);
+        return 0;
+    }
+    // A half-written file must never take the place of the old one: every failure, from the
+    // first write to the final replace, leaves the target as it was.
+    CAtomicFile file;
+    if (!file.Open(path) || !WriteStream(file.Stream()) || !file.Commit()) {
+        ShowError(kCreateFailedMessage);
+        return 0;
+    }
+    return 1;
+}
+
+int CIniFile::SaveAs(const char* fileName) {
+    if (!fileName || !fileName[0])
+        return 0;
+    // A path that does not fit cannot be created under its own name; the document keeps its old
+    // path rather than a cut one that names another file.
+    size_t length = strlen(fileName);
+    if (length >= sizeof path) {
+        ShowError(kCreateFailedMessage);
+        return 0;
+    }
+    memmove(path, fileName, length + 1);
+    return Save();
+}
+
+void CIniFile::EscapeValue(const char* source, char* output, size_t size) {
+    if (!output || size == 0)
+        return;
+    size_t length = 0;
+    // Checked before each character, which a two-character escape always leaves room for.
+    while (source && *source && length + 2 < size) {
+        char c = *source++;
+        char letter = EscapeLetter(c);
+        if (letter) {
+            output[length++] = '\\';
+            c = letter;
+        }
+        output[length++] = c;
+    }
+    output[length] = '\0';
+}

@@ -1,0 +1,93 @@
+// Reads arbitrary bytes as a settings file, writes the document and reads the text back.
+//
+// What must hold for any input: no overrun or leak (the sanitizers), every name fits its node, no
+// section is empty, and a written text whose lines all fit the reader reads back as the same
+// document, byte for byte when written again.
+#include "ini/IniFile.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+void Require(bool condition, const char* what) {
+    if (!condition) {
+        fprintf(stderr, "IniFuzz: %s\n", what);
+        abort();
+    }
+}
+
+std::string Written(const CIniFile& document) {
+    char* buffer = nullptr;
+    size_t size = 0;
+    FILE* stream = open_memstream(&buffer, &size);
+    Require(stream != nullptr, "open_memstream failed");
+    Require(document.WriteStream(stream) == 1, "writing to memory failed");
+    fclose(stream);
+    std::string text(buffer, size);
+    free(buffer);
+    return text;
+}
+
+void CheckDocument(const CIniFile& document) {
+    for (IniSection* section = document.firstSection; section; section = section->next) {
+        Require(memchr(section->name, '\0', sizeof section->name) != nullptr, "section name");
+        Require(section->name[0] != '\0', "empty section name");
+        Require(section->firstKey != nullptr, "section without keys");
+        Require(document.FindSection(section->name) == section, "duplicate section");
+        int index = 0;
+        for (IniKey* key = section->firstKey; key; key = key->next, index++) {
+            Require(memchr(key->name, '\0', sizeof key->name) != nullptr, "key name");
+            Require(key->value != nullptr, "key without value");
+            Require(strlen(key->value) <= kIniLineChars - 2, "value too long");
+            Require(document.FindKey(section->name, key->name) == key, "duplicate key");
+            Require(document.GetKeyName(section->name, index) == key->name, "key index");
+            document.GetInt(section->name, key->name, 0);
+        }
+        Require(document.GetKeyCount(section->name) == index, "key count");
+    }
+}
+
+bool LinesFitTheReader(const std::string& text) {
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end - start + 1 > kIniLineChars - 1)
+            return false;
+        start = end + 1;
+    }
+    return true;
+}
+
+// Escaping and unescaping give back any value that the reader can hold.
+void CheckEscapes(const uint8_t* data, size_t size) {
+    std::string value(reinterpret_cast<const char*>(data),
+                      strnlen(reinterpret_cast<const char*>(data), size));
+    if (value.size() > kIniLineChars - 2)
+        value.resize(kIniLineChars - 2);
+    std::string escaped(2 * value.size() + 2, '\0');
+    CIniFile::EscapeValue(value.c_str(), &escaped[0], escaped.size());
+    std::string unescaped(value.size() + 2, '\0');
+    CIniFile::UnescapeValue(escaped.c_str(), &unescaped[0], unescaped.size());
+    Require(value == unescaped.c_str(), "escape round trip");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    CIniFile document;
+    document.ReadText(reinterpret_cast<const char*>(data), size);
+    CheckDocument(document);
+    CheckEscapes(data, size);
+
+    std::string text = Written(document);
+    CIniFile reread;
+    reread.ReadText(text.data(), text.size());
+    CheckDocument(reread);
+    if (LinesFitTheReader(text))
+        Require(Written(reread) == text, "written text does not read back the same");
+    return 0;
+}

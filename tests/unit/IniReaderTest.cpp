@@ -1,0 +1,141 @@
+#include "ini/IniFile.h"
+#include "tests/unit/IniTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+using initest::ParseText;
+using initest::Section;
+using Keys = std::vector<std::pair<std::string, std::string>>;
+
+// The keys that one line yields after a valid header.
+Keys KeysOfLine(const std::string& line) {
+    std::vector<Section> sections = ParseText("[S]\r\n" + line + "\r\n");
+    return sections.empty() ? Keys{} : sections[0].keys;
+}
+
+TEST(IniReaderTest, KeyLines) {
+    EXPECT_EQ(KeysOfLine("k=a=b"), (Keys{{"k", "a=b"}}));
+    EXPECT_EQ(KeysOfLine("k="), (Keys{{"k", ""}}));
+    EXPECT_EQ(KeysOfLine("=v"), Keys{});
+    EXPECT_EQ(KeysOfLine("k"), Keys{});
+    EXPECT_EQ(KeysOfLine(""), Keys{});
+    EXPECT_EQ(KeysOfLine("k =v"), (Keys{{"k ", "v"}}));
+    EXPECT_EQ(KeysOfLine("k= v"), (Keys{{"k", " v"}}));
+    EXPECT_EQ(KeysOfLine(" [Saves]"), Keys{});
+    EXPECT_EQ(KeysOfLine(";comment=kept"), (Keys{{";comment", "kept"}}));
+    EXPECT_EQ(KeysOfLine("k=a\\tb\\\\"), (Keys{{"k", "a\tb\\"}}));
+}
+
+TEST(IniReaderTest, Headers) {
+    EXPECT_EQ(ParseText("[Saves\nk=v\n"), (std::vector<Section>{{"Saves", {{"k", "v"}}}}));
+    EXPECT_EQ(ParseText("[Saves] xyz\nk=v\n"), (std::vector<Section>{{"Saves", {{"k", "v"}}}}));
+    EXPECT_EQ(ParseText("[Saves\r\nk=v\r\n"), (std::vector<Section>{{"Saves", {{"k", "v"}}}}));
+    EXPECT_EQ(ParseText("[A]\nk=v\n[]\nlost=1\n[B]\nk=w\n"),
+              (std::vector<Section>{{"A", {{"k", "v"}}}, {"B", {{"k", "w"}}}}));
+    EXPECT_EQ(ParseText("[A]\nk=v\n[\nlost=1\n"), (std::vector<Section>{{"A", {{"k", "v"}}}}));
+}
+
+TEST(IniReaderTest, KeyLinesBeforeTheFirstHeaderAreIgnored) {
+    EXPECT_EQ(ParseText("early=1\n[A]\nk=v\n"), (std::vector<Section>{{"A", {{"k", "v"}}}}));
+}
+
+TEST(IniReaderTest, AHeaderWithoutKeysCreatesNoSection) {
+    EXPECT_EQ(ParseText("[Empty]\n[A]\nk=v\n[Trailing]\n"),
+              (std::vector<Section>{{"A", {{"k", "v"}}}}));
+}
+
+TEST(IniReaderTest, RepeatedHeadersAndKeysMerge) {
+    EXPECT_EQ(
+        ParseText("[A]\nx=1\ny=2\n[B]\nz=3\n[A]\nw=4\nx=5\n"),
+        (std::vector<Section>{{"A", {{"x", "5"}, {"y", "2"}, {"w", "4"}}}, {"B", {{"z", "3"}}}}));
+}
+
+TEST(IniReaderTest, ReadingAddsToTheDocument) {
+    CIniFile document;
+    document.SetString("A", "kept", "1");
+    std::string text = "[A]\nnew=2\n";
+    document.ReadText(text.data(), text.size());
+    EXPECT_EQ(initest::Contents(document),
+              (std::vector<Section>{{"A", {{"kept", "1"}, {"new", "2"}}}}));
+}
+
+TEST(IniReaderTest, TheLongestLineIsReadWhole) {
+    std::string value(8188, 'v');
+    EXPECT_EQ(ParseText("[A]\nk=" + value + "\n"), (std::vector<Section>{{"A", {{"k", value}}}}));
+    std::string last(8189, 'w');
+    EXPECT_EQ(ParseText("[A]\nk=" + last), (std::vector<Section>{{"A", {{"k", last}}}}));
+}
+
+TEST(IniReaderTest, TheTailOfAnOverlongLineIsDropped) {
+    std::string head = "k=" + std::string(8189, 'v');
+    std::string text = "[A]\n" + head + "tail=1\r\nnext=2\r\n";
+    EXPECT_EQ(ParseText(text),
+              (std::vector<Section>{{"A", {{"k", std::string(8189, 'v')}, {"next", "2"}}}}));
+    std::string header = "[" + std::string(9000, 'h') + "]\nlost=1\n";
+    EXPECT_EQ(ParseText("[A]\nk=v\n" + header), (std::vector<Section>{{"A", {{"k", "v"}}}}));
+}
+
+TEST(IniReaderTest, OverlongKeyNamesDropTheirLine) {
+    std::string longest(255, 'k');
+    std::string tooLong(256, 'k');
+    EXPECT_EQ(ParseText("[A]\n" + tooLong + "=v\n" + longest + "=w\n"),
+              (std::vector<Section>{{"A", {{longest, "w"}}}}));
+}
+
+TEST(IniReaderTest, OverlongSectionNamesDropTheirKeys) {
+    std::string longest(255, 's');
+    std::string tooLong(256, 's');
+    EXPECT_EQ(ParseText("[A]\nk=v\n[" + tooLong + "]\nlost=1\n[" + longest + "]\nk=w\n"),
+              (std::vector<Section>{{"A", {{"k", "v"}}}, {longest, {{"k", "w"}}}}));
+}
+
+TEST(IniReaderTest, AnyBytes) {
+    using namespace std::string_literals;
+    EXPECT_EQ(ParseText("["), std::vector<Section>{});
+    EXPECT_EQ(ParseText("="), std::vector<Section>{});
+    EXPECT_EQ(ParseText(""), std::vector<Section>{});
+    EXPECT_EQ(ParseText("\n\n\r\r\n"), std::vector<Section>{});
+    // A NUL byte ends what is seen of its line; the next line is read as usual.
+    EXPECT_EQ(ParseText("[A]\nk=a\0b\nj=2\n"s),
+              (std::vector<Section>{{"A", {{"k", "a"}, {"j", "2"}}}}));
+    EXPECT_EQ(ParseText("[A\0B]\nk=v\n"s), (std::vector<Section>{{"A", {{"k", "v"}}}}));
+    EXPECT_EQ(ParseText("[A]\n\0k=v\nj=w"s), (std::vector<Section>{{"A", {{"j", "w"}}}}));
+    // A lone CR does not end a line.
+    EXPECT_EQ(ParseText("[A]\rk=v\n"), std::vector<Section>{});
+    EXPECT_EQ(ParseText("[A]\nk=v\rj=w\n"), (std::vector<Section>{{"A", {{"k", "v"}}}}));
+    EXPECT_EQ(ParseText("[A]\nk\r=v\n"), (std::vector<Section>{{"A", {{"k\r", "v"}}}}));
+    EXPECT_EQ(ParseText("[A]\nk=\xff\x80\n"), (std::vector<Section>{{"A", {{"k", "\xff\x80"}}}}));
+}
+
+TEST(IniReaderTest, FileReadsLikeText) {
+    initest::ScratchDirectory scratch;
+    std::string text = "[A]\r\nk=a\\nb\r\n" + std::string(9000, 'x') + "=1\r\n[B]\r\nj=2";
+    initest::WriteBytes(scratch.Path("in.ini"), text);
+    CIniFile fromFile(scratch.Path("in.ini").string().c_str());
+    EXPECT_EQ(initest::Contents(fromFile), ParseText(text));
+    EXPECT_EQ(initest::Contents(fromFile),
+              (std::vector<Section>{{"A", {{"k", "a\nb"}}}, {"B", {{"j", "2"}}}}));
+}
+
+TEST(IniReaderTest, MissingFileOrPathReadsNothing) {
+    initest::ScratchDirectory scratch;
+    CIniFile document;
+    EXPECT_EQ(document.Read(), 0);
+    std::string missing = scratch.Path("missing.ini").string();
+    memcpy(document.path, missing.c_str(), missing.size() + 1);
+    EXPECT_EQ(document.Read(), 0);
+    EXPECT_EQ(document.GetSectionCount(), 0);
+
+    initest::WriteBytes(scratch.Path("empty.ini"), "");
+    CIniFile empty(scratch.Path("empty.ini").string().c_str());
+    EXPECT_EQ(empty.Read(), 1);
+    EXPECT_EQ(empty.GetSectionCount(), 0);
+}
+
+} // namespace
