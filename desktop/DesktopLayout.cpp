@@ -9,18 +9,6 @@ namespace {
 
 const char kSettingsFileName[] = "Quillmarsh.ini";
 
-void FreeSnapshots(CPtrList* list) {
-    for (PtrListNode* node = list->head; node; node = node->next)
-        delete static_cast<LayoutSnapshot*>(node->data);
-    list->Clear();
-}
-
-void FreeUndoBuffers(CPtrList* list) {
-    for (PtrListNode* node = list->head; node; node = node->next)
-        delete[] static_cast<char*>(node->data);
-    list->Clear();
-}
-
 HWND FindDefView(HWND parent) {
     return FindWindowExA(parent, nullptr, "SHELLDLL_DefView", nullptr);
 }
@@ -54,10 +42,19 @@ CDesktopLayout::CDesktopLayout()
 
 CDesktopLayout::~CDesktopLayout() {
     CloseShellProcess();
-    FreeSnapshots(snapshots);
+    ClearStore();
     delete snapshots;
-    FreeUndoBuffers(undoStack);
     delete undoStack;
+}
+
+// Frees every snapshot and undo buffer; the lists own only their nodes.
+void CDesktopLayout::ClearStore() {
+    for (PtrListNode* node = snapshots->head; node; node = node->next)
+        delete static_cast<LayoutSnapshot*>(node->data);
+    snapshots->Clear();
+    for (PtrListNode* node = undoStack->head; node; node = node->next)
+        delete[] static_cast<char*>(node->data);
+    undoStack->Clear();
 }
 
 // The directory of the running executable, ending in a backslash.

@@ -47,6 +47,15 @@ class CDesktopLayout {
     // 1 when at least one icon was sent a move, else 0.
     int ApplyLayout(const char* text);
 
+    // Snapshots, restore and undo; store/SnapshotStore.cpp.
+    void TakeSnapshot(int kind);
+    void RestoreSnapshot(int index);
+    void Undo();
+
+    // The settings file; store/SettingsFile.cpp. LoadSettings returns 1.
+    int LoadSettings();
+    void SaveSettings();
+
     // The Run-key value; store/StartWithWindows.cpp.
     void LoadStartWithWindows();
     void ApplyStartWithWindows();
@@ -71,6 +80,7 @@ class CDesktopLayout {
     int MoveItem(HWND listView, int item, int x, int y);
 
     int RunApplyPass(const char* text);
+    void ClearStore();
 };
 
 void FreeLayoutEntries(CPtrList* list);

@@ -16,3 +16,7 @@ struct LayoutSnapshot {
     char layout[kSnapshotLayoutChars];
     int kind;
 };
+
+// Comparator for CPtrList::Sort: 1 when the first name sorts before the second in unsigned byte
+// order, which leaves the list newest first.
+int SnapshotNameLess(const void* first, const void* second);

@@ -1,0 +1,236 @@
+// Snapshots, restore, undo and the settings file, over the simulated desktop, clock and registry.
+#include "desktop/DesktopLayout.h"
+#include "platform/host/HostTesting.h"
+#include "store/LayoutSnapshot.h"
+#include "unit/IniTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using initest::ReadBytes;
+using initest::WriteBytes;
+
+struct Stored {
+    std::string name;
+    std::string layout;
+    int kind;
+    bool operator==(const Stored& other) const {
+        return name == other.name && layout == other.layout && kind == other.kind;
+    }
+};
+
+std::ostream& operator<<(std::ostream& out, const Stored& stored) {
+    return out << "{" << stored.name << ", " << stored.layout << ", " << stored.kind << "}";
+}
+
+class SnapshotStore : public ::testing::Test {
+  protected:
+    initest::ScratchDirectory scratch;
+    std::unique_ptr<CDesktopLayout> layout;
+
+    void SetUp() override {
+        hostsim::ResetDesktop({{"A", 10, 10}, {"B", 90, 10}});
+        hostsim::ResetRegistry();
+        hostsim::ClearMessageBoxes();
+        hostsim::SetModuleFileName(scratch.Path("quillmarsh.exe").string());
+        SetClock(9, 15, 0);
+        NewRun();
+    }
+
+    // A fresh core object that loads the settings file, as a start of the program does.
+    void NewRun() {
+        layout.reset(new CDesktopLayout);
+        layout->LoadSettings();
+    }
+
+    static void SetClock(int hour, int minute, int second) {
+        SYSTEMTIME now = {2024, 3, 5, 1, static_cast<WORD>(hour), static_cast<WORD>(minute),
+                          static_cast<WORD>(second), 0};
+        hostsim::SetLocalTime(now);
+    }
+
+    std::vector<Stored> Snapshots() const {
+        std::vector<Stored> stored;
+        for (PtrListNode* node = layout->snapshots->head; node; node = node->next) {
+            const LayoutSnapshot* snapshot = static_cast<const LayoutSnapshot*>(node->data);
+            stored.push_back({snapshot->name, snapshot->layout, snapshot->kind});
+        }
+        return stored;
+    }
+
+    std::string SettingsFile() const { return ReadBytes(scratch.Path("Quillmarsh.ini")); }
+    void WriteSettingsFile(const std::string& bytes) const {
+        WriteBytes(scratch.Path("Quillmarsh.ini"), bytes);
+    }
+};
+
+// ---- Taking snapshots -------------------------------------------------------------------------
+
+TEST_F(SnapshotStore, UnchangedDesktopRenewsTheNameOfItsSnapshot) {
+    layout->TakeSnapshot(kSnapshotManual);
+    SetClock(9, 20, 5);
+    layout->TakeSnapshot(kSnapshotManual);
+    EXPECT_EQ(Snapshots(),
+              (std::vector<Stored>{{"2024-03-01 09:20:05", "A;10;10;B;90;10;", kSnapshotManual}}));
+}
+
+TEST_F(SnapshotStore, ManualAndAutomaticSnapshotsOfOneDesktopAreTwoRecords) {
+    layout->TakeSnapshot(kSnapshotManual);
+    layout->TakeSnapshot(kSnapshotAutomatic);
+    EXPECT_EQ(Snapshots(), (std::vector<Stored>{
+                               {"2024-03-01 09:15:00 (AutoSave)", "A;10;10;B;90;10;", 1},
+                               {"2024-03-01 09:15:00", "A;10;10;B;90;10;", 0}}));
+}
+
+TEST_F(SnapshotStore, EleventhDistinctSaveOverwritesTheOldestOfItsKind) {
+    layout->TakeSnapshot(kSnapshotAutomatic);
+    for (int i = 0; i < 11; i++) {
+        hostsim::MoveIcon(0, 100 + i, 10);
+        SetClock(10, i, 0);
+        layout->TakeSnapshot(kSnapshotManual);
+    }
+    std::vector<Stored> stored = Snapshots();
+    ASSERT_EQ(stored.size(), 11u);
+    EXPECT_EQ(stored[0].name, "2024-03-01 10:10:00");
+    EXPECT_EQ(stored[0].layout, "A;110;10;B;90;10;");
+    // The first manual save (10:00) is gone; the automatic one, older still, stays.
+    EXPECT_EQ(stored[9].name, "2024-03-01 10:01:00");
+    EXPECT_EQ(stored[10].kind, kSnapshotAutomatic);
+}
+
+TEST_F(SnapshotStore, EmptyDesktopIsStillSnapshotted) {
+    hostsim::RemoveShell();
+    NewRun();
+    layout->TakeSnapshot(kSnapshotManual);
+    EXPECT_EQ(Snapshots(), (std::vector<Stored>{{"2024-03-01 09:15:00", "", 0}}));
+}
+
+TEST(SnapshotNameOrder, NewestFirstAndAutomaticBeforeManualOfTheSameSecond) {
+    char auto30[] = "2024-03-01 08:15:30 (AutoSave)", manual30[] = "2024-03-01 08:15:30",
+         manual10[] = "2024-03-01 08:10:00";
+    CPtrList list;
+    list.Append(manual10);
+    list.Append(auto30);
+    list.Append(manual30);
+    list.Sort(SnapshotNameLess);
+    EXPECT_EQ(list.head->data, auto30);
+    EXPECT_EQ(list.head->next->data, manual30);
+    EXPECT_EQ(list.tail->data, manual10);
+    char high[] = "\xe9", low[] = "z";
+    EXPECT_EQ(SnapshotNameLess(low, high), 1);
+}
+
+// ---- Restore and undo -------------------------------------------------------------------------
+
+TEST_F(SnapshotStore, RestorePushesOnlyWhenSomethingMoved) {
+    layout->TakeSnapshot(kSnapshotManual);
+    layout->RestoreSnapshot(0);
+    EXPECT_EQ(layout->undoStack->count, 0);
+    layout->RestoreSnapshot(1);
+    layout->RestoreSnapshot(-1);
+    EXPECT_EQ(layout->undoStack->count, 0);
+}
+
+TEST_F(SnapshotStore, TwoUndosPutBackTwoRestoresInReverseOrder) {
+    layout->TakeSnapshot(kSnapshotManual); // A at 10
+    hostsim::MoveIcon(0, 200, 200);
+    SetClock(9, 16, 0);
+    layout->TakeSnapshot(kSnapshotManual); // A at 200
+    hostsim::MoveIcon(0, 300, 300);
+
+    layout->RestoreSnapshot(1); // 300 -> 10
+    layout->RestoreSnapshot(0); // 10 -> 200
+    ASSERT_EQ(layout->undoStack->count, 2);
+    layout->Undo();
+    EXPECT_EQ(hostsim::Icons()[0].x, 10);
+    layout->Undo();
+    EXPECT_EQ(hostsim::Icons()[0].x, 300);
+    EXPECT_EQ(layout->undoStack->count, 0);
+    layout->Undo();
+    EXPECT_EQ(hostsim::Icons()[0].x, 300);
+}
+
+TEST_F(SnapshotStore, RestoreAndUndoLeaveTheFileAlone) {
+    layout->TakeSnapshot(kSnapshotManual);
+    std::string written = SettingsFile();
+    hostsim::MoveIcon(1, 5, 5);
+    layout->RestoreSnapshot(0);
+    layout->Undo();
+    EXPECT_EQ(SettingsFile(), written);
+}
+
+// ---- The settings file ------------------------------------------------------------------------
+
+TEST_F(SnapshotStore, StoreWithoutSnapshotsIsWrittenAsTwoLines) {
+    EXPECT_EQ(layout->autoSaveMode, 2);
+    layout->SaveSettings();
+    EXPECT_EQ(SettingsFile(), "[Settings]\r\nAutoSave=2\r\n");
+}
+
+TEST_F(SnapshotStore, SectionsFollowTheFirstSnapshotOfEachKind) {
+    layout->autoSaveMode = 3;
+    layout->TakeSnapshot(kSnapshotManual);
+    layout->TakeSnapshot(kSnapshotAutomatic);
+    EXPECT_EQ(SettingsFile(), "[Settings]\r\nAutoSave=3\r\n"
+                              "[AutoSaves]\r\n2024-03-01 09:15:00 (AutoSave)=A;10;10;B;90;10;\r\n"
+                              "[Saves]\r\n2024-03-01 09:15:00=A;10;10;B;90;10;\r\n");
+    NewRun();
+    EXPECT_EQ(layout->autoSaveMode, 3);
+    // Manual snapshots load first, whatever the order of the sections.
+    EXPECT_EQ(Snapshots(),
+              (std::vector<Stored>{{"2024-03-01 09:15:00", "A;10;10;B;90;10;", 0},
+                                   {"2024-03-01 09:15:00 (AutoSave)", "A;10;10;B;90;10;", 1}}));
+}
+
+TEST_F(SnapshotStore, LoadKeepsEveryEntryWithAValue) {
+    std::string file = "[Settings]\r\nAutoSave=1\r\n[Saves]\r\n";
+    for (int i = 0; i < 12; i++)
+        file += "2024-01-" + std::to_string(10 + i) + " 00:00:00=A;" + std::to_string(i) + ";0;\r\n";
+    file += "empty=\r\n[saves]\r\nlower=A;1;1;\r\n[Other]\r\nx=A;2;2;\r\n";
+    WriteSettingsFile(file);
+    NewRun();
+    EXPECT_EQ(layout->autoSaveMode, 1);
+    std::vector<Stored> stored = Snapshots();
+    ASSERT_EQ(stored.size(), 12u);
+    EXPECT_EQ(stored[0], (Stored{"2024-01-10 00:00:00", "A;0;0;", 0}));
+    EXPECT_EQ(stored[11], (Stored{"2024-01-21 00:00:00", "A;11;0;", 0}));
+}
+
+TEST_F(SnapshotStore, HandEditedValuesLoadWithinBounds) {
+    WriteSettingsFile("[Settings]\nAutoSave=often\n[AutoSaves]\n" + std::string(100, 'n') +
+                      "=A;1;1;\n");
+    NewRun();
+    EXPECT_EQ(layout->autoSaveMode, 0);
+    ASSERT_EQ(Snapshots().size(), 1u);
+    EXPECT_EQ(Snapshots()[0].name, std::string(63, 'n'));
+}
+
+TEST_F(SnapshotStore, LoadEmptiesTheUndoStackWithoutAFile) {
+    layout->undoStack->Append(new char[kLayoutChars]());
+    layout->LoadSettings();
+    EXPECT_EQ(layout->undoStack->count, 0);
+    EXPECT_EQ(layout->snapshots->count, 0);
+    EXPECT_EQ(layout->autoSaveMode, 2);
+}
+
+TEST_F(SnapshotStore, UnwritableFolderShowsTheMessageEachSaveAndKeepsTheStore) {
+    // The settings file's folder is a plain file, so nothing can be created in it.
+    WriteBytes(scratch.Path("folder"), "not a folder");
+    hostsim::SetModuleFileName(scratch.Path("folder").string() + "/quillmarsh.exe");
+    NewRun();
+    layout->TakeSnapshot(kSnapshotManual);
+    layout->TakeSnapshot(kSnapshotAutomatic);
+    std::vector<hostsim::MessageBoxRecord> boxes = hostsim::MessageBoxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text, "Could not create file for writting!");
+    EXPECT_EQ(boxes[0].caption, "Error");
+    EXPECT_EQ(Snapshots().size(), 2u);
+    EXPECT_EQ(ReadBytes(scratch.Path("folder")), "not a folder");
+}
+
+} // namespace
