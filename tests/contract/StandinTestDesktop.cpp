@@ -282,7 +282,7 @@ std::vector<Request> TakeRequestLog() {
     std::vector<uint8_t> answer;
     if (!Standin().Call(standin::kTakeRequestLog, {}, &answer))
         return requests;
-    standin::CReader reader(answer.data(), answer.size());
+    standin::CPayloadReader reader(answer.data(), answer.size());
     uint32_t count = 0;
     standin::LoggedRequest logged;
     if (!reader.U32(&count))

@@ -1,37 +1,5 @@
 #include "ControlChannel.h"
 
-#include <cstring>
-
-// ---- CReplyMapping ------------------------------------------------------------------------------
-
-CReplyMapping::~CReplyMapping() {
-    if (view)
-        UnmapViewOfFile(view);
-    if (hMapping)
-        CloseHandle(hMapping);
-}
-
-bool CReplyMapping::Create(DWORD processId) {
-    std::string name = standin::ReplyMappingName(processId);
-    hMapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                  standin::kReplyBytes, name.c_str());
-    if (!hMapping)
-        return false;
-    view =
-        static_cast<uint8_t*>(MapViewOfFile(hMapping, FILE_MAP_WRITE, 0, 0, standin::kReplyBytes));
-    return view != nullptr;
-}
-
-LRESULT CReplyMapping::Write(const std::vector<uint8_t>& answer) {
-    if (!view || answer.size() > standin::kReplyBytes)
-        return standin::kReplyFailed;
-    if (!answer.empty())
-        memcpy(view, answer.data(), answer.size());
-    return static_cast<LRESULT>(answer.size());
-}
-
-// ---- CControlChannel ----------------------------------------------------------------------------
-
 LRESULT CControlChannel::Dispatch(void* context, HWND, const COPYDATASTRUCT* request) {
     return static_cast<CControlChannel*>(context)->Handle(request);
 }
@@ -78,7 +46,7 @@ LRESULT CControlChannel::ReplaceIcons(const uint8_t* data, size_t size) {
 }
 
 LRESULT CControlChannel::MoveIcon(const uint8_t* data, size_t size) {
-    standin::CReader reader(data, size);
+    standin::CPayloadReader reader(data, size);
     int32_t item = 0;
     int32_t x = 0;
     int32_t y = 0;
@@ -88,7 +56,7 @@ LRESULT CControlChannel::MoveIcon(const uint8_t* data, size_t size) {
 }
 
 LRESULT CControlChannel::SetSnapGrid(const uint8_t* data, size_t size) {
-    standin::CReader reader(data, size);
+    standin::CPayloadReader reader(data, size);
     int32_t grid = 0;
     if (!reader.I32(&grid))
         return standin::kReplyFailed;
@@ -106,8 +74,7 @@ LRESULT CControlChannel::SendRequestLog() {
     std::vector<standin::LoggedRequest> log = shell.Monitor().TakeLog();
     std::vector<uint8_t> answer;
     standin::PutU32(answer, static_cast<uint32_t>(log.size()));
-    const uint8_t* records = reinterpret_cast<const uint8_t*>(log.data());
-    answer.insert(answer.end(), records, records + log.size() * sizeof(standin::LoggedRequest));
+    standin::PutBytes(answer, log.data(), log.size() * sizeof(standin::LoggedRequest));
     return reply.Write(answer);
 }
 

@@ -2,29 +2,10 @@
 // window and are answered through a named shared mapping (StandinProtocol.h).
 #pragma once
 
+#include "ReplyMapping.h"
 #include "ShellWindows.h"
 
 #include <windows.h>
-
-#include <cstdint>
-#include <vector>
-
-// The shared memory that carries answers back to the test process.
-class CReplyMapping {
-  public:
-    CReplyMapping() = default;
-    ~CReplyMapping();
-    CReplyMapping(const CReplyMapping&) = delete;
-    CReplyMapping& operator=(const CReplyMapping&) = delete;
-
-    bool Create(DWORD processId);
-    // The answer's length for the request's result, or kReplyFailed when it does not fit.
-    LRESULT Write(const std::vector<uint8_t>& answer);
-
-  private:
-    HANDLE hMapping = nullptr;
-    uint8_t* view = nullptr;
-};
 
 class CControlChannel {
   public:

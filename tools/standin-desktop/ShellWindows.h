@@ -3,6 +3,7 @@
 // plus the top-level "WorkerW" windows that newer shells move the DefView under.
 #pragma once
 
+#include "IconImageList.h"
 #include "ListViewMonitor.h"
 #include "StandinProtocol.h"
 
@@ -11,21 +12,6 @@
 
 #include <string>
 #include <vector>
-
-// Owns the image list of the icon view; the list view only shares it.
-class CImageList {
-  public:
-    CImageList() = default;
-    ~CImageList();
-    CImageList(const CImageList&) = delete;
-    CImageList& operator=(const CImageList&) = delete;
-
-    bool CreateDesktopIcon();
-    HIMAGELIST Get() const { return hImageList; }
-
-  private:
-    HIMAGELIST hImageList = nullptr;
-};
 
 class CShellWindows {
   public:
@@ -59,7 +45,7 @@ class CShellWindows {
     HWND hDefView = nullptr;
     Binding binding = {nullptr, nullptr};
     std::vector<HWND> workers;
-    CImageList images;
+    CIconImageList images;
     CListViewMonitor monitor;
 
     bool CreateListView();

@@ -43,6 +43,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
         DispatchMessageA(&msg);
     }
     // Under Wine, taking a shown top-level window down waits up to two seconds on the X server, and
-    // tests quit hundreds of stand-ins. Ending the process releases every window and handle at once.
+    // tests quit hundreds of stand-ins. Ending the process releases every window and handle at
+    // once.
     ExitProcess(0);
 }

@@ -66,10 +66,15 @@ inline std::string ReplyMappingName(unsigned long processId) {
 
 // ---- Byte encoding ------------------------------------------------------------------------------
 
+inline void PutBytes(std::vector<uint8_t>& out, const void* bytes, size_t count) {
+    size_t at = out.size();
+    out.resize(at + count);
+    if (count)
+        memcpy(out.data() + at, bytes, count);
+}
+
 inline void PutU32(std::vector<uint8_t>& out, uint32_t value) {
-    uint8_t bytes[4];
-    memcpy(bytes, &value, sizeof bytes);
-    out.insert(out.end(), bytes, bytes + sizeof bytes);
+    PutBytes(out, &value, sizeof value);
 }
 
 inline void PutI32(std::vector<uint8_t>& out, int32_t value) {
@@ -77,11 +82,11 @@ inline void PutI32(std::vector<uint8_t>& out, int32_t value) {
 }
 
 // Reads from a payload without ever passing its end; every getter fails once the payload is short.
-class CReader {
+class CPayloadReader {
   public:
-    CReader(const uint8_t* bytes, size_t length) : data(bytes), size(length) {}
-    CReader(const CReader&) = delete;
-    CReader& operator=(const CReader&) = delete;
+    CPayloadReader(const uint8_t* bytes, size_t length) : data(bytes), size(length) {}
+    CPayloadReader(const CPayloadReader&) = delete;
+    CPayloadReader& operator=(const CPayloadReader&) = delete;
 
     bool U32(uint32_t* value) { return Bytes(value, sizeof *value); }
     bool I32(int32_t* value) { return Bytes(value, sizeof *value); }
@@ -112,12 +117,12 @@ inline void EncodeIcons(const std::vector<Icon>& icons, std::vector<uint8_t>& ou
         PutI32(out, icon.x);
         PutI32(out, icon.y);
         PutU32(out, static_cast<uint32_t>(icon.name.size()));
-        out.insert(out.end(), icon.name.begin(), icon.name.end());
+        PutBytes(out, icon.name.data(), icon.name.size());
     }
 }
 
 inline bool DecodeIcons(const uint8_t* data, size_t size, std::vector<Icon>* icons) {
-    CReader reader(data, size);
+    CPayloadReader reader(data, size);
     uint32_t count = 0;
     if (!reader.U32(&count))
         return false;
