@@ -1,0 +1,120 @@
+// The store over a real settings file, a real registry and the test desktop: on the host, the
+// stand-ins; under Wine, the file system, Wine's registry and the stand-in desktop.
+#include "contract/TestDesktop.h"
+#include "contract/TestSettings.h"
+
+#include "desktop/DesktopLayout.h"
+#include "store/LayoutSnapshot.h"
+
+#include <gtest/gtest.h>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using testdesktop::Icon;
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::vector<int> Xs() {
+    std::vector<int> xs;
+    for (const Icon& icon : testdesktop::Icons())
+        xs.push_back(icon.x);
+    return xs;
+}
+
+class StoreContract : public ::testing::Test {
+  protected:
+    std::string settingsFile;
+    std::unique_ptr<CDesktopLayout> layout;
+
+    void SetUp() override {
+        ASSERT_TRUE(testdesktop::Start({{"A", 10, 10}, {"B", 90, 10}, {"C", 170, 10}}));
+        settingsFile = testsettings::PrepareSettingsFile();
+        NewRun();
+    }
+    void TearDown() override {
+        layout.reset();
+        testsettings::PrepareSettingsFile();
+    }
+
+    void NewRun() {
+        layout.reset(new CDesktopLayout);
+        layout->LoadSettings();
+    }
+};
+
+TEST_F(StoreContract, SaveScrambleRestoreUndoAndReload) {
+    layout->TakeSnapshot(kSnapshotManual);
+    std::string file = ReadFile(settingsFile);
+    EXPECT_NE(file.find("[Saves]\r\n"), std::string::npos);
+    EXPECT_NE(file.find("=A;10;10;B;90;10;C;170;10;\r\n"), std::string::npos);
+
+    testdesktop::MoveIcon(0, 400, 300);
+    testdesktop::MoveIcon(2, 250, 200);
+    layout->RestoreSnapshot(0);
+    EXPECT_EQ(Xs(), (std::vector<int>{10, 90, 170}));
+    ASSERT_EQ(layout->undoStack->count, 1);
+    layout->Undo();
+    EXPECT_EQ(Xs(), (std::vector<int>{400, 90, 250}));
+    EXPECT_EQ(layout->undoStack->count, 0);
+    EXPECT_EQ(ReadFile(settingsFile), file);
+
+    NewRun();
+    ASSERT_EQ(layout->snapshots->count, 1);
+    const LayoutSnapshot* loaded = static_cast<const LayoutSnapshot*>(layout->snapshots->head->data);
+    EXPECT_STREQ(loaded->layout, "A;10;10;B;90;10;C;170;10;");
+    EXPECT_EQ(loaded->kind, kSnapshotManual);
+    layout->RestoreSnapshot(0);
+    EXPECT_EQ(Xs(), (std::vector<int>{10, 90, 170}));
+}
+
+TEST_F(StoreContract, StartWithWindowsSurvivesARestart) {
+    layout->startWithWindows = 1;
+    layout->SaveSettings();
+    EXPECT_EQ(layout->startWithWindows, 1);
+    NewRun();
+    EXPECT_EQ(layout->startWithWindows, 1);
+    layout->startWithWindows = 0;
+    layout->SaveSettings();
+    NewRun();
+    EXPECT_EQ(layout->startWithWindows, 0);
+}
+
+TEST_F(StoreContract, UnwritableSettingsFileShowsTheMessageOncePerSaveAndLosesNothing) {
+    layout->TakeSnapshot(kSnapshotManual);
+    std::string before = ReadFile(settingsFile);
+    ASSERT_FALSE(before.empty());
+    // A folder where the file must go cannot be replaced by the new file.
+    ASSERT_EQ(std::remove(settingsFile.c_str()), 0);
+    std::string folder = settingsFile;
+#ifdef _WIN32
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+#else
+    ASSERT_TRUE(std::filesystem::create_directory(folder));
+#endif
+    testsettings::TakeErrorBoxes();
+
+    testdesktop::MoveIcon(1, 300, 300);
+    layout->TakeSnapshot(kSnapshotManual);
+    layout->TakeSnapshot(kSnapshotAutomatic);
+    EXPECT_EQ(testsettings::TakeErrorBoxes(),
+              (std::vector<std::string>{"Could not create file for writting!",
+                                        "Could not create file for writting!"}));
+    EXPECT_EQ(layout->snapshots->count, 3);
+}
+
+} // namespace

@@ -1,0 +1,17 @@
+// Where a contract test's settings file lives and how the program's error boxes are seen: on the
+// host, a scratch folder and the stand-in's record of boxes; under Wine, the folder of the test
+// executable and real message boxes, read by their text and dismissed.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace testsettings {
+
+// The settings file the next CDesktopLayout will use, removed (file or folder) beforehand. The
+// Run keys exist and hold no value of ours.
+std::string PrepareSettingsFile();
+// The texts of the "Error" boxes shown since the last call, oldest first; each box was answered.
+std::vector<std::string> TakeErrorBoxes();
+
+} // namespace testsettings
