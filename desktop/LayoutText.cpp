@@ -1,7 +1,7 @@
 // Layout text: one name;x;y; triple per icon, in the list view's item order.
 #include "desktop/DesktopLayout.h"
+#include "app/Decimal.h"
 
-#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -20,30 +20,6 @@ const char* ReadField(const char* cursor, char* field, size_t capacity) {
     if (*cursor == ';')
         cursor++;
     return cursor;
-}
-
-bool IsSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-// The rules of atoi, held to the range of int instead of overflowing.
-int ParseDecimal(const char* text) {
-    while (IsSpace(*text))
-        text++;
-    bool negative = *text == '-';
-    if (*text == '+' || *text == '-')
-        text++;
-    long long value = 0;
-    for (; *text >= '0' && *text <= '9'; text++) {
-        value = value * 10 + (*text - '0');
-        if (value > static_cast<long long>(INT_MAX) + 1)
-            value = static_cast<long long>(INT_MAX) + 1;
-    }
-    if (negative)
-        value = -value;
-    if (value > INT_MAX)
-        return INT_MAX;
-    return static_cast<int>(value);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "ini/IniFile.h"
+#include "app/Decimal.h"
 
-#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -24,30 +24,6 @@ char* CopyText(const char* text) {
     if (copy)
         memcpy(copy, text, length + 1);
     return copy;
-}
-
-bool IsSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-// The rules of atoi, held to the range of int instead of overflowing.
-int ParseDecimal(const char* text) {
-    while (IsSpace(*text))
-        text++;
-    bool negative = *text == '-';
-    if (*text == '+' || *text == '-')
-        text++;
-    long long value = 0;
-    for (; *text >= '0' && *text <= '9'; text++) {
-        value = value * 10 + (*text - '0');
-        if (value > static_cast<long long>(INT_MAX) + 1)
-            value = static_cast<long long>(INT_MAX) + 1;
-    }
-    if (negative)
-        value = -value;
-    if (value > INT_MAX)
-        return INT_MAX;
-    return static_cast<int>(value);
 }
 
 void FreeKeys(IniKey* key) {
