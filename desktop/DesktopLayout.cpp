@@ -76,7 +76,8 @@ const char* CDesktopLayout::GetExeDirectory() {
             directoryEnd = i + 1;
     }
     memcpy(directory, modulePath, directoryEnd);
-    if (directoryEnd > 0 && directory[directoryEnd - 1] != '\\' && directory[directoryEnd - 1] != '/')
+    if (directoryEnd > 0 && directory[directoryEnd - 1] != '\\' &&
+        directory[directoryEnd - 1] != '/')
         directory[directoryEnd] = '\\';
     return directory;
 }

@@ -137,7 +137,7 @@ LSTATUS WINAPI RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
 
 LSTATUS WINAPI RegCloseKey(HKEY hKey) {
     return State().open.erase(reinterpret_cast<uintptr_t>(hKey)) ? ERROR_SUCCESS
-                                                                  : ERROR_INVALID_HANDLE;
+                                                                 : ERROR_INVALID_HANDLE;
 }
 
 void WINAPI GetLocalTime(LPSYSTEMTIME lpSystemTime) {

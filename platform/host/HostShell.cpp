@@ -248,8 +248,8 @@ BOOL WINAPI HostIsWow64Process2(HANDLE hProcess, USHORT* processMachine, USHORT*
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    *processMachine = process && process->bits == 32 ? IMAGE_FILE_MACHINE_I386
-                                                     : IMAGE_FILE_MACHINE_UNKNOWN;
+    *processMachine =
+        process && process->bits == 32 ? IMAGE_FILE_MACHINE_I386 : IMAGE_FILE_MACHINE_UNKNOWN;
     *nativeMachine = IMAGE_FILE_MACHINE_AMD64;
     return TRUE;
 }
@@ -294,8 +294,8 @@ LRESULT WINAPI SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     return static_cast<LRESULT>(result);
 }
 
-LRESULT WINAPI SendMessageTimeoutA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam, UINT,
-                                   UINT, PDWORD_PTR lpdwResult) {
+LRESULT WINAPI SendMessageTimeoutA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam, UINT, UINT,
+                                   PDWORD_PTR lpdwResult) {
     Window* window = FindWindowByHandle(hWnd);
     if (!window) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
@@ -373,7 +373,8 @@ BOOL WINAPI WriteProcessMemory(HANDLE hProcess, LPVOID lpBaseAddress, LPCVOID lp
         *lpNumberOfBytesWritten = 0;
     Process* process = ProcessOfHandle(hProcess);
     uint8_t* target =
-        process ? ProcessBytes(*process, reinterpret_cast<uintptr_t>(lpBaseAddress), nSize) : nullptr;
+        process ? ProcessBytes(*process, reinterpret_cast<uintptr_t>(lpBaseAddress), nSize)
+                : nullptr;
     if (!target) {
         SetLastError(process ? ERROR_PARTIAL_COPY : ERROR_INVALID_HANDLE);
         return FALSE;
@@ -384,13 +385,14 @@ BOOL WINAPI WriteProcessMemory(HANDLE hProcess, LPVOID lpBaseAddress, LPCVOID lp
     return TRUE;
 }
 
-BOOL WINAPI ReadProcessMemory(HANDLE hProcess, LPCVOID lpBaseAddress, LPVOID lpBuffer,
-                              SIZE_T nSize, SIZE_T* lpNumberOfBytesRead) {
+BOOL WINAPI ReadProcessMemory(HANDLE hProcess, LPCVOID lpBaseAddress, LPVOID lpBuffer, SIZE_T nSize,
+                              SIZE_T* lpNumberOfBytesRead) {
     if (lpNumberOfBytesRead)
         *lpNumberOfBytesRead = 0;
     Process* process = ProcessOfHandle(hProcess);
     const uint8_t* source =
-        process ? ProcessBytes(*process, reinterpret_cast<uintptr_t>(lpBaseAddress), nSize) : nullptr;
+        process ? ProcessBytes(*process, reinterpret_cast<uintptr_t>(lpBaseAddress), nSize)
+                : nullptr;
     if (!source) {
         SetLastError(process ? ERROR_PARTIAL_COPY : ERROR_INVALID_HANDLE);
         return FALSE;

@@ -227,10 +227,9 @@ TEST_F(DesktopContract, IconsSharingANameTakeEntriesInOrder) {
     StartWith({{"Doc", 0, 0}, {"Other", 5, 5}, {"Doc", 0, 100}, {"Doc", 0, 200}});
     // Two entries for three icons: the third keeps its place.
     EXPECT_EQ(Apply("Doc;300;10;Doc;300;110;"), 1);
-    EXPECT_EQ(testdesktop::Icons(), (std::vector<Icon>{{"Doc", 300, 10},
-                                                       {"Other", 5, 5},
-                                                       {"Doc", 300, 110},
-                                                       {"Doc", 0, 200}}));
+    EXPECT_EQ(
+        testdesktop::Icons(),
+        (std::vector<Icon>{{"Doc", 300, 10}, {"Other", 5, 5}, {"Doc", 300, 110}, {"Doc", 0, 200}}));
 }
 
 TEST_F(DesktopContract, SurplusEntriesOfANameAreUnused) {

@@ -151,7 +151,8 @@ TEST_F(HostDesktop, SettingsFileLiesBesideTheExecutable) {
 }
 
 TEST_F(HostDesktop, OverlongDirectoryLeavesNoSettingsPath) {
-    // A directory of 246 characters fits the module buffer, but not with "Quillmarsh.ini" behind it.
+    // A directory of 246 characters fits the module buffer, but not with "Quillmarsh.ini" behind
+    // it.
     std::string path = "C:\\" + std::string(242, 'd') + "\\p.exe";
     hostsim::SetModuleFileName(path);
     CDesktopLayout shortLived;

@@ -70,7 +70,8 @@ TEST(LayoutParse, CoordinatesBeyondIntAreHeldToItsRange) {
 }
 
 TEST(LayoutParse, OverlongNameIsCutAndItsRestStartsTheNextField) {
-    // 300 characters: 255 of name, then 31 read as x, 14 as y; "1;2;" then makes an entry of its own.
+    // 300 characters: 255 of name, then 31 read as x, 14 as y; "1;2;" then makes an entry of its
+    // own.
     std::vector<Parsed> entries = Parse(std::string(300, 'n') + ";1;2;");
     EXPECT_EQ(entries, (std::vector<Parsed>{{std::string(255, 'n'), 0, 0}, {"1", 2, 0}}));
     // 270 characters: the 15 left over are x, and the real x lands in y.

@@ -49,8 +49,14 @@ class SnapshotStore : public ::testing::Test {
     }
 
     static void SetClock(int hour, int minute, int second) {
-        SYSTEMTIME now = {2024, 3, 5, 1, static_cast<WORD>(hour), static_cast<WORD>(minute),
-                          static_cast<WORD>(second), 0};
+        SYSTEMTIME now = {2024,
+                          3,
+                          5,
+                          1,
+                          static_cast<WORD>(hour),
+                          static_cast<WORD>(minute),
+                          static_cast<WORD>(second),
+                          0};
         hostsim::SetLocalTime(now);
     }
 
@@ -82,9 +88,9 @@ TEST_F(SnapshotStore, UnchangedDesktopRenewsTheNameOfItsSnapshot) {
 TEST_F(SnapshotStore, ManualAndAutomaticSnapshotsOfOneDesktopAreTwoRecords) {
     layout->TakeSnapshot(kSnapshotManual);
     layout->TakeSnapshot(kSnapshotAutomatic);
-    EXPECT_EQ(Snapshots(), (std::vector<Stored>{
-                               {"2024-03-01 09:15:00 (AutoSave)", "A;10;10;B;90;10;", 1},
-                               {"2024-03-01 09:15:00", "A;10;10;B;90;10;", 0}}));
+    EXPECT_EQ(Snapshots(),
+              (std::vector<Stored>{{"2024-03-01 09:15:00 (AutoSave)", "A;10;10;B;90;10;", 1},
+                                   {"2024-03-01 09:15:00", "A;10;10;B;90;10;", 0}}));
 }
 
 TEST_F(SnapshotStore, EleventhDistinctSaveOverwritesTheOldestOfItsKind) {
@@ -190,7 +196,8 @@ TEST_F(SnapshotStore, SectionsFollowTheFirstSnapshotOfEachKind) {
 TEST_F(SnapshotStore, LoadKeepsEveryEntryWithAValue) {
     std::string file = "[Settings]\r\nAutoSave=1\r\n[Saves]\r\n";
     for (int i = 0; i < 12; i++)
-        file += "2024-01-" + std::to_string(10 + i) + " 00:00:00=A;" + std::to_string(i) + ";0;\r\n";
+        file +=
+            "2024-01-" + std::to_string(10 + i) + " 00:00:00=A;" + std::to_string(i) + ";0;\r\n";
     file += "empty=\r\n[saves]\r\nlower=A;1;1;\r\n[Other]\r\nx=A;2;2;\r\n";
     WriteSettingsFile(file);
     NewRun();
