@@ -22,7 +22,15 @@ inline long GdiObjectCount() {
         unsigned long long user;
     };
     static_assert(sizeof(HandleEntry) == 24, "GDI handle table entry");
-    const PEB* peb = NtCurrentTeb()->ProcessEnvironmentBlock;
+    typedef LONG(WINAPI * QueryProcess)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+    const auto query = reinterpret_cast<QueryProcess>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
+    PROCESS_BASIC_INFORMATION basic = {};
+    if (query == nullptr ||
+        query(GetCurrentProcess(), ProcessBasicInformation, &basic, sizeof(basic), nullptr) != 0) {
+        return -1;
+    }
+    const PEB* peb = basic.PebBaseAddress;
     const auto* table =
         *reinterpret_cast<HandleEntry* const*>(reinterpret_cast<const char*>(peb) + 0xF8);
     if (table == nullptr) {

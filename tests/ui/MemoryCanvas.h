@@ -60,6 +60,17 @@ class MemoryCanvas {
 
     // Writes the canvas as a 24-bit .bmp file, for a person to look at.
     bool SaveBmp(const char* path) const;
+    // Writes the canvas as an 8-bit RGB .png file (stored, uncompressed deflate blocks).
+    bool SavePng(const char* path) const;
+
+    // Copies what the screen shows inside the rectangle (screen coordinates) onto the canvas.
+    void CaptureScreen(const RECT& area) {
+        HDC screen = GetDC(nullptr);
+        BitBlt(dc, 0, 0, area.right - area.left, area.bottom - area.top, screen, area.left,
+               area.top, SRCCOPY);
+        ReleaseDC(nullptr, screen);
+        GdiFlush();
+    }
 
   private:
     static DWORD Pixel32(COLORREF c) {

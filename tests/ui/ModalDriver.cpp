@@ -18,8 +18,8 @@ BOOL CALLBACK FirstDialog(HWND hwnd, LPARAM found) {
 
 } // namespace
 
-ModalDriver::ModalDriver(std::function<void(HWND dialog)> action, UINT deadlineMs)
-    : act(std::move(action)), deadline(GetTickCount() + deadlineMs) {
+ModalDriver::ModalDriver(std::function<void(HWND dialog)> action, UINT deadlineMs, int settleTicks)
+    : act(std::move(action)), deadline(GetTickCount() + deadlineMs), settle(settleTicks) {
     active = this;
     timer = SetTimer(nullptr, 0, 50, Tick);
 }
@@ -43,7 +43,7 @@ void CALLBACK ModalDriver::Tick(HWND, UINT, UINT_PTR, DWORD) {
 
 void ModalDriver::OnTick() {
     const HWND dialog = FindDialog();
-    if (!done && dialog != nullptr && act) {
+    if (!done && dialog != nullptr && act && settle-- <= 0) {
         done = true;
         act(dialog);
         return;

@@ -10,8 +10,10 @@
 
 class ModalDriver {
   public:
-    // action receives the first visible dialog of the thread; it may be empty.
-    ModalDriver(std::function<void(HWND dialog)> action, UINT deadlineMs = 15000);
+    // action receives the first visible dialog of the thread, once it has been visible for
+    // settleTicks ticks of 50 ms; it may be empty.
+    ModalDriver(std::function<void(HWND dialog)> action, UINT deadlineMs = 15000,
+                int settleTicks = 4);
     ~ModalDriver();
     ModalDriver(const ModalDriver&) = delete;
     ModalDriver& operator=(const ModalDriver&) = delete;
@@ -28,6 +30,7 @@ class ModalDriver {
 
     std::function<void(HWND)> act;
     DWORD deadline;
+    int settle;
     UINT_PTR timer = 0;
     bool done = false;
     bool expired = false;
