@@ -1,5 +1,6 @@
 #include "ui/ColorModel.h"
 #include "ui/GradientFill.h"
+#include "tests/ui/GdiCount.h"
 #include "tests/ui/MemoryCanvas.h"
 
 #include <gtest/gtest.h>
@@ -63,10 +64,10 @@ TEST(GradientFill, EmptyOrInvertedRectanglesDrawNothing) {
 TEST(GradientFill, ReleasesEveryPen) {
     MemoryCanvas canvas(300, 300, kPaper);
     const RECT all = {0, 0, 300, 300};
-    const DWORD before = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    const long before = GdiObjectCount();
     GradientFillHorizontal(canvas.Dc(), all, RGB(0, 0, 0), RGB(255, 255, 255));
     GradientFillVertical(canvas.Dc(), all, RGB(0, 0, 0), RGB(255, 255, 255));
-    EXPECT_EQ(before, GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS));
+    EXPECT_EQ(before, GdiObjectCount());
 }
 
 } // namespace

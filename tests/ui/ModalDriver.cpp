@@ -6,11 +6,17 @@ namespace {
 
 ModalDriver* active = nullptr;
 
-BOOL CALLBACK FirstDialog(HWND hwnd, LPARAM found) {
+struct Search {
+    const char* windowClass;
+    HWND found;
+};
+
+BOOL CALLBACK FirstOfClass(HWND hwnd, LPARAM param) {
+    auto* search = reinterpret_cast<Search*>(param);
     char name[16] = {};
     GetClassNameA(hwnd, name, sizeof(name));
-    if (std::strcmp(name, "#32770") == 0 && IsWindowVisible(hwnd)) {
-        *reinterpret_cast<HWND*>(found) = hwnd;
+    if (std::strcmp(name, search->windowClass) == 0 && IsWindowVisible(hwnd)) {
+        search->found = hwnd;
         return FALSE;
     }
     return TRUE;
@@ -18,8 +24,10 @@ BOOL CALLBACK FirstDialog(HWND hwnd, LPARAM found) {
 
 } // namespace
 
-ModalDriver::ModalDriver(std::function<void(HWND dialog)> action, UINT deadlineMs, int settleTicks)
-    : act(std::move(action)), deadline(GetTickCount() + deadlineMs), settle(settleTicks) {
+ModalDriver::ModalDriver(std::function<void(HWND window)> action, UINT deadlineMs, int settleTicks,
+                         const char* windowClass)
+    : act(std::move(action)), deadline(GetTickCount() + deadlineMs), settle(settleTicks),
+      target(windowClass) {
     active = this;
     timer = SetTimer(nullptr, 0, 50, Tick);
 }
@@ -29,10 +37,10 @@ ModalDriver::~ModalDriver() {
     active = nullptr;
 }
 
-HWND ModalDriver::FindDialog() {
-    HWND found = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), FirstDialog, reinterpret_cast<LPARAM>(&found));
-    return found;
+HWND ModalDriver::FindDialog(const char* windowClass) {
+    Search search = {windowClass, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), FirstOfClass, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 void CALLBACK ModalDriver::Tick(HWND, UINT, UINT_PTR, DWORD) {
@@ -42,14 +50,15 @@ void CALLBACK ModalDriver::Tick(HWND, UINT, UINT_PTR, DWORD) {
 }
 
 void ModalDriver::OnTick() {
-    const HWND dialog = FindDialog();
-    if (!done && dialog != nullptr && act && settle-- <= 0) {
+    const HWND window = FindDialog(target);
+    if (!done && window != nullptr && act && settle-- <= 0) {
         done = true;
-        act(dialog);
+        act(window);
         return;
     }
     if (static_cast<LONG>(GetTickCount() - deadline) >= 0) {
         expired = true;
+        const HWND dialog = FindDialog();
         if (dialog != nullptr) {
             EndDialog(dialog, -2);
         }

@@ -10,10 +10,11 @@
 
 class ModalDriver {
   public:
-    // action receives the first visible dialog of the thread, once it has been visible for
-    // settleTicks ticks of 50 ms; it may be empty.
-    ModalDriver(std::function<void(HWND dialog)> action, UINT deadlineMs = 15000,
-                int settleTicks = 4);
+    // action receives the first visible window of windowClass (a dialog, or "#32768" for a
+    // menu) of the thread, once it has been visible for settleTicks ticks of 50 ms; it may be
+    // empty.
+    ModalDriver(std::function<void(HWND window)> action, UINT deadlineMs = 15000,
+                int settleTicks = 4, const char* windowClass = "#32770");
     ~ModalDriver();
     ModalDriver(const ModalDriver&) = delete;
     ModalDriver& operator=(const ModalDriver&) = delete;
@@ -21,8 +22,8 @@ class ModalDriver {
     bool acted() const { return done; }
     bool timedOut() const { return expired; }
 
-    // First visible dialog ("#32770") window of the calling thread, or null.
-    static HWND FindDialog();
+    // First visible window of the class that belongs to the calling thread, or null.
+    static HWND FindDialog(const char* windowClass = "#32770");
 
   private:
     static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
@@ -31,6 +32,7 @@ class ModalDriver {
     std::function<void(HWND)> act;
     DWORD deadline;
     int settle;
+    const char* target;
     UINT_PTR timer = 0;
     bool done = false;
     bool expired = false;
