@@ -170,3 +170,17 @@ FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName);
 // Errors
 DWORD WINAPI GetLastError(void);
 void WINAPI SetLastError(DWORD dwErrCode);
+
+// Colours: the packed RGB value and the system colours of the classic scheme (HostColors.cpp)
+typedef DWORD COLORREF;
+#define RGB(r, g, b) ((COLORREF)(((BYTE)(r) | ((WORD)((BYTE)(g)) << 8)) | (((DWORD)(BYTE)(b)) << 16)))
+#define GetRValue(rgb) ((BYTE)(rgb))
+#define GetGValue(rgb) ((BYTE)(((WORD)(rgb)) >> 8))
+#define GetBValue(rgb) ((BYTE)((rgb) >> 16))
+#define COLOR_WINDOW 5
+#define COLOR_MENUTEXT 7
+#define COLOR_HIGHLIGHT 13
+#define COLOR_BTNFACE 15
+#define COLOR_GRAYTEXT 17
+#define COLOR_3DDKSHADOW 21
+DWORD WINAPI GetSysColor(int nIndex);

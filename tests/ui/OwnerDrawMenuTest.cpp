@@ -1,0 +1,545 @@
+#include "ui/ColorModel.h"
+#include "ui/OwnerDrawMenu.h"
+#include "ui/WindowClass.h"
+#include "res/ResourceIds.h"
+#include "tests/ui/GdiCount.h"
+#include "tests/ui/MemoryCanvas.h"
+#include "tests/ui/ModalDriver.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+const COLORREF kPaper = RGB(1, 2, 3);
+// The dark rim of the About image and the red of the check cross, as the strip draws them.
+const COLORREF kAboutRim = RGB(0, 45, 130);
+const COLORREF kCrossRed = RGB(230, 30, 30);
+
+HINSTANCE Self() {
+    return GetModuleHandleA(nullptr);
+}
+
+COLORREF Sys(int index) {
+    return GetSysColor(index);
+}
+COLORREF MenuBackground() {
+    return DeriveColor(COLOR_BTNFACE, HlsLighten, 75);
+}
+COLORREF IconColumnStart() {
+    return DeriveColor(COLOR_HIGHLIGHT, HlsLighten, 20);
+}
+COLORREF HighlightFill() {
+    return DeriveColor(COLOR_HIGHLIGHT, HlsLighten, 70, HlsScaleSaturation, 43);
+}
+COLORREF SeparatorLine() {
+    return DeriveColor(COLOR_BTNFACE, HlsDarken, 82);
+}
+COLORREF ImageShadow() {
+    return DeriveColor(COLOR_BTNFACE, HlsDarken, 73);
+}
+
+std::string BesideExe(const char* name) {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string dir(path);
+    return dir.substr(0, dir.find_last_of("\\/") + 1) + name;
+}
+
+// A menu bar with one popup holding the cases the resource menu lacks.
+struct TestMenu {
+    HMENU bar = CreateMenu();
+    HMENU popup = CreatePopupMenu();
+    HMENU sub = CreatePopupMenu();
+
+    TestMenu() {
+        const std::string longText(120, 'a');
+        const std::string longShortcut = "Name\t" + std::string(40, 'k');
+        AppendMenuA(popup, MF_STRING, 201, "&Save\tCtrl+S");
+        AppendMenuA(popup, MF_SEPARATOR, 0, nullptr);
+        AppendMenuA(popup, MF_STRING, 202, longText.c_str());
+        AppendMenuA(popup, MF_STRING, 203, longShortcut.c_str());
+        AppendMenuA(sub, MF_STRING, 205, "Inner");
+        AppendMenuA(popup, MF_POPUP, reinterpret_cast<UINT_PTR>(sub), "Sub");
+        AppendMenuA(popup, MF_STRING, 205, "Outer");
+        AppendMenuA(popup, MF_STRING, 206, "Plain");
+        AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), "&File");
+    }
+    ~TestMenu() { DestroyMenu(bar); }
+};
+
+void Draw(COwnerDrawMenu& menu, const MenuItemNode* node, UINT state, MemoryCanvas& canvas,
+          const RECT& rect) {
+    DRAWITEMSTRUCT request = {};
+    request.CtlType = ODT_MENU;
+    request.itemID = node->id;
+    request.itemAction = ODA_DRAWENTIRE;
+    request.itemState = state;
+    request.hDC = canvas.Dc();
+    request.rcItem = rect;
+    request.itemData = reinterpret_cast<ULONG_PTR>(node);
+    menu.DrawItem(&request);
+}
+
+// Leftmost column holding the colour inside the area, or -1.
+int LeftmostOf(const MemoryCanvas& canvas, const RECT& area, COLORREF colour) {
+    for (int x = area.left; x < area.right; ++x) {
+        for (int y = area.top; y < area.bottom; ++y) {
+            if (canvas.At(x, y) == colour) {
+                return x;
+            }
+        }
+    }
+    return -1;
+}
+
+int RightmostOf(const MemoryCanvas& canvas, const RECT& area, COLORREF colour) {
+    for (int x = area.right - 1; x >= area.left; --x) {
+        for (int y = area.top; y < area.bottom; ++y) {
+            if (canvas.At(x, y) == colour) {
+                return x;
+            }
+        }
+    }
+    return -1;
+}
+
+TEST(OwnerDrawMenu, TreeMirrorsTheTrayMenu) {
+    COwnerDrawMenu menu(Self(), MAKEINTRESOURCEA(IDR_MAINMENU), MAKEINTRESOURCEA(IDB_MENUIMAGES),
+                        MENU_IMAGE_CHECK);
+    ASSERT_NE(nullptr, menu.menu);
+    EXPECT_EQ(1, menu.ownsMenu);
+    ASSERT_NE(nullptr, menu.hImageList);
+    EXPECT_EQ(4, ImageList_GetImageCount(menu.hImageList));
+    EXPECT_EQ(MENU_IMAGE_CHECK, menu.checkImage);
+    EXPECT_EQ(nullptr, menu.hCheckBitmap);
+
+    ASSERT_NE(nullptr, menu.root);
+    EXPECT_EQ(menu.menu, menu.root->hSubMenu);
+    EXPECT_EQ(1, menu.root->subItemCount);
+    const MenuItemNode* main = menu.root->child;
+    ASSERT_NE(nullptr, main);
+    EXPECT_STREQ("MainMenu", main->text);
+    EXPECT_EQ(1, main->topLevel);
+    EXPECT_EQ(nullptr, main->next);
+    EXPECT_EQ(10, main->subItemCount);
+
+    const UINT ids[] = {ID_ABOUT, 0, 0, ID_SAVE, 0, ID_UNDO, 0, ID_START_WITH_WINDOWS, 0, ID_EXIT};
+    const bool separators[] = {false, true, false, false, false, false, true, false, true, false};
+    int position = 0;
+    for (const MenuItemNode* node = main->child; node != nullptr; node = node->next) {
+        ASSERT_LT(position, 10);
+        EXPECT_EQ(position, node->position);
+        EXPECT_EQ(main->hSubMenu, node->hParentMenu);
+        EXPECT_EQ(0, node->topLevel);
+        EXPECT_EQ(-1, node->image);
+        EXPECT_EQ(separators[position], node->separator != 0) << position;
+        if (ids[position] != 0) {
+            EXPECT_EQ(ids[position], node->id) << position;
+        }
+        // Every item, separators included, is owner-drawn and carries its node.
+        MENUITEMINFOA info = {};
+        info.cbSize = sizeof(info);
+        info.fMask = MIIM_FTYPE | MIIM_DATA;
+        GetMenuItemInfoA(node->hParentMenu, static_cast<UINT>(position), TRUE, &info);
+        EXPECT_TRUE(info.fType & MFT_OWNERDRAW) << position;
+        EXPECT_EQ(separators[position], (info.fType & MFT_SEPARATOR) != 0) << position;
+        EXPECT_EQ(reinterpret_cast<ULONG_PTR>(node), info.dwItemData) << position;
+        ++position;
+    }
+    EXPECT_EQ(10, position);
+
+    const MenuItemNode* autosave = menu.FindItem(menu.root, ID_AUTOSAVE_1HOUR);
+    ASSERT_NE(nullptr, autosave);
+    EXPECT_STREQ("1 hour", autosave->text);
+    EXPECT_EQ(3, autosave->position);
+    EXPECT_EQ(nullptr, menu.FindItem(menu.root, 999));
+    EXPECT_EQ(nullptr, menu.FindItem(nullptr, ID_ABOUT));
+
+    HMENU loaded = menu.menu;
+    menu.Destroy();
+    EXPECT_EQ(nullptr, menu.root);
+    EXPECT_EQ(nullptr, menu.hImageList);
+    EXPECT_EQ(-1, menu.checkImage);
+    EXPECT_FALSE(IsMenu(loaded));
+    // A second Destroy, here through the destructor, finds nothing left to release.
+}
+
+TEST(OwnerDrawMenu, TextsShortcutsAndDepthFirstSearch) {
+    TestMenu source;
+    COwnerDrawMenu menu;
+    menu.Init(Self(), source.bar, MAKEINTRESOURCEA(IDB_MENUIMAGES), MENU_IMAGE_CHECK);
+    EXPECT_EQ(0, menu.ownsMenu);
+
+    const MenuItemNode* save = menu.FindItem(menu.root, 201);
+    ASSERT_NE(nullptr, save);
+    EXPECT_STREQ("&Save", save->text);
+    EXPECT_EQ(5, save->textLength);
+    EXPECT_STREQ("Ctrl+S", save->shortcut);
+    EXPECT_EQ(6, save->shortcutLength);
+
+    const MenuItemNode* longText = menu.FindItem(menu.root, 202);
+    ASSERT_NE(nullptr, longText);
+    EXPECT_EQ(95, longText->textLength);
+    EXPECT_EQ(std::string(95, 'a'), longText->text);
+    EXPECT_EQ(0, longText->shortcutLength);
+
+    const MenuItemNode* longShortcut = menu.FindItem(menu.root, 203);
+    ASSERT_NE(nullptr, longShortcut);
+    EXPECT_STREQ("Name", longShortcut->text);
+    EXPECT_EQ(30, longShortcut->shortcutLength);
+    EXPECT_EQ(std::string(30, 'k'), longShortcut->shortcut);
+
+    // Two items with id 205: the submenu's comes first, depth-first.
+    const MenuItemNode* found = menu.FindItem(menu.root, 205);
+    ASSERT_NE(nullptr, found);
+    EXPECT_STREQ("Inner", found->text);
+    EXPECT_EQ(source.sub, found->hParentMenu);
+
+    menu.Destroy();
+    // Not owned: the menu outlives the object.
+    EXPECT_TRUE(IsMenu(source.bar));
+}
+
+TEST(OwnerDrawMenu, RebuildReadsTheMenuAfreshAndResetsImages) {
+    TestMenu source;
+    COwnerDrawMenu menu;
+    menu.Init(Self(), source.bar, MAKEINTRESOURCEA(IDB_MENUIMAGES), MENU_IMAGE_CHECK);
+    menu.FindItem(menu.root, 206)->image = MENU_IMAGE_UNDO;
+    DeleteMenu(source.popup, 201, MF_BYCOMMAND);
+    ModifyMenuA(source.popup, 206, MF_BYCOMMAND | MF_STRING, 206, "Renamed");
+    menu.Rebuild();
+    EXPECT_EQ(nullptr, menu.FindItem(menu.root, 201));
+    const MenuItemNode* renamed = menu.FindItem(menu.root, 206);
+    ASSERT_NE(nullptr, renamed);
+    EXPECT_STREQ("Renamed", renamed->text);
+    EXPECT_EQ(-1, renamed->image);
+    // Texts survive being owner-drawn: a rebuild without changes reads the same texts.
+    menu.Rebuild();
+    const MenuItemNode* sub = menu.root->child->child;
+    while (sub != nullptr && sub->hSubMenu != source.sub) {
+        sub = sub->next;
+    }
+    ASSERT_NE(nullptr, sub);
+    EXPECT_STREQ("Sub", sub->text);
+    EXPECT_EQ(1, sub->subItemCount);
+    EXPECT_STREQ("Inner", menu.FindItem(menu.root, 205)->text);
+}
+
+TEST(OwnerDrawMenu, EmptyWithoutInstanceOrMenu) {
+    COwnerDrawMenu noMenu(Self(), MAKEINTRESOURCEA(999), nullptr, 0);
+    EXPECT_EQ(nullptr, noMenu.menu);
+    EXPECT_EQ(nullptr, noMenu.root);
+    TestMenu source;
+    COwnerDrawMenu noInstance;
+    noInstance.Init(nullptr, source.bar, nullptr, 0);
+    EXPECT_EQ(nullptr, noInstance.root);
+    EXPECT_EQ(nullptr, noInstance.hCheckBitmap);
+}
+
+TEST(OwnerDrawMenu, MeasureItem) {
+    TestMenu source;
+    COwnerDrawMenu menu;
+    menu.Init(Self(), source.bar, nullptr, 0);
+    HWND owner =
+        CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, Self(), nullptr);
+    ASSERT_NE(nullptr, owner);
+    auto measure = [&](const MenuItemNode* node) {
+        MEASUREITEMSTRUCT request = {};
+        request.CtlType = ODT_MENU;
+        request.itemData = reinterpret_cast<ULONG_PTR>(node);
+        menu.MeasureItem(owner, &request);
+        return SIZE{static_cast<LONG>(request.itemWidth), static_cast<LONG>(request.itemHeight)};
+    };
+    auto extent = [&](const char* text) {
+        SIZE size = {0, 0};
+        HDC hdc = GetDC(owner);
+        GetTextExtentPoint32A(hdc, text, lstrlenA(text), &size);
+        ReleaseDC(owner, hdc);
+        return size;
+    };
+
+    // Text and shortcut run together without the '&': "Save" "Ctrl+S".
+    const SIZE save = measure(menu.FindItem(menu.root, 201));
+    EXPECT_EQ(extent("SaveCtrl+S").cx + 34, save.cx);
+    EXPECT_EQ(20, save.cy);
+    const SIZE plain = measure(menu.FindItem(menu.root, 206));
+    EXPECT_EQ(extent("Plain").cx + 34, plain.cx);
+
+    const MenuItemNode* separator = menu.FindItem(menu.root, 201)->next;
+    ASSERT_NE(nullptr, separator);
+    ASSERT_TRUE(separator->separator);
+    const SIZE line = measure(separator);
+    EXPECT_EQ(0, line.cx);
+    EXPECT_EQ(6, line.cy);
+
+    // A menu-bar item measures exactly its text.
+    const SIZE bar = measure(menu.root->child);
+    EXPECT_EQ(extent("File").cx, bar.cx);
+    EXPECT_EQ(extent("File").cy, bar.cy);
+    DestroyWindow(owner);
+}
+
+class MenuDrawing : public ::testing::Test {
+  protected:
+    TestMenu source;
+    COwnerDrawMenu menu;
+    MemoryCanvas canvas{160, 20, kPaper};
+    const RECT item = {0, 0, 160, 20};
+    const RECT markArea = {0, 0, 24, 20};
+
+    void SetUp() override {
+        menu.Init(Self(), source.bar, MAKEINTRESOURCEA(IDB_MENUIMAGES), MENU_IMAGE_CHECK);
+    }
+    MenuItemNode* Node(UINT id) { return menu.FindItem(menu.root, id); }
+    void Paint(const MenuItemNode* node, UINT state, const RECT& rect) {
+        canvas.Fill(kPaper);
+        Draw(menu, node, state, canvas, rect);
+    }
+};
+
+TEST_F(MenuDrawing, ItemAtRestHasIconColumnBackgroundAndText) {
+    Paint(Node(206), 0, item);
+    EXPECT_EQ(IconColumnStart(), canvas.At(0, 1));
+    EXPECT_EQ(BlendColor(IconColumnStart(), MenuBackground(), 22, 11), canvas.At(11, 1));
+    EXPECT_EQ(BlendColor(IconColumnStart(), MenuBackground(), 22, 21), canvas.At(21, 19));
+    EXPECT_EQ(MenuBackground(), canvas.At(22, 0));
+    EXPECT_EQ(MenuBackground(), canvas.At(159, 19));
+    EXPECT_EQ(0, canvas.Count(item, kPaper));
+    // Text in the menu text colour, from x = 30, nothing of it left of that.
+    const int textLeft = LeftmostOf(canvas, item, Sys(COLOR_MENUTEXT));
+    EXPECT_GE(textLeft, 30);
+    EXPECT_LE(textLeft, 32);
+}
+
+TEST_F(MenuDrawing, HighlightedItemIsFramedOverTheIconColumn) {
+    Paint(Node(206), ODS_SELECTED, item);
+    for (POINT p : {POINT{0, 0}, POINT{159, 0}, POINT{0, 19}, POINT{159, 19}, POINT{80, 0}}) {
+        EXPECT_EQ(Sys(COLOR_HIGHLIGHT), canvas.At(p.x, p.y)) << p.x << "," << p.y;
+    }
+    EXPECT_EQ(HighlightFill(), canvas.At(1, 1));
+    EXPECT_EQ(HighlightFill(), canvas.At(158, 18));
+    EXPECT_GT(canvas.Count(item, Sys(COLOR_MENUTEXT)), 10);
+
+    // Hot-tracked counts as highlighted unless the menu is inactive.
+    Paint(Node(206), ODS_HOTLIGHT, item);
+    EXPECT_EQ(HighlightFill(), canvas.At(1, 1));
+    Paint(Node(206), ODS_HOTLIGHT | ODS_INACTIVE, item);
+    EXPECT_EQ(IconColumnStart(), canvas.At(0, 1));
+}
+
+TEST_F(MenuDrawing, DisabledItemsHaveGreyText) {
+    Paint(Node(206), ODS_DISABLED, item);
+    EXPECT_GT(canvas.Count(item, Sys(COLOR_GRAYTEXT)), 10);
+    EXPECT_EQ(0, canvas.Count(item, Sys(COLOR_MENUTEXT)));
+    // Highlighted and disabled: the highlight frame over the plain background.
+    Paint(Node(206), ODS_SELECTED | ODS_DISABLED, item);
+    EXPECT_EQ(Sys(COLOR_HIGHLIGHT), canvas.At(0, 0));
+    EXPECT_EQ(MenuBackground(), canvas.At(1, 1));
+    EXPECT_GT(canvas.Count(item, Sys(COLOR_GRAYTEXT)), 10);
+}
+
+TEST_F(MenuDrawing, SeparatorLineStartsThirtyPixelsIn) {
+    const MenuItemNode* separator = Node(201)->next;
+    const RECT line = {0, 0, 160, 6};
+    Paint(separator, 0, line);
+    EXPECT_EQ(IconColumnStart(), canvas.At(0, 3));
+    EXPECT_EQ(SeparatorLine(), canvas.At(30, 3));
+    // The end point, right - 1, is not painted: the last pixel is right - 2.
+    EXPECT_EQ(SeparatorLine(), canvas.At(158, 3));
+    EXPECT_EQ(MenuBackground(), canvas.At(29, 3));
+    EXPECT_EQ(MenuBackground(), canvas.At(159, 3));
+    EXPECT_EQ(MenuBackground(), canvas.At(100, 2));
+    EXPECT_EQ(MenuBackground(), canvas.At(100, 4));
+    // A separator is never highlighted.
+    Paint(separator, ODS_SELECTED, line);
+    EXPECT_EQ(IconColumnStart(), canvas.At(0, 3));
+}
+
+TEST_F(MenuDrawing, ShortcutEndsEightPixelsFromTheRight) {
+    Paint(Node(201), 0, item);
+    const int right = RightmostOf(canvas, item, Sys(COLOR_MENUTEXT));
+    EXPECT_LE(right, 160 - 8 - 1);
+    EXPECT_GE(right, 160 - 8 - 3);
+}
+
+TEST_F(MenuDrawing, ImagesAndCheckMarks) {
+    MenuItemNode* node = Node(206);
+    node->image = MENU_IMAGE_ABOUT;
+    Paint(node, 0, item);
+    EXPECT_GT(canvas.Count(markArea, kAboutRim), 10);
+    // The disc's leftmost column is column 1 of the image, drawn from x0 + 3.
+    EXPECT_EQ(4, LeftmostOf(canvas, markArea, kAboutRim));
+
+    // Selected: lifted one pixel up and left, over its own silhouette.
+    Paint(node, ODS_SELECTED, item);
+    EXPECT_EQ(3, LeftmostOf(canvas, markArea, kAboutRim));
+    EXPECT_GT(canvas.Count(markArea, ImageShadow()), 0);
+
+    // Disabled: only the silhouette.
+    Paint(node, ODS_DISABLED, item);
+    EXPECT_EQ(0, canvas.Count(markArea, kAboutRim));
+    EXPECT_GT(canvas.Count(markArea, ImageShadow()), 10);
+
+    // Checked: the check image replaces the item's own image.
+    Paint(node, ODS_CHECKED, item);
+    EXPECT_GT(canvas.Count(markArea, kCrossRed), 10);
+    EXPECT_EQ(0, canvas.Count(markArea, kAboutRim));
+    Paint(node, ODS_CHECKED | ODS_DISABLED, item);
+    EXPECT_EQ(0, canvas.Count(markArea, kCrossRed));
+    EXPECT_EQ(3 + 2, LeftmostOf(canvas, markArea, ImageShadow()));
+}
+
+TEST_F(MenuDrawing, SystemCheckMarkWithoutAnImageStrip) {
+    COwnerDrawMenu plain;
+    TestMenu other;
+    plain.Init(Self(), other.bar, nullptr, MENU_IMAGE_CHECK);
+    ASSERT_EQ(-1, plain.checkImage);
+    ASSERT_NE(nullptr, plain.hCheckBitmap);
+    const MenuItemNode* node = plain.FindItem(plain.root, 206);
+    canvas.Fill(kPaper);
+    Draw(plain, node, ODS_CHECKED, canvas, item);
+    // A framed box from (1, 1) to (20, bottom - 1), the mark inside it in the text colour.
+    EXPECT_EQ(Sys(COLOR_HIGHLIGHT), canvas.At(1, 1));
+    EXPECT_EQ(Sys(COLOR_HIGHLIGHT), canvas.At(19, 1));
+    EXPECT_EQ(Sys(COLOR_HIGHLIGHT), canvas.At(1, 18));
+    EXPECT_EQ(HighlightFill(), canvas.At(2, 2));
+    EXPECT_GT(canvas.Count(RECT{5, 3, 19, 18}, Sys(COLOR_MENUTEXT)), 3);
+
+    canvas.Fill(kPaper);
+    Draw(plain, node, ODS_CHECKED | ODS_DISABLED, canvas, item);
+    EXPECT_NE(Sys(COLOR_HIGHLIGHT), canvas.At(1, 1));
+    EXPECT_GT(canvas.Count(RECT{5, 3, 21, 19}, ImageShadow()), 3);
+}
+
+TEST_F(MenuDrawing, MenuBarItems) {
+    MenuItemNode* bar = menu.root->child;
+    ASSERT_EQ(1, bar->topLevel);
+    bar->image = MENU_IMAGE_ABOUT;
+    Paint(bar, 0, item);
+    EXPECT_EQ(Sys(COLOR_BTNFACE), canvas.At(0, 0));
+    EXPECT_EQ(Sys(COLOR_BTNFACE), canvas.At(159, 19));
+    EXPECT_EQ(0, canvas.Count(item, kAboutRim));
+
+    Paint(bar, ODS_SELECTED | ODS_CHECKED, item);
+    EXPECT_EQ(Sys(COLOR_3DDKSHADOW), canvas.At(0, 0));
+    EXPECT_EQ(Sys(COLOR_3DDKSHADOW), canvas.At(155, 19));
+    EXPECT_EQ(DeriveColor(COLOR_BTNFACE, HlsLighten, 20), canvas.At(1, 1));
+    EXPECT_EQ(DeriveColor(COLOR_BTNFACE, HlsDarken, 90), canvas.At(158, 10));
+    EXPECT_EQ(kPaper, canvas.At(158, 2));
+    EXPECT_EQ(0, canvas.Count(item, kAboutRim));
+    EXPECT_EQ(0, canvas.Count(item, kCrossRed));
+}
+
+TEST_F(MenuDrawing, DrawingLeavesNoGdiObjectsBehind) {
+    MenuItemNode* node = Node(206);
+    node->image = MENU_IMAGE_UNDO;
+    const UINT states[] = {0,
+                           ODS_SELECTED,
+                           ODS_DISABLED,
+                           ODS_CHECKED,
+                           ODS_SELECTED | ODS_CHECKED,
+                           ODS_CHECKED | ODS_DISABLED};
+    long before = 0;
+    // Round 0 lets the system create the brushes it caches on first use.
+    for (int round = 0; round < 5; ++round) {
+        if (round == 1) {
+            before = GdiObjectCount();
+        }
+        for (UINT state : states) {
+            Paint(node, state, item);
+            Paint(Node(201)->next, state, RECT{0, 0, 160, 6});
+            Paint(menu.root->child, state, item);
+        }
+    }
+    EXPECT_EQ(before, GdiObjectCount());
+}
+
+// Forwards the measure and draw requests to the menu, as the tray window does.
+class MenuOwner : public CWindowClass {
+  public:
+    COwnerDrawMenu* menu = nullptr;
+    int measured = 0;
+    int drawn = 0;
+
+    LRESULT WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) override {
+        if (msg == WM_MEASUREITEM && menu != nullptr) {
+            ++measured;
+            menu->MeasureItem(window, reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+        } else if (msg == WM_DRAWITEM && menu != nullptr) {
+            ++drawn;
+            menu->DrawItem(reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
+        }
+        return DefWindowProcA(window, msg, wParam, lParam);
+    }
+};
+
+struct MenuShot {
+    MemoryCanvas* canvas = nullptr;
+    RECT rect = {};
+    bool taken = false;
+};
+MenuShot* pendingShot = nullptr;
+
+void CALLBACK TakeMenuShot(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    const HWND popup = ModalDriver::FindDialog("#32768");
+    if (pendingShot != nullptr && popup != nullptr) {
+        GetWindowRect(popup, &pendingShot->rect);
+        pendingShot->canvas->CaptureScreen(pendingShot->rect);
+        pendingShot->taken = true;
+    }
+    EndMenu();
+}
+
+TEST(OwnerDrawMenuPopup, ShowsTheTrayMenuDrawnByItsOwner) {
+    COwnerDrawMenu menu(Self(), MAKEINTRESOURCEA(IDR_MAINMENU), MAKEINTRESOURCEA(IDB_MENUIMAGES),
+                        MENU_IMAGE_CHECK);
+    CheckMenuItem(menu.menu, ID_START_WITH_WINDOWS, MF_BYCOMMAND | MF_CHECKED);
+    menu.Rebuild();
+    menu.FindItem(menu.root, ID_ABOUT)->image = MENU_IMAGE_ABOUT;
+    menu.FindItem(menu.root, ID_UNDO)->image = MENU_IMAGE_UNDO;
+
+    MenuOwner owner;
+    owner.menu = &menu;
+    ASSERT_EQ(1, owner.Create(Self(), nullptr, 100, 100, 200, 100, "Menu owner"));
+    SetCursorPos(700, 600);
+
+    MemoryCanvas shot(400, 400, kPaper);
+    MenuShot pending;
+    pending.canvas = &shot;
+    pendingShot = &pending;
+    // Once the menu shows: highlight its first item with the arrow key, then photograph it.
+    ModalDriver driver(
+        [](HWND popup) {
+            PostMessageA(popup, WM_KEYDOWN, VK_DOWN, 1);
+            SetTimer(nullptr, 0, 400, TakeMenuShot);
+        },
+        15000, 4, "#32768");
+    menu.ShowPopup(owner.hwnd, TPM_RIGHTALIGN | TPM_BOTTOMALIGN);
+    pendingShot = nullptr;
+    EXPECT_FALSE(driver.timedOut());
+    ASSERT_TRUE(driver.acted());
+    ASSERT_TRUE(pending.taken);
+
+    EXPECT_GE(owner.measured, 10);
+    EXPECT_GE(owner.drawn, 10);
+    // Lower right corner at the cursor.
+    EXPECT_NEAR(700, pending.rect.right, 2);
+    EXPECT_NEAR(600, pending.rect.bottom, 2);
+
+    const RECT all = {0, 0, pending.rect.right - pending.rect.left,
+                      pending.rect.bottom - pending.rect.top};
+    EXPECT_GT(shot.Count(all, MenuBackground()), 100);
+    EXPECT_GT(shot.Count(all, IconColumnStart()), 10);
+    EXPECT_GT(shot.Count(all, HighlightFill()), 100);
+    EXPECT_GT(shot.Count(all, kAboutRim), 10);
+    EXPECT_GT(shot.Count(all, kCrossRed), 10);
+
+    MemoryCanvas image(all.right, all.bottom, kPaper);
+    BitBlt(image.Dc(), 0, 0, all.right, all.bottom, shot.Dc(), 0, 0, SRCCOPY);
+    EXPECT_TRUE(image.SavePng(BesideExe("menu-open.png").c_str()));
+}
+
+} // namespace

@@ -1,0 +1,158 @@
+#include "ui/AboutDialog.h"
+
+#include "ui/GradientFill.h"
+
+#include <new>
+
+namespace {
+
+const char kCaption[] = "About Quill Marsh";
+const char kHeading[] = "Quill Marsh";
+const char kVersion[] = "Version 1.0";
+const char kBuild[] = "Build : Apr 22 2005 , 19:41:37";
+const char kCopyright[] = "Copyright (C) 2026 Quill Marsh";
+
+const UINT kTextFlags = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
+const COLORREF kHeadingShadow = RGB(170, 170, 170);
+const COLORREF kBlack = RGB(0, 0, 0);
+const DWORD kGroupBoxStyle = WS_CHILD | WS_VISIBLE | BS_GROUPBOX;
+const DWORD kOkButtonStyle = WS_CHILD | WS_VISIBLE | BS_DEFPUSHBUTTON;
+
+HFONT CreateAboutFont(int height, int weight, const char* face) {
+    return CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, 0, 0, 0, 0, 0, face);
+}
+
+void DeleteFont(HFONT& font) {
+    if (font != nullptr) {
+        DeleteObject(font);
+        font = nullptr;
+    }
+}
+
+void DestroyButton(CButton*& button) {
+    delete button;
+    button = nullptr;
+}
+
+// The group box's window rectangle in the dialog's client coordinates.
+RECT ClientRectOf(HWND dialog, HWND child) {
+    RECT r = {};
+    GetWindowRect(child, &r);
+    POINT topLeft = {r.left, r.top};
+    POINT bottomRight = {r.right, r.bottom};
+    if (ScreenToClient(dialog, &topLeft)) {
+        ScreenToClient(dialog, &bottomRight);
+    }
+    return RECT{topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
+}
+
+void DrawLine(HDC hdc, const char* text, const RECT& frame, int top, int bottom) {
+    RECT band = {frame.left, top, frame.right, bottom};
+    DrawTextA(hdc, text, -1, &band, kTextFlags);
+}
+
+} // namespace
+
+CAboutDialog::CAboutDialog()
+    : hHeadingFont(nullptr), hTextFont(nullptr), groupBox(nullptr), okButton(nullptr), frameRect() {
+}
+
+CAboutDialog::~CAboutDialog() {
+    OnDestroy();
+}
+
+INT_PTR CAboutDialog::DialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
+    switch (msg) {
+    case WM_INITDIALOG:
+        return OnInitDialog(dialog);
+    case WM_ERASEBKGND:
+        return OnEraseBkgnd(dialog, reinterpret_cast<HDC>(wParam));
+    case WM_CTLCOLORSTATIC:
+        return OnCtlColorStatic(reinterpret_cast<HDC>(wParam));
+    case WM_COMMAND:
+        return OnCommand(dialog, wParam);
+    case WM_DESTROY:
+        return OnDestroy();
+    default:
+        return 0;
+    }
+}
+
+INT_PTR CAboutDialog::OnInitDialog(HWND dialog) {
+    SetWindowTextA(dialog, kCaption);
+    hHeadingFont = CreateAboutFont(28, FW_BOLD, "Tahoma");
+    hTextFont = CreateAboutFont(-11, FW_NORMAL, "MS Shell Dlg");
+    RECT client = {};
+    GetClientRect(dialog, &client);
+    CreateChildren(dialog, client);
+    return 1;
+}
+
+void CAboutDialog::CreateChildren(HWND dialog, const RECT& client) {
+    groupBox = new (std::nothrow) CButton(hInstance, dialog, 0, 20, 20, client.right - 40,
+                                          client.bottom - 60, kGroupBoxStyle, 0);
+    okButton = new (std::nothrow) CButton(hInstance, dialog, IDOK, client.right / 2 - 32,
+                                          client.bottom - 30, 75, 20, kOkButtonStyle, 0);
+    if (okButton != nullptr && okButton->hwnd != nullptr) {
+        SetWindowTextA(okButton->hwnd, "OK");
+    }
+    // Without the group box window the texts keep the place it would have had.
+    if (groupBox != nullptr && groupBox->hwnd != nullptr) {
+        frameRect = ClientRectOf(dialog, groupBox->hwnd);
+    } else {
+        frameRect = RECT{20, 20, client.right - 20, client.bottom - 40};
+    }
+}
+
+INT_PTR CAboutDialog::OnEraseBkgnd(HWND dialog, HDC hdc) {
+    PaintAboutBackground(dialog, hdc);
+    return 1;
+}
+
+void CAboutDialog::PaintAboutBackground(HWND dialog, HDC hdc) {
+    RECT fill = {};
+    GetClientRect(dialog, &fill);
+    GradientFillVertical(hdc, fill, GetSysColor(COLOR_BTNFACE), GetSysColor(COLOR_WINDOW));
+    SetBkMode(hdc, TRANSPARENT);
+    const HGDIOBJ previousFont = SelectObject(hdc, hHeadingFont);
+    PaintTexts(hdc);
+    SelectObject(hdc, previousFont);
+}
+
+void CAboutDialog::PaintTexts(HDC hdc) {
+    RECT heading = {frameRect.left, frameRect.top + 10, frameRect.right, frameRect.bottom - 80};
+    OffsetRect(&heading, 2, 2);
+    SetTextColor(hdc, kHeadingShadow);
+    DrawTextA(hdc, kHeading, -1, &heading, kTextFlags);
+    OffsetRect(&heading, -3, -3);
+    SetTextColor(hdc, kBlack);
+    DrawTextA(hdc, kHeading, -1, &heading, kTextFlags);
+
+    SelectObject(hdc, hTextFont);
+    const int b = frameRect.bottom;
+    DrawLine(hdc, kVersion, frameRect, b - 80, b - 65);
+    DrawLine(hdc, kBuild, frameRect, b - 65, b - 50);
+    DrawLine(hdc, kCopyright, frameRect, b - 30, b - 15);
+}
+
+INT_PTR CAboutDialog::OnCtlColorStatic(HDC hdc) {
+    // The group box paints no background: its frame stands on the gradient.
+    SetBkMode(hdc, TRANSPARENT);
+    return reinterpret_cast<INT_PTR>(GetStockObject(NULL_BRUSH));
+}
+
+INT_PTR CAboutDialog::OnCommand(HWND dialog, WPARAM wParam) {
+    const WORD id = LOWORD(wParam);
+    if (id == IDOK || id == IDCANCEL) {
+        return EndDialog(dialog, 1);
+    }
+    return 0;
+}
+
+INT_PTR CAboutDialog::OnDestroy() {
+    DeleteFont(hHeadingFont);
+    DeleteFont(hTextFont);
+    DestroyButton(groupBox);
+    DestroyButton(okButton);
+    return 0;
+}

@@ -1,0 +1,33 @@
+// The About box: a template without controls whose children are made at WM_INITDIALOG and whose
+// texts are painted, with the gradient, when the background is erased.
+#pragma once
+
+#include "ui/Button.h"
+#include "ui/DialogClass.h"
+
+class CAboutDialog : public CDialogClass {
+  public:
+    HFONT hHeadingFont;
+    HFONT hTextFont;
+    CButton* groupBox;
+    CButton* okButton;
+    // The group box in client coordinates; every text is placed relative to it.
+    RECT frameRect;
+
+    CAboutDialog();
+    // Releases whatever a dialog that never reached WM_DESTROY left behind.
+    ~CAboutDialog();
+
+    INT_PTR DialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+  private:
+    INT_PTR OnInitDialog(HWND dialog);
+    INT_PTR OnEraseBkgnd(HWND dialog, HDC hdc);
+    INT_PTR OnCtlColorStatic(HDC hdc);
+    INT_PTR OnCommand(HWND dialog, WPARAM wParam);
+    INT_PTR OnDestroy();
+
+    void CreateChildren(HWND dialog, const RECT& client);
+    void PaintAboutBackground(HWND dialog, HDC hdc);
+    void PaintTexts(HDC hdc);
+};

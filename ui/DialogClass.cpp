@@ -1,0 +1,92 @@
+#include "ui/DialogClass.h"
+
+#include <cstring>
+
+namespace {
+
+// DLGTEMPLATE (18 bytes), then menu, class and title as empty 16-bit entries, the point size and
+// the typeface: 52 bytes in all.
+const size_t kTemplateBytes = 52;
+const WORD kPointSize = 8;
+const wchar_t kTypeface[] = L"MS Shell Dlg";
+static_assert(sizeof(kTypeface) == 13 * 2, "typeface takes 13 UTF-16 units");
+
+CDialogClass* DialogObject(HWND hwnd) {
+    return reinterpret_cast<CDialogClass*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+}
+
+void OnInitDialog(HWND hwnd, LPARAM lParam) {
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, lParam);
+    auto* object = reinterpret_cast<CDialogClass*>(lParam);
+    if (object != nullptr) {
+        object->hwnd = hwnd;
+    }
+}
+
+void OnNcDestroy(HWND hwnd, CDialogClass* object) {
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+    if (object->hwnd == hwnd) {
+        object->hwnd = nullptr;
+    }
+}
+
+size_t Put16(BYTE* buffer, size_t at, WORD value) {
+    std::memcpy(buffer + at, &value, sizeof(value));
+    return at + sizeof(value);
+}
+
+size_t Put32(BYTE* buffer, size_t at, DWORD value) {
+    std::memcpy(buffer + at, &value, sizeof(value));
+    return at + sizeof(value);
+}
+
+void BuildTemplate(BYTE* buffer, int x, int y, int width, int height, DWORD style, DWORD exStyle) {
+    size_t at = Put32(buffer, 0, style);
+    at = Put32(buffer, at, exStyle);
+    at = Put16(buffer, at, 0); // no controls
+    at = Put16(buffer, at, static_cast<WORD>(x));
+    at = Put16(buffer, at, static_cast<WORD>(y));
+    at = Put16(buffer, at, static_cast<WORD>(width));
+    at = Put16(buffer, at, static_cast<WORD>(height));
+    at = Put16(buffer, at, 0); // menu
+    at = Put16(buffer, at, 0); // predefined dialog class
+    at = Put16(buffer, at, 0); // title
+    at = Put16(buffer, at, kPointSize);
+    for (wchar_t unit : kTypeface) {
+        at = Put16(buffer, at, static_cast<WORD>(unit));
+    }
+}
+
+} // namespace
+
+INT_PTR CALLBACK StaticDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_INITDIALOG) {
+        OnInitDialog(hwnd, lParam);
+    }
+    CDialogClass* object = DialogObject(hwnd);
+    if (object == nullptr) {
+        return FALSE;
+    }
+    const INT_PTR result = object->DialogProc(hwnd, msg, wParam, lParam);
+    if (msg == WM_NCDESTROY) {
+        OnNcDestroy(hwnd, object);
+    }
+    return result;
+}
+
+CDialogClass::~CDialogClass() {
+    if (hwnd != nullptr && IsWindow(hwnd) && DialogObject(hwnd) == this) {
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+    }
+}
+
+INT_PTR CDialogClass::DoModal(HINSTANCE instance, HWND parent, int x, int y, int width, int height,
+                              DWORD style, DWORD exStyle) {
+    hInstance = instance;
+    hwndParent = parent;
+    alignas(4) BYTE buffer[kTemplateBytes];
+    BuildTemplate(buffer, x, y, width, height, style, exStyle);
+    CDialogClass* self = this;
+    return DialogBoxIndirectParamA(instance, reinterpret_cast<LPCDLGTEMPLATEA>(buffer), parent,
+                                   StaticDlgProc, reinterpret_cast<LPARAM>(self));
+}

@@ -1,0 +1,437 @@
+#include "ui/OwnerDrawMenu.h"
+
+#include "ui/ColorModel.h"
+#include "ui/GradientFill.h"
+
+#include <cstring>
+#include <new>
+
+namespace {
+
+const int kImageSize = 16;
+const int kIconColumnRight = 22;
+const int kTextIndent = 30;
+const int kItemExtraWidth = 34;
+const int kItemHeight = 20;
+const int kSeparatorHeight = 6;
+const int kMeasureChars = 255;
+// OBM_CHECK, which <windows.h> declares only under OEMRESOURCE.
+const WORD kSystemCheckBitmap = 32760;
+
+// The palette, derived afresh at every use so a change of the system colours shows at once.
+COLORREF MenuBackground() {
+    return DeriveColor(COLOR_BTNFACE, HlsLighten, 75);
+}
+COLORREF IconColumnStart() {
+    return DeriveColor(COLOR_HIGHLIGHT, HlsLighten, 20);
+}
+COLORREF HighlightFill() {
+    return DeriveColor(COLOR_HIGHLIGHT, HlsLighten, 70, HlsScaleSaturation, 43);
+}
+COLORREF MenuBarSelectedFill() {
+    return DeriveColor(COLOR_BTNFACE, HlsLighten, 20);
+}
+COLORREF MenuBarShadow() {
+    return DeriveColor(COLOR_BTNFACE, HlsDarken, 90);
+}
+COLORREF SeparatorLine() {
+    return DeriveColor(COLOR_BTNFACE, HlsDarken, 82);
+}
+COLORREF ImageShadow() {
+    return DeriveColor(COLOR_BTNFACE, HlsDarken, 73);
+}
+
+void FillSolid(HDC hdc, const RECT& r, COLORREF colour) {
+    HBRUSH brush = CreateSolidBrush(colour);
+    FillRect(hdc, &r, brush);
+    DeleteObject(brush);
+}
+
+// Rectangle with a 1-pixel frame in one colour and a fill in another.
+void FramedRect(HDC hdc, int left, int top, int right, int bottom, COLORREF frame, COLORREF fill) {
+    HPEN pen = CreatePen(PS_SOLID, 1, frame);
+    HBRUSH brush = CreateSolidBrush(fill);
+    HGDIOBJ previousPen = SelectObject(hdc, pen);
+    HGDIOBJ previousBrush = SelectObject(hdc, brush);
+    Rectangle(hdc, left, top, right, bottom);
+    SelectObject(hdc, previousBrush);
+    SelectObject(hdc, previousPen);
+    DeleteObject(brush);
+    DeleteObject(pen);
+}
+
+void HorizontalLine(HDC hdc, int x0, int x1, int y, COLORREF colour) {
+    HPEN pen = CreatePen(PS_SOLID, 1, colour);
+    HGDIOBJ previous = SelectObject(hdc, pen);
+    MoveToEx(hdc, x0, y, nullptr);
+    LineTo(hdc, x1, y);
+    SelectObject(hdc, previous);
+    DeleteObject(pen);
+}
+
+// Copies the text after the first TAB into the shortcut and cuts the text there.
+void SplitShortcut(MenuItemNode* node) {
+    char* tab = std::strchr(node->text, '\t');
+    if (tab != nullptr) {
+        *tab = '\0';
+        const char* from = tab + 1;
+        int n = 0;
+        while (n < kMenuShortcutKept && from[n] != '\0') {
+            node->shortcut[n] = from[n];
+            ++n;
+        }
+        node->shortcut[n] = '\0';
+        node->shortcutLength = n;
+    }
+    node->textLength = static_cast<int>(std::strlen(node->text));
+}
+
+void ReadItem(MenuItemNode* node, HMENU hmenu, int position, UINT* type) {
+    MENUITEMINFOA info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_ID | MIIM_SUBMENU | MIIM_FTYPE;
+    GetMenuItemInfoA(hmenu, static_cast<UINT>(position), TRUE, &info);
+    node->id = info.wID;
+    *type = info.fType;
+    GetMenuStringA(hmenu, static_cast<UINT>(position), node->text, kMenuTextChars, MF_BYPOSITION);
+    node->text[kMenuTextChars - 1] = '\0';
+    SplitShortcut(node);
+}
+
+// Owner-drawn, pointing at the node; with no node, a plain item again, so no item keeps data
+// that names a node of a freed tree.
+void SetItemOwnerDrawn(HMENU hmenu, int position, MenuItemNode* node, UINT type) {
+    MENUITEMINFOA info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_FTYPE | MIIM_DATA;
+    const UINT kept = type & (MFT_SEPARATOR | MFT_RADIOCHECK);
+    info.fType = node != nullptr ? (MFT_OWNERDRAW | kept) : kept;
+    info.dwItemData = reinterpret_cast<ULONG_PTR>(node);
+    SetMenuItemInfoA(hmenu, static_cast<UINT>(position), TRUE, &info);
+}
+
+// The characters of text without '&', appended to out (which holds at most kMeasureChars).
+int AppendWithoutPrefix(char* out, int used, const char* text) {
+    for (const char* p = text; *p != '\0' && used < kMeasureChars; ++p) {
+        if (*p != '&') {
+            out[used++] = *p;
+        }
+    }
+    out[used] = '\0';
+    return used;
+}
+
+const MenuItemNode* NodeOf(ULONG_PTR itemData) {
+    return reinterpret_cast<const MenuItemNode*>(itemData);
+}
+
+} // namespace
+
+COwnerDrawMenu::COwnerDrawMenu()
+    : hInstance(nullptr), menu(nullptr), ownsMenu(0), root(nullptr), hCheckBitmap(nullptr),
+      checkImage(-1), hImageList(nullptr) {}
+
+COwnerDrawMenu::COwnerDrawMenu(HINSTANCE instance, LPCSTR menuName, LPCSTR bitmapName,
+                               int checkImageIndex)
+    : COwnerDrawMenu() {
+    Init(instance, LoadMenuA(instance, menuName), bitmapName, checkImageIndex);
+    ownsMenu = 1;
+}
+
+COwnerDrawMenu::~COwnerDrawMenu() {
+    Destroy();
+}
+
+void COwnerDrawMenu::Init(HINSTANCE instance, HMENU hmenu, LPCSTR bitmapName, int checkImageIndex) {
+    // Whatever an earlier Init set up is released first.
+    Destroy();
+    root = nullptr;
+    hCheckBitmap = nullptr;
+    hImageList = nullptr;
+    ownsMenu = 0;
+    checkImage = -1;
+    if (instance == nullptr || hmenu == nullptr) {
+        return;
+    }
+    menu = hmenu;
+    hInstance = instance;
+    if (bitmapName != nullptr) {
+        hImageList = LoadImageStrip(instance, bitmapName);
+        checkImage = checkImageIndex;
+    }
+    if (checkImage == -1) {
+        hCheckBitmap = LoadBitmapA(nullptr, MAKEINTRESOURCEA(kSystemCheckBitmap));
+    }
+    Rebuild();
+}
+
+HIMAGELIST COwnerDrawMenu::LoadImageStrip(HINSTANCE instance, LPCSTR name) {
+    if (name == nullptr) {
+        return nullptr;
+    }
+    HRSRC found = FindResourceA(instance, name, MAKEINTRESOURCEA(2));
+    HGLOBAL loaded = found != nullptr ? LoadResource(instance, found) : nullptr;
+    const auto* header =
+        loaded != nullptr ? static_cast<const BITMAPINFOHEADER*>(LockResource(loaded)) : nullptr;
+    if (header == nullptr) {
+        return nullptr;
+    }
+    const int width = header->biWidth > 0 ? static_cast<int>(header->biWidth) : 0;
+    HBITMAP strip = static_cast<HBITMAP>(
+        LoadImageA(instance, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION | LR_DEFAULTSIZE));
+    if (strip == nullptr) {
+        return nullptr;
+    }
+    HIMAGELIST list =
+        ImageList_Create(kImageSize, kImageSize, ILC_MASK | ILC_COLOR24, width / kImageSize, 0);
+    if (list != nullptr) {
+        // CLR_DEFAULT: the strip's top-left pixel is the transparent colour.
+        ImageList_AddMasked(list, strip, CLR_DEFAULT);
+    }
+    DeleteObject(strip);
+    return list;
+}
+
+void COwnerDrawMenu::Rebuild() {
+    if (root != nullptr) {
+        FreeItems(root);
+        root = nullptr;
+    }
+    if (menu == nullptr) {
+        return;
+    }
+    root = new (std::nothrow) MenuItemNode();
+    if (root == nullptr) {
+        return;
+    }
+    root->image = -1;
+    root->hSubMenu = menu;
+    root->subItemCount = GetMenuItemCount(menu);
+    root->child = BuildItems(menu, 1);
+}
+
+MenuItemNode* COwnerDrawMenu::BuildItems(HMENU hmenu, int topLevel) {
+    if (hmenu == nullptr) {
+        return nullptr;
+    }
+    const int count = GetMenuItemCount(hmenu);
+    MenuItemNode* first = nullptr;
+    MenuItemNode* last = nullptr;
+    for (int position = 0; position < count; ++position) {
+        MenuItemNode* node = new (std::nothrow) MenuItemNode();
+        if (node == nullptr) {
+            MENUITEMINFOA info = {};
+            info.cbSize = sizeof(info);
+            info.fMask = MIIM_FTYPE;
+            GetMenuItemInfoA(hmenu, static_cast<UINT>(position), TRUE, &info);
+            SetItemOwnerDrawn(hmenu, position, nullptr, info.fType);
+            continue;
+        }
+        node->hParentMenu = hmenu;
+        node->position = position;
+        node->hSubMenu = GetSubMenu(hmenu, position);
+        if (node->hSubMenu != nullptr) {
+            node->subItemCount = GetMenuItemCount(node->hSubMenu);
+            node->child = BuildItems(node->hSubMenu, 0);
+        }
+        UINT type = 0;
+        ReadItem(node, hmenu, position, &type);
+        node->topLevel = topLevel;
+        node->image = -1;
+        node->separator = type & MFT_SEPARATOR;
+        node->radio = type & MFT_RADIOCHECK;
+        if (last == nullptr) {
+            first = node;
+        } else {
+            last->next = node;
+        }
+        last = node;
+        SetItemOwnerDrawn(hmenu, position, node, type);
+    }
+    return first;
+}
+
+void COwnerDrawMenu::FreeItems(MenuItemNode* node) {
+    while (node != nullptr) {
+        MenuItemNode* next = node->next;
+        FreeItems(node->child);
+        delete node;
+        node = next;
+    }
+}
+
+MenuItemNode* COwnerDrawMenu::FindItem(MenuItemNode* start, UINT id) {
+    for (MenuItemNode* node = start; node != nullptr; node = node->next) {
+        if (node->id == id) {
+            return node;
+        }
+        if (node->child != nullptr) {
+            MenuItemNode* found = FindItem(node->child, id);
+            if (found != nullptr) {
+                return found;
+            }
+        }
+    }
+    return nullptr;
+}
+
+void COwnerDrawMenu::MeasureItem(HWND owner, MEASUREITEMSTRUCT* request) {
+    const MenuItemNode* node = NodeOf(request->itemData);
+    if (node == nullptr) {
+        return;
+    }
+    char measured[kMeasureChars + 1];
+    int used = AppendWithoutPrefix(measured, 0, node->text);
+    used = AppendWithoutPrefix(measured, used, node->shortcut);
+    SIZE extent = {0, 0};
+    HDC hdc = GetDC(owner);
+    GetTextExtentPoint32A(hdc, measured, used, &extent);
+    ReleaseDC(owner, hdc);
+    if (node->topLevel) {
+        request->itemWidth = static_cast<UINT>(extent.cx);
+        request->itemHeight = static_cast<UINT>(extent.cy);
+    } else if (node->separator) {
+        request->itemWidth = 0;
+        request->itemHeight = kSeparatorHeight;
+    } else {
+        request->itemWidth = static_cast<UINT>(extent.cx + kItemExtraWidth);
+        request->itemHeight = kItemHeight;
+    }
+}
+
+void COwnerDrawMenu::DrawItem(const DRAWITEMSTRUCT* request) {
+    const MenuItemNode* node = NodeOf(request->itemData);
+    if (node == nullptr) {
+        return;
+    }
+    HDC hdc = request->hDC;
+    const RECT r = request->rcItem;
+    const UINT state = request->itemState;
+    const bool selected = (state & ODS_SELECTED) != 0;
+    const bool disabled = (state & ODS_DISABLED) != 0;
+    const bool hot = (state & ODS_HOTLIGHT) != 0 && (state & ODS_INACTIVE) == 0;
+    const bool highlighted = !node->separator && (selected || hot);
+
+    if (node->topLevel && selected) {
+        FramedRect(hdc, r.left, r.top, r.right - 4, r.bottom, GetSysColor(COLOR_3DDKSHADOW),
+                   MenuBarSelectedFill());
+        FillSolid(hdc, RECT{r.right - 4, r.top + 4, r.right, r.bottom}, MenuBarShadow());
+    } else if (highlighted) {
+        FramedRect(hdc, r.left, r.top, node->topLevel ? r.right - 4 : r.right, r.bottom,
+                   GetSysColor(COLOR_HIGHLIGHT), disabled ? MenuBackground() : HighlightFill());
+    } else if (node->topLevel) {
+        FillRect(hdc, &r, GetSysColorBrush(COLOR_BTNFACE));
+    } else {
+        GradientFillHorizontal(hdc, RECT{r.left, r.top, kIconColumnRight, r.bottom},
+                               IconColumnStart(), MenuBackground());
+        FillSolid(hdc, RECT{kIconColumnRight, r.top, r.right, r.bottom}, MenuBackground());
+    }
+
+    if (node->separator) {
+        HorizontalLine(hdc, r.left + kTextIndent, r.right - 1, (r.top + r.bottom) / 2,
+                       SeparatorLine());
+        return;
+    }
+
+    SetTextColor(hdc, GetSysColor(disabled ? COLOR_GRAYTEXT : COLOR_MENUTEXT));
+    SetBkMode(hdc, TRANSPARENT);
+    RECT text = r;
+    text.top += 2;
+    if (node->topLevel) {
+        DrawTextA(hdc, node->text, node->textLength, &text, DT_CENTER | DT_VCENTER);
+        return;
+    }
+    text.left = r.left + kTextIndent;
+    DrawTextA(hdc, node->text, node->textLength, &text, DT_VCENTER);
+    if (node->shortcutLength > 0) {
+        SIZE size = {0, 0};
+        GetTextExtentPoint32A(hdc, node->shortcut, node->shortcutLength, &size);
+        text.left = r.right - size.cx - 8;
+        DrawTextA(hdc, node->shortcut, node->shortcutLength, &text, DT_VCENTER);
+    }
+    DrawMark(hdc, node, r, state);
+}
+
+void COwnerDrawMenu::DrawMark(HDC hdc, const MenuItemNode* node, const RECT& r, UINT state) {
+    const bool selected = (state & ODS_SELECTED) != 0;
+    const bool disabled = (state & ODS_DISABLED) != 0;
+    const int x0 = r.left;
+    const int y0 = r.top;
+    if ((state & ODS_CHECKED) == 0) {
+        if (node->image >= 0) {
+            DrawImage(hdc, node->image, x0, y0, selected, disabled);
+        }
+        return;
+    }
+    if (checkImage >= 0) {
+        DrawImage(hdc, checkImage, x0, y0, selected, disabled);
+        return;
+    }
+    const LPARAM check = reinterpret_cast<LPARAM>(hCheckBitmap);
+    if (disabled) {
+        HBRUSH brush = CreateSolidBrush(ImageShadow());
+        HGDIOBJ previous = SelectObject(hdc, brush);
+        DrawStateA(hdc, brush, nullptr, check, 0, x0 + 5, y0 + 3, kImageSize, kImageSize,
+                   DST_BITMAP | DSS_MONO);
+        SelectObject(hdc, previous);
+        DeleteObject(brush);
+        return;
+    }
+    FramedRect(hdc, x0 + 1, y0 + 1, x0 + 20, r.bottom - 1, GetSysColor(COLOR_HIGHLIGHT),
+               HighlightFill());
+    SetBkColor(hdc, HighlightFill());
+    DrawStateA(hdc, nullptr, nullptr, check, 0, x0 + 5, y0 + 3, kImageSize, kImageSize, DST_BITMAP);
+}
+
+void COwnerDrawMenu::DrawImage(HDC hdc, int k, int x0, int y0, bool selected, bool disabled) {
+    if (hImageList == nullptr) {
+        return;
+    }
+    if (disabled || selected) {
+        // A one-colour silhouette: the whole image when disabled, the drop shadow when selected.
+        const int at = disabled ? 3 : 4;
+        HICON icon = ImageList_GetIcon(hImageList, k, ILD_NORMAL);
+        HBRUSH brush = CreateSolidBrush(ImageShadow());
+        DrawStateA(hdc, brush, nullptr, reinterpret_cast<LPARAM>(icon), 0, x0 + at, y0 + at,
+                   kImageSize, kImageSize, DST_ICON | DSS_MONO);
+        DeleteObject(brush);
+        if (icon != nullptr) {
+            DestroyIcon(icon);
+        }
+        if (disabled) {
+            return;
+        }
+        ImageList_Draw(hImageList, k, hdc, x0 + 2, y0 + 2, ILD_TRANSPARENT);
+        return;
+    }
+    ImageList_Draw(hImageList, k, hdc, x0 + 3, y0 + 3, ILD_TRANSPARENT);
+}
+
+void COwnerDrawMenu::ShowPopup(HWND owner, UINT flags) {
+    POINT cursor = {0, 0};
+    GetCursorPos(&cursor);
+    SetForegroundWindow(owner);
+    TrackPopupMenu(GetSubMenu(menu, 0), flags, cursor.x, cursor.y, 0, owner, nullptr);
+    // Sent, not posted: the menu has closed before this returns.
+    SendMessageA(owner, WM_NULL, 0, 0);
+}
+
+void COwnerDrawMenu::Destroy() {
+    FreeItems(root);
+    root = nullptr;
+    if (hCheckBitmap != nullptr) {
+        DeleteObject(hCheckBitmap);
+        hCheckBitmap = nullptr;
+    }
+    if (hImageList != nullptr) {
+        ImageList_Destroy(hImageList);
+        hImageList = nullptr;
+    }
+    checkImage = -1;
+    if (ownsMenu && menu != nullptr) {
+        DestroyMenu(menu);
+    }
+    // Cleared so a second Destroy (or the destructor after one) does nothing.
+    ownsMenu = 0;
+    menu = nullptr;
+}

@@ -1,0 +1,159 @@
+#include "ui/WindowClass.h"
+
+namespace {
+
+const char kFrameworkClass[] = "CWindowClass32";
+const int kNoWindowExitCode = 6;
+
+CWindowClass* WindowObject(HWND hwnd) {
+    return reinterpret_cast<CWindowClass*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+}
+
+void OnCreate(HWND hwnd, LPARAM lParam) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+    auto* object = static_cast<CWindowClass*>(create->lpCreateParams);
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(object));
+    if (object != nullptr) {
+        object->hwnd = hwnd;
+    }
+}
+
+// The window is gone after this message: its handle may be reused, so the object forgets it.
+void OnNcDestroy(HWND hwnd, CWindowClass* object) {
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+    if (object->hwnd == hwnd) {
+        object->hwnd = nullptr;
+    }
+}
+
+bool RegisterFrameworkClassOnce(HINSTANCE instance) {
+    WNDCLASSEXA existing = {};
+    existing.cbSize = sizeof(existing);
+    if (GetClassInfoExA(instance, kFrameworkClass, &existing)) {
+        return true;
+    }
+    return RegisterWindowClass(instance, kFrameworkClass, 0, GetSysColorBrush(COLOR_BTNFACE),
+                               nullptr, IDC_ARROW) != 0;
+}
+
+HFONT CreateDialogFont() {
+    return CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, 0, 0, 0, 0,
+                       "MS Shell Dlg");
+}
+
+} // namespace
+
+LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_CREATE) {
+        OnCreate(hwnd, lParam);
+    }
+    CWindowClass* object = WindowObject(hwnd);
+    if (object == nullptr) {
+        return DefWindowProcA(hwnd, msg, wParam, lParam);
+    }
+    if (msg == WM_GETFONT) {
+        return reinterpret_cast<LRESULT>(object->hFont);
+    }
+    const LRESULT result = object->WindowProc(hwnd, msg, wParam, lParam);
+    if (msg == WM_NCDESTROY) {
+        OnNcDestroy(hwnd, object);
+    }
+    return result;
+}
+
+ATOM RegisterWindowClass(HINSTANCE hInstance, LPCSTR className, UINT style, HBRUSH background,
+                         LPCSTR iconName, LPCSTR cursorName) {
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.hInstance = hInstance;
+    wc.lpszClassName = className;
+    wc.lpfnWndProc = StaticWndProc;
+    wc.style = style;
+    if (iconName != nullptr) {
+        wc.hIcon = LoadIconA(hInstance, iconName);
+        wc.hIconSm = LoadIconA(hInstance, iconName);
+    }
+    if (cursorName != nullptr) {
+        wc.hCursor = LoadCursorA(nullptr, cursorName);
+    }
+    wc.hbrBackground = background;
+    return RegisterClassExA(&wc);
+}
+
+CWindowClass::CWindowClass() : hMenu(nullptr), hAccel(nullptr), hFont(nullptr), ownsFont(0) {}
+
+CWindowClass::~CWindowClass() {
+    // Detached first: the derived part is already gone, so the messages of the destruction must
+    // not reach WindowProc. A handle that no longer names this object's window is left alone.
+    if (hwnd != nullptr && WindowObject(hwnd) == this) {
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+        DestroyWindow(hwnd);
+    }
+    if (hMenu != nullptr) {
+        DestroyMenu(hMenu);
+        hMenu = nullptr;
+    }
+    if (hAccel != nullptr) {
+        DestroyAcceleratorTable(hAccel);
+        hAccel = nullptr;
+    }
+    ReleaseOwnedFont();
+}
+
+void CWindowClass::ReleaseOwnedFont() {
+    if (hFont != nullptr && ownsFont == 1) {
+        DeleteObject(hFont);
+        hFont = nullptr;
+    }
+    ownsFont = 0;
+}
+
+int CWindowClass::Create(HINSTANCE instance, HWND parent, int x, int y, int width, int height,
+                         LPCSTR title) {
+    hInstance = instance;
+    hwndParent = parent;
+    hMenu = nullptr;
+    hAccel = nullptr;
+    InitCommonControls();
+    if (!RegisterFrameworkClassOnce(instance)) {
+        return 0;
+    }
+    // A font from an earlier Create of this object is released before hFont is replaced, so the
+    // teardown never deletes a parent's font.
+    ReleaseOwnedFont();
+    DWORD style;
+    if (parent != nullptr) {
+        style = WS_CHILD | WS_VISIBLE;
+        hFont = reinterpret_cast<HFONT>(SendMessageA(parent, WM_GETFONT, 0, 0));
+    } else {
+        style = WS_VISIBLE | WS_OVERLAPPEDWINDOW;
+        hFont = CreateDialogFont();
+        ownsFont = 1;
+    }
+    CWindowClass* self = this;
+    const HWND created = CreateWindowExA(WS_EX_CONTROLPARENT, kFrameworkClass, title, style, x, y,
+                                         width, height, parent, nullptr, instance, self);
+    return created != nullptr ? 1 : 0;
+}
+
+int CWindowClass::MessageLoop() {
+    if (hwnd == nullptr) {
+        return kNoWindowExitCode;
+    }
+    MSG msg;
+    BOOL got;
+    while ((got = GetMessageA(&msg, nullptr, 0, 0)) != 0) {
+        if (got == -1) {
+            // Nothing more can be read from the queue: end rather than spin.
+            return -1;
+        }
+        TranslateMessage(&msg);
+        TranslateAcceleratorA(hwnd, hAccel, &msg);
+        DispatchMessageA(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+int CWindowClass::Run() {
+    return MessageLoop();
+}
