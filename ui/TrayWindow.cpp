@@ -1,0 +1,231 @@
+#include "ui/TrayWindow.h"
+
+#include "desktop/DesktopLayout.h"
+#include "res/ResourceIds.h"
+#include "store/LayoutSnapshot.h"
+#include "ui/AboutDialog.h"
+#include "ui/OwnerDrawMenu.h"
+
+#include <new>
+#include <shellapi.h>
+
+namespace {
+
+const char kTrayClass[] = "QuillmarshClass32";
+const char kTrayTitle[] = "Quill Marsh Version 1.0";
+const UINT kTrayIconId = 1;
+const UINT_PTR kAutoSaveTimer = 0;
+
+// Positions in the popup that are reached by position.
+const int kAutosavePosition = 2;
+const int kRestorePosition = 4;
+const int kUndoPosition = 5;
+
+const DWORD kAboutStyle = 0x80C808C8; // WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_CENTER |
+                                      // DS_MODALFRAME | DS_SETFONT | DS_FIXEDSYS
+
+// The record as the Windows 2000 shell knows it (tip of 128 characters and balloon fields), in
+// the layout of this build's pointer size.
+NOTIFYICONDATAA TrayRecord(HWND window) {
+    NOTIFYICONDATAA record;
+    ZeroMemory(&record, sizeof record);
+    record.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    record.hWnd = window;
+    record.uID = kTrayIconId;
+    return record;
+}
+
+UINT AutoSavePeriod(int mode) {
+    switch (mode) {
+    case 1:
+        return 60000;
+    case 2:
+        return 600000;
+    case 3:
+        return 3600000;
+    default:
+        return 0;
+    }
+}
+
+void RebuildRestoreMenu(HMENU restore, const CPtrList& snapshots) {
+    for (int n = GetMenuItemCount(restore); n > 0; n--)
+        DeleteMenu(restore, 0, MF_BYPOSITION);
+    if (!snapshots.head) {
+        AppendMenuA(restore, MF_DISABLED, 0, "<none>");
+        return;
+    }
+    UINT id = ID_RESTORE_FIRST;
+    for (PtrListNode* node = snapshots.head; node; node = node->next, id++)
+        AppendMenuA(restore, MF_STRING, id, static_cast<LayoutSnapshot*>(node->data)->name);
+}
+
+} // namespace
+
+CTrayWindow::CTrayWindow(CDesktopLayout* layout)
+    : desktopLayout(layout), popupMenu(nullptr), hTrayIcon(nullptr),
+      taskbarCreatedMessage(RegisterWindowMessageA("TaskbarCreated")) {}
+
+CTrayWindow::~CTrayWindow() {}
+
+int CTrayWindow::CreateTrayWindow(HINSTANCE instance, HWND parent) {
+    WNDCLASSEXA windowClass;
+    ZeroMemory(&windowClass, sizeof windowClass);
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = StaticWndProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_QUILLMARSH));
+    windowClass.hIconSm = windowClass.hIcon;
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
+    windowClass.lpszClassName = kTrayClass;
+    if (!RegisterClassExA(&windowClass))
+        return 0;
+    hInstance = instance;
+    hwndParent = parent;
+    hMenu = nullptr;
+    hAccel = nullptr;
+    HWND window = CreateWindowExA(0, kTrayClass, kTrayTitle, WS_OVERLAPPEDWINDOW, 0, 0, 320, 240,
+                                  parent, nullptr, instance, static_cast<CWindowClass*>(this));
+    return window ? 1 : 0;
+}
+
+void CTrayWindow::AddTrayIcon() {
+    NOTIFYICONDATAA record = TrayRecord(hwnd);
+    record.uFlags = NIF_MESSAGE | NIF_ICON;
+    record.uCallbackMessage = WM_TRAYICON;
+    record.hIcon = hTrayIcon;
+    Shell_NotifyIconA(NIM_ADD, &record);
+}
+
+void CTrayWindow::RemoveTrayIcon() {
+    NOTIFYICONDATAA record = TrayRecord(hwnd);
+    Shell_NotifyIconA(NIM_DELETE, &record);
+}
+
+// Setting the timer again restarts its period from now.
+void CTrayWindow::UpdateAutoSaveTimer() {
+    UINT period = AutoSavePeriod(desktopLayout->autoSaveMode);
+    if (period)
+        SetTimer(hwnd, kAutoSaveTimer, period, nullptr);
+    else
+        KillTimer(hwnd, kAutoSaveTimer);
+}
+
+void CTrayWindow::PrepareMenu() {
+    HMENU menu = popupMenu->menu;
+    HMENU main = GetSubMenu(menu, 0);
+    CheckMenuItem(menu, ID_START_WITH_WINDOWS,
+                  MF_BYCOMMAND | (desktopLayout->startWithWindows ? MF_CHECKED : MF_UNCHECKED));
+    HMENU autosave = GetSubMenu(main, kAutosavePosition);
+    for (int position = 0; position < 4; position++) {
+        UINT mark = desktopLayout->autoSaveMode == position ? MF_CHECKED : MF_UNCHECKED;
+        CheckMenuItem(autosave, position, MF_BYPOSITION | mark);
+    }
+    RebuildRestoreMenu(GetSubMenu(main, kRestorePosition), *desktopLayout->snapshots);
+    UINT undo = desktopLayout->undoStack->count <= 0 ? MF_DISABLED : MF_ENABLED;
+    EnableMenuItem(main, kUndoPosition, MF_BYPOSITION | undo);
+
+    popupMenu->Rebuild();
+    if (MenuItemNode* about = COwnerDrawMenu::FindItem(popupMenu->root, ID_ABOUT))
+        about->image = MENU_IMAGE_ABOUT;
+    if (MenuItemNode* undoItem = COwnerDrawMenu::FindItem(popupMenu->root, ID_UNDO))
+        undoItem->image = MENU_IMAGE_UNDO;
+}
+
+LRESULT CTrayWindow::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (taskbarCreatedMessage && msg == taskbarCreatedMessage) {
+        AddTrayIcon();
+        return 0;
+    }
+    switch (msg) {
+    case WM_CREATE:
+        return OnCreate(window, wParam, lParam);
+    case WM_DESTROY:
+        return OnDestroy();
+    case WM_COMMAND:
+        return OnCommand(window, wParam, lParam);
+    case WM_TIMER:
+        desktopLayout->TakeSnapshot(kSnapshotAutomatic);
+        break;
+    case WM_TRAYICON:
+        return OnTrayIcon(wParam, lParam);
+    case WM_DRAWITEM:
+        if (popupMenu)
+            popupMenu->DrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        break;
+    case WM_MEASUREITEM:
+        if (popupMenu)
+            COwnerDrawMenu::MeasureItem(window, reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+        break;
+    }
+    return DefWindowProcA(window, msg, wParam, lParam);
+}
+
+// Every start records the desktop as it stands, whatever the autosave interval.
+LRESULT CTrayWindow::OnCreate(HWND window, WPARAM wParam, LPARAM lParam) {
+    hTrayIcon = LoadIconA(hInstance, MAKEINTRESOURCEA(IDI_QUILLMARSH));
+    popupMenu =
+        new (std::nothrow) COwnerDrawMenu(hInstance, MAKEINTRESOURCEA(IDR_MAINMENU),
+                                          MAKEINTRESOURCEA(IDB_MENUIMAGES), MENU_IMAGE_CHECK);
+    AddTrayIcon();
+    UpdateAutoSaveTimer();
+    desktopLayout->TakeSnapshot(kSnapshotAutomatic);
+    return DefWindowProcA(window, WM_CREATE, wParam, lParam);
+}
+
+LRESULT CTrayWindow::OnDestroy() {
+    KillTimer(hwnd, kAutoSaveTimer);
+    RemoveTrayIcon();
+    if (popupMenu) {
+        popupMenu->Destroy();
+        delete popupMenu;
+        popupMenu = nullptr;
+    }
+    if (hTrayIcon) {
+        DestroyIcon(hTrayIcon);
+        hTrayIcon = nullptr;
+    }
+    PostQuitMessage(0);
+    return 0;
+}
+
+LRESULT CTrayWindow::OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
+    UINT id = LOWORD(wParam);
+    if (id >= ID_AUTOSAVE_NEVER && id <= ID_AUTOSAVE_1HOUR) {
+        desktopLayout->autoSaveMode = static_cast<int>(id - ID_AUTOSAVE_NEVER);
+        desktopLayout->SaveSettings();
+        UpdateAutoSaveTimer();
+    } else if (id >= ID_RESTORE_FIRST && id <= ID_RESTORE_LAST) {
+        desktopLayout->RestoreSnapshot(static_cast<int>(id - ID_RESTORE_FIRST));
+    } else if (id == ID_ABOUT) {
+        OnAbout();
+    } else if (id == ID_START_WITH_WINDOWS) {
+        desktopLayout->startWithWindows = desktopLayout->startWithWindows ? 0 : 1;
+        desktopLayout->ApplyStartWithWindows();
+    } else if (id == ID_EXIT) {
+        return DestroyWindow(hwnd);
+    } else if (id == ID_SAVE) {
+        desktopLayout->TakeSnapshot(kSnapshotManual);
+    } else if (id == ID_UNDO) {
+        desktopLayout->Undo();
+    }
+    return DefWindowProcA(window, WM_COMMAND, wParam, lParam);
+}
+
+void CTrayWindow::OnAbout() {
+    CAboutDialog about;
+    about.DoModal(hInstance, hwnd, 0, 0, 160, 120, kAboutStyle, 0);
+}
+
+// Only the release of a button over our icon opens the menu; without a menu object there is
+// nothing to open.
+LRESULT CTrayWindow::OnTrayIcon(WPARAM wParam, LPARAM lParam) {
+    if (wParam != kTrayIconId || (lParam != WM_LBUTTONUP && lParam != WM_RBUTTONUP))
+        return 1;
+    if (!popupMenu)
+        return 1;
+    PrepareMenu();
+    popupMenu->ShowPopup(hwnd, TPM_RIGHTALIGN | TPM_BOTTOMALIGN);
+    return 1;
+}
