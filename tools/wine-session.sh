@@ -49,5 +49,9 @@ fi
 # /dev/null, so no caller's pipe stays open after its program has ended.
 wineserver -p >/dev/null 2>&1
 wine cmd /c exit </dev/null >/dev/null 2>&1
+# A program that crashes must end at once and fail its test, not wait in winedbg for a person: a
+# debugger that cannot be started makes Wine terminate the process.
+wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger \
+    /t REG_SZ /d no-debugger /f </dev/null >/dev/null 2>&1
 
 "$@"

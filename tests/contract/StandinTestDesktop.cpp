@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <cstdio>
+
 #include <cstring>
 
 namespace testdesktop {
@@ -103,9 +105,15 @@ bool CStandin::Start(const std::vector<standin::Icon>& icons) {
     Stop();
     std::vector<uint8_t> payload;
     standin::EncodeIcons(icons, payload);
-    if (Launch() && WaitForWindow() && OpenReplyMapping() &&
-        Call(standin::kReplaceIcons, payload, nullptr))
+    const char* failed = !Launch()                                         ? "launch"
+                         : !WaitForWindow()                                ? "its window"
+                         : !OpenReplyMapping()                             ? "its reply mapping"
+                         : !Call(standin::kReplaceIcons, payload, nullptr) ? "setting the icons"
+                                                                           : nullptr;
+    if (!failed)
         return true;
+    fprintf(stderr, "stand-in desktop did not start: %s failed (error %lu)\n", failed,
+            static_cast<unsigned long>(GetLastError()));
     Stop();
     return false;
 }
