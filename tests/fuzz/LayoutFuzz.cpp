@@ -36,7 +36,8 @@ std::vector<Entry> Parsed(const char* text) {
     std::vector<Entry> entries;
     for (PtrListNode* node = list.head; node; node = node->next) {
         const LayoutEntry* entry = static_cast<const LayoutEntry*>(node->data);
-        Require(memchr(entry->name, '\0', sizeof entry->name) != nullptr, "entry name unterminated");
+        Require(memchr(entry->name, '\0', sizeof entry->name) != nullptr,
+                "entry name unterminated");
         entries.push_back({entry->name, entry->x, entry->y});
     }
     Require(static_cast<size_t>(list.count) <= strlen(text), "more entries than characters");
@@ -107,6 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Require(now[i].name == expected[i].name, "icon renamed");
         Require(now[i].x == expected[i].x && now[i].y == expected[i].y, "icon not where expected");
     }
-    Require(hostsim::OpenProcessHandles() == 0 && hostsim::RemoteBlocks() == 0, "shell access leaked");
+    Require(hostsim::OpenProcessHandles() == 0 && hostsim::RemoteBlocks() == 0,
+            "shell access leaked");
     return 0;
 }

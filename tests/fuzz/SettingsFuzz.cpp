@@ -47,7 +47,8 @@ Store StoreOf(const CDesktopLayout& layout) {
     Store store{layout.autoSaveMode, {}};
     for (PtrListNode* node = layout.snapshots->head; node; node = node->next) {
         const LayoutSnapshot* snapshot = static_cast<const LayoutSnapshot*>(node->data);
-        Require(memchr(snapshot->name, '\0', sizeof snapshot->name) != nullptr, "name unterminated");
+        Require(memchr(snapshot->name, '\0', sizeof snapshot->name) != nullptr,
+                "name unterminated");
         Require(memchr(snapshot->layout, '\0', sizeof snapshot->layout) != nullptr,
                 "layout unterminated");
         Require(snapshot->name[0] != '\0' && snapshot->layout[0] != '\0', "empty snapshot");
@@ -71,8 +72,9 @@ void Report(const Store& first, const Store& second) {
         const Stored& a = first.snapshots[i];
         const Stored& b = second.snapshots[i];
         if (!(a == b))
-            fprintf(stderr, "snapshot %zu: \"%s\" kind %d, %zu characters; then \"%s\" kind %d, "
-                            "%zu characters\n",
+            fprintf(stderr,
+                    "snapshot %zu: \"%s\" kind %d, %zu characters; then \"%s\" kind %d, "
+                    "%zu characters\n",
                     i, a.name.c_str(), a.kind, a.layout.size(), b.name.c_str(), b.kind,
                     b.layout.size());
     }
