@@ -1,5 +1,5 @@
 # Two commands do all the set-up on a fresh Debian machine: `make run` and `make test`.
-.PHONY: all deps host windows test run fuzz clean
+.PHONY: all deps host windows test run bench fuzz clean
 
 all: host windows
 
@@ -20,7 +20,14 @@ test: host windows
 run: windows
 	@tools/run-program.sh
 
-# Not part of `make test`: builds the INI fuzz target with clang and runs it for FUZZ_SECONDS.
+# Not part of `make test`: the settings engine on the host and capture/apply under Wine; the
+# figures and how to read them are in docs/performance.md.
+bench: deps windows
+	cmake --preset bench >/dev/null
+	cmake --build --preset bench -j2 --target settings_bench
+	@tools/bench.sh
+
+# Not part of `make test`: builds the fuzz targets with clang and runs each for FUZZ_SECONDS.
 FUZZ_SECONDS ?= 60
 fuzz: deps
 	FUZZ_SECONDS=$(FUZZ_SECONDS) tools/fuzz.sh

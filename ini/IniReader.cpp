@@ -6,33 +6,77 @@
 
 namespace {
 
+// A source hands out what it holds in spans: the bytes ready now (0 only at the end of the input),
+// of which the reader consumes as many as it uses.
 struct MemorySource {
     const char* cursor;
     const char* end;
-    int Get() { return cursor < end ? static_cast<unsigned char>(*cursor++) : EOF; }
+    size_t Span(const char** bytes) {
+        *bytes = cursor;
+        return static_cast<size_t>(end - cursor);
+    }
+    void Consume(size_t count) { cursor += count; }
 };
 
-struct FileSource {
+// Reads the file a chunk at a time: a byte at a time through getc costs more than the parsing.
+class CFileSource {
+  public:
+    explicit CFileSource(FILE* stream) : file(stream), at(0), end(0) {}
+    CFileSource(const CFileSource&) = delete;
+    CFileSource& operator=(const CFileSource&) = delete;
+
+    size_t Span(const char** bytes) {
+        if (at == end) {
+            at = 0;
+            end = fread(chunk, 1, sizeof chunk, file);
+        }
+        *bytes = chunk + at;
+        return end - at;
+    }
+    void Consume(size_t count) { at += count; }
+
+  private:
     FILE* file;
-    int Get() { return getc(file); }
+    size_t at;
+    size_t end;
+    char chunk[16384];
 };
+
+template <class Source> void SkipRestOfLine(Source& source) {
+    const char* bytes = nullptr;
+    size_t available = 0;
+    while ((available = source.Span(&bytes)) > 0) {
+        const char* lineFeed = static_cast<const char*>(memchr(bytes, '\n', available));
+        if (lineFeed) {
+            source.Consume(static_cast<size_t>(lineFeed - bytes) + 1);
+            return;
+        }
+        source.Consume(available);
+    }
+}
 
 // Reads the bytes up to and including the next line feed, at most capacity - 1 of them, and
 // terminates them. The rest of a longer line is dropped up to its line end, so its tail never
 // reads as a line of its own. Returns the number of bytes stored; 0 only at the end of the input.
 template <class Source> size_t ReadLine(Source& source, char* line, size_t capacity) {
     size_t length = 0;
-    int c = EOF;
-    while (length < capacity - 1 && (c = source.Get()) != EOF) {
-        line[length++] = static_cast<char>(c);
-        if (c == '\n')
-            break;
+    bool complete = false;
+    const char* bytes = nullptr;
+    size_t available = 0;
+    while (!complete && length < capacity - 1 && (available = source.Span(&bytes)) > 0) {
+        size_t take = available < capacity - 1 - length ? available : capacity - 1 - length;
+        const char* lineFeed = static_cast<const char*>(memchr(bytes, '\n', take));
+        if (lineFeed) {
+            take = static_cast<size_t>(lineFeed - bytes) + 1;
+            complete = true;
+        }
+        memcpy(line + length, bytes, take);
+        length += take;
+        source.Consume(take);
     }
     line[length] = '\0';
-    if (length == capacity - 1 && c != '\n') {
-        while ((c = source.Get()) != EOF && c != '\n') {
-        }
-    }
+    if (!complete && length == capacity - 1)
+        SkipRestOfLine(source);
     return length;
 }
 
@@ -107,7 +151,7 @@ int CIniFile::Read() {
     FILE* file = fopen(path, "rb");
     if (!file)
         return 0;
-    FileSource source{file};
+    CFileSource source(file);
     ParseLines(this, source);
     // A read error ends reading like the end of the file, but is not reported as success.
     int complete = ferror(file) ? 0 : 1;
@@ -122,13 +166,23 @@ void CIniFile::ReadText(const char* text, size_t length) {
     ParseLines(this, source);
 }
 
+// Runs without a backslash are copied whole; the bound is the one a character-by-character copy
+// would stop at.
 void CIniFile::UnescapeValue(const char* source, char* output, size_t size) {
     if (!output || size == 0)
         return;
     size_t length = 0;
     while (source && *source && length + 2 < size) {
+        size_t run = strcspn(source, "\\");
+        if (run > size - 2 - length)
+            run = size - 2 - length;
+        memcpy(output + length, source, run);
+        length += run;
+        source += run;
+        if (*source != '\\' || length + 2 >= size)
+            break;
         char c = *source++;
-        char escaped = c == '\\' ? Unescaped(*source) : '\0';
+        char escaped = Unescaped(*source);
         if (escaped) {
             c = escaped;
             source++;

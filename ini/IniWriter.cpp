@@ -98,19 +98,24 @@ int CIniFile::SaveAs(const char* fileName) {
     return Save();
 }
 
+// Runs that need no escape are copied whole; the bound is the one a character-by-character copy
+// would stop at.
 void CIniFile::EscapeValue(const char* source, char* output, size_t size) {
     if (!output || size == 0)
         return;
     size_t length = 0;
     // Checked before each character, which a two-character escape always leaves room for.
     while (source && *source && length + 2 < size) {
-        char c = *source++;
-        char letter = EscapeLetter(c);
-        if (letter) {
-            output[length++] = '\\';
-            c = letter;
-        }
-        output[length++] = c;
+        size_t run = strcspn(source, "\\\r\n\t");
+        if (run > size - 2 - length)
+            run = size - 2 - length;
+        memcpy(output + length, source, run);
+        length += run;
+        source += run;
+        if (*source == '\0' || length + 2 >= size)
+            break;
+        output[length++] = '\\';
+        output[length++] = EscapeLetter(*source++);
     }
     output[length] = '\0';
 }

@@ -218,6 +218,18 @@ TEST_F(DesktopContract, SnappingListViewRunsExactly21Passes) {
     EXPECT_EQ(testdesktop::Icons(), (std::vector<Icon>{{"A", 10, 20}, {"B", 30, 40}}));
 }
 
+TEST_F(DesktopContract, PassesRepeatUntilShiftedNeighboursSettle) {
+    StartWith({{"A", 0, 0}, {"B", 0, 0}, {"C", 0, 0}});
+    testdesktop::SetShiftOnMove(7);
+    testdesktop::TakeRequestLog();
+    EXPECT_EQ(Apply("A;10;10;B;20;20;C;30;30;"), 1);
+    std::vector<Request> log = testdesktop::TakeRequestLog();
+    EXPECT_EQ(CountOf(log, kGetCount), 4);
+    EXPECT_EQ(CountOf(log, kSetPosition), 3 + 2 + 1);
+    EXPECT_EQ(testdesktop::Icons(),
+              (std::vector<Icon>{{"A", 10, 10}, {"B", 20, 20}, {"C", 30, 30}}));
+}
+
 TEST_F(DesktopContract, RenamedIconsAndOtherCaseAreLeftAlone) {
     std::vector<Icon> icons = {{"New Name", 10, 10}, {"Recycle Bin", 100, 10}};
     StartWith(icons);

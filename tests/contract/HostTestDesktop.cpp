@@ -32,6 +32,10 @@ void SetSnapGrid(int grid) {
     hostsim::SetSnapGrid(grid);
 }
 
+void SetShiftOnMove(int dx) {
+    hostsim::SetShiftOnMove(dx);
+}
+
 void RemoveListView() {
     hostsim::RemoveListView();
 }

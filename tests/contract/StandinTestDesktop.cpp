@@ -208,6 +208,7 @@ CStandin& Standin() {
 
 // What outlives one stand-in process across a shell restart, as the simulated shell keeps it too.
 int snapGrid = 0;
+int shiftOnMove = 0;
 std::vector<Request> pendingLog;
 
 std::vector<standin::Icon> ToStandin(const std::vector<Icon>& icons) {
@@ -234,6 +235,7 @@ void SendInts(standin::Command command, std::initializer_list<int32_t> values) {
 
 bool Start(const std::vector<Icon>& icons) {
     snapGrid = 0;
+    shiftOnMove = 0;
     pendingLog.clear();
     return Standin().Start(ToStandin(icons));
 }
@@ -263,6 +265,11 @@ void SetSnapGrid(int grid) {
     SendInts(standin::kSetSnapGrid, {grid});
 }
 
+void SetShiftOnMove(int dx) {
+    shiftOnMove = dx;
+    SendInts(standin::kSetShiftOnMove, {dx});
+}
+
 void RemoveListView() {
     Standin().Call(standin::kRemoveListView, {}, nullptr);
 }
@@ -271,9 +278,11 @@ void RestartShell() {
     std::vector<Icon> icons = Icons();
     std::vector<Request> log = TakeRequestLog();
     int grid = snapGrid;
+    int dx = shiftOnMove;
     Start(icons);
     pendingLog = log;
     SetSnapGrid(grid);
+    SetShiftOnMove(dx);
 }
 
 void MoveDefViewToWorkerW() {

@@ -39,6 +39,9 @@ std::vector<Icon> Icons();
 void MoveIcon(int item, int x, int y);
 // From now on every move lands on the grid point at or below the requested one (0: off).
 void SetSnapGrid(int grid);
+// From now on every move also pushes the item before it dx to the right, as a list view that
+// makes room for it (0: off).
+void SetShiftOnMove(int dx);
 void RemoveListView();
 // The shell ends and a new process takes its place with the same icons.
 void RestartShell();

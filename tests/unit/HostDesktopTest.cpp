@@ -122,24 +122,6 @@ TEST_F(HostDesktop, HungShellStopsTheOperationAfterOneRequest) {
 }
 
 // Each move pushes the icon before it out of place again, so the passes walk back one icon a time.
-TEST_F(HostDesktop, PassesRepeatUntilShiftedNeighboursSettle) {
-    hostsim::ResetDesktop({{"A", 0, 0}, {"B", 0, 0}, {"C", 0, 0}});
-    hostsim::SetShiftOnMove(7);
-    CDesktopLayout layout;
-    EXPECT_EQ(layout.ApplyLayout("A;10;10;B;20;20;C;30;30;"), 1);
-    int passes = 0, moves = 0;
-    for (const hostsim::ListViewRequest& request : hostsim::RequestLog()) {
-        passes += request.msg == LVM_GETITEMCOUNT;
-        moves += request.msg == LVM_SETITEMPOSITION;
-    }
-    EXPECT_EQ(passes, 4);
-    EXPECT_EQ(moves, 3 + 2 + 1);
-    std::vector<hostsim::Icon> icons = hostsim::Icons();
-    EXPECT_EQ(icons[0].x, 10);
-    EXPECT_EQ(icons[1].x, 20);
-    EXPECT_EQ(icons[2].x, 30);
-}
-
 TEST_F(HostDesktop, SettingsFileLiesBesideTheExecutable) {
     hostsim::SetModuleFileName("D:\\Tools\\App\\prog.exe");
     EXPECT_STREQ(CDesktopLayout::GetExeDirectory(), "D:\\Tools\\App\\");

@@ -217,6 +217,21 @@ TEST_F(SnapshotStore, HandEditedValuesLoadWithinBounds) {
     EXPECT_EQ(Snapshots()[0].name, std::string(63, 'n'));
 }
 
+// Both would be saved under the one cut name, and the next load would find a single snapshot.
+TEST_F(SnapshotStore, LongNamesCutAlikeStayApartThroughASave) {
+    std::string stem(70, 'n');
+    WriteSettingsFile("[Saves]\n" + stem + "a=A;1;1;\n" + stem + "b=A;2;2;\n" +
+                      std::string(63, 'n') + "=A;3;3;\n");
+    NewRun();
+    std::vector<Stored> loaded = Snapshots();
+    EXPECT_EQ(loaded, (std::vector<Stored>{{std::string(63, 'n'), "A;1;1;", 0},
+                                           {std::string(59, 'n') + " (2)", "A;2;2;", 0},
+                                           {std::string(59, 'n') + " (3)", "A;3;3;", 0}}));
+    layout->SaveSettings();
+    NewRun();
+    EXPECT_EQ(Snapshots(), loaded);
+}
+
 TEST_F(SnapshotStore, LoadEmptiesTheUndoStackWithoutAFile) {
     layout->undoStack->Append(new char[kLayoutChars]());
     layout->LoadSettings();

@@ -20,6 +20,8 @@ LRESULT CControlChannel::Handle(const COPYDATASTRUCT* request) {
         return MoveIcon(data, size);
     case standin::kSetSnapGrid:
         return SetSnapGrid(data, size);
+    case standin::kSetShiftOnMove:
+        return SetShiftOnMove(data, size);
     case standin::kTakeRequestLog:
         return SendRequestLog();
     case standin::kRemoveListView:
@@ -61,6 +63,15 @@ LRESULT CControlChannel::SetSnapGrid(const uint8_t* data, size_t size) {
     if (!reader.I32(&grid))
         return standin::kReplyFailed;
     shell.Monitor().SetSnapGrid(grid);
+    return 0;
+}
+
+LRESULT CControlChannel::SetShiftOnMove(const uint8_t* data, size_t size) {
+    standin::CPayloadReader reader(data, size);
+    int32_t dx = 0;
+    if (!reader.I32(&dx))
+        return standin::kReplyFailed;
+    shell.Monitor().SetShiftOnMove(dx);
     return 0;
 }
 

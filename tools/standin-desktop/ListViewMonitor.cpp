@@ -86,6 +86,8 @@ LRESULT CListViewMonitor::HandleWatched(HWND hwnd, UINT msg, WPARAM wParam, LPAR
     LRESULT result = msg == LVM_SETITEMPOSITION && snapGrid > 0
                          ? MoveSnapped(hwnd, wParam, lParam)
                          : DefSubclassProc(hwnd, msg, wParam, lParam);
+    if (msg == LVM_SETITEMPOSITION && shiftOnMove != 0 && wParam > 0)
+        ShiftNeighbour(hwnd, wParam);
     --busy;
     return result;
 }
@@ -113,4 +115,12 @@ LRESULT CListViewMonitor::MoveSnapped(HWND hwnd, WPARAM item, LPARAM lParam) {
     point.x = SnapToGrid(static_cast<SHORT>(LOWORD(lParam)), snapGrid);
     point.y = SnapToGrid(static_cast<SHORT>(HIWORD(lParam)), snapGrid);
     return DefSubclassProc(hwnd, LVM_SETITEMPOSITION32, item, reinterpret_cast<LPARAM>(&point));
+}
+
+void CListViewMonitor::ShiftNeighbour(HWND hwnd, WPARAM item) {
+    POINT point = {0, 0};
+    if (!DefSubclassProc(hwnd, LVM_GETITEMPOSITION, item - 1, reinterpret_cast<LPARAM>(&point)))
+        return;
+    point.x += shiftOnMove;
+    DefSubclassProc(hwnd, LVM_SETITEMPOSITION32, item - 1, reinterpret_cast<LPARAM>(&point));
 }

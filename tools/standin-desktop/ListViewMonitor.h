@@ -25,12 +25,16 @@ class CListViewMonitor {
     LRESULT SendOwn(UINT msg, WPARAM wParam, LPARAM lParam);
 
     void SetSnapGrid(int grid) { snapGrid = grid; }
+    // From now on every move also pushes the item before it dx to the right, as a list view that
+    // makes room (0: off).
+    void SetShiftOnMove(int dx) { shiftOnMove = dx; }
     // The requests logged since the last call, oldest first; the log starts empty again.
     std::vector<standin::LoggedRequest> TakeLog();
 
   private:
     HWND hListView = nullptr;
     int snapGrid = 0;
+    int shiftOnMove = 0;
     // Requests being carried out right now (our own, or a logged one being forwarded): whatever the
     // list view sends itself meanwhile is not a request from another process.
     int busy = 0;
@@ -41,6 +45,7 @@ class CListViewMonitor {
     LRESULT HandleWatched(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     void Record(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT MoveSnapped(HWND hwnd, WPARAM item, LPARAM lParam);
+    void ShiftNeighbour(HWND hwnd, WPARAM item);
 };
 
 // The grid point at or below value, also for negative values; grid 0 or less leaves it alone.

@@ -7,6 +7,7 @@
 //   icon list  : uint32 count, then per icon int32 x, int32 y, uint32 nameBytes, name bytes
 //   move       : int32 item, int32 x, int32 y
 //   snap grid  : int32 grid
+//   shift      : int32 dx
 //   request log: uint32 count, then count LoggedRequest records
 #pragma once
 
@@ -29,6 +30,7 @@ enum Command : uint32_t {
     kMoveDefViewToWorkerW,
     kHang,
     kQuit,
+    kSetShiftOnMove,
 };
 
 const intptr_t kReplyFailed = -1;

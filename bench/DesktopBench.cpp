@@ -1,0 +1,273 @@
+// Cross-process cost of capture and apply against the stand-in desktop under Wine, next to two
+// floors replayed in the same run from the request log of the operation itself:
+//   floor 1: the same list-view messages (kinds, order, arguments), sent by a bare loop;
+//   floor 2: floor 1 plus the memory calls each request needs (record write and text read per text
+//            request, point read per position request).
+// Whatever the operation costs above floor 2 is our own work.
+#include "contract/TestDesktop.h"
+
+#include "desktop/DesktopLayout.h"
+#include "desktop/ListViewRecord.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using testdesktop::Icon;
+using testdesktop::Request;
+
+const UINT kRequestFlags = SMTO_BLOCK | SMTO_ABORTIFHUNG;
+const UINT kRequestTimeoutMs = 2000;
+
+double Now() {
+    static LARGE_INTEGER frequency = {};
+    if (frequency.QuadPart == 0)
+        QueryPerformanceFrequency(&frequency);
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+double TimeOf(const std::function<void()>& work) {
+    double start = Now();
+    work();
+    return Now() - start;
+}
+
+struct Spread {
+    double median;
+    double low;
+    double high;
+};
+
+Spread SpreadOf(std::vector<double> samples) {
+    std::sort(samples.begin(), samples.end());
+    size_t n = samples.size();
+    double median = n % 2 ? samples[n / 2] : (samples[n / 2 - 1] + samples[n / 2]) / 2;
+    return {median, samples.front(), samples.back()};
+}
+
+// Icons named "Icon 0001" and on, ten to a column; shifted by (dx, dy) for a second arrangement.
+std::vector<Icon> NumberedIcons(int count, int dx, int dy) {
+    std::vector<Icon> icons;
+    for (int i = 0; i < count; i++) {
+        char name[32];
+        snprintf(name, sizeof name, "Icon %04d", i + 1);
+        icons.push_back({name, 20 + 75 * (i / 10) + dx, 10 + 70 * (i % 10) + dy});
+    }
+    return icons;
+}
+
+// Every icon named, whatever the length: a snapshot holds at most 7,936 characters of it, but
+// ApplyLayout itself takes any text.
+std::string LayoutOf(const std::vector<Icon>& icons) {
+    std::string text;
+    for (const Icon& icon : icons) {
+        char coordinates[32];
+        snprintf(coordinates, sizeof coordinates, ";%d;%d;", icon.x, icon.y);
+        text += icon.name + coordinates;
+    }
+    return text;
+}
+
+struct Counts {
+    int count = 0;
+    int text = 0;
+    int position = 0;
+    int move = 0;
+    int Messages() const { return count + text + position + move; }
+    int MemoryCalls() const { return 2 * text + position; }
+};
+
+Counts CountsOf(const std::vector<Request>& log) {
+    Counts counts;
+    for (const Request& request : log) {
+        counts.count += request.msg == LVM_GETITEMCOUNT;
+        counts.text += request.msg == LVM_GETITEMTEXTA;
+        counts.position += request.msg == LVM_GETITEMPOSITION;
+        counts.move += request.msg == LVM_SETITEMPOSITION;
+    }
+    return counts;
+}
+
+// Sends the logged requests again, in order, with their own arguments; with memory, also the
+// cross-process calls the core makes around each of them.
+class CReplay {
+  public:
+    explicit CReplay(const CDesktopLayout& layout)
+        : listView(CDesktopLayout::FindDesktopListView()), process(layout.processHandle),
+          block(layout.remoteBuffer) {
+        memset(&record, 0, sizeof record);
+        record.mask = LVIF_TEXT;
+        record.pszText = reinterpret_cast<uintptr_t>(block) + kTextOffset64;
+        record.cchTextMax = kRemoteTextChars;
+    }
+
+    void Run(const std::vector<Request>& log, bool withMemory) {
+        for (const Request& request : log) {
+            if (withMemory && request.msg == LVM_GETITEMTEXTA)
+                WriteProcessMemory(process, block, &record, sizeof record, &done);
+            DWORD_PTR answer = 0;
+            SendMessageTimeoutA(listView, request.msg, static_cast<WPARAM>(request.wParam),
+                                static_cast<LPARAM>(request.lParam), kRequestFlags,
+                                kRequestTimeoutMs, &answer);
+            if (withMemory && request.msg == LVM_GETITEMTEXTA)
+                ReadProcessMemory(process, static_cast<const char*>(block) + kTextOffset64, text,
+                                  kItemNameBytes, &done);
+            if (withMemory && request.msg == LVM_GETITEMPOSITION)
+                ReadProcessMemory(process, block, point, sizeof point, &done);
+        }
+    }
+
+  private:
+    HWND listView;
+    HANDLE process;
+    LPVOID block;
+    ListViewItem64 record;
+    char text[kItemNameBytes + 1];
+    int32_t point[2];
+    SIZE_T done = 0;
+};
+
+struct Measured {
+    Spread operation;
+    Spread floor1;
+    Spread floor2;
+    Counts counts;
+};
+
+// Runs the operations and both floors once per round, interleaved, so a slow moment of the machine
+// weighs on all three alike. The operations of one round leave the desktop as they found it, so
+// each log is replayed from the state its operation started in: a replayed move moves an icon as
+// the operation's did.
+Measured Measure(CDesktopLayout& layout, int rounds,
+                 const std::vector<std::function<void()>>& operations) {
+    std::vector<double> op, f1, f2;
+    Counts counts;
+    CReplay replay(layout);
+    testdesktop::TakeRequestLog();
+    for (int round = 0; round < rounds; round++) {
+        std::vector<std::vector<Request>> logs;
+        for (const std::function<void()>& operation : operations) {
+            op.push_back(TimeOf(operation));
+            logs.push_back(testdesktop::TakeRequestLog());
+        }
+        counts = CountsOf(logs.front());
+        for (bool withMemory : {false, true}) {
+            for (const std::vector<Request>& log : logs) {
+                double seconds = TimeOf([&] { replay.Run(log, withMemory); });
+                (withMemory ? f2 : f1).push_back(seconds);
+                int replayed = CountsOf(testdesktop::TakeRequestLog()).Messages();
+                if (replayed != CountsOf(log).Messages()) {
+                    fprintf(stderr, "desktop_bench: a floor sent %d requests instead of %d\n",
+                            replayed, CountsOf(log).Messages());
+                    exit(1);
+                }
+            }
+        }
+    }
+    return {SpreadOf(op), SpreadOf(f1), SpreadOf(f2), counts};
+}
+
+void PrintRow(const char* what, int icons, const Measured& m) {
+    double total = m.operation.median;
+    double messages = m.floor1.median;
+    double memory = m.floor2.median - m.floor1.median;
+    double own = total - m.floor2.median;
+    printf("%-14s %5d | %8.1f ms (%7.1f..%7.1f) | floor1 %8.1f ms  x%.2f | floor2 %8.1f ms  "
+           "x%.2f | msgs %5d  mem %5d | messages %4.1f%%  memory %4.1f%%  own %5.1f%%\n",
+           what, icons, 1e3 * total, 1e3 * m.operation.low, 1e3 * m.operation.high, 1e3 * messages,
+           total / messages, 1e3 * m.floor2.median, total / m.floor2.median, m.counts.Messages(),
+           m.counts.MemoryCalls(), 100 * messages / total, 100 * memory / total, 100 * own / total);
+    // Minima are the least disturbed by other load on the machine.
+    printf("%21s fastest runs: %8.1f ms, floor1 %8.1f ms  x%.2f, floor2 %8.1f ms  x%.2f\n", "",
+           1e3 * m.operation.low, 1e3 * m.floor1.low, m.operation.low / m.floor1.low,
+           1e3 * m.floor2.low, m.operation.low / m.floor2.low);
+    fflush(stdout);
+}
+
+bool MeasureDesktop(int iconCount, int rounds) {
+    std::vector<Icon> home = NumberedIcons(iconCount, 0, 0);
+    std::vector<Icon> away = NumberedIcons(iconCount, 7, 3);
+    if (!testdesktop::Start(home)) {
+        fprintf(stderr, "desktop_bench: the stand-in desktop did not start\n");
+        return false;
+    }
+    std::unique_ptr<CDesktopLayout> layout(new CDesktopLayout);
+    if (!layout->remoteBuffer) {
+        fprintf(stderr, "desktop_bench: no remote block in the stand-in desktop\n");
+        return false;
+    }
+    std::string captured = layout->CaptureLayout();
+    int capturedIcons = static_cast<int>(std::count(captured.begin(), captured.end(), ';') / 3);
+    std::string homeText = LayoutOf(home);
+    std::string awayText = LayoutOf(away);
+
+    Measured capture = Measure(*layout, rounds, {[&] { layout->CaptureLayout(); }});
+    PrintRow("capture", iconCount, capture);
+    // Away and back: each apply moves every icon.
+    Measured moveAll = Measure(*layout, rounds,
+                               {[&] { layout->ApplyLayout(awayText.c_str()); },
+                                [&] { layout->ApplyLayout(homeText.c_str()); }});
+    PrintRow("apply, all move", iconCount, moveAll);
+    Measured moveNone = Measure(*layout, rounds, {[&] { layout->ApplyLayout(homeText.c_str()); }});
+    PrintRow("apply, none", iconCount, moveNone);
+    printf("               (capture read %d of %d icons: %zu characters)\n", capturedIcons,
+           iconCount, captured.size());
+    return true;
+}
+
+// A list view that pushes the previous item aside on every move: each pass settles one more icon,
+// so the passes run out before a large desktop settles.
+bool MeasureShiftingRestore(int iconCount) {
+    std::vector<Icon> home = NumberedIcons(iconCount, 0, 0);
+    std::vector<Icon> away = NumberedIcons(iconCount, 7, 3);
+    if (!testdesktop::Start(away))
+        return false;
+    std::unique_ptr<CDesktopLayout> layout(new CDesktopLayout);
+    testdesktop::SetShiftOnMove(5);
+    testdesktop::TakeRequestLog();
+    std::string homeText = LayoutOf(home);
+    int result = 0;
+    double seconds = TimeOf([&] { result = layout->ApplyLayout(homeText.c_str()); });
+    std::vector<Request> log = testdesktop::TakeRequestLog();
+    Counts counts = CountsOf(log);
+    std::vector<Icon> now = testdesktop::Icons();
+    int misplaced = 0;
+    for (size_t i = 0; i < now.size() && i < home.size(); i++)
+        misplaced += now[i].x != home[i].x || now[i].y != home[i].y;
+    printf("shifting restore %d icons: result %d, %d passes, %d requests (%d text, %d position, "
+           "%d moves), %.2f s; %d icons still out of place\n",
+           iconCount, result, counts.count, counts.Messages(), counts.text, counts.position,
+           counts.move, seconds, misplaced);
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    int rounds = argc > 1 ? atoi(argv[1]) : 5;
+    if (rounds < 1)
+        rounds = 1;
+    printf("desktop_bench: %d rounds; medians with (min..max); floor1 = the same messages alone, "
+           "floor2 = messages + memory calls\n",
+           rounds);
+    for (int icons : {100, 500, 1000}) {
+        if (!MeasureDesktop(icons, rounds))
+            return 1;
+    }
+    if (!MeasureShiftingRestore(1000))
+        return 1;
+    testdesktop::Stop();
+    return 0;
+}

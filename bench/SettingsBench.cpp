@@ -1,0 +1,217 @@
+// LoadSettings and SaveSettings of the largest settings file the program writes, next to the floor
+// of reading and writing the same bytes with fread and fwrite.
+//
+//   settings_bench DIR prepare      writes DIR/Quillmarsh.ini: 10 manual and 10 automatic
+//                                   snapshots of 7,936 characters, plus 200 hand-added ones
+//   settings_bench DIR time [N]     medians of N rounds of each operation and floor, with ratios
+//   settings_bench DIR once WHAT    one call of WHAT (load, save, read-floor, write-floor,
+//                                   durable-floor), for callgrind's --toggle-collect
+#include "desktop/DesktopLayout.h"
+#include "platform/host/HostTesting.h"
+#include "store/LayoutSnapshot.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+const int kProgramSnapshotsPerKind = 10;
+const int kHandAddedSnapshots = 200;
+
+std::string directory;
+
+std::string SettingsPath() {
+    return directory + "/Quillmarsh.ini";
+}
+
+std::string FloorPath() {
+    return directory + "/floor.ini";
+}
+
+// A layout of exactly kCaptureStopChars characters, as a capture that reached its stop holds it.
+std::string FullLayout(int seed) {
+    std::string text;
+    for (int i = 0; text.size() < kCaptureStopChars; i++) {
+        char triple[64];
+        snprintf(triple, sizeof triple, "Icon %04d;%d;%d;", i + 1, 20 + 75 * ((i + seed) / 10),
+                 10 + 70 * (i % 10));
+        text += triple;
+    }
+    text.resize(kCaptureStopChars);
+    return text;
+}
+
+void AddSnapshot(CDesktopLayout& layout, const char* name, int kind, int seed) {
+    LayoutSnapshot* snapshot = new LayoutSnapshot;
+    snprintf(snapshot->name, sizeof snapshot->name, "%s", name);
+    snprintf(snapshot->layout, sizeof snapshot->layout, "%s", FullLayout(seed).c_str());
+    snapshot->kind = kind;
+    layout.snapshots->Append(snapshot);
+}
+
+int Prepare() {
+    CDesktopLayout layout;
+    layout.autoSaveMode = 2;
+    int seed = 0;
+    for (int i = 0; i < kProgramSnapshotsPerKind; i++) {
+        char name[64];
+        snprintf(name, sizeof name, "2024-03-%02d 09:15:00", i + 1);
+        AddSnapshot(layout, name, kSnapshotManual, seed++);
+        snprintf(name, sizeof name, "2024-03-%02d 09:25:00 (AutoSave)", i + 1);
+        AddSnapshot(layout, name, kSnapshotAutomatic, seed++);
+    }
+    for (int i = 0; i < kHandAddedSnapshots; i++) {
+        char name[64];
+        snprintf(name, sizeof name, "Hand arranged %03d", i + 1);
+        AddSnapshot(layout, name, i % 2 ? kSnapshotAutomatic : kSnapshotManual, seed++);
+    }
+    layout.SaveSettings();
+    return layout.snapshots->count == 2 * kProgramSnapshotsPerKind + kHandAddedSnapshots ? 0 : 1;
+}
+
+std::vector<char> FileBytes(const std::string& path) {
+    std::vector<char> bytes;
+    FILE* file = fopen(path.c_str(), "rb");
+    if (!file)
+        return bytes;
+    char chunk[65536];
+    size_t got;
+    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0)
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    fclose(file);
+    return bytes;
+}
+
+// The floors. Not inlined, so callgrind can collect each call by its name.
+__attribute__((noinline)) size_t ReadFloor(const std::string& path, char* buffer, size_t size) {
+    FILE* file = fopen(path.c_str(), "rb");
+    if (!file)
+        return 0;
+    size_t got = fread(buffer, 1, size, file);
+    fclose(file);
+    return got;
+}
+
+__attribute__((noinline)) bool WriteFloor(const std::string& path, const std::vector<char>& bytes) {
+    FILE* file = fopen(path.c_str(), "wb");
+    if (!file)
+        return false;
+    bool written = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return fclose(file) == 0 && written;
+}
+
+// What a save that leaves the old or the new file, never a torn one, cannot do without: the write
+// to a temporary file, its flush to the disk and the rename.
+__attribute__((noinline)) bool DurableFloor(const std::string& path,
+                                            const std::vector<char>& bytes) {
+    std::string temporary = path + ".tmp";
+    FILE* file = fopen(temporary.c_str(), "wb");
+    if (!file)
+        return false;
+    bool written = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    written = fflush(file) == 0 && fsync(fileno(file)) == 0 && written;
+    return fclose(file) == 0 && written && rename(temporary.c_str(), path.c_str()) == 0;
+}
+
+double Seconds(const std::function<void()>& work) {
+    auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+struct Spread {
+    double median;
+    double low;
+    double high;
+};
+
+Spread SpreadOf(std::vector<double> samples) {
+    std::sort(samples.begin(), samples.end());
+    size_t n = samples.size();
+    double median = n % 2 ? samples[n / 2] : (samples[n / 2 - 1] + samples[n / 2]) / 2;
+    return {median, samples.front(), samples.back()};
+}
+
+void PrintTime(const char* what, const Spread& spread) {
+    printf("  %-34s %9.3f ms  (%.3f..%.3f)\n", what, 1e3 * spread.median, 1e3 * spread.low,
+           1e3 * spread.high);
+}
+
+int Time(int rounds) {
+    std::vector<char> bytes = FileBytes(SettingsPath());
+    std::vector<char> buffer(bytes.size() + 1);
+    CDesktopLayout layout;
+    std::vector<double> load, save, readFloor, writeFloor, durableFloor;
+    for (int round = 0; round < rounds; round++) {
+        load.push_back(Seconds([&] { layout.LoadSettings(); }));
+        save.push_back(Seconds([&] { layout.SaveSettings(); }));
+        readFloor.push_back(
+            Seconds([&] { ReadFloor(SettingsPath(), buffer.data(), buffer.size()); }));
+        writeFloor.push_back(Seconds([&] { WriteFloor(FloorPath(), bytes); }));
+        durableFloor.push_back(Seconds([&] { DurableFloor(FloorPath(), bytes); }));
+    }
+    remove(FloorPath().c_str());
+    Spread l = SpreadOf(load), s = SpreadOf(save), r = SpreadOf(readFloor),
+           w = SpreadOf(writeFloor), d = SpreadOf(durableFloor);
+    printf("settings file: %zu bytes, %d snapshots loaded; %d rounds, medians (min..max)\n",
+           bytes.size(), layout.snapshots->count, rounds);
+    PrintTime("LoadSettings", l);
+    PrintTime("read floor (fopen, fread, fclose)", r);
+    PrintTime("SaveSettings", s);
+    PrintTime("write floor (fopen, fwrite, fclose)", w);
+    PrintTime("durable floor (+ fsync, rename)", d);
+    printf("  load / read floor %.2f;  save / write floor %.2f;  save / durable floor %.2f\n",
+           l.median / r.median, s.median / w.median, s.median / d.median);
+    return 0;
+}
+
+int Once(const std::string& what) {
+    std::vector<char> bytes = FileBytes(SettingsPath());
+    std::vector<char> buffer(bytes.size() + 1);
+    CDesktopLayout layout;
+    if (what == "load") {
+        layout.LoadSettings();
+    } else if (what == "save") {
+        layout.LoadSettings();
+        layout.SaveSettings();
+    } else if (what == "read-floor") {
+        ReadFloor(SettingsPath(), buffer.data(), buffer.size());
+    } else if (what == "write-floor") {
+        WriteFloor(FloorPath(), bytes);
+    } else if (what == "durable-floor") {
+        DurableFloor(FloorPath(), bytes);
+    } else {
+        fprintf(stderr, "settings_bench: unknown operation %s\n", what.c_str());
+        return 2;
+    }
+    remove(FloorPath().c_str());
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        fprintf(stderr, "usage: settings_bench DIR prepare | time [N] | once WHAT\n");
+        return 2;
+    }
+    directory = argv[1];
+    // The settings file lies beside the executable the host stand-in reports.
+    hostsim::SetModuleFileName(directory + "/quillmarsh.exe");
+    std::string command = argv[2];
+    if (command == "prepare")
+        return Prepare();
+    if (command == "time")
+        return Time(argc > 3 ? std::max(1, atoi(argv[3])) : 15);
+    if (command == "once" && argc > 3)
+        return Once(argv[3]);
+    fprintf(stderr, "settings_bench: unknown command %s\n", command.c_str());
+    return 2;
+}
