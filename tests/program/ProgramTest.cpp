@@ -346,4 +346,31 @@ TEST_F(Program, RestoreSubmenuListsTheSnapshotNamesNewestFirst) {
     ExpectExitsCleanly();
 }
 
+// The shell can report another release while the menu is open; the open menu stays whole.
+TEST_F(Program, ClickWhileTheMenuIsOpenLeavesItWhole) {
+    WaitForNextSecond();
+    ASSERT_TRUE(program.Command(kSave));
+    std::string file = Settings();
+    const std::string saved = Section(file, "Saves")[0].first;
+    const std::string automatic = Section(file, "AutoSaves")[0].first;
+
+    HWND submenu = nullptr;
+    ASSERT_TRUE(OpenRestoreSubmenu(program, WM_RBUTTONUP, &submenu));
+    ASSERT_EQ(ReadRowsOnceDrawn(submenu, {saved, automatic}, 2).size(), 2u);
+    ASSERT_TRUE(program.PostTrayClick(WM_LBUTTONUP));
+    // Sent after the post: the program has looked at its queue once this returns.
+    ASSERT_TRUE(program.Command(0));
+    // Moving the highlight makes the menu draw its entries again.
+    PressKey(submenu, VK_DOWN);
+    PressKey(submenu, VK_UP);
+    ASSERT_TRUE(program.Command(0));
+    std::vector<MenuRow> rows = ReadRowsOnceDrawn(submenu, {saved, automatic}, 2);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].text, saved);
+    EXPECT_EQ(rows[1].text, automatic);
+    ASSERT_TRUE(CloseMenus(program.ProcessId()));
+    EXPECT_TRUE(program.Running());
+    ExpectExitsCleanly();
+}
+
 } // namespace
