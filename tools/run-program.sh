@@ -1,30 +1,37 @@
 #!/bin/sh
-# `make run`: the stand-in desktop, filled with sample icons, under Wine. With a display it stays
-# until its window is closed; without one it runs on a private Xvfb, saves a screenshot and ends.
-# The tray program itself joins it here once it is built.
+# `make run`: the program under Wine beside the stand-in desktop filled with sample icons, started
+# from build/run/ so its settings file lands there. With a display it stays in the tray until the
+# person chooses Exit, and the stand-in desktop closes with it. Without one it runs on a private
+# Xvfb as a short scripted tour through its own commands, leaves screenshots in build/run/, prints
+# the settings file and ends by itself.
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 bin="$root/build/windows/bin"
 out="$root/build/run"
 
-layout="Recycle Bin;20;10;My Computer;20;80;Documents;20;150;Projects;100;10;Notes.txt;100;80;"
-layout="${layout}Budget 2026.xlsx;100;150;Photos;180;10;Readme.md;180;80;"
-
-if [ "${1:-}" = "--tour" ]; then
-    # Inside the Wine session on the private display.
-    mkdir -p "$out"
-    wine "$bin/standin-desktop.exe" --layout "$layout" &
-    desktop=$!
-    sleep 3
-    if import -window root "$out/desktop.png" 2>/dev/null; then
-        echo "run: screenshot of the desktop in $out/desktop.png"
+if [ "${1:-}" = "--inside" ]; then
+    # Inside the Wine session.
+    exe=$(winepath -w "$out/quillmarsh.exe")
+    if [ "$2" = "stay" ]; then
+        wine "$bin/program-tour.exe" --stay "$exe"
+    else
+        wine "$bin/program-tour.exe" --tour "$exe" "$(winepath -w "$out")"
     fi
-    kill "$desktop" 2>/dev/null
-    wait "$desktop" 2>/dev/null
-    exit 0
+    status=$?
+    echo "run: the settings file $out/Quillmarsh.ini:"
+    tr -d '\r' <"$out/Quillmarsh.ini" 2>/dev/null
+    exit $status
 fi
 
+mkdir -p "$out"
+cp "$bin/quillmarsh.exe" "$out/quillmarsh.exe" || exit 1
 if [ -n "${DISPLAY:-}" ]; then
-    exec "$root/tools/wine-session.sh" wine "$bin/standin-desktop.exe" --layout "$layout"
+    exec "$root/tools/wine-session.sh" "$0" --inside stay
 fi
-exec "$root/tools/wine-session.sh" "$0" --tour
+# The tour starts from a clean slate, so what it prints is its own doing.
+rm -f "$out/Quillmarsh.ini" "$out"/*.png
+"$root/tools/wine-session.sh" "$0" --inside tour
+status=$?
+echo "run: screenshots in $out:"
+ls "$out"/*.png 2>/dev/null
+exit $status

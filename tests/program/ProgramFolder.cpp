@@ -1,0 +1,69 @@
+#include "program/ProgramFolder.h"
+
+#include <windows.h>
+
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+std::string LongPath(const std::string& path) {
+    char full[MAX_PATH] = {};
+    DWORD length = GetLongPathNameA(path.c_str(), full, sizeof full);
+    return length > 0 && length < sizeof full ? std::string(full) : path;
+}
+
+// Every plain file inside, then the folder; the program makes no subfolders.
+void RemoveFolder(const std::string& directory) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((directory + "*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                DeleteFileA((directory + found.cFileName).c_str());
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(directory.c_str());
+}
+
+} // namespace
+
+std::string ExeDirectory() {
+    char path[MAX_PATH] = {};
+    DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+    if (length == 0 || length >= sizeof path)
+        return std::string();
+    std::string text(path, length);
+    return text.substr(0, text.find_last_of('\\') + 1);
+}
+
+CProgramFolder::CProgramFolder() {
+    char temp[MAX_PATH] = {};
+    DWORD length = GetTempPathA(sizeof temp, temp);
+    if (length == 0 || length >= sizeof temp)
+        return;
+    static int serial = 0;
+    std::string path = std::string(temp) + "qm-program-" + std::to_string(GetCurrentProcessId()) +
+                       "-" + std::to_string(++serial);
+    if (!CreateDirectoryA(path.c_str(), nullptr))
+        return;
+    directory = LongPath(path) + "\\";
+    std::string product = ExeDirectory() + "quillmarsh.exe";
+    ready = CopyFileA(product.c_str(), Exe().c_str(), FALSE) != 0;
+}
+
+CProgramFolder::~CProgramFolder() {
+    if (!directory.empty())
+        RemoveFolder(directory);
+}
+
+std::string ReadWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool FileExists(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}

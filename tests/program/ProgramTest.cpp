@@ -1,0 +1,376 @@
+// The real quillmarsh.exe under Wine, started from a scratch folder beside the stand-in desktop
+// and driven only from outside: commands, timer ticks and tray clicks sent to its hidden window,
+// its "Error" boxes read by their text, its settings file and the desktop's icons read back.
+#include "contract/TestDesktop.h"
+#include "program/PopupMenuReader.h"
+#include "program/ProgramFolder.h"
+#include "program/RunningProgram.h"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <sstream>
+
+namespace {
+
+using testdesktop::Icon;
+
+const UINT kStartWithWindows = 111;
+const UINT kExit = 112;
+const UINT kSave = 113;
+const UINT kUndo = 114;
+const UINT kAutosaveNever = 120;
+const UINT kAutosaveHour = 123;
+const UINT kRestoreFirst = 130;
+const UINT kTrayIconId = 1;
+
+const char kRun[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+const char kStartingLayout[] = "Recycle Bin;20;10;Notes.txt;100;10;Photos;180;10;";
+
+std::vector<Icon> StartingIcons() {
+    return {{"Recycle Bin", 20, 10}, {"Notes.txt", 100, 10}, {"Photos", 180, 10}};
+}
+
+using Positions_t = std::vector<std::pair<int, int>>;
+
+Positions_t Positions() {
+    Positions_t positions;
+    for (const Icon& icon : testdesktop::Icons())
+        positions.push_back({icon.x, icon.y});
+    return positions;
+}
+
+// "YYYY-MM-DD HH:MM:SS", then the suffix.
+bool IsTimeStamp(const std::string& name, const std::string& suffix) {
+    const std::string shape = "dddd-dd-dd dd:dd:dd";
+    if (name.size() != shape.size() + suffix.size() || name.substr(shape.size()) != suffix)
+        return false;
+    for (size_t i = 0; i < shape.size(); i++) {
+        bool digit = isdigit(static_cast<unsigned char>(name[i])) != 0;
+        if (shape[i] == 'd' ? !digit : name[i] != shape[i])
+            return false;
+    }
+    return true;
+}
+
+// The key=value lines of one section, in file order.
+std::vector<std::pair<std::string, std::string>> Section(const std::string& file,
+                                                         const std::string& section) {
+    std::vector<std::pair<std::string, std::string>> entries;
+    std::istringstream lines(file);
+    std::string line;
+    bool inside = false;
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (!line.empty() && line[0] == '[') {
+            inside = line == "[" + section + "]";
+            continue;
+        }
+        size_t equals = line.find('=');
+        if (inside && equals != std::string::npos)
+            entries.push_back({line.substr(0, equals), line.substr(equals + 1)});
+    }
+    return entries;
+}
+
+// Snapshot names carry the second: the next one must fall in a later second to be told apart.
+void WaitForNextSecond() {
+    SYSTEMTIME start, now;
+    GetLocalTime(&start);
+    do {
+        Sleep(10);
+        GetLocalTime(&now);
+    } while (now.wSecond == start.wSecond);
+}
+
+std::string RunValue(HKEY root) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, kRun, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return std::string();
+    char data[600] = "";
+    DWORD size = sizeof data - 1;
+    DWORD type = 0;
+    LONG result =
+        RegQueryValueExA(key, "Quillmarsh", nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS ? std::string(data) : std::string();
+}
+
+// The program only opens the Run keys; Wine's prefix may lack them.
+void ClearRunValues() {
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        HKEY key = nullptr;
+        if (RegCreateKeyExA(root, kRun, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+            ERROR_SUCCESS)
+            continue;
+        RegDeleteValueA(key, "Quillmarsh");
+        RegCloseKey(key);
+    }
+}
+
+FILETIME LastWrite(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
+    return data.ftLastWriteTime;
+}
+
+class Program : public ::testing::Test {
+  protected:
+    CProgramFolder folder;
+    CRunningProgram program;
+
+    void SetUp() override {
+        ASSERT_TRUE(folder.Ready());
+        ASSERT_TRUE(testdesktop::Start(StartingIcons()));
+        ClearRunValues();
+        ASSERT_TRUE(program.Start(folder.Exe()));
+        ASSERT_NE(program.WaitForWindow(), nullptr);
+        ASSERT_TRUE(WaitForStartupSnapshot());
+    }
+    void TearDown() override {
+        CloseMenus(program.ProcessId());
+        program.Kill();
+        testdesktop::Stop();
+        ClearRunValues();
+    }
+
+    std::string Settings() const { return ReadWholeFile(folder.SettingsFile()); }
+
+    // The window shows up while it is still being created, before the start's snapshot is on
+    // disk; the file is replaced whole, so it is never seen half written.
+    bool WaitForStartupSnapshot() const {
+        DWORD started = GetTickCount();
+        while (Section(Settings(), "AutoSaves").empty()) {
+            if (GetTickCount() - started > 30000)
+                return false;
+            Sleep(10);
+        }
+        return true;
+    }
+
+    void ExpectExitsCleanly() {
+        HWND window = program.Window();
+        EXPECT_TRUE(program.Command(kExit));
+        DWORD code = 99;
+        ASSERT_TRUE(program.WaitForExit(&code));
+        EXPECT_EQ(code, 0u);
+        EXPECT_FALSE(TrayIconExists(window, kTrayIconId));
+    }
+};
+
+TEST_F(Program, FirstStartWritesOneAutomaticSnapshotShowsTheIconAndExitEndsWithCodeZero) {
+    std::string file = Settings();
+    auto automatic = Section(file, "AutoSaves");
+    ASSERT_EQ(automatic.size(), 1u) << file;
+    EXPECT_TRUE(IsTimeStamp(automatic[0].first, " (AutoSave)")) << automatic[0].first;
+    EXPECT_EQ(file, "[Settings]\r\nAutoSave=2\r\n[AutoSaves]\r\n" + automatic[0].first + "=" +
+                        kStartingLayout + "\r\n");
+    EXPECT_TRUE(TrayIconExists(program.Window(), kTrayIconId));
+
+    ExpectExitsCleanly();
+    EXPECT_EQ(Settings(), file);
+}
+
+TEST_F(Program, SecondStartSaysAlreadyRunningAndEndsWithoutTouchingTheFile) {
+    std::string file = Settings();
+    FILETIME written = LastWrite(folder.SettingsFile());
+
+    CRunningProgram second;
+    ASSERT_TRUE(second.Start(folder.Exe()));
+    EXPECT_EQ(second.WaitForErrorBox(), "Already running!");
+    DWORD code = 99;
+    ASSERT_TRUE(second.WaitForExit(&code));
+    EXPECT_EQ(code, 0u);
+
+    EXPECT_EQ(Settings(), file);
+    FILETIME now = LastWrite(folder.SettingsFile());
+    EXPECT_EQ(CompareFileTime(&written, &now), 0);
+    EXPECT_TRUE(program.Running());
+    EXPECT_TRUE(TrayIconExists(program.Window(), kTrayIconId));
+    ExpectExitsCleanly();
+}
+
+TEST_F(Program, SaveRestoreAndUndoMoveTheDesktopsIcons) {
+    const Positions_t starting = Positions();
+    WaitForNextSecond();
+    testdesktop::MoveIcon(0, 400, 300);
+    testdesktop::MoveIcon(2, 250, 200);
+    const Positions_t saved = Positions();
+    ASSERT_TRUE(program.Command(kSave));
+    std::string file = Settings();
+    auto manual = Section(file, "Saves");
+    ASSERT_EQ(manual.size(), 1u) << file;
+    EXPECT_TRUE(IsTimeStamp(manual[0].first, "")) << manual[0].first;
+    EXPECT_EQ(manual[0].second, "Recycle Bin;400;300;Notes.txt;100;10;Photos;250;200;");
+    EXPECT_EQ(Section(file, "AutoSaves").size(), 1u);
+
+    testdesktop::MoveIcon(1, 500, 400);
+    const Positions_t scrambled = Positions();
+    // Newest first: the save, then the start's automatic snapshot.
+    ASSERT_TRUE(program.Command(kRestoreFirst));
+    EXPECT_EQ(Positions(), saved);
+    ASSERT_TRUE(program.Command(kRestoreFirst + 1));
+    EXPECT_EQ(Positions(), starting);
+    ASSERT_TRUE(program.Command(kRestoreFirst + 2));
+    EXPECT_EQ(Positions(), starting);
+
+    ASSERT_TRUE(program.Command(kUndo));
+    EXPECT_EQ(Positions(), saved);
+    ASSERT_TRUE(program.Command(kUndo));
+    EXPECT_EQ(Positions(), scrambled);
+    ASSERT_TRUE(program.Command(kUndo));
+    EXPECT_EQ(Positions(), scrambled);
+    // Restore and Undo change the desktop only.
+    EXPECT_EQ(Settings(), file);
+    ExpectExitsCleanly();
+}
+
+TEST_F(Program, EveryAutosaveChoiceRewritesTheFileEvenWhenUnchanged) {
+    std::string snapshots = Settings().substr(Settings().find("[AutoSaves]"));
+    for (UINT id = kAutosaveNever; id <= kAutosaveHour; id++) {
+        for (int time = 0; time < 2; time++) {
+            ASSERT_TRUE(DeleteFileA(folder.SettingsFile().c_str()));
+            ASSERT_TRUE(program.Command(id));
+            EXPECT_EQ(Settings(), "[Settings]\r\nAutoSave=" + std::to_string(id - kAutosaveNever) +
+                                      "\r\n" + snapshots)
+                << "id " << id << ", time " << time;
+        }
+    }
+    ExpectExitsCleanly();
+}
+
+TEST_F(Program, StartWithWindowsTogglesTheRunValue) {
+    const std::string quoted = "\"" + folder.Exe() + "\"";
+    ASSERT_TRUE(program.Command(kStartWithWindows));
+    std::string machine = RunValue(HKEY_LOCAL_MACHINE);
+    std::string user = RunValue(HKEY_CURRENT_USER);
+    EXPECT_TRUE(machine == quoted || (machine.empty() && user == quoted))
+        << "machine: " << machine << ", user: " << user;
+
+    ASSERT_TRUE(program.Command(kStartWithWindows));
+    EXPECT_EQ(RunValue(HKEY_LOCAL_MACHINE), "");
+    EXPECT_EQ(RunValue(HKEY_CURRENT_USER), "");
+    ExpectExitsCleanly();
+}
+
+TEST_F(Program, UnknownCommandsChangeNothing) {
+    testdesktop::MoveIcon(1, 300, 300);
+    const Positions_t before = Positions();
+    const std::string file = Settings();
+    for (UINT id : {0u, 100u, 109u, 115u, 116u, 117u, 118u, 119u, 124u, 125u, 126u, 127u, 128u,
+                    129u, 151u, 152u, 999u, 65535u})
+        ASSERT_TRUE(program.Command(id)) << id;
+    EXPECT_EQ(Settings(), file);
+    EXPECT_EQ(Positions(), before);
+    EXPECT_TRUE(OpenPopups(program.ProcessId()).empty());
+    EXPECT_TRUE(program.Running());
+    ExpectExitsCleanly();
+}
+
+TEST_F(Program, TimerTickTakesAnAutomaticSnapshot) {
+    WaitForNextSecond();
+    testdesktop::MoveIcon(0, 333, 222);
+    ASSERT_TRUE(program.TimerTick());
+    std::string file = Settings();
+    auto automatic = Section(file, "AutoSaves");
+    ASSERT_EQ(automatic.size(), 2u) << file;
+    EXPECT_TRUE(IsTimeStamp(automatic[0].first, " (AutoSave)"));
+    EXPECT_GT(automatic[0].first, automatic[1].first);
+    EXPECT_EQ(automatic[0].second, "Recycle Bin;333;222;Notes.txt;100;10;Photos;180;10;");
+    EXPECT_EQ(automatic[1].second, kStartingLayout);
+    EXPECT_TRUE(Section(file, "Saves").empty());
+    ExpectExitsCleanly();
+}
+
+TEST_F(Program, TaskbarCreatedAddsTheIconAgain) {
+    HWND window = program.Window();
+    ASSERT_TRUE(TrayIconExists(window, kTrayIconId));
+    ASSERT_TRUE(ForgetTrayIcon(window, kTrayIconId));
+    ASSERT_FALSE(TrayIconExists(window, kTrayIconId));
+    ASSERT_TRUE(program.TaskbarCreated());
+    EXPECT_TRUE(TrayIconExists(window, kTrayIconId));
+    ExpectExitsCleanly();
+}
+
+// Down four times reaches "Restore" past the separator; Right opens it.
+bool OpenRestoreSubmenu(CRunningProgram& program, UINT mouseMessage, HWND* submenu) {
+    std::vector<HWND> popups;
+    if (!program.PostTrayClick(mouseMessage) || !WaitForPopups(program.ProcessId(), 1, &popups))
+        return false;
+    HWND main = popups[0];
+    for (int i = 0; i < 4; i++)
+        PressKey(main, VK_DOWN);
+    PressKey(main, VK_RIGHT);
+    if (!WaitForPopups(program.ProcessId(), 2, &popups))
+        return false;
+    *submenu = popups[0] == main ? popups[1] : popups[0];
+    return true;
+}
+
+// The popup may still be painting when it first shows: read until the rows stand (bounded).
+std::vector<MenuRow> ReadRowsOnceDrawn(HWND popup, const std::vector<std::string>& names,
+                                       size_t expected) {
+    std::vector<MenuRow> rows;
+    DWORD started = GetTickCount();
+    while ((rows = ReadMenuRows(popup, names)).size() != expected &&
+           GetTickCount() - started < 10000)
+        Sleep(50);
+    return rows;
+}
+
+TEST_F(Program, RestoreSubmenuListsTheSnapshotNamesNewestFirst) {
+    WaitForNextSecond();
+    testdesktop::MoveIcon(0, 400, 300);
+    ASSERT_TRUE(program.Command(kSave));
+    std::string file = Settings();
+    ASSERT_EQ(Section(file, "Saves").size(), 1u);
+    ASSERT_EQ(Section(file, "AutoSaves").size(), 1u);
+    const std::string saved = Section(file, "Saves")[0].first;
+    const std::string automatic = Section(file, "AutoSaves")[0].first;
+
+    HWND submenu = nullptr;
+    ASSERT_TRUE(OpenRestoreSubmenu(program, WM_RBUTTONUP, &submenu));
+    std::vector<MenuRow> rows = ReadRowsOnceDrawn(submenu, {saved, automatic, "<none>"}, 2);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].text, saved);
+    EXPECT_EQ(rows[1].text, automatic);
+    EXPECT_FALSE(rows[0].grey);
+    EXPECT_FALSE(rows[1].grey);
+    ASSERT_TRUE(CloseMenus(program.ProcessId()));
+
+    // The other button opens the same menu.
+    ASSERT_TRUE(OpenRestoreSubmenu(program, WM_LBUTTONUP, &submenu));
+    EXPECT_EQ(ReadRowsOnceDrawn(submenu, {saved, automatic}, 2).size(), 2u);
+    ASSERT_TRUE(CloseMenus(program.ProcessId()));
+    ExpectExitsCleanly();
+}
+
+// The shell can report another release while the menu is open; the open menu stays whole.
+TEST_F(Program, ClickWhileTheMenuIsOpenLeavesItWhole) {
+    WaitForNextSecond();
+    ASSERT_TRUE(program.Command(kSave));
+    std::string file = Settings();
+    const std::string saved = Section(file, "Saves")[0].first;
+    const std::string automatic = Section(file, "AutoSaves")[0].first;
+
+    HWND submenu = nullptr;
+    ASSERT_TRUE(OpenRestoreSubmenu(program, WM_RBUTTONUP, &submenu));
+    ASSERT_EQ(ReadRowsOnceDrawn(submenu, {saved, automatic}, 2).size(), 2u);
+    ASSERT_TRUE(program.PostTrayClick(WM_LBUTTONUP));
+    // Sent after the post: the program has looked at its queue once this returns.
+    ASSERT_TRUE(program.Command(0));
+    // Moving the highlight makes the menu draw its entries again.
+    PressKey(submenu, VK_DOWN);
+    PressKey(submenu, VK_UP);
+    ASSERT_TRUE(program.Command(0));
+    std::vector<MenuRow> rows = ReadRowsOnceDrawn(submenu, {saved, automatic}, 2);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].text, saved);
+    EXPECT_EQ(rows[1].text, automatic);
+    ASSERT_TRUE(CloseMenus(program.ProcessId()));
+    EXPECT_TRUE(program.Running());
+    ExpectExitsCleanly();
+}
+
+} // namespace

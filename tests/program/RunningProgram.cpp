@@ -1,0 +1,166 @@
+#include "program/RunningProgram.h"
+
+#include <shellapi.h>
+
+namespace {
+
+// Bounds, never waits: each loop below ends as soon as its condition holds.
+const DWORD kStartBoundMs = 30000;
+const DWORD kReplyBoundMs = 30000;
+const DWORD kBoxBoundMs = 30000;
+const DWORD kExitBoundMs = 15000;
+const DWORD kPollMs = 10;
+
+const char kTrayClass[] = "QuillmarshClass32";
+const char kTrayTitle[] = "Quill Marsh Version 1.0";
+// The text control of a message box.
+const int kMessageTextId = 0xFFFF;
+
+HANDLE CreateKillOnCloseJob() {
+    HANDLE job = CreateJobObjectA(nullptr, nullptr);
+    if (!job)
+        return nullptr;
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (!SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
+        CloseHandle(job);
+        return nullptr;
+    }
+    return job;
+}
+
+DWORD OwnerOf(HWND window) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    return owner;
+}
+
+HWND FindTopLevel(const char* windowClass, const char* title, DWORD processId) {
+    HWND window = nullptr;
+    while ((window = FindWindowExA(nullptr, window, windowClass, title)) != nullptr) {
+        if (OwnerOf(window) == processId)
+            return window;
+    }
+    return nullptr;
+}
+
+NOTIFYICONDATAA IconRecord(HWND owner, UINT id) {
+    NOTIFYICONDATAA record;
+    ZeroMemory(&record, sizeof record);
+    record.cbSize = sizeof record;
+    record.hWnd = owner;
+    record.uID = id;
+    return record;
+}
+
+} // namespace
+
+CRunningProgram::CRunningProgram() : hJob(CreateKillOnCloseJob()) {}
+
+CRunningProgram::~CRunningProgram() {
+    Kill();
+    if (hJob)
+        CloseHandle(hJob);
+}
+
+bool CRunningProgram::Start(const std::string& exe) {
+    Kill();
+    std::string folder = exe.substr(0, exe.find_last_of('\\') + 1);
+    std::string commandLine = "\"" + exe + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    if (!CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                        nullptr, folder.c_str(), &startup, &process)) {
+        process = PROCESS_INFORMATION();
+        return false;
+    }
+    if (hJob)
+        AssignProcessToJobObject(hJob, process.hProcess);
+    ResumeThread(process.hThread);
+    return true;
+}
+
+HWND CRunningProgram::WaitForWindow() {
+    DWORD started = GetTickCount();
+    while (Running() && !(hWindow = FindTopLevel(kTrayClass, kTrayTitle, ProcessId()))) {
+        if (GetTickCount() - started > kStartBoundMs)
+            return nullptr;
+        WaitForSingleObject(process.hProcess, kPollMs);
+    }
+    return hWindow;
+}
+
+bool CRunningProgram::Send(UINT msg, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    return hWindow && SendMessageTimeoutA(hWindow, msg, wParam, lParam, SMTO_NORMAL, kReplyBoundMs,
+                                          &result) != 0;
+}
+
+bool CRunningProgram::Command(UINT id) {
+    return Send(WM_COMMAND, id, 0);
+}
+
+// Timer id 0 and no timer procedure, as the program's own timer arrives.
+bool CRunningProgram::TimerTick() {
+    return Send(WM_TIMER, 0, 0);
+}
+
+bool CRunningProgram::TaskbarCreated() {
+    return Send(RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+}
+
+bool CRunningProgram::PostTrayClick(UINT mouseMessage) {
+    const UINT kTrayCallback = WM_USER + 1;
+    return hWindow && PostMessageA(hWindow, kTrayCallback, 1, mouseMessage) != 0;
+}
+
+std::string CRunningProgram::WaitForErrorBox() {
+    DWORD started = GetTickCount();
+    HWND box = nullptr;
+    while (!(box = FindTopLevel("#32770", "Error", ProcessId())) || !IsWindowVisible(box)) {
+        if (GetTickCount() - started > kBoxBoundMs || !Running())
+            return std::string();
+        Sleep(kPollMs);
+    }
+    char text[512] = "";
+    GetDlgItemTextA(box, kMessageTextId, text, sizeof text);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    return text;
+}
+
+bool CRunningProgram::Running() const {
+    return process.hProcess && WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+bool CRunningProgram::WaitForExit(DWORD* exitCode) {
+    if (!process.hProcess || WaitForSingleObject(process.hProcess, kExitBoundMs) != WAIT_OBJECT_0)
+        return false;
+    return GetExitCodeProcess(process.hProcess, exitCode) != 0;
+}
+
+void CRunningProgram::Kill() {
+    if (!process.hProcess)
+        return;
+    if (Running()) {
+        TerminateProcess(process.hProcess, 1);
+        WaitForSingleObject(process.hProcess, kExitBoundMs);
+    }
+    Close();
+}
+
+void CRunningProgram::Close() {
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    process = PROCESS_INFORMATION();
+    hWindow = nullptr;
+}
+
+bool TrayIconExists(HWND owner, UINT id) {
+    NOTIFYICONDATAA record = IconRecord(owner, id);
+    return Shell_NotifyIconA(NIM_MODIFY, &record) != 0;
+}
+
+bool ForgetTrayIcon(HWND owner, UINT id) {
+    NOTIFYICONDATAA record = IconRecord(owner, id);
+    return Shell_NotifyIconA(NIM_DELETE, &record) != 0;
+}

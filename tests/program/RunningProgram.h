@@ -1,0 +1,55 @@
+// One run of the real quillmarsh.exe, driven only as the system drives it: messages to its hidden
+// window, the tray icon's callback, and its "Error" boxes read by their text and answered. A run
+// still going when the object ends is killed, and a kill-on-close job ends it even if the test
+// process itself dies.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+class CRunningProgram {
+  public:
+    CRunningProgram();
+    ~CRunningProgram();
+    CRunningProgram(const CRunningProgram&) = delete;
+    CRunningProgram& operator=(const CRunningProgram&) = delete;
+
+    // Starts the executable with its own folder as working folder.
+    bool Start(const std::string& exe);
+    // The hidden tray window, once the program has made it; null if none came within the bound.
+    HWND WaitForWindow();
+    HWND Window() const { return hWindow; }
+    DWORD ProcessId() const { return process.dwProcessId; }
+
+    // Sent, so the command has been carried out when this returns.
+    bool Command(UINT id);
+    // A tick of the autosave timer, as the system's timer delivers it.
+    bool TimerTick();
+    // The shell's notice that the taskbar was made anew.
+    bool TaskbarCreated();
+    // Posted: a click opens the popup menu, whose loop keeps the program busy until it closes.
+    bool PostTrayClick(UINT mouseMessage);
+
+    // The text of the next "Error" box of this process, which is then answered with OK; empty
+    // when none showed within the bound.
+    std::string WaitForErrorBox();
+    // True with the exit code once the process has ended within the bound.
+    bool WaitForExit(DWORD* exitCode);
+    bool Running() const;
+    void Kill();
+
+  private:
+    HANDLE hJob;
+    PROCESS_INFORMATION process = {};
+    HWND hWindow = nullptr;
+
+    bool Send(UINT msg, WPARAM wParam, LPARAM lParam);
+    void Close();
+};
+
+// True when the notification area holds an icon of this window with this id. Asked the way any
+// program may ask: a modification that changes nothing succeeds only for an existing icon.
+bool TrayIconExists(HWND owner, UINT id);
+// What a restarted shell does to every icon: it forgets it.
+bool ForgetTrayIcon(HWND owner, UINT id);

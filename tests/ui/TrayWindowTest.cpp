@@ -1,0 +1,118 @@
+// The tray menu as PrepareMenu leaves it, read in this process where the menu lives; and a tray
+// click without a menu object. The program end to end is in tests/program.
+#include "desktop/DesktopLayout.h"
+#include "res/ResourceIds.h"
+#include "store/LayoutSnapshot.h"
+#include "ui/OwnerDrawMenu.h"
+#include "ui/TrayWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+
+namespace {
+
+const int kAutosavePosition = 2;
+const int kRestorePosition = 4;
+const int kUndoPosition = 5;
+
+class TrayMenu : public ::testing::Test {
+  protected:
+    CDesktopLayout layout;
+    CTrayWindow tray{&layout};
+    std::unique_ptr<COwnerDrawMenu> menu;
+
+    void SetUp() override {
+        menu.reset(new COwnerDrawMenu(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINMENU),
+                                      MAKEINTRESOURCEA(IDB_MENUIMAGES), MENU_IMAGE_CHECK));
+        tray.popupMenu = menu.get();
+    }
+    void TearDown() override { tray.popupMenu = nullptr; }
+
+    HMENU Main() const { return GetSubMenu(menu->menu, 0); }
+    HMENU Restore() const { return GetSubMenu(Main(), kRestorePosition); }
+
+    void AddSnapshot(const char* name) {
+        LayoutSnapshot* snapshot = new LayoutSnapshot;
+        strcpy(snapshot->name, name);
+        strcpy(snapshot->layout, "A;1;1;");
+        snapshot->kind = kSnapshotManual;
+        layout.snapshots->Append(snapshot);
+    }
+
+    // The first entry of Restore, reached by position: "<none>" shares id 0 with the separators.
+    const char* FirstRestoreText() const {
+        const MenuItemNode* node =
+            menu->root && menu->root->child ? menu->root->child->child : nullptr;
+        for (int position = 0; node && position < kRestorePosition; position++)
+            node = node->next;
+        return node && node->child ? node->child->text : nullptr;
+    }
+
+    // The owner-drawn items keep their texts in the item tree, not in the menu.
+    const char* TextOf(UINT id) const {
+        const MenuItemNode* node = COwnerDrawMenu::FindItem(menu->root, id);
+        return node ? node->text : nullptr;
+    }
+};
+
+TEST_F(TrayMenu, EmptyStoreShowsOneDisabledNoneAndDisablesUndo) {
+    layout.autoSaveMode = 3;
+    layout.startWithWindows = 1;
+    tray.PrepareMenu();
+
+    ASSERT_EQ(GetMenuItemCount(Restore()), 1);
+    EXPECT_EQ(GetMenuItemID(Restore(), 0), 0u);
+    EXPECT_TRUE(GetMenuState(Restore(), 0, MF_BYPOSITION) & MF_DISABLED);
+    EXPECT_STREQ(FirstRestoreText(), "<none>");
+    EXPECT_TRUE(GetMenuState(Main(), kUndoPosition, MF_BYPOSITION) & MF_DISABLED);
+
+    EXPECT_TRUE(GetMenuState(menu->menu, ID_START_WITH_WINDOWS, MF_BYCOMMAND) & MF_CHECKED);
+    HMENU autosave = GetSubMenu(Main(), kAutosavePosition);
+    for (UINT position = 0; position < 4; position++)
+        EXPECT_EQ((GetMenuState(autosave, position, MF_BYPOSITION) & MF_CHECKED) != 0,
+                  position == 3)
+            << position;
+    EXPECT_EQ(COwnerDrawMenu::FindItem(menu->root, ID_ABOUT)->image, MENU_IMAGE_ABOUT);
+    EXPECT_EQ(COwnerDrawMenu::FindItem(menu->root, ID_UNDO)->image, MENU_IMAGE_UNDO);
+}
+
+TEST_F(TrayMenu, SnapshotsReplaceNoneInListOrderAndUndoFollowsItsStack) {
+    tray.PrepareMenu();
+    AddSnapshot("2024-03-01 09:15:00");
+    AddSnapshot("2024-03-01 09:10:00 (AutoSave)");
+    char* undo = new char[kLayoutChars];
+    strcpy(undo, "A;2;2;");
+    layout.undoStack->Append(undo);
+    layout.autoSaveMode = 0;
+    layout.startWithWindows = 0;
+    tray.PrepareMenu();
+
+    ASSERT_EQ(GetMenuItemCount(Restore()), 2);
+    EXPECT_EQ(GetMenuItemID(Restore(), 0), static_cast<UINT>(ID_RESTORE_FIRST));
+    EXPECT_EQ(GetMenuItemID(Restore(), 1), static_cast<UINT>(ID_RESTORE_FIRST + 1));
+    EXPECT_STREQ(TextOf(ID_RESTORE_FIRST), "2024-03-01 09:15:00");
+    EXPECT_STREQ(TextOf(ID_RESTORE_FIRST + 1), "2024-03-01 09:10:00 (AutoSave)");
+    EXPECT_FALSE(GetMenuState(Restore(), 0, MF_BYPOSITION) & MF_DISABLED);
+    EXPECT_FALSE(GetMenuState(Main(), kUndoPosition, MF_BYPOSITION) & MF_DISABLED);
+    EXPECT_FALSE(GetMenuState(menu->menu, ID_START_WITH_WINDOWS, MF_BYCOMMAND) & MF_CHECKED);
+    HMENU autosave = GetSubMenu(Main(), kAutosavePosition);
+    EXPECT_TRUE(GetMenuState(autosave, 0, MF_BYPOSITION) & MF_CHECKED);
+
+    // An undo stack emptied again disables the entry on the next showing.
+    layout.undoStack->RemoveLast();
+    delete[] undo;
+    tray.PrepareMenu();
+    EXPECT_TRUE(GetMenuState(Main(), kUndoPosition, MF_BYPOSITION) & MF_DISABLED);
+}
+
+TEST(TrayClick, WithoutAMenuObjectDoesNothing) {
+    CDesktopLayout layout;
+    CTrayWindow tray(&layout);
+    ASSERT_EQ(tray.popupMenu, nullptr);
+    for (LPARAM mouse : {WM_LBUTTONUP, WM_RBUTTONUP, WM_RBUTTONDOWN})
+        EXPECT_EQ(tray.WindowProc(nullptr, WM_TRAYICON, 1, mouse), 1);
+}
+
+} // namespace

@@ -1,0 +1,206 @@
+// `make run` inside Wine: the stand-in desktop with sample icons and the real program beside it.
+//   program-tour --stay <quillmarsh.exe>          until the person chooses Exit in the tray menu
+//   program-tour --tour <quillmarsh.exe> <folder> a scripted tour with screenshots in <folder>
+// The program is driven as the tests drive it: commands to its hidden window, a tray click and
+// keys to its popup menu.
+#include "contract/TestDesktop.h"
+#include "program/PopupMenuReader.h"
+#include "program/RunningProgram.h"
+#include "tests/ui/MemoryCanvas.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+const UINT kExit = 112;
+const UINT kSave = 113;
+const UINT kUndo = 114;
+
+std::vector<testdesktop::Icon> SampleIcons() {
+    return {{"Recycle Bin", 20, 10}, {"My Computer", 20, 80}, {"Documents", 20, 150},
+            {"Projects", 100, 10},   {"Notes.txt", 100, 80},  {"Budget 2026.xlsx", 100, 150},
+            {"Photos", 180, 10},     {"Readme.md", 180, 80}};
+}
+
+void Say(const char* text) {
+    printf("tour: %s\n", text);
+    fflush(stdout);
+}
+
+RECT Union(RECT a, const RECT& b) {
+    a.left = std::min(a.left, b.left);
+    a.top = std::min(a.top, b.top);
+    a.right = std::max(a.right, b.right);
+    a.bottom = std::max(a.bottom, b.bottom);
+    return a;
+}
+
+RECT DesktopRect() {
+    RECT area = {0, 0, 640, 480};
+    HWND progman = FindWindowA("Progman", "Program Manager");
+    if (progman)
+        GetWindowRect(progman, &area);
+    return area;
+}
+
+void Screenshot(const std::string& folder, const char* name, RECT area) {
+    area.left = std::max(0L, area.left);
+    area.top = std::max(0L, area.top);
+    area.right = std::min(static_cast<LONG>(GetSystemMetrics(SM_CXSCREEN)), area.right);
+    area.bottom = std::min(static_cast<LONG>(GetSystemMetrics(SM_CYSCREEN)), area.bottom);
+    if (area.right <= area.left || area.bottom <= area.top)
+        return;
+    MemoryCanvas canvas(area.right - area.left, area.bottom - area.top, RGB(0, 0, 0));
+    canvas.CaptureScreen(area);
+    std::string path = folder + "\\" + name;
+    if (canvas.SavePng(path.c_str()))
+        printf("tour: screenshot %s\n", name);
+    fflush(stdout);
+}
+
+// The list view answers a move at once, but the screen shows it after the next paint.
+void LetItPaint() {
+    DWORD started = GetTickCount();
+    MSG msg;
+    while (GetTickCount() - started < 300) {
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&msg);
+        Sleep(20);
+    }
+}
+
+// Snapshot names carry the second: a later one keeps the Save apart from the start's snapshot.
+void WaitForNextSecond() {
+    SYSTEMTIME start, now;
+    GetLocalTime(&start);
+    do {
+        Sleep(10);
+        GetLocalTime(&now);
+    } while (now.wSecond == start.wSecond);
+}
+
+// The chosen entry arrives as a posted command: watch the first icon come home (bounded).
+bool WaitUntilRestored() {
+    DWORD started = GetTickCount();
+    while (GetTickCount() - started < 15000) {
+        std::vector<testdesktop::Icon> icons = testdesktop::Icons();
+        if (!icons.empty() && icons[0].x == 20 && icons[0].y == 10)
+            return true;
+        Sleep(20);
+    }
+    return false;
+}
+
+bool StartBesideDesktop(CRunningProgram& program, const char* exe) {
+    if (!testdesktop::Start(SampleIcons())) {
+        Say("the stand-in desktop did not start");
+        return false;
+    }
+    if (!program.Start(exe) || !program.WaitForWindow()) {
+        Say("the program did not start");
+        return false;
+    }
+    return true;
+}
+
+int Stay(const char* exe) {
+    CRunningProgram program;
+    if (!StartBesideDesktop(program, exe)) {
+        testdesktop::Stop();
+        return 1;
+    }
+    Say("Quill Marsh is in the tray: click its icon for the menu; Exit ends this run");
+    DWORD code = 0;
+    while (!program.WaitForExit(&code)) {
+    }
+    testdesktop::Stop();
+    return 0;
+}
+
+// Opens the tray menu and its Restore submenu as a person would, with the keyboard.
+bool OpenRestoreMenu(CRunningProgram& program, std::vector<HWND>* popups) {
+    if (!program.PostTrayClick(WM_RBUTTONUP) || !WaitForPopups(program.ProcessId(), 1, popups))
+        return false;
+    HWND main = popups->front();
+    for (int i = 0; i < 4; i++)
+        PressKey(main, VK_DOWN);
+    PressKey(main, VK_RIGHT);
+    return WaitForPopups(program.ProcessId(), 2, popups);
+}
+
+bool Tour(CRunningProgram& program, const std::string& folder) {
+    Say("started beside the stand-in desktop; the start took an automatic snapshot");
+    LetItPaint();
+    Screenshot(folder, "1-desktop.png", DesktopRect());
+
+    WaitForNextSecond();
+    if (!program.Command(kSave))
+        return false;
+    Say("Save");
+    testdesktop::MoveIcon(0, 420, 300);
+    testdesktop::MoveIcon(3, 300, 220);
+    testdesktop::MoveIcon(6, 520, 120);
+    Say("three icons moved");
+    LetItPaint();
+    Screenshot(folder, "2-moved.png", DesktopRect());
+
+    std::vector<HWND> popups;
+    if (!OpenRestoreMenu(program, &popups))
+        return false;
+    Say("the tray menu is open at Restore");
+    LetItPaint();
+    RECT area = DesktopRect();
+    for (HWND popup : popups) {
+        RECT shown;
+        GetWindowRect(popup, &shown);
+        area = Union(area, shown);
+    }
+    Screenshot(folder, "3-menu.png", area);
+    // The newest snapshot, the Save, is the first entry and already highlighted.
+    PressKey(popups.front(), VK_RETURN);
+    if (!WaitForPopups(program.ProcessId(), 0, &popups) || !WaitUntilRestored())
+        return false;
+    Say("Restore chosen in the menu: the icons are back");
+    LetItPaint();
+    Screenshot(folder, "4-restored.png", DesktopRect());
+
+    if (!program.Command(kUndo))
+        return false;
+    Say("Undo: the moved icons are back where they were");
+    LetItPaint();
+    Screenshot(folder, "5-undone.png", DesktopRect());
+
+    DWORD code = 99;
+    if (!program.Command(kExit) || !program.WaitForExit(&code))
+        return false;
+    printf("tour: Exit, the program ended with code %lu\n", code);
+    return code == 0;
+}
+
+int RunTour(const char* exe, const std::string& folder) {
+    CRunningProgram program;
+    bool done = StartBesideDesktop(program, exe) && Tour(program, folder);
+    if (!done)
+        Say("the tour stopped early");
+    CloseMenus(program.ProcessId());
+    program.Kill();
+    testdesktop::Stop();
+    return done ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 3 && strcmp(argv[1], "--stay") == 0)
+        return Stay(argv[2]);
+    if (argc == 4 && strcmp(argv[1], "--tour") == 0)
+        return RunTour(argv[2], argv[3]);
+    fprintf(stderr, "usage: program-tour --stay <exe> | --tour <exe> <folder>\n");
+    return 2;
+}
