@@ -9,6 +9,11 @@ enum {
     kIniNameChars = 256,
     kIniPathChars = 260,
     kIniLineChars = 8192,
+    // A value as read back: every text of kIniLineChars - 1 characters (a whole layout) fits.
+    kIniValueChars = kIniLineChars + 1,
+    // The longest line Save writes: a name, "=", a value of kIniLineChars - 1 characters each
+    // escaped to two, CR LF; the reader takes lines this long so it gives back what was written.
+    kIniReadLineChars = (kIniNameChars - 1) + 1 + 2 * (kIniLineChars - 1) + 2 + 1,
 };
 
 struct IniKey {

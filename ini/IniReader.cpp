@@ -96,7 +96,7 @@ class CIniLineParser {
   private:
     CIniFile* document;
     char section[kIniNameChars];
-    char value[kIniLineChars];
+    char value[kIniValueChars];
 
     // A name that does not fit empties the section, so its keys are dropped rather than landing
     // in the section before it.
@@ -122,7 +122,7 @@ class CIniLineParser {
 
 template <class Source> void ParseLines(CIniFile* document, Source& source) {
     CIniLineParser parser(document);
-    char line[kIniLineChars];
+    char line[kIniReadLineChars];
     while (ReadLine(source, line, sizeof line) > 0)
         parser.Parse(line);
 }

@@ -42,7 +42,7 @@ void CheckDocument(const CIniFile& document) {
         for (IniKey* key = section->firstKey; key; key = key->next, index++) {
             Require(memchr(key->name, '\0', sizeof key->name) != nullptr, "key name");
             Require(key->value != nullptr, "key without value");
-            Require(strlen(key->value) <= kIniLineChars - 2, "value too long");
+            Require(strlen(key->value) <= kIniValueChars - 2, "value too long");
             Require(document.FindKey(section->name, key->name) == key, "duplicate key");
             Require(document.GetKeyName(section->name, index) == key->name, "key index");
             document.GetInt(section->name, key->name, 0);
@@ -55,7 +55,7 @@ bool LinesFitTheReader(const std::string& text) {
     size_t start = 0;
     while (start < text.size()) {
         size_t end = text.find('\n', start);
-        if (end - start + 1 > kIniLineChars - 1)
+        if (end - start + 1 > kIniReadLineChars - 1)
             return false;
         start = end + 1;
     }

@@ -66,18 +66,30 @@ TEST(IniReaderTest, ReadingAddsToTheDocument) {
 }
 
 TEST(IniReaderTest, TheLongestLineIsReadWhole) {
-    std::string value(8188, 'v');
-    EXPECT_EQ(ParseText("[A]\nk=" + value + "\n"), (std::vector<Section>{{"A", {{"k", value}}}}));
-    std::string last(8189, 'w');
+    // A value of 8191 characters, every one escaped, behind the longest name: what Save can write.
+    std::string name(255, 'k');
+    std::string value(8191, '\t');
+    std::string escaped;
+    for (size_t i = 0; i < value.size(); i++)
+        escaped += "\\t";
+    std::string line = name + "=" + escaped + "\r\n";
+    ASSERT_EQ(line.size(), static_cast<size_t>(kIniReadLineChars - 1));
+    EXPECT_EQ(ParseText("[A]\n" + line), (std::vector<Section>{{"A", {{name, value}}}}));
+    std::string last(8191, 'w');
     EXPECT_EQ(ParseText("[A]\nk=" + last), (std::vector<Section>{{"A", {{"k", last}}}}));
 }
 
+TEST(IniReaderTest, ValuesAreKeptTo8191Characters) {
+    EXPECT_EQ(ParseText("[A]\nk=" + std::string(9000, 'v') + "\nnext=2\n"),
+              (std::vector<Section>{{"A", {{"k", std::string(8191, 'v')}, {"next", "2"}}}}));
+}
+
 TEST(IniReaderTest, TheTailOfAnOverlongLineIsDropped) {
-    std::string head = "k=" + std::string(8189, 'v');
+    std::string head = "k=" + std::string(kIniReadLineChars - 3, 'v');
     std::string text = "[A]\n" + head + "tail=1\r\nnext=2\r\n";
     EXPECT_EQ(ParseText(text),
-              (std::vector<Section>{{"A", {{"k", std::string(8189, 'v')}, {"next", "2"}}}}));
-    std::string header = "[" + std::string(9000, 'h') + "]\nlost=1\n";
+              (std::vector<Section>{{"A", {{"k", std::string(8191, 'v')}, {"next", "2"}}}}));
+    std::string header = "[" + std::string(20000, 'h') + "]\nlost=1\n";
     EXPECT_EQ(ParseText("[A]\nk=v\n" + header), (std::vector<Section>{{"A", {{"k", "v"}}}}));
 }
 

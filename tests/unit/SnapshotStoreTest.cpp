@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -230,6 +231,25 @@ TEST_F(SnapshotStore, LongNamesCutAlikeStayApartThroughASave) {
     layout->SaveSettings();
     NewRun();
     EXPECT_EQ(Snapshots(), loaded);
+}
+
+// A full layout whose names need escaping writes a line longer than 8191 characters; it came back
+// cut, and the icons at its end lost their places.
+TEST_F(SnapshotStore, FullLayoutWithEscapedNamesSurvivesASaveAndReload) {
+    std::string full;
+    while (full.size() + 20 <= kLayoutChars - 1)
+        full += "Tab\tName\\;10;10;";
+    full += std::string(kLayoutChars - 1 - full.size(), 'z');
+    ASSERT_EQ(full.size(), static_cast<size_t>(kLayoutChars - 1));
+    LayoutSnapshot* snapshot = new LayoutSnapshot();
+    strcpy(snapshot->name, "2024-03-01 09:15:00 (AutoSave)");
+    strcpy(snapshot->layout, full.c_str());
+    snapshot->kind = kSnapshotAutomatic;
+    layout->snapshots->Append(snapshot);
+    layout->SaveSettings();
+    NewRun();
+    ASSERT_EQ(Snapshots().size(), 1u);
+    EXPECT_EQ(Snapshots()[0].layout, full);
 }
 
 TEST_F(SnapshotStore, LoadEmptiesTheUndoStackWithoutAFile) {
