@@ -1,6 +1,7 @@
 // The contract tests' desktop under Wine: the stand-in desktop program (tools/standin-desktop), a
 // process of its own with a real SysListView32, steered through its control channel.
 #include "contract/TestDesktop.h"
+#include "contract/KillOnCloseJob.h"
 
 #include "tools/standin-desktop/StandinProtocol.h"
 
@@ -52,20 +53,6 @@ HWND FindProgmanOf(DWORD processId) {
             return progman;
     }
     return nullptr;
-}
-
-// A job that ends every stand-in with it: even a test process that crashes leaves none behind.
-HANDLE CreateKillOnCloseJob() {
-    HANDLE job = CreateJobObjectA(nullptr, nullptr);
-    if (!job)
-        return nullptr;
-    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
-    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-    if (!SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
-        CloseHandle(job);
-        return nullptr;
-    }
-    return job;
 }
 
 // One running stand-in and the handles that reach it. At most one exists; the static instance

@@ -1,4 +1,5 @@
 #include "program/RunningProgram.h"
+#include "contract/KillOnCloseJob.h"
 
 #include <shellapi.h>
 
@@ -15,19 +16,6 @@ const char kTrayClass[] = "QuillmarshClass32";
 const char kTrayTitle[] = "Quill Marsh Version 1.0";
 // The text control of a message box.
 const int kMessageTextId = 0xFFFF;
-
-HANDLE CreateKillOnCloseJob() {
-    HANDLE job = CreateJobObjectA(nullptr, nullptr);
-    if (!job)
-        return nullptr;
-    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
-    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-    if (!SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
-        CloseHandle(job);
-        return nullptr;
-    }
-    return job;
-}
 
 DWORD OwnerOf(HWND window) {
     DWORD owner = 0;
