@@ -80,6 +80,18 @@ template <class Source> size_t ReadLine(Source& source, char* line, size_t capac
     return length;
 }
 
+// The first CR or LF of a text, or its end. The library's memchr and strlen beat strcspn many
+// times over on the long values of layout texts.
+char* LineEnd(char* text) {
+    size_t length = strlen(text);
+    char* end = text + length;
+    char* carriageReturn = static_cast<char*>(memchr(text, '\r', length));
+    if (carriageReturn)
+        end = carriageReturn;
+    char* lineFeed = static_cast<char*>(memchr(text, '\n', static_cast<size_t>(end - text)));
+    return lineFeed ? lineFeed : end;
+}
+
 // Applies the lines of one text to a document, one at a time, holding the current section.
 class CIniLineParser {
   public:
@@ -114,7 +126,7 @@ class CIniLineParser {
             return;
         *equals = '\0';
         char* raw = equals + 1;
-        raw[strcspn(raw, "\r\n")] = '\0';
+        *LineEnd(raw) = '\0';
         CIniFile::UnescapeValue(raw, value, sizeof value);
         document->SetString(section, line, value);
     }
@@ -173,7 +185,8 @@ void CIniFile::UnescapeValue(const char* source, char* output, size_t size) {
         return;
     size_t length = 0;
     while (source && *source && length + 2 < size) {
-        size_t run = strcspn(source, "\\");
+        const char* backslash = strchr(source, '\\');
+        size_t run = backslash ? static_cast<size_t>(backslash - source) : strlen(source);
         if (run > size - 2 - length)
             run = size - 2 - length;
         memcpy(output + length, source, run);
