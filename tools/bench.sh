@@ -1,7 +1,9 @@
 #!/bin/sh
 # Runs the benchmarks: the settings engine on the host (time, and instructions under callgrind),
-# then capture and apply against the stand-in desktop in one Wine session. BENCH_ROUNDS sets the
-# rounds of the desktop benchmark (5 by default). Prints everything; nothing is asserted.
+# then capture and apply against the stand-in desktop, then the footprint of the running program,
+# each in one Wine session. BENCH_ROUNDS sets the rounds of the desktop benchmark (5 by default),
+# FOOTPRINT_OPENINGS the menu openings of the footprint benchmark (1000). Prints everything;
+# nothing is asserted.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -39,3 +41,6 @@ awk -v l="$load" -v r="$read_floor" -v s="$save" -v w="$write_floor" -v d="$dura
 
 echo "== desktop (Wine, stand-in desktop)"
 tools/wine-session.sh wine build/windows/bin/desktop_bench.exe "$rounds"
+
+echo "== footprint (Wine): quillmarsh.exe's size, and the running program over ${FOOTPRINT_OPENINGS:-1000} menu openings"
+tools/wine-session.sh wine build/windows/bin/footprint_bench.exe "${FOOTPRINT_OPENINGS:-1000}"

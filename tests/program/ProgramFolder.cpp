@@ -13,14 +13,18 @@ std::string LongPath(const std::string& path) {
     return length > 0 && length < sizeof full ? std::string(full) : path;
 }
 
-// Every plain file inside, then the folder; the program makes no subfolders.
+// Every plain file inside, then the folder. The program makes no subfolders; a test may put an
+// empty one where the settings file goes.
 void RemoveFolder(const std::string& directory) {
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((directory + "*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
+            std::string path = directory + found.cFileName;
             if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                DeleteFileA((directory + found.cFileName).c_str());
+                DeleteFileA(path.c_str());
+            else if (found.cFileName[0] != '.')
+                RemoveDirectoryA(path.c_str());
         } while (FindNextFileA(search, &found));
         FindClose(search);
     }
@@ -61,6 +65,12 @@ CProgramFolder::~CProgramFolder() {
 std::string ReadWholeFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out.flush());
 }
 
 bool FileExists(const std::string& path) {

@@ -25,6 +25,7 @@ class CProgramFolder {
 
 // The whole file as bytes; empty when it cannot be read.
 std::string ReadWholeFile(const std::string& path);
+bool WriteWholeFile(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
 // The folder of the running executable, ending in a backslash.
 std::string ExeDirectory();

@@ -4,15 +4,17 @@
 #include "contract/TestDesktop.h"
 #include "program/PopupMenuReader.h"
 #include "program/ProgramFolder.h"
+#include "program/ProgramTestSupport.h"
 #include "program/RunningProgram.h"
 
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <sstream>
 
 namespace {
 
+using programtest::Section;
+using programtest::WaitForNextSecond;
 using testdesktop::Icon;
 
 const UINT kStartWithWindows = 111;
@@ -51,37 +53,6 @@ bool IsTimeStamp(const std::string& name, const std::string& suffix) {
             return false;
     }
     return true;
-}
-
-// The key=value lines of one section, in file order.
-std::vector<std::pair<std::string, std::string>> Section(const std::string& file,
-                                                         const std::string& section) {
-    std::vector<std::pair<std::string, std::string>> entries;
-    std::istringstream lines(file);
-    std::string line;
-    bool inside = false;
-    while (std::getline(lines, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (!line.empty() && line[0] == '[') {
-            inside = line == "[" + section + "]";
-            continue;
-        }
-        size_t equals = line.find('=');
-        if (inside && equals != std::string::npos)
-            entries.push_back({line.substr(0, equals), line.substr(equals + 1)});
-    }
-    return entries;
-}
-
-// Snapshot names carry the second: the next one must fall in a later second to be told apart.
-void WaitForNextSecond() {
-    SYSTEMTIME start, now;
-    GetLocalTime(&start);
-    do {
-        Sleep(10);
-        GetLocalTime(&now);
-    } while (now.wSecond == start.wSecond);
 }
 
 std::string RunValue(HKEY root) {

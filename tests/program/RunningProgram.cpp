@@ -102,6 +102,14 @@ bool CRunningProgram::PostTrayClick(UINT mouseMessage) {
     return hWindow && PostMessageA(hWindow, kTrayCallback, 1, mouseMessage) != 0;
 }
 
+bool CRunningProgram::PostCommand(UINT id) {
+    return hWindow && PostMessageA(hWindow, WM_COMMAND, id, 0) != 0;
+}
+
+bool CRunningProgram::PostTimerTick() {
+    return hWindow && PostMessageA(hWindow, WM_TIMER, 0, 0) != 0;
+}
+
 std::string CRunningProgram::WaitForErrorBox() {
     DWORD started = GetTickCount();
     HWND box = nullptr;
@@ -113,6 +121,8 @@ std::string CRunningProgram::WaitForErrorBox() {
     char text[512] = "";
     GetDlgItemTextA(box, kMessageTextId, text, sizeof text);
     PostMessageA(box, WM_COMMAND, IDOK, 0);
+    while (IsWindow(box) && Running() && GetTickCount() - started <= kBoxBoundMs)
+        Sleep(kPollMs);
     return text;
 }
 

@@ -30,9 +30,12 @@ class CRunningProgram {
     bool TaskbarCreated();
     // Posted: a click opens the popup menu, whose loop keeps the program busy until it closes.
     bool PostTrayClick(UINT mouseMessage);
+    // Posted: the program carries them out after this returns, in the order they were posted.
+    bool PostCommand(UINT id);
+    bool PostTimerTick();
 
-    // The text of the next "Error" box of this process, which is then answered with OK; empty
-    // when none showed within the bound.
+    // The text of the next "Error" box of this process, which is then answered with OK and gone
+    // when this returns; empty when none showed within the bound.
     std::string WaitForErrorBox();
     // True with the exit code once the process has ended within the bound.
     bool WaitForExit(DWORD* exitCode);

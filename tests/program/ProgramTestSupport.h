@@ -1,0 +1,46 @@
+// Helpers of the program tests: the settings file read as its sections' lines, and the clock's
+// next second.
+#pragma once
+
+#include <windows.h>
+
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace programtest {
+
+using Entries_t = std::vector<std::pair<std::string, std::string>>;
+
+// The key=value lines of one section, in file order.
+inline Entries_t Section(const std::string& file, const std::string& section) {
+    Entries_t entries;
+    std::istringstream lines(file);
+    std::string line;
+    bool inside = false;
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (!line.empty() && line[0] == '[') {
+            inside = line == "[" + section + "]";
+            continue;
+        }
+        size_t equals = line.find('=');
+        if (inside && equals != std::string::npos)
+            entries.push_back({line.substr(0, equals), line.substr(equals + 1)});
+    }
+    return entries;
+}
+
+// Snapshot names carry the second: the next one must fall in a later second to be told apart.
+inline void WaitForNextSecond() {
+    SYSTEMTIME start, now;
+    GetLocalTime(&start);
+    do {
+        Sleep(10);
+        GetLocalTime(&now);
+    } while (now.wSecond == start.wSecond);
+}
+
+} // namespace programtest
