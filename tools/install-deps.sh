@@ -16,6 +16,8 @@ if [ "$(id -u)" != 0 ]; then
     echo "install-deps: missing packages:$missing (run as root to install them)" >&2
     exit 0
 fi
+# With their recommendations: Wine draws text with the fonts and X render libraries it recommends,
+# and the pixel tests were written against that.
 echo "install-deps: installing$missing"
 export DEBIAN_FRONTEND=noninteractive
-apt-get update -qq && apt-get install -y -qq --no-install-recommends $missing >/dev/null
+apt-get update -qq && apt-get install -y -qq $missing >/dev/null
