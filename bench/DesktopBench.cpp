@@ -4,6 +4,7 @@
 //   floor 2: floor 1 plus the memory calls each request needs (record write and text read per text
 //            request, point read per position request).
 // Whatever the operation costs above floor 2 is our own work.
+#include "BenchStats.h"
 #include "contract/TestDesktop.h"
 
 #include "desktop/DesktopLayout.h"
@@ -28,34 +29,6 @@ using testdesktop::Request;
 
 const UINT kRequestFlags = SMTO_BLOCK | SMTO_ABORTIFHUNG;
 const UINT kRequestTimeoutMs = 2000;
-
-double Now() {
-    static LARGE_INTEGER frequency = {};
-    if (frequency.QuadPart == 0)
-        QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double TimeOf(const std::function<void()>& work) {
-    double start = Now();
-    work();
-    return Now() - start;
-}
-
-struct Spread {
-    double median;
-    double low;
-    double high;
-};
-
-Spread SpreadOf(std::vector<double> samples) {
-    std::sort(samples.begin(), samples.end());
-    size_t n = samples.size();
-    double median = n % 2 ? samples[n / 2] : (samples[n / 2 - 1] + samples[n / 2]) / 2;
-    return {median, samples.front(), samples.back()};
-}
 
 // Icons named "Icon 0001" and on, ten to a column; shifted by (dx, dy) for a second arrangement.
 std::vector<Icon> NumberedIcons(int count, int dx, int dy) {
@@ -159,13 +132,13 @@ Measured Measure(CDesktopLayout& layout, int rounds,
     for (int round = 0; round < rounds; round++) {
         std::vector<std::vector<Request>> logs;
         for (const std::function<void()>& operation : operations) {
-            op.push_back(TimeOf(operation));
+            op.push_back(Seconds(operation));
             logs.push_back(testdesktop::TakeRequestLog());
         }
         counts = CountsOf(logs.front());
         for (bool withMemory : {false, true}) {
             for (const std::vector<Request>& log : logs) {
-                double seconds = TimeOf([&] { replay.Run(log, withMemory); });
+                double seconds = Seconds([&] { replay.Run(log, withMemory); });
                 (withMemory ? f2 : f1).push_back(seconds);
                 int replayed = CountsOf(testdesktop::TakeRequestLog()).Messages();
                 if (replayed != CountsOf(log).Messages()) {
@@ -239,7 +212,7 @@ bool MeasureShiftingRestore(int iconCount) {
     testdesktop::TakeRequestLog();
     std::string homeText = LayoutOf(home);
     int result = 0;
-    double seconds = TimeOf([&] { result = layout->ApplyLayout(homeText.c_str()); });
+    double seconds = Seconds([&] { result = layout->ApplyLayout(homeText.c_str()); });
     std::vector<Request> log = testdesktop::TakeRequestLog();
     Counts counts = CountsOf(log);
     std::vector<Icon> now = testdesktop::Icons();

@@ -6,6 +6,7 @@
 //   settings_bench DIR time [N]     medians of N rounds of each operation and floor, with ratios
 //   settings_bench DIR once WHAT    one call of WHAT (load, save, read-floor, write-floor,
 //                                   durable-floor), for callgrind's --toggle-collect
+#include "BenchStats.h"
 #include "desktop/DesktopLayout.h"
 #include "platform/host/HostTesting.h"
 #include "store/LayoutSnapshot.h"
@@ -118,25 +119,6 @@ __attribute__((noinline)) bool DurableFloor(const std::string& path,
     bool written = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     written = fflush(file) == 0 && fsync(fileno(file)) == 0 && written;
     return fclose(file) == 0 && written && rename(temporary.c_str(), path.c_str()) == 0;
-}
-
-double Seconds(const std::function<void()>& work) {
-    auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-struct Spread {
-    double median;
-    double low;
-    double high;
-};
-
-Spread SpreadOf(std::vector<double> samples) {
-    std::sort(samples.begin(), samples.end());
-    size_t n = samples.size();
-    double median = n % 2 ? samples[n / 2] : (samples[n / 2 - 1] + samples[n / 2]) / 2;
-    return {median, samples.front(), samples.back()};
 }
 
 void PrintTime(const char* what, const Spread& spread) {
