@@ -1,7 +1,7 @@
 // The contract tests' desktop under Wine: the stand-in desktop program (tools/standin-desktop), a
 // process of its own with a real SysListView32, steered through its control channel.
 #include "contract/TestDesktop.h"
-#include "contract/KillOnCloseJob.h"
+#include "contract/ChildProcess.h"
 
 #include "tools/standin-desktop/StandinProtocol.h"
 
@@ -106,19 +106,7 @@ bool CStandin::Start(const std::vector<standin::Icon>& icons) {
 }
 
 bool CStandin::Launch() {
-    std::string path = StandinPath();
-    std::string commandLine = "\"" + path + "\"";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    if (!CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED,
-                        nullptr, nullptr, &startup, &process)) {
-        process = PROCESS_INFORMATION();
-        return false;
-    }
-    if (hJob)
-        AssignProcessToJobObject(hJob, process.hProcess);
-    ResumeThread(process.hThread);
-    return true;
+    return LaunchInJob(hJob, StandinPath(), nullptr, &process);
 }
 
 // The stand-in creates its reply mapping before its window, so both are there once the window is.

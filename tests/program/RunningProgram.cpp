@@ -1,5 +1,5 @@
 #include "program/RunningProgram.h"
-#include "contract/KillOnCloseJob.h"
+#include "contract/ChildProcess.h"
 
 #include <shellapi.h>
 
@@ -54,18 +54,7 @@ CRunningProgram::~CRunningProgram() {
 bool CRunningProgram::Start(const std::string& exe) {
     Kill();
     std::string folder = exe.substr(0, exe.find_last_of('\\') + 1);
-    std::string commandLine = "\"" + exe + "\"";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    if (!CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED,
-                        nullptr, folder.c_str(), &startup, &process)) {
-        process = PROCESS_INFORMATION();
-        return false;
-    }
-    if (hJob)
-        AssignProcessToJobObject(hJob, process.hProcess);
-    ResumeThread(process.hThread);
-    return true;
+    return LaunchInJob(hJob, exe, folder.c_str(), &process);
 }
 
 HWND CRunningProgram::WaitForWindow() {
