@@ -69,6 +69,17 @@ Key* OpenKey(HKEY handle, std::string* path = nullptr) {
     return key == State().keys.end() ? nullptr : &key->second;
 }
 
+// An open key whose root lets it be written, or null with the status the platform would give.
+Key* KeyToChange(HKEY handle, LSTATUS* status) {
+    std::string path;
+    Key* key = OpenKey(handle, &path);
+    if (!key)
+        *status = ERROR_INVALID_HANDLE;
+    else if (State().rules[RootOf(path)].writeRefused)
+        *status = ERROR_ACCESS_DENIED;
+    return *status == ERROR_SUCCESS ? key : nullptr;
+}
+
 } // namespace
 
 LSTATUS WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, REGSAM, PHKEY phkResult) {
@@ -113,24 +124,20 @@ LSTATUS WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD, LPDWORD 
 
 LSTATUS WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType,
                               const BYTE* lpData, DWORD cbData) {
-    std::string path;
-    Key* key = OpenKey(hKey, &path);
+    LSTATUS status = ERROR_SUCCESS;
+    Key* key = KeyToChange(hKey, &status);
     if (!key)
-        return ERROR_INVALID_HANDLE;
-    if (State().rules[RootOf(path)].writeRefused)
-        return ERROR_ACCESS_DENIED;
+        return status;
     key->values[Lower(lpValueName ? lpValueName : "")] =
         Value{dwType, std::vector<uint8_t>(lpData, lpData + cbData)};
     return ERROR_SUCCESS;
 }
 
 LSTATUS WINAPI RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
-    std::string path;
-    Key* key = OpenKey(hKey, &path);
+    LSTATUS status = ERROR_SUCCESS;
+    Key* key = KeyToChange(hKey, &status);
     if (!key)
-        return ERROR_INVALID_HANDLE;
-    if (State().rules[RootOf(path)].writeRefused)
-        return ERROR_ACCESS_DENIED;
+        return status;
     return key->values.erase(Lower(lpValueName ? lpValueName : "")) ? ERROR_SUCCESS
                                                                     : ERROR_FILE_NOT_FOUND;
 }
