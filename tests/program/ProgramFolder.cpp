@@ -14,8 +14,8 @@ std::string LongPath(const std::string& path) {
 }
 
 // Every plain file inside, then the folder. The program makes no subfolders; a test may put an
-// empty one where the settings file goes.
-void RemoveFolder(const std::string& directory) {
+// empty one where the settings file goes. True when the folder is gone.
+bool RemoveFolderOnce(const std::string& directory) {
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((directory + "*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
@@ -28,7 +28,17 @@ void RemoveFolder(const std::string& directory) {
         } while (FindNextFileA(search, &found));
         FindClose(search);
     }
-    RemoveDirectoryA(directory.c_str());
+    return RemoveDirectoryA(directory.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND ||
+           GetLastError() == ERROR_PATH_NOT_FOUND;
+}
+
+// A program that has just been killed can hold its image a little longer than its process
+// handle takes to signal, and the copy of the exe cannot be deleted until it lets go.
+void RemoveFolder(const std::string& directory) {
+    const DWORD kBoundMs = 10000;
+    DWORD started = GetTickCount();
+    while (!RemoveFolderOnce(directory) && GetTickCount() - started < kBoundMs)
+        Sleep(20);
 }
 
 } // namespace
@@ -42,16 +52,23 @@ std::string ExeDirectory() {
     return text.substr(0, text.find_last_of('\\') + 1);
 }
 
+// Process ids come round again, and a folder left by an earlier run may still be there: the
+// first free name is taken.
 CProgramFolder::CProgramFolder() {
     char temp[MAX_PATH] = {};
     DWORD length = GetTempPathA(sizeof temp, temp);
     if (length == 0 || length >= sizeof temp)
         return;
-    static int serial = 0;
-    std::string path = std::string(temp) + "qm-program-" + std::to_string(GetCurrentProcessId()) +
-                       "-" + std::to_string(++serial);
-    if (!CreateDirectoryA(path.c_str(), nullptr))
-        return;
+    const std::string base =
+        std::string(temp) + "qm-program-" + std::to_string(GetCurrentProcessId()) + "-";
+    std::string path;
+    for (int serial = 1;; serial++) {
+        path = base + std::to_string(serial);
+        if (CreateDirectoryA(path.c_str(), nullptr))
+            break;
+        if (GetLastError() != ERROR_ALREADY_EXISTS || serial == 1000)
+            return;
+    }
     directory = LongPath(path) + "\\";
     std::string product = ExeDirectory() + "quillmarsh.exe";
     ready = CopyFileA(product.c_str(), Exe().c_str(), FALSE) != 0;
