@@ -4,7 +4,7 @@
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 export WINEPREFIX="${WINEPREFIX:-$root/build/wineprefix}"
-export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDEBUG="${WINEDEBUG:--all,err+all}"
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
 
