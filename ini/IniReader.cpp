@@ -80,16 +80,14 @@ template <class Source> size_t ReadLine(Source& source, char* line, size_t capac
     return length;
 }
 
-// The first CR or LF of a text, or its end. The library's memchr and strlen beat strcspn many
-// times over on the long values of layout texts.
-char* LineEnd(char* text) {
-    size_t length = strlen(text);
+// The first CR of a value, or where its line ends. The line holds at most one line feed, as its
+// last byte; a NUL byte before either is left for the unescaper, which stops there.
+char* LineEnd(char* text, size_t length) {
     char* end = text + length;
-    char* carriageReturn = static_cast<char*>(memchr(text, '\r', length));
-    if (carriageReturn)
-        end = carriageReturn;
-    char* lineFeed = static_cast<char*>(memchr(text, '\n', static_cast<size_t>(end - text)));
-    return lineFeed ? lineFeed : end;
+    if (length > 0 && end[-1] == '\n')
+        end--;
+    char* carriageReturn = static_cast<char*>(memchr(text, '\r', static_cast<size_t>(end - text)));
+    return carriageReturn ? carriageReturn : end;
 }
 
 // Applies the lines of one text to a document, one at a time, holding the current section.
@@ -97,12 +95,13 @@ class CIniLineParser {
   public:
     explicit CIniLineParser(CIniFile* target) : document(target) { section[0] = '\0'; }
 
-    // The line is taken as text: a NUL byte ends what is seen of it.
-    void Parse(char* line) {
+    // The line is taken as text: a NUL byte ends what is seen of it. length counts its bytes,
+    // line feed included.
+    void Parse(char* line, size_t length) {
         if (line[0] == '[')
             ParseHeader(line + 1);
         else if (section[0] != '\0')
-            ParseKeyLine(line);
+            ParseKeyLine(line, length);
     }
 
   private:
@@ -120,13 +119,13 @@ class CIniLineParser {
         section[length] = '\0';
     }
 
-    void ParseKeyLine(char* line) {
+    void ParseKeyLine(char* line, size_t length) {
         char* equals = strchr(line, '=');
         if (!equals || equals == line || equals - line >= kIniNameChars)
             return;
         *equals = '\0';
         char* raw = equals + 1;
-        *LineEnd(raw) = '\0';
+        *LineEnd(raw, length - static_cast<size_t>(raw - line)) = '\0';
         CIniFile::UnescapeValue(raw, value, sizeof value);
         document->SetString(section, line, value);
     }
@@ -135,8 +134,9 @@ class CIniLineParser {
 template <class Source> void ParseLines(CIniFile* document, Source& source) {
     CIniLineParser parser(document);
     char line[kIniReadLineChars];
-    while (ReadLine(source, line, sizeof line) > 0)
-        parser.Parse(line);
+    size_t length = 0;
+    while ((length = ReadLine(source, line, sizeof line)) > 0)
+        parser.Parse(line, length);
 }
 
 // The character that a backslash and this letter stand for; NUL when they are no escape.
