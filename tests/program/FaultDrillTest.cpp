@@ -16,12 +16,10 @@ namespace {
 using programtest::Entries_t;
 using programtest::Section;
 using programtest::WaitForNextSecond;
+using namespace programtest::commands;
 using testdesktop::Icon;
 using testdesktop::Request;
 
-const UINT kSave = 113;
-const UINT kAutosaveNever = 120;
-const UINT kRestoreFirst = 130;
 const UINT kLvmSetItemPosition = 0x100F;
 const UINT kLvmGetItemTextA = 0x102D;
 const char kCannotWrite[] = "Could not create file for writting!";

@@ -15,15 +15,9 @@ namespace {
 
 using programtest::Section;
 using programtest::WaitForNextSecond;
+using namespace programtest::commands;
 using testdesktop::Icon;
 
-const UINT kStartWithWindows = 111;
-const UINT kExit = 112;
-const UINT kSave = 113;
-const UINT kUndo = 114;
-const UINT kAutosaveNever = 120;
-const UINT kAutosaveHour = 123;
-const UINT kRestoreFirst = 130;
 const UINT kTrayIconId = 1;
 
 const char kRun[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";

@@ -1,5 +1,5 @@
-// Helpers of the program tests: the settings file read as its sections' lines, and the clock's
-// next second.
+// Helpers of the program tests: the program's command ids, the settings file read as its
+// sections' lines, and the clock's next second.
 #pragma once
 
 #include <windows.h>
@@ -10,6 +10,20 @@
 #include <vector>
 
 namespace programtest {
+
+// The tray window's command ids, as its menu sends them. They are the program's interface, so
+// they are spelled out here rather than taken from its headers.
+namespace commands {
+const UINT kStartWithWindows = 111;
+const UINT kExit = 112;
+const UINT kSave = 113;
+const UINT kUndo = 114;
+// Autosave Never, then the three intervals up to every hour: the setting is the id minus Never.
+const UINT kAutosaveNever = 120;
+const UINT kAutosaveHour = 123;
+// The newest snapshot; each older one is one more.
+const UINT kRestoreFirst = 130;
+} // namespace commands
 
 using Entries_t = std::vector<std::pair<std::string, std::string>>;
 

@@ -13,9 +13,7 @@ namespace {
 
 using programtest::Section;
 using programtest::WaitForNextSecond;
-
-const UINT kExit = 112;
-const UINT kSave = 113;
+using namespace programtest::commands;
 
 struct CorpusCase {
     const char* file;

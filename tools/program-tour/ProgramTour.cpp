@@ -5,6 +5,7 @@
 // keys to its popup menu.
 #include "contract/TestDesktop.h"
 #include "program/PopupMenuReader.h"
+#include "program/ProgramTestSupport.h"
 #include "program/RunningProgram.h"
 #include "tests/ui/MemoryCanvas.h"
 
@@ -18,9 +19,7 @@
 
 namespace {
 
-const UINT kExit = 112;
-const UINT kSave = 113;
-const UINT kUndo = 114;
+using namespace programtest::commands;
 
 std::vector<testdesktop::Icon> SampleIcons() {
     return {{"Recycle Bin", 20, 10}, {"My Computer", 20, 80}, {"Documents", 20, 150},
@@ -73,16 +72,6 @@ void LetItPaint() {
             DispatchMessageA(&msg);
         Sleep(20);
     }
-}
-
-// Snapshot names carry the second: a later one keeps the Save apart from the start's snapshot.
-void WaitForNextSecond() {
-    SYSTEMTIME start, now;
-    GetLocalTime(&start);
-    do {
-        Sleep(10);
-        GetLocalTime(&now);
-    } while (now.wSecond == start.wSecond);
 }
 
 // The chosen entry arrives as a posted command: watch the first icon come home (bounded).
@@ -139,7 +128,7 @@ bool Tour(CRunningProgram& program, const std::string& folder) {
     LetItPaint();
     Screenshot(folder, "1-desktop.png", DesktopRect());
 
-    WaitForNextSecond();
+    programtest::WaitForNextSecond();
     if (!program.Command(kSave))
         return false;
     Say("Save");
