@@ -1,4 +1,5 @@
 // The entry point: one copy per logon, the core object and the tray window, the message loop.
+#include "app/ErrorBox.h"
 #include "desktop/DesktopLayout.h"
 #include "ui/TrayWindow.h"
 
@@ -7,10 +8,6 @@
 namespace {
 
 const char kInstanceMutex[] = "Quillmarsh";
-
-void ShowError(const char* text) {
-    MessageBoxA(nullptr, text, "Error", MB_ICONERROR);
-}
 
 // A zeroed record makes a failed query count as a system that is not NT.
 bool IsWindowsNt() {
@@ -40,13 +37,13 @@ void RunTrayProgram(HINSTANCE instance) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (!IsWindowsNt()) {
-        ShowError("Windows NT/2000/XP Required!");
+        ShowErrorBox("Windows NT/2000/XP Required!");
         return 0;
     }
     // Owned until the process ends: the marker of the running copy.
     HANDLE mutex = CreateMutexA(nullptr, TRUE, kInstanceMutex);
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
-        ShowError("Already running!");
+        ShowErrorBox("Already running!");
         if (mutex)
             ReleaseMutex(mutex);
         return 0;

@@ -1,4 +1,5 @@
 // The text form, written: a header line per section and a line per key, each ended by CR LF.
+#include "app/ErrorBox.h"
 #include "ini/AtomicFile.h"
 #include "ini/IniFile.h"
 
@@ -26,10 +27,6 @@ char EscapeLetter(char c) {
     default:
         return '\0';
     }
-}
-
-void ShowError(const char* text) {
-    MessageBoxA(NULL, text, "Error", MB_OK | MB_ICONERROR);
 }
 
 bool WriteText(FILE* file, const char* text) {
@@ -71,14 +68,14 @@ int CIniFile::WriteStream(FILE* file) const {
 
 int CIniFile::Save() {
     if (!path[0]) {
-        ShowError(kNoNameMessage);
+        ShowErrorBox(kNoNameMessage);
         return 0;
     }
     // A half-written file must never take the place of the old one: every failure, from the
     // first write to the final replace, leaves the target as it was.
     CAtomicFile file;
     if (!file.Open(path) || !WriteStream(file.Stream()) || !file.Commit()) {
-        ShowError(kCreateFailedMessage);
+        ShowErrorBox(kCreateFailedMessage);
         return 0;
     }
     return 1;
@@ -91,7 +88,7 @@ int CIniFile::SaveAs(const char* fileName) {
     // path rather than a cut one that names another file.
     size_t length = strlen(fileName);
     if (length >= sizeof path) {
-        ShowError(kCreateFailedMessage);
+        ShowErrorBox(kCreateFailedMessage);
         return 0;
     }
     memmove(path, fileName, length + 1);

@@ -2,7 +2,9 @@
 #include "platform/host/HostTesting.h"
 #include "platform/host/HostWin32.h"
 
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -12,10 +14,17 @@ std::vector<hostsim::MessageBoxRecord>& Boxes() {
     return boxes;
 }
 
+std::function<void()>& Loop() {
+    static std::function<void()> loop;
+    return loop;
+}
+
 } // namespace
 
 int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
     Boxes().push_back({hWnd, lpText ? lpText : "", lpCaption ? lpCaption : "", uType});
+    if (Loop())
+        Loop()();
     return IDOK;
 }
 
@@ -27,6 +36,11 @@ std::vector<MessageBoxRecord> MessageBoxes() {
 
 void ClearMessageBoxes() {
     Boxes().clear();
+    Loop() = nullptr;
+}
+
+void SetMessageBoxLoop(std::function<void()> whileOpen) {
+    Loop() = std::move(whileOpen);
 }
 
 } // namespace hostsim

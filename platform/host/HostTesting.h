@@ -3,6 +3,7 @@
 
 #include "platform/host/HostWin32.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -94,6 +95,10 @@ struct MessageBoxRecord {
 };
 
 std::vector<MessageBoxRecord> MessageBoxes();
+// Clears the record and any loop set below.
 void ClearMessageBoxes();
+// Runs inside every box before it is answered, as the messages that a real box's own loop
+// dispatches (timer ticks, clicks) would run.
+void SetMessageBoxLoop(std::function<void()> whileOpen);
 
 } // namespace hostsim
