@@ -1,8 +1,10 @@
 // Replaces a file in one step: the new text goes to a temporary file beside the target, reaches the
 // disk, and only then takes the target's name. Whatever fails, the target keeps its old content.
+// Where no temporary file can be made beside a target that may be written (a protected folder
+// holding a writable file), the target itself is written and flushed instead.
 #pragma once
 
-#include "ini/IniFile.h"
+#include "ini/FileAccess.h"
 
 #include <cstdio>
 
@@ -14,18 +16,22 @@ class CAtomicFile {
     // Without a successful Commit the temporary file is closed and removed.
     ~CAtomicFile();
 
-    // Creates or truncates the temporary file "<target>.tmp" for writing, without translation.
+    // Creates or truncates the temporary file "<target>.tmp" for writing, without translation (a
+    // name of the target's own length where that one would be too long for a path). Fails at
+    // once for a target marked read-only.
     int Open(const char* target);
     FILE* Stream() const { return file; }
-    // Flushes the temporary file to the disk, closes it and moves it onto the target.
+    // Flushes the file to the disk, closes it and, unless it is the target itself, moves it onto
+    // the target.
     int Commit();
     // Test only: stops as a crash would after the writes, leaving the temporary file behind.
     void AbandonForTest();
 
   private:
     FILE* file;
-    char targetPath[kIniPathChars];
-    char tempPath[kIniPathChars + 4];
+    char targetPath[kFilePathChars];
+    char tempPath[kFilePathChars];
+    bool inPlace;
 
     int CloseStream();
 };

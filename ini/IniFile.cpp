@@ -171,18 +171,19 @@ IniKey* CIniFile::AddKey(const char* section, const char* key) {
     return node;
 }
 
-void CIniFile::SetString(const char* section, const char* key, const char* value) {
+int CIniFile::SetString(const char* section, const char* key, const char* value) {
     // The copy comes first: the value may be the key's own text, which AddKey frees. Without a
     // copy the document stays as it was rather than losing the old value.
     char* copy = CopyText(value ? value : "");
     if (!copy)
-        return;
+        return 0;
     IniKey* node = AddKey(section, key);
     if (!node) {
         delete[] copy;
-        return;
+        return 0;
     }
     node->value = copy;
+    return 1;
 }
 
 void CIniFile::SetInt(const char* section, const char* key, int value) {

@@ -93,7 +93,10 @@ char* LineEnd(char* text, size_t length) {
 // Applies the lines of one text to a document, one at a time, holding the current section.
 class CIniLineParser {
   public:
-    explicit CIniLineParser(CIniFile* target) : document(target) { section[0] = '\0'; }
+    explicit CIniLineParser(CIniFile* target) : document(target), lost(false) { section[0] = '\0'; }
+
+    // True when a key line could not be stored for want of memory.
+    bool Lost() const { return lost; }
 
     // The line is taken as text: a NUL byte ends what is seen of it. length counts its bytes,
     // line feed included.
@@ -106,6 +109,7 @@ class CIniLineParser {
 
   private:
     CIniFile* document;
+    bool lost;
     char section[kIniNameChars];
     char value[kIniValueChars];
 
@@ -127,16 +131,19 @@ class CIniLineParser {
         char* raw = equals + 1;
         *LineEnd(raw, length - static_cast<size_t>(raw - line)) = '\0';
         CIniFile::UnescapeValue(raw, value, sizeof value);
-        document->SetString(section, line, value);
+        if (!document->SetString(section, line, value))
+            lost = true;
     }
 };
 
-template <class Source> void ParseLines(CIniFile* document, Source& source) {
+// False when a line could not be stored.
+template <class Source> bool ParseLines(CIniFile* document, Source& source) {
     CIniLineParser parser(document);
     char line[kIniReadLineChars];
     size_t length = 0;
     while ((length = ReadLine(source, line, sizeof line)) > 0)
         parser.Parse(line, length);
+    return !parser.Lost();
 }
 
 // The character that a backslash and this letter stand for; NUL when they are no escape.
@@ -158,17 +165,22 @@ char Unescaped(char letter) {
 } // namespace
 
 int CIniFile::Read() {
+    return ReadChecked() == kIniReadWhole ? 1 : 0;
+}
+
+IniReadResult CIniFile::ReadChecked() {
     if (!path[0])
-        return 0;
-    FILE* file = fopen(path, "rb");
-    if (!file)
-        return 0;
+        return kIniNoFile;
+    FILE* file = nullptr;
+    FileOpenResult opened = OpenForReading(path, &file);
+    if (opened != kFileOpened)
+        return opened == kFileMissing ? kIniNoFile : kIniReadFailed;
     CFileSource source(file);
-    ParseLines(this, source);
+    bool kept = ParseLines(this, source);
     // A read error ends reading like the end of the file, but is not reported as success.
-    int complete = ferror(file) ? 0 : 1;
+    bool whole = kept && !ferror(file);
     fclose(file);
-    return complete;
+    return whole ? kIniReadWhole : kIniReadFailed;
 }
 
 void CIniFile::ReadText(const char* text, size_t length) {

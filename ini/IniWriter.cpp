@@ -67,18 +67,25 @@ int CIniFile::WriteStream(FILE* file) const {
 }
 
 int CIniFile::Save() {
-    if (!path[0]) {
-        ShowErrorBox(kNoNameMessage);
-        return 0;
-    }
-    // A half-written file must never take the place of the old one: every failure, from the
-    // first write to the final replace, leaves the target as it was.
+    IniSaveResult result = SaveQuietly();
+    if (result != kIniSaved)
+        ShowErrorBox(SaveFailureText(result));
+    return result == kIniSaved ? 1 : 0;
+}
+
+// A half-written file must never take the place of the old one: every failure, from the first
+// write to the final replace, leaves the target as it was, and the temporary file is gone.
+IniSaveResult CIniFile::SaveQuietly() {
+    if (!path[0])
+        return kIniNoPath;
     CAtomicFile file;
-    if (!file.Open(path) || !WriteStream(file.Stream()) || !file.Commit()) {
-        ShowErrorBox(kCreateFailedMessage);
-        return 0;
-    }
-    return 1;
+    if (!file.Open(path) || !WriteStream(file.Stream()) || !file.Commit())
+        return kIniNotWritten;
+    return kIniSaved;
+}
+
+const char* CIniFile::SaveFailureText(IniSaveResult result) {
+    return result == kIniNoPath ? kNoNameMessage : kCreateFailedMessage;
 }
 
 int CIniFile::SaveAs(const char* fileName) {

@@ -1,0 +1,241 @@
+#include "ini/FileAccess.h"
+
+#include "platform/win32.h"
+
+#include <cstring>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#else
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+// Virus scanners, indexers and sync clients open files briefly: about a second of retries.
+enum { kFileAttempts = 10, kFileRetryMilliseconds = 100 };
+// Another copy's save takes milliseconds, but may itself wait for its file about two seconds.
+enum { kLockAttempts = 60, kLockRetryMilliseconds = 50 };
+
+#ifdef _WIN32
+bool IsTransient(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+           error == ERROR_ACCESS_DENIED;
+}
+
+bool IsMissing(DWORD error) {
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+uint64_t Join(DWORD high, DWORD low) {
+    return (static_cast<uint64_t>(high) << 32) | low;
+}
+
+FILE* StreamOf(HANDLE handle) {
+    int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY | _O_BINARY);
+    if (descriptor < 0) {
+        CloseHandle(handle);
+        return nullptr;
+    }
+    FILE* stream = _fdopen(descriptor, "rb");
+    if (!stream)
+        _close(descriptor);
+    return stream;
+}
+#else
+void Sleep(unsigned milliseconds) {
+    usleep(milliseconds * 1000u);
+}
+#endif
+
+} // namespace
+
+#ifdef _WIN32
+
+FileOpenResult OpenForReading(const char* path, FILE** file) {
+    *file = nullptr;
+    for (int attempt = 1;; attempt++) {
+        HANDLE handle =
+            CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle != INVALID_HANDLE_VALUE) {
+            *file = StreamOf(handle);
+            return *file ? kFileOpened : kFileUnreadable;
+        }
+        DWORD error = GetLastError();
+        if (IsMissing(error))
+            return kFileMissing;
+        if (attempt == kFileAttempts || !IsTransient(error))
+            return kFileUnreadable;
+        Sleep(kFileRetryMilliseconds);
+    }
+}
+
+FileStamp StampOf(const char* path) {
+    FileStamp stamp = {0, 0, 0, 0};
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data))
+        return stamp;
+    stamp.exists = 1;
+    stamp.size = Join(data.nFileSizeHigh, data.nFileSizeLow);
+    stamp.writeTime = Join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime);
+    // A replaced file keeps the creation time of the file that took its place.
+    stamp.identity = Join(data.ftCreationTime.dwHighDateTime, data.ftCreationTime.dwLowDateTime);
+    return stamp;
+}
+
+bool IsReadOnlyFile(const char* path) {
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+           !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+int SyncToDisk(FILE* file) {
+    return _commit(_fileno(file)) == 0 ? 1 : 0;
+}
+
+int MoveOntoTarget(const char* source, const char* target) {
+    for (int attempt = 1;; attempt++) {
+        if (MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return 1;
+        if (attempt == kFileAttempts || !IsTransient(GetLastError()))
+            return 0;
+        Sleep(kFileRetryMilliseconds);
+    }
+}
+
+// Deleted on close, so no lock file outlives its holder, even one that is killed.
+CFileLock::CFileLock(const char* lockPath) : handle(INVALID_HANDLE_VALUE), busy(false) {
+    for (int attempt = 1; lockPath && lockPath[0]; attempt++) {
+        handle = CreateFileA(lockPath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                             FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (handle != INVALID_HANDLE_VALUE)
+            return;
+        // Another copy holds the file, or has just let go of it and it is being deleted; a file
+        // that is not there at all could not be made, which no wait will change.
+        DWORD error = GetLastError();
+        bool held = error == ERROR_SHARING_VIOLATION ||
+                    (error == ERROR_ACCESS_DENIED &&
+                     GetFileAttributesA(lockPath) != INVALID_FILE_ATTRIBUTES);
+        if (!held)
+            return;
+        if (attempt == kLockAttempts) {
+            busy = true;
+            return;
+        }
+        Sleep(kLockRetryMilliseconds);
+    }
+}
+
+CFileLock::~CFileLock() {
+    if (handle != INVALID_HANDLE_VALUE)
+        CloseHandle(handle);
+}
+
+#else
+
+FileOpenResult OpenForReading(const char* path, FILE** file) {
+    *file = fopen(path, "rb");
+    if (*file)
+        return kFileOpened;
+    return errno == ENOENT || errno == ENOTDIR ? kFileMissing : kFileUnreadable;
+}
+
+FileStamp StampOf(const char* path) {
+    FileStamp stamp = {0, 0, 0, 0};
+    struct stat status;
+    if (stat(path, &status) != 0)
+        return stamp;
+    stamp.exists = 1;
+    stamp.size = static_cast<uint64_t>(status.st_size);
+    stamp.writeTime = static_cast<uint64_t>(status.st_mtim.tv_sec) * 1000000000u +
+                      static_cast<uint64_t>(status.st_mtim.tv_nsec);
+    stamp.identity = static_cast<uint64_t>(status.st_ino);
+    return stamp;
+}
+
+// The host has no read-only attribute; a file without write bits stands for one, since tests run
+// as root, whom the bits do not stop.
+bool IsReadOnlyFile(const char* path) {
+    struct stat status;
+    return stat(path, &status) == 0 && S_ISREG(status.st_mode) &&
+           (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+int SyncToDisk(FILE* file) {
+    return fsync(fileno(file)) == 0 ? 1 : 0;
+}
+
+int MoveOntoTarget(const char* source, const char* target) {
+    return rename(source, target) == 0 ? 1 : 0;
+}
+
+// flock stands for a file opened without sharing. The holder unlinks the file before it lets go,
+// as Windows deletes it on close; a waiter that then locks the unlinked file tries again.
+CFileLock::CFileLock(const char* lockPath) : descriptor(-1), busy(false) {
+    path[0] = '\0';
+    if (!lockPath || strlen(lockPath) >= sizeof path)
+        return;
+    memcpy(path, lockPath, strlen(lockPath) + 1);
+    for (int attempt = 1;; attempt++) {
+        int opened = open(lockPath, O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (opened < 0)
+            return;
+        if (flock(opened, LOCK_EX | LOCK_NB) == 0) {
+            struct stat held, named;
+            if (fstat(opened, &held) == 0 && stat(lockPath, &named) == 0 &&
+                held.st_ino == named.st_ino) {
+                descriptor = opened;
+                return;
+            }
+            close(opened);
+            continue;
+        }
+        close(opened);
+        if (attempt == kLockAttempts) {
+            busy = true;
+            return;
+        }
+        Sleep(kLockRetryMilliseconds);
+    }
+}
+
+CFileLock::~CFileLock() {
+    if (descriptor < 0)
+        return;
+    unlink(path);
+    close(descriptor);
+}
+
+#endif
+
+bool SiblingPath(const char* path, const char* extension, char* sibling, size_t size) {
+    size_t limit = size < kFilePathChars ? size : static_cast<size_t>(kFilePathChars);
+    int appended = snprintf(sibling, size, "%s.%s", path, extension);
+    if (appended > 0 && static_cast<size_t>(appended) < limit)
+        return true;
+    const char* name = path;
+    for (const char* c = path; *c; c++) {
+        if (*c == '\\' || *c == '/')
+            name = c + 1;
+    }
+    const char* dot = strrchr(name, '.');
+    if (!dot)
+        return false;
+    size_t stem = static_cast<size_t>(dot - path) + 1;
+    if (stem + strlen(extension) >= limit)
+        return false;
+    memcpy(sibling, path, stem);
+    memcpy(sibling + stem, extension, strlen(extension) + 1);
+    return true;
+}
+
+bool SameStamp(const FileStamp& first, const FileStamp& second) {
+    return first.exists == second.exists && first.size == second.size &&
+           first.writeTime == second.writeTime && first.identity == second.identity;
+}
