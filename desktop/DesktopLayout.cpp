@@ -17,19 +17,36 @@ HWND FindListViewIn(HWND defView) {
     return FindWindowExA(defView, nullptr, "SysListView32", nullptr);
 }
 
+// "C:\", "\\server\" or, on the host, "/": a relative folder would follow the current folder,
+// which at logon is the system's own.
+bool IsAbsoluteDirectory(const char* directory) {
+    bool separator0 = directory[0] == '\\' || directory[0] == '/';
+    bool drive = directory[0] != '\0' && directory[1] == ':' &&
+                 (directory[2] == '\\' || directory[2] == '/');
+#ifdef _WIN32
+    return drive || (separator0 && (directory[1] == '\\' || directory[1] == '/'));
+#else
+    return drive || separator0;
+#endif
+}
+
 } // namespace
 
 CDesktopLayout::CDesktopLayout()
     : processHandle(nullptr), processId(0), remoteBuffer(nullptr), startWithWindows(0),
-      autoSaveMode(0), snapshots(nullptr), undoStack(nullptr), listViewLost(0), shell64Bit(0) {
-    // A directory too long for the path leaves it empty: the store then lives in memory only.
+      autoSaveMode(0), snapshots(nullptr), undoStack(nullptr), listViewLost(0), shell64Bit(0),
+      settingsRead(0), settingsStamp(), savedAutoSaveMode(0), unsavedSnapshots(nullptr) {
+    // No usable folder (cut, relative or too long) leaves the path empty: the store then lives
+    // in memory only, and every save says so.
     iniPath[0] = '\0';
-    int length = snprintf(iniPath, sizeof iniPath, "%s%s", GetExeDirectory(), kSettingsFileName);
-    if (length < 0 || length >= static_cast<int>(sizeof iniPath))
+    const char* directory = GetExeDirectory();
+    int length = snprintf(iniPath, sizeof iniPath, "%s%s", directory, kSettingsFileName);
+    if (!IsAbsoluteDirectory(directory) || length < 0 || length >= static_cast<int>(sizeof iniPath))
         iniPath[0] = '\0';
     captureBuffer[0] = '\0';
     snapshots = new CPtrList;
     undoStack = new CPtrList;
+    unsavedSnapshots = new CPtrList;
 
     HWND listView = FindDesktopListView();
     if (!listView)
@@ -45,13 +62,13 @@ CDesktopLayout::~CDesktopLayout() {
     ClearStore();
     delete snapshots;
     delete undoStack;
+    delete unsavedSnapshots;
 }
 
 // Frees every snapshot and undo buffer; the lists own only their nodes.
 void CDesktopLayout::ClearStore() {
-    for (PtrListNode* node = snapshots->head; node; node = node->next)
-        delete static_cast<LayoutSnapshot*>(node->data);
-    snapshots->Clear();
+    FreeSnapshots(snapshots);
+    FreeSnapshots(unsavedSnapshots);
     for (PtrListNode* node = undoStack->head; node; node = node->next)
         delete[] static_cast<char*>(node->data);
     undoStack->Clear();

@@ -3,10 +3,12 @@
 #pragma once
 
 #include "app/PtrList.h"
+#include "ini/FileAccess.h"
+#include "ini/IniFile.h"
 #include "platform/win32.h"
 
 enum {
-    kPathChars = 260,
+    kPathChars = kFilePathChars,
     kIconNameChars = 256,
     kLayoutChars = 8192,
     // A capture ends with the triple that brings the text to this length.
@@ -41,8 +43,10 @@ class CDesktopLayout {
     static const char* GetExeDirectory();
     static HWND FindDesktopListView();
 
-    // Layout text of the current desktop in captureBuffer, valid until the next capture.
-    const char* CaptureLayout();
+    // Layout text of the current desktop in captureBuffer, valid until the next capture. complete,
+    // when given, becomes 1 only when every icon of the list view was read: no list view, a
+    // request that failed or timed out, or an icon that could not be read leave it 0.
+    const char* CaptureLayout(int* complete = nullptr);
     static void ParseLayout(const char* text, CPtrList* list);
     // 1 when at least one icon was sent a move, else 0.
     int ApplyLayout(const char* text);
@@ -54,6 +58,7 @@ class CDesktopLayout {
 
     // The settings file; store/SettingsFile.cpp. LoadSettings returns 1.
     int LoadSettings();
+    // Shows its failure in an "Error" box once the file and its lock are let go.
     void SaveSettings();
 
     // The Run-key value; store/StartWithWindows.cpp.
@@ -68,6 +73,16 @@ class CDesktopLayout {
     int shell64Bit;
     char captureBuffer[kLayoutChars];
 
+    // The settings file as this copy last read or wrote it. A save that finds the file otherwise
+    // (another copy wrote it, or it could not be read before) first takes in what it holds.
+    int settingsRead;
+    FileStamp settingsStamp;
+    // autoSaveMode as the file held it: a mode that differs was chosen here since.
+    int savedAutoSaveMode;
+    // What this copy took since its last save that reached the file, by the rules of taking a
+    // snapshot; a save replays it into the file's snapshots.
+    CPtrList* unsavedSnapshots;
+
     // ListViewAccess.cpp: the only code that talks to the shell process.
     void OpenShellProcess(DWORD ownerId);
     void CloseShellProcess();
@@ -81,6 +96,9 @@ class CDesktopLayout {
 
     int RunApplyPass(const char* text);
     void ClearStore();
+
+    IniSaveResult WriteSettings();
+    bool TakeInSettingsFile();
 };
 
 void FreeLayoutEntries(CPtrList* list);

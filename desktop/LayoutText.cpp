@@ -24,8 +24,10 @@ const char* ReadField(const char* cursor, char* field, size_t capacity) {
 
 } // namespace
 
-const char* CDesktopLayout::CaptureLayout() {
+const char* CDesktopLayout::CaptureLayout(int* complete) {
     captureBuffer[0] = '\0';
+    if (complete)
+        *complete = 0;
     listViewLost = 0;
     HWND listView = FindDesktopListView();
     if (!BeginListViewAccess(listView))
@@ -34,11 +36,14 @@ const char* CDesktopLayout::CaptureLayout() {
     char name[kIconNameChars];
     memset(name, 0, sizeof name);
     size_t length = 0;
+    int unread = 0;
     int count = GetItemCount(listView);
     for (int item = 0; item < count && !listViewLost; item++) {
         POINT position;
-        if (!ReadItemText(listView, item, name) || !ReadItemPosition(listView, item, &position))
+        if (!ReadItemText(listView, item, name) || !ReadItemPosition(listView, item, &position)) {
+            unread++;
             continue;
+        }
         char triple[kIconNameChars + 2 * kCoordinateChars];
         int tripleLength = snprintf(triple, sizeof triple, "%s;%d;%d;", name,
                                     static_cast<int>(position.x), static_cast<int>(position.y));
@@ -50,6 +55,8 @@ const char* CDesktopLayout::CaptureLayout() {
         if (length >= kCaptureStopChars)
             break;
     }
+    if (complete)
+        *complete = !listViewLost && unread == 0;
     return captureBuffer;
 }
 

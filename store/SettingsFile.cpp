@@ -1,6 +1,7 @@
 // The settings file "Quillmarsh.ini": the autosave interval and every snapshot, rewritten whole.
 #include "desktop/DesktopLayout.h"
 #include "app/BoundedText.h"
+#include "app/ErrorBox.h"
 #include "ini/IniFile.h"
 #include "store/LayoutSnapshot.h"
 
@@ -44,11 +45,12 @@ void MakeNameUnique(const CPtrList& snapshots, int kind, char (&name)[kSnapshotN
     }
 }
 
-// Every key with a value, in file order; entries with an empty value are left out.
-void LoadSnapshots(const CIniFile& ini, int kind, CPtrList* snapshots) {
+// Every key with a value, in file order; entries with an empty value are left out. False when
+// memory ran out before every snapshot was held.
+bool LoadSnapshots(const CIniFile& ini, int kind, CPtrList* snapshots) {
     const char* section = SectionOf(kind);
     if (!ini.HasSection(section))
-        return;
+        return true;
     int count = ini.GetKeyCount(section);
     for (int index = 0; index < count; index++) {
         const char* name = ini.GetKeyName(section, index);
@@ -59,7 +61,7 @@ void LoadSnapshots(const CIniFile& ini, int kind, CPtrList* snapshots) {
             continue;
         LayoutSnapshot* snapshot = new (std::nothrow) LayoutSnapshot;
         if (!snapshot)
-            return;
+            return false;
         // Names from a hand-edited file can be longer than a snapshot's name holds.
         CopyBounded(snapshot->name, sizeof snapshot->name, name);
         MakeNameUnique(*snapshots, kind, snapshot->name);
@@ -67,38 +69,119 @@ void LoadSnapshots(const CIniFile& ini, int kind, CPtrList* snapshots) {
         snapshot->kind = kind;
         if (!snapshots->Append(snapshot)) {
             delete snapshot;
-            return;
+            return false;
         }
     }
+    return true;
+}
+
+// The autosave mode and the snapshots the file at path holds; a missing file holds none. False
+// when the file is there but could not be read whole: what was read must not stand for it.
+bool ReadSettings(const char* path, CPtrList* snapshots, int* autoSaveMode) {
+    *autoSaveMode = kDefaultAutoSaveMode;
+    CIniFile* ini = new (std::nothrow) CIniFile;
+    if (!ini)
+        return false;
+    CopyBounded(ini->path, sizeof ini->path, path);
+    bool read = ini->ReadChecked() != kIniReadFailed;
+    if (read) {
+        *autoSaveMode = ini->GetInt(kSettingsSection, kAutoSaveKey, kDefaultAutoSaveMode);
+        read = LoadSnapshots(*ini, kSnapshotManual, snapshots) &&
+               LoadSnapshots(*ini, kSnapshotAutomatic, snapshots);
+    }
+    delete ini;
+    if (!read) {
+        FreeSnapshots(snapshots);
+        *autoSaveMode = kDefaultAutoSaveMode;
+    }
+    return read;
+}
+
+// The other copies of the program lock the same name while they save.
+void LockPathOf(const char* iniPath, char (&lockPath)[kPathChars]) {
+    if (!iniPath[0] || !SiblingPath(iniPath, "lock", lockPath, sizeof lockPath))
+        lockPath[0] = '\0';
 }
 
 } // namespace
 
+// A file that is there but cannot be read is not taken as empty: the store starts empty in
+// memory, and every save reads the file again before it may write.
 int CDesktopLayout::LoadSettings() {
     ClearStore();
-    CIniFile* ini = new (std::nothrow) CIniFile(iniPath);
-    if (ini) {
-        autoSaveMode = ini->GetInt(kSettingsSection, kAutoSaveKey, kDefaultAutoSaveMode);
-        LoadSnapshots(*ini, kSnapshotManual, snapshots);
-        LoadSnapshots(*ini, kSnapshotAutomatic, snapshots);
-        delete ini;
-    } else {
-        autoSaveMode = kDefaultAutoSaveMode;
-    }
+    settingsStamp = StampOf(iniPath);
+    settingsRead = ReadSettings(iniPath, snapshots, &autoSaveMode) ? 1 : 0;
+    savedAutoSaveMode = autoSaveMode;
     LoadStartWithWindows();
     return 1;
 }
 
+// The box comes last, when the file and the lock are let go: its own message loop may run a
+// timer tick that saves again.
 void CDesktopLayout::SaveSettings() {
-    CIniFile* ini = new (std::nothrow) CIniFile;
-    if (ini) {
-        ini->SetInt(kSettingsSection, kAutoSaveKey, autoSaveMode);
-        for (PtrListNode* node = snapshots->head; node; node = node->next) {
-            const LayoutSnapshot* snapshot = static_cast<const LayoutSnapshot*>(node->data);
-            ini->SetString(SectionOf(snapshot->kind), snapshot->name, snapshot->layout);
-        }
-        ini->SaveAs(iniPath);
-        delete ini;
-    }
+    IniSaveResult result = WriteSettings();
     ApplyStartWithWindows();
+    if (result != kIniSaved)
+        ShowErrorBox(CIniFile::SaveFailureText(result));
+}
+
+// Under the lock, no other copy writes between this copy's look at the file and its replace.
+IniSaveResult CDesktopLayout::WriteSettings() {
+    if (!iniPath[0])
+        return kIniNoPath;
+    char lockPath[kPathChars];
+    LockPathOf(iniPath, lockPath);
+    CFileLock lock(lockPath);
+    if (!lock.Acquired())
+        return kIniNotWritten;
+    if ((!settingsRead || !SameStamp(StampOf(iniPath), settingsStamp)) && !TakeInSettingsFile())
+        return kIniNotWritten;
+
+    CIniFile* ini = new (std::nothrow) CIniFile;
+    if (!ini)
+        return kIniNotWritten;
+    ini->SetInt(kSettingsSection, kAutoSaveKey, autoSaveMode);
+    for (PtrListNode* node = snapshots->head; node; node = node->next) {
+        const LayoutSnapshot* snapshot = static_cast<const LayoutSnapshot*>(node->data);
+        ini->SetString(SectionOf(snapshot->kind), snapshot->name, snapshot->layout);
+    }
+    CopyBounded(ini->path, sizeof ini->path, iniPath);
+    IniSaveResult result = ini->SaveQuietly();
+    delete ini;
+    if (result == kIniSaved) {
+        settingsStamp = StampOf(iniPath);
+        savedAutoSaveMode = autoSaveMode;
+        FreeSnapshots(unsavedSnapshots);
+    }
+    return result;
+}
+
+// The file as it stands now becomes the store, and what this copy took since its last save is
+// filed into it again; an autosave mode chosen here since then stays. A file that has gone keeps
+// the store as it is. False, with the store unchanged, when the file cannot be read.
+bool CDesktopLayout::TakeInSettingsFile() {
+    FileStamp stamp = StampOf(iniPath);
+    if (!stamp.exists && settingsRead) {
+        settingsStamp = stamp;
+        return true;
+    }
+    CPtrList loaded;
+    int fileMode = kDefaultAutoSaveMode;
+    if (!ReadSettings(iniPath, &loaded, &fileMode))
+        return false;
+    for (PtrListNode* node = unsavedSnapshots->tail; node; node = node->prev) {
+        const LayoutSnapshot* unsaved = static_cast<const LayoutSnapshot*>(node->data);
+        StoreSnapshot(&loaded, unsaved->name, unsaved->layout, unsaved->kind);
+    }
+    FreeSnapshots(snapshots);
+    for (PtrListNode* node = loaded.head; node; node = node->next) {
+        if (!snapshots->Append(node->data))
+            delete static_cast<LayoutSnapshot*>(node->data);
+    }
+    if (autoSaveMode == savedAutoSaveMode)
+        autoSaveMode = fileMode;
+    savedAutoSaveMode = fileMode;
+    settingsStamp = stamp;
+    settingsRead = 1;
+    return true;
 }

@@ -1,6 +1,7 @@
 // Snapshots of the desktop, restore and undo.
 #include "desktop/DesktopLayout.h"
 #include "app/BoundedText.h"
+#include "app/ErrorBox.h"
 #include "store/LayoutSnapshot.h"
 
 #include <cstdio>
@@ -11,6 +12,7 @@ namespace {
 
 const int kMaxSnapshotsPerKind = 10;
 const char kAutoSaveSuffix[] = " (AutoSave)";
+const char kCannotReadDesktop[] = "Could not read the desktop icons!";
 
 // The local time to the second; automatic snapshots carry " (AutoSave)" behind it.
 void FormatSnapshotName(int kind, char* name) {
@@ -38,21 +40,21 @@ int SnapshotNameLess(const void* first, const void* second) {
     return strcmp(static_cast<const char*>(first), static_cast<const char*>(second)) < 0;
 }
 
-// A desktop already stored in a snapshot of this kind only renews that snapshot's name; past ten of
-// a kind, the oldest of the kind is overwritten.
-void CDesktopLayout::TakeSnapshot(int kind) {
-    const char* captured = CaptureLayout();
-    char name[kSnapshotNameChars];
-    FormatSnapshotName(kind, name);
+void FreeSnapshots(CPtrList* list) {
+    for (PtrListNode* node = list->head; node; node = node->next)
+        delete static_cast<LayoutSnapshot*>(node->data);
+    list->Clear();
+}
 
+void StoreSnapshot(CPtrList* list, const char* name, const char* layout, int kind) {
     LayoutSnapshot* lastOfKind = nullptr;
     LayoutSnapshot* sameLayout = nullptr;
     int countOfKind = 0;
-    for (PtrListNode* node = snapshots->head; node && !sameLayout; node = node->next) {
+    for (PtrListNode* node = list->head; node && !sameLayout; node = node->next) {
         LayoutSnapshot* snapshot = static_cast<LayoutSnapshot*>(node->data);
         if (snapshot->kind != kind)
             continue;
-        if (strcmp(snapshot->layout, captured) == 0) {
+        if (strcmp(snapshot->layout, layout) == 0) {
             sameLayout = snapshot;
         } else {
             countOfKind++;
@@ -63,14 +65,31 @@ void CDesktopLayout::TakeSnapshot(int kind) {
     if (sameLayout) {
         CopyBounded(sameLayout->name, sizeof sameLayout->name, name);
     } else if (countOfKind < kMaxSnapshotsPerKind || !lastOfKind) {
-        LayoutSnapshot* snapshot = NewSnapshot(name, captured, kind);
-        if (snapshot && !snapshots->Append(snapshot))
+        LayoutSnapshot* snapshot = NewSnapshot(name, layout, kind);
+        if (snapshot && !list->Append(snapshot))
             delete snapshot;
     } else {
         CopyBounded(lastOfKind->name, sizeof lastOfKind->name, name);
-        CopyBounded(lastOfKind->layout, sizeof lastOfKind->layout, captured);
+        CopyBounded(lastOfKind->layout, sizeof lastOfKind->layout, layout);
     }
-    snapshots->Sort(SnapshotNameLess);
+    list->Sort(SnapshotNameLess);
+}
+
+// Only a capture that read every icon is stored: a failed or empty one would take the place of a
+// good snapshot (at logon the desktop is there before its icons). The timer and the start say
+// nothing; a Save the user chose does.
+void CDesktopLayout::TakeSnapshot(int kind) {
+    int complete = 0;
+    const char* captured = CaptureLayout(&complete);
+    if (!complete || captured[0] == '\0') {
+        if (kind == kSnapshotManual)
+            ShowErrorBox(kCannotReadDesktop);
+        return;
+    }
+    char name[kSnapshotNameChars];
+    FormatSnapshotName(kind, name);
+    StoreSnapshot(snapshots, name, captured, kind);
+    StoreSnapshot(unsavedSnapshots, name, captured, kind);
     SaveSettings();
 }
 
@@ -84,7 +103,13 @@ void CDesktopLayout::RestoreSnapshot(int index) {
     if (!node)
         return;
     const LayoutSnapshot* snapshot = static_cast<const LayoutSnapshot*>(node->data);
-    const char* before = CaptureLayout();
+    // Without the arrangement that stands now there would be nothing to undo to.
+    int complete = 0;
+    const char* before = CaptureLayout(&complete);
+    if (!complete || before[0] == '\0') {
+        ShowErrorBox(kCannotReadDesktop);
+        return;
+    }
     if (!ApplyLayout(snapshot->layout))
         return;
     char* undo = new (std::nothrow) char[kLayoutChars];

@@ -1,0 +1,249 @@
+// Ways in which a user lost an arrangement, got the wrong one back or was told nothing: one test
+// for each, over the simulated desktop and real files in a scratch folder.
+#include "ini/FileAccess.h"
+#include "unit/SnapshotStoreFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using initest::ReadBytes;
+using initest::WriteBytes;
+using storetest::Stored;
+
+const char kCannotWrite[] = "Could not create file for writting!";
+const char kNoName[] = "No name specified for saving ini!";
+const char kCannotRead[] = "Could not read the desktop icons!";
+
+const char kTwoSaves[] = "[Settings]\r\nAutoSave=1\r\n[Saves]\r\n"
+                         "2024-02-01 08:00:00=A;1;1;B;2;2;\r\n"
+                         "2024-02-01 07:00:00=A;3;3;B;4;4;\r\n";
+
+class StoreRegression : public storetest::SnapshotStore {
+  protected:
+    std::string Path(const std::string& name) const { return scratch.Path(name).string(); }
+
+    static std::vector<std::string> BoxTexts() {
+        std::vector<std::string> texts;
+        for (const hostsim::MessageBoxRecord& box : hostsim::MessageBoxes())
+            texts.push_back(box.text);
+        return texts;
+    }
+
+    // What a fresh start of the program would find in the file.
+    std::vector<Stored> StoredInFile(int* autoSaveMode = nullptr) const {
+        CDesktopLayout reader;
+        reader.LoadSettings();
+        if (autoSaveMode)
+            *autoSaveMode = reader.autoSaveMode;
+        return SnapshotsOf(reader);
+    }
+
+    void NextDesktop(int hour, int minute, int x) {
+        SetClock(hour, minute, 0);
+        hostsim::MoveIcon(0, x, x);
+    }
+};
+
+// ---- A settings file that cannot be read is never replaced -------------------------------------
+
+// A sync client or a virus scanner holds the file at logon. It used to read as no file, and the
+// start's snapshot replaced it: every stored snapshot was gone.
+TEST_F(StoreRegression, FileThatCannotBeReadAtStartIsKeptAndJoinedOnceItCanBe) {
+    WriteSettingsFile(kTwoSaves);
+    // Something that opens but cannot be read stands at the file's place while it is held.
+    fs::rename(Path("Quillmarsh.ini"), Path("held"));
+    fs::create_directory(Path("Quillmarsh.ini"));
+    NewRun();
+    layout->TakeSnapshot(kSnapshotAutomatic);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{kCannotWrite});
+    EXPECT_TRUE(fs::is_directory(Path("Quillmarsh.ini")));
+
+    fs::remove(Path("Quillmarsh.ini"));
+    fs::rename(Path("held"), Path("Quillmarsh.ini"));
+    NextDesktop(9, 16, 50);
+    layout->TakeSnapshot(kSnapshotManual);
+    EXPECT_EQ(layout->autoSaveMode, 1);
+    EXPECT_EQ(SettingsFile(), "[Settings]\r\nAutoSave=1\r\n[Saves]\r\n"
+                              "2024-03-01 09:16:00=A;50;50;B;90;10;\r\n"
+                              "2024-02-01 08:00:00=A;1;1;B;2;2;\r\n"
+                              "2024-02-01 07:00:00=A;3;3;B;4;4;\r\n"
+                              "[AutoSaves]\r\n"
+                              "2024-03-01 09:15:00 (AutoSave)=A;10;10;B;90;10;\r\n");
+    EXPECT_EQ(BoxTexts().size(), 1u);
+}
+
+// ---- Two copies of the program over one file ----------------------------------------------------
+
+// Each copy loaded once and rewrote the whole file: the last writer won.
+TEST_F(StoreRegression, TwoCopiesKeepEachOthersSnapshotsAndChoices) {
+    CDesktopLayout& first = *layout;
+    CDesktopLayout second;
+    second.LoadSettings();
+
+    first.TakeSnapshot(kSnapshotManual);
+    NextDesktop(9, 16, 40);
+    second.TakeSnapshot(kSnapshotManual);
+    second.autoSaveMode = 3;
+    second.SaveSettings();
+    NextDesktop(9, 17, 70);
+    first.TakeSnapshot(kSnapshotAutomatic);
+    EXPECT_EQ(first.autoSaveMode, 3);
+
+    int mode = 0;
+    EXPECT_EQ(StoredInFile(&mode),
+              (std::vector<Stored>{{"2024-03-01 09:16:00", "A;40;40;B;90;10;", 0},
+                                   {"2024-03-01 09:15:00", "A;10;10;B;90;10;", 0},
+                                   {"2024-03-01 09:17:00 (AutoSave)", "A;70;70;B;90;10;", 1}}));
+    EXPECT_EQ(mode, 3);
+
+    // A choice made in this copy since its last save is not undone by the other's.
+    first.autoSaveMode = 0;
+    first.SaveSettings();
+    NextDesktop(9, 18, 80);
+    second.TakeSnapshot(kSnapshotManual);
+    EXPECT_EQ(second.autoSaveMode, 0);
+    EXPECT_EQ(StoredInFile(&mode).size(), 4u);
+    EXPECT_EQ(mode, 0);
+    EXPECT_TRUE(hostsim::MessageBoxes().empty());
+}
+
+// While another copy holds the lock, a save must neither look at the file nor write it.
+TEST_F(StoreRegression, ASaveWaitsForTheCopyThatHoldsTheLock) {
+    layout->TakeSnapshot(kSnapshotAutomatic);
+    std::string before = SettingsFile();
+    CFileLock* other = new CFileLock(Path("Quillmarsh.ini.lock").c_str());
+    ASSERT_TRUE(other->Acquired());
+    std::atomic<bool> untouchedWhileHeld(false);
+    std::thread holder([&] {
+        usleep(300 * 1000);
+        untouchedWhileHeld = SettingsFile() == before;
+        delete other;
+    });
+    NextDesktop(9, 16, 40);
+    layout->TakeSnapshot(kSnapshotManual);
+    holder.join();
+    EXPECT_TRUE(untouchedWhileHeld);
+    EXPECT_EQ(StoredInFile().size(), 2u);
+    EXPECT_EQ(scratch.Names(), std::vector<std::string>{"Quillmarsh.ini"});
+}
+
+// ---- Captures that did not read the desktop ----------------------------------------------------
+
+// A failed capture came out empty or cut short, was stored all the same and, with ten of a kind,
+// pushed out the oldest good one.
+TEST_F(StoreRegression, FailedCapturesLeaveTenAutosavesByteForByte) {
+    for (int i = 0; i < 10; i++) {
+        NextDesktop(8, i, 100 + i);
+        layout->TakeSnapshot(kSnapshotAutomatic);
+    }
+    std::string before = SettingsFile();
+    NextDesktop(9, 0, 300);
+    hostsim::SetShellHung(true);
+    layout->TakeSnapshot(kSnapshotAutomatic);
+    hostsim::SetShellHung(false);
+    hostsim::RemoveListView();
+    layout->TakeSnapshot(kSnapshotAutomatic);
+    EXPECT_EQ(SettingsFile(), before);
+    EXPECT_EQ(Snapshots().size(), 10u);
+    EXPECT_TRUE(hostsim::MessageBoxes().empty());
+
+    layout->TakeSnapshot(kSnapshotManual);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{kCannotRead});
+    EXPECT_EQ(SettingsFile(), before);
+}
+
+// With nothing captured there is nothing to undo to, so nothing may move.
+TEST_F(StoreRegression, RestoreThatCannotReadTheDesktopSaysSo) {
+    layout->TakeSnapshot(kSnapshotManual);
+    hostsim::SetShellHung(true);
+    layout->RestoreSnapshot(0);
+    hostsim::SetShellHung(false);
+    EXPECT_EQ(layout->undoStack->count, 0);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{kCannotRead});
+}
+
+// ---- Error boxes
+// ----------------------------------------------------------------------------------
+
+// A box's own loop dispatches the next timer tick, whose failed save opened another box inside
+// it, one more per tick, until the stack ran out.
+TEST_F(StoreRegression, FailuresWhileABoxIsOpenOpenNoSecondBox) {
+    WriteBytes(scratch.Path("folder"), "not a folder");
+    hostsim::SetModuleFileName(Path("folder") + "/quillmarsh.exe");
+    NewRun();
+    int ticks = 0;
+    hostsim::SetMessageBoxLoop([&] {
+        while (ticks < 3) {
+            ticks++;
+            NextDesktop(10, ticks, 200 + ticks);
+            layout->TakeSnapshot(kSnapshotAutomatic);
+        }
+    });
+    layout->TakeSnapshot(kSnapshotManual);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{kCannotWrite});
+    EXPECT_EQ(Snapshots().size(), 4u);
+
+    // Once it is answered, the next failure is shown again.
+    NextDesktop(11, 0, 400);
+    layout->TakeSnapshot(kSnapshotAutomatic);
+    EXPECT_EQ(BoxTexts().size(), 2u);
+}
+
+// ---- Where the file is, and how it is written -------------------------------------------------
+
+// A module path that the system cut, or one without a folder, gave a bare "Quillmarsh.ini" in the
+// current folder (System32 at logon), and saves with no path at all were dropped in silence.
+TEST_F(StoreRegression, NoUsableFolderMeansEverySaveSaysSoAndNothingIsWritten) {
+    fs::path previous = fs::current_path();
+    fs::current_path(scratch.Path(""));
+    for (const std::string& module :
+         {std::string("quillmarsh.exe"), Path("") + std::string(300, 'x') + "/quillmarsh.exe"}) {
+        hostsim::ClearMessageBoxes();
+        hostsim::SetModuleFileName(module);
+        NewRun();
+        layout->TakeSnapshot(kSnapshotAutomatic);
+        layout->SaveSettings();
+        EXPECT_EQ(BoxTexts(), (std::vector<std::string>{kNoName, kNoName})) << module;
+        EXPECT_EQ(Snapshots().size(), 1u);
+    }
+    fs::current_path(previous);
+    EXPECT_EQ(scratch.Names(), std::vector<std::string>{});
+}
+
+// A settings file that may be written in a folder that takes no new file: no temporary file can be
+// made beside it, so the file itself is written.
+TEST_F(StoreRegression, AFileWhoseFolderTakesNoNewFileIsWrittenInPlace) {
+    layout->TakeSnapshot(kSnapshotAutomatic);
+    fs::create_directory(Path("Quillmarsh.ini.tmp"));
+    WriteBytes(scratch.Path("Quillmarsh.ini.tmp") / "inside", "kept");
+    NextDesktop(9, 16, 40);
+    layout->TakeSnapshot(kSnapshotManual);
+    EXPECT_TRUE(hostsim::MessageBoxes().empty());
+    EXPECT_EQ(StoredInFile().size(), 2u);
+    EXPECT_EQ(ReadBytes(scratch.Path("Quillmarsh.ini.tmp") / "inside"), "kept");
+}
+
+// A file marked read-only is the user's choice: it fails at once and keeps its bytes.
+TEST_F(StoreRegression, AReadOnlyFileIsNotReplaced) {
+    layout->TakeSnapshot(kSnapshotAutomatic);
+    std::string before = SettingsFile();
+    chmod(Path("Quillmarsh.ini").c_str(), 0444);
+    NextDesktop(9, 16, 40);
+    layout->TakeSnapshot(kSnapshotManual);
+    EXPECT_EQ(SettingsFile(), before);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{kCannotWrite});
+    EXPECT_EQ(scratch.Names(), std::vector<std::string>{"Quillmarsh.ini"});
+}
+
+} // namespace
