@@ -146,7 +146,7 @@ LRESULT CTrayWindow::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPa
     case WM_COMMAND:
         return OnCommand(window, wParam, lParam);
     case WM_TIMER:
-        desktopLayout->TakeSnapshot(kSnapshotAutomatic);
+        TakeSnapshot(kSnapshotAutomatic);
         break;
     case WM_TRAYICON:
         return OnTrayIcon(wParam, lParam);
@@ -162,6 +162,14 @@ LRESULT CTrayWindow::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPa
     return DefWindowProcA(window, msg, wParam, lParam);
 }
 
+// A save may take in the autosave interval that another copy chose; the timer follows it.
+void CTrayWindow::TakeSnapshot(int kind) {
+    int mode = desktopLayout->autoSaveMode;
+    desktopLayout->TakeSnapshot(kind);
+    if (desktopLayout->autoSaveMode != mode)
+        UpdateAutoSaveTimer();
+}
+
 // Every start records the desktop as it stands, whatever the autosave interval.
 LRESULT CTrayWindow::OnCreate(HWND window, WPARAM wParam, LPARAM lParam) {
     hTrayIcon = LoadIconA(hInstance, MAKEINTRESOURCEA(IDI_QUILLMARSH));
@@ -170,7 +178,7 @@ LRESULT CTrayWindow::OnCreate(HWND window, WPARAM wParam, LPARAM lParam) {
                                           MAKEINTRESOURCEA(IDB_MENUIMAGES), MENU_IMAGE_CHECK);
     AddTrayIcon();
     UpdateAutoSaveTimer();
-    desktopLayout->TakeSnapshot(kSnapshotAutomatic);
+    TakeSnapshot(kSnapshotAutomatic);
     return DefWindowProcA(window, WM_CREATE, wParam, lParam);
 }
 
@@ -206,7 +214,7 @@ LRESULT CTrayWindow::OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     } else if (id == ID_EXIT) {
         return DestroyWindow(hwnd);
     } else if (id == ID_SAVE) {
-        desktopLayout->TakeSnapshot(kSnapshotManual);
+        TakeSnapshot(kSnapshotManual);
     } else if (id == ID_UNDO) {
         desktopLayout->Undo();
     }

@@ -33,6 +33,7 @@ class CTrayWindow final : public CWindowClass {
     // the icon must be added again.
     UINT taskbarCreatedMessage;
 
+    void TakeSnapshot(int kind);
     LRESULT OnCreate(HWND window, WPARAM wParam, LPARAM lParam);
     LRESULT OnDestroy();
     LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam);

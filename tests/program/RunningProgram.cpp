@@ -115,6 +115,14 @@ std::string CRunningProgram::WaitForErrorBox() {
     return text;
 }
 
+int CRunningProgram::OpenErrorBoxes() const {
+    int open = 0;
+    HWND box = nullptr;
+    while ((box = FindWindowExA(nullptr, box, "#32770", "Error")) != nullptr)
+        open += OwnerOf(box) == process.dwProcessId && IsWindowVisible(box) ? 1 : 0;
+    return open;
+}
+
 bool CRunningProgram::Running() const {
     return process.hProcess && WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT;
 }

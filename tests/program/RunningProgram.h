@@ -37,6 +37,8 @@ class CRunningProgram {
     // The text of the next "Error" box of this process, which is then answered with OK and gone
     // when this returns; empty when none showed within the bound.
     std::string WaitForErrorBox();
+    // How many "Error" boxes of this process are on the screen now.
+    int OpenErrorBoxes() const;
     // True with the exit code once the process has ended within the bound.
     bool WaitForExit(DWORD* exitCode);
     bool Running() const;

@@ -1,11 +1,16 @@
-// The replace step under Windows, where another program may hold the settings file open for a
-// moment. These use the file's own commit, which shows no message box.
+// Reading and replacing under Windows, where another program may hold the settings file open for a
+// moment, where paths end at 259 characters and where files and folders may refuse writes. These
+// use the quiet forms, which show no message box.
 #include "ini/AtomicFile.h"
+#include "ini/FileAccess.h"
+#include "ini/IniFile.h"
 #include "platform/win32.h"
 #include "tests/unit/IniTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -55,6 +60,99 @@ TEST_F(IniReplaceWindowsTest, GivesUpOnAHolderThatStaysAndKeepsTheOldFile) {
     }
     CloseHandle(held);
     EXPECT_EQ(ReadBytes(target), "old");
+    EXPECT_EQ(scratch.Names(), std::vector<std::string>{"Quillmarsh.ini"});
+}
+
+// ---- Reading ---------------------------------------------------------------------------------
+
+// A file held at logon used to read as no file at all, and the next save replaced it.
+TEST_F(IniReplaceWindowsTest, ReadTellsAHeldFileFromAMissingOneAndWaitsForABriefHolder) {
+    WriteBytes(target, "[Settings]\r\nAutoSave=3\r\n");
+    CIniFile document;
+    strcpy(document.path, target.c_str());
+    HANDLE held = HoldTarget();
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(document.ReadChecked(), kIniReadFailed);
+    EXPECT_EQ(document.GetSectionCount(), 0);
+
+    std::thread holder([held] {
+        Sleep(200);
+        CloseHandle(held);
+    });
+    EXPECT_EQ(document.ReadChecked(), kIniReadWhole);
+    holder.join();
+    EXPECT_EQ(document.GetInt("Settings", "AutoSave", 0), 3);
+
+    strcpy(document.path, scratch.Path("absent.ini").string().c_str());
+    EXPECT_EQ(document.ReadChecked(), kIniNoFile);
+}
+
+// ---- Writing ---------------------------------------------------------------------------------
+
+// For folders of 242 to 245 characters the settings path fitted but "<path>.tmp" did not, and
+// every save failed.
+TEST_F(IniReplaceWindowsTest, TheLongestPathIsSavedThroughATemporaryNameThatFits) {
+    const std::string name = "Quillmarsh.ini";
+    std::string folder = scratch.Path("").string();
+    size_t remaining = kFilePathChars - 1 - name.size() - folder.size();
+    while (remaining > 0) {
+        size_t component = remaining > 102 ? 100 : remaining - 1;
+        folder += std::string(component, 'f') + "\\";
+        remaining -= component + 1;
+        ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder;
+    }
+    std::string longest = folder + name;
+    ASSERT_EQ(longest.size(), static_cast<size_t>(kFilePathChars - 1));
+    CIniFile document;
+    document.SetInt("Settings", "AutoSave", 2);
+    strcpy(document.path, longest.c_str());
+    EXPECT_EQ(document.SaveQuietly(), kIniSaved);
+    EXPECT_EQ(ReadBytes(longest), "[Settings]\r\nAutoSave=2\r\n");
+}
+
+// A file marked read-only was retried for a second, as if another program held it.
+TEST_F(IniReplaceWindowsTest, AReadOnlyFileIsRefusedAtOnceAndKeepsItsBytes) {
+    ASSERT_TRUE(SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY));
+    CIniFile document;
+    document.SetInt("Settings", "AutoSave", 2);
+    strcpy(document.path, target.c_str());
+    EXPECT_EQ(document.SaveQuietly(), kIniNotWritten);
+    SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(ReadBytes(target), "old");
+    EXPECT_EQ(scratch.Names(), std::vector<std::string>{"Quillmarsh.ini"});
+}
+
+// A writable file in a folder that takes no new file: no temporary file can be made beside it.
+TEST_F(IniReplaceWindowsTest, AFileThatCannotHaveATemporaryNeighbourIsWrittenInPlace) {
+    std::string temporary = target + ".tmp";
+    ASSERT_TRUE(CreateDirectoryA(temporary.c_str(), nullptr));
+    WriteBytes(temporary + "\\inside", "kept");
+    CIniFile document;
+    document.SetInt("Settings", "AutoSave", 2);
+    strcpy(document.path, target.c_str());
+    EXPECT_EQ(document.SaveQuietly(), kIniSaved);
+    EXPECT_EQ(ReadBytes(target), "[Settings]\r\nAutoSave=2\r\n");
+    EXPECT_EQ(ReadBytes(temporary + "\\inside"), "kept");
+}
+
+// ---- The lock of every copy ---------------------------------------------------------------------
+
+TEST_F(IniReplaceWindowsTest, TheLockIsHeldByOneAtATimeAndLeavesNoFile) {
+    std::string lockPath = target + ".lock";
+    CFileLock* first = new CFileLock(lockPath.c_str());
+    ASSERT_TRUE(first->Acquired());
+    bool heldWhileWaiting = false;
+    std::thread holder([&] {
+        Sleep(300);
+        heldWhileWaiting = GetFileAttributesA(lockPath.c_str()) != INVALID_FILE_ATTRIBUTES;
+        delete first;
+    });
+    {
+        CFileLock second(lockPath.c_str());
+        EXPECT_TRUE(second.Acquired());
+    }
+    holder.join();
+    EXPECT_TRUE(heldWhileWaiting);
     EXPECT_EQ(scratch.Names(), std::vector<std::string>{"Quillmarsh.ini"});
 }
 

@@ -1,0 +1,162 @@
+// The real quillmarsh.exe under Wine against the ways it used to lose an arrangement: a settings
+// file held by another program when it starts, a desktop without its list view, and saves that
+// fail while an "Error" box is open.
+#include "contract/TestDesktop.h"
+#include "program/ProgramFolder.h"
+#include "program/ProgramTestSupport.h"
+#include "program/RunningProgram.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace {
+
+using programtest::Entries_t;
+using programtest::Section;
+using programtest::WaitForNextSecond;
+using namespace programtest::commands;
+using testdesktop::Icon;
+
+const char kCannotWrite[] = "Could not create file for writting!";
+const char kCannotRead[] = "Could not read the desktop icons!";
+const UINT kLvmGetItemTextA = 0x102D;
+
+std::vector<Icon> ThreeIcons() {
+    return {{"Recycle Bin", 20, 10}, {"Notes.txt", 100, 10}, {"Photos", 180, 10}};
+}
+
+std::string TenAutosaves() {
+    std::string file = "[Settings]\r\nAutoSave=1\r\n[AutoSaves]\r\n";
+    for (int i = 9; i >= 0; i--)
+        file += "2024-02-01 08:0" + std::to_string(i) + ":00 (AutoSave)=Recycle Bin;" +
+                std::to_string(i) + ";0;Notes.txt;100;10;Photos;180;10;\r\n";
+    return file;
+}
+
+class StoreFault : public ::testing::Test {
+  protected:
+    CProgramFolder folder;
+    CRunningProgram program;
+
+    void SetUp() override {
+        ASSERT_TRUE(folder.Ready());
+        ASSERT_TRUE(testdesktop::Start(ThreeIcons()));
+    }
+    void TearDown() override {
+        program.Kill();
+        testdesktop::Stop();
+    }
+
+    std::string Settings() const { return ReadWholeFile(folder.SettingsFile()); }
+
+    void StartProgram() {
+        ASSERT_TRUE(program.Start(folder.Exe()));
+        ASSERT_NE(program.WaitForWindow(), nullptr);
+    }
+
+    // The text requests the shell has seen since the last call.
+    static size_t TextRequests() {
+        size_t texts = 0;
+        for (const testdesktop::Request& request : testdesktop::TakeRequestLog())
+            texts += request.msg == kLvmGetItemTextA ? 1 : 0;
+        return texts;
+    }
+};
+
+// Held without sharing, as a sync client or a virus scanner holds it at logon. The file used to
+// read as no file, and the start's snapshot replaced it.
+TEST_F(StoreFault, StartedWhileAnotherProgramHoldsTheFileLosesNothing) {
+    const std::string file = "[Settings]\r\nAutoSave=3\r\n"
+                             "[Saves]\r\n2024-02-01 08:00:00=Recycle Bin;1;1;\r\n"
+                             "[AutoSaves]\r\n2024-02-01 07:00:00 (AutoSave)=Recycle Bin;2;2;\r\n";
+    ASSERT_TRUE(WriteWholeFile(folder.SettingsFile(), file));
+    HANDLE held = CreateFileA(folder.SettingsFile().c_str(), GENERIC_READ, 0, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    StartProgram();
+    // The start's snapshot cannot be written while the file cannot be read.
+    EXPECT_EQ(program.WaitForErrorBox(), kCannotWrite);
+    CloseHandle(held);
+    EXPECT_EQ(Settings(), file);
+
+    WaitForNextSecond();
+    testdesktop::MoveIcon(0, 300, 300);
+    ASSERT_TRUE(program.Command(kSave));
+    const std::string saved = Settings();
+    EXPECT_EQ(Section(saved, "Settings"), (Entries_t{{"AutoSave", "3"}}));
+    Entries_t manual = Section(saved, "Saves");
+    Entries_t automatic = Section(saved, "AutoSaves");
+    ASSERT_EQ(manual.size(), 2u);
+    ASSERT_EQ(automatic.size(), 2u);
+    EXPECT_EQ(manual[1],
+              (std::pair<std::string, std::string>{"2024-02-01 08:00:00", "Recycle Bin;1;1;"}));
+    EXPECT_EQ(manual[0].second, "Recycle Bin;300;300;Notes.txt;100;10;Photos;180;10;");
+    EXPECT_EQ(automatic[0].second, "Recycle Bin;20;10;Notes.txt;100;10;Photos;180;10;");
+    EXPECT_EQ(automatic[1], (std::pair<std::string, std::string>{"2024-02-01 07:00:00 (AutoSave)",
+                                                                 "Recycle Bin;2;2;"}));
+    EXPECT_TRUE(program.Command(kExit));
+}
+
+// At logon the program starts before the desktop exists. Empty captures were stored, pushed out
+// the oldest good snapshot, and vanished at the next load.
+TEST_F(StoreFault, WithoutTheListViewTicksChangeNothingAndASaveSaysSo) {
+    const std::string file = TenAutosaves();
+    ASSERT_TRUE(WriteWholeFile(folder.SettingsFile(), file));
+    testdesktop::RemoveListView();
+    StartProgram();
+    for (int tick = 0; tick < 3; tick++) {
+        WaitForNextSecond();
+        ASSERT_TRUE(program.TimerTick());
+    }
+    EXPECT_EQ(Settings(), file);
+    ASSERT_TRUE(program.PostCommand(kSave));
+    EXPECT_EQ(program.WaitForErrorBox(), kCannotRead);
+    EXPECT_EQ(Settings(), file);
+    EXPECT_TRUE(program.Command(kExit));
+}
+
+// Each timer tick dispatched by the box's own loop failed its save and opened another box inside
+// the first, one more per tick.
+TEST_F(StoreFault, TicksWhileTheBoxIsOpenOpenNoSecondBoxAndKeepTheirSnapshots) {
+    StartProgram();
+    DWORD started = GetTickCount();
+    while (Section(Settings(), "AutoSaves").empty() && GetTickCount() - started < 30000)
+        Sleep(10);
+    std::set<std::string> layouts = {Section(Settings(), "AutoSaves").at(0).second};
+    ASSERT_TRUE(DeleteFileA(folder.SettingsFile().c_str()));
+    ASSERT_TRUE(CreateDirectoryA(folder.SettingsFile().c_str(), nullptr));
+    TextRequests();
+
+    const int kTicks = 4;
+    for (int tick = 1; tick <= kTicks; tick++) {
+        WaitForNextSecond();
+        testdesktop::MoveIcon(0, 300 + tick * 10, 200);
+        layouts.insert("Recycle Bin;" + std::to_string(300 + tick * 10) +
+                       ";200;Notes.txt;100;10;Photos;180;10;");
+        ASSERT_TRUE(program.PostTimerTick());
+        // Each tick's capture, then its failed save, before the desktop changes again.
+        size_t seen = 0;
+        while ((seen += TextRequests()) < 3 && GetTickCount() - started < 60000)
+            Sleep(10);
+        Sleep(1500);
+    }
+    EXPECT_EQ(program.OpenErrorBoxes(), 1);
+    EXPECT_EQ(program.WaitForErrorBox(), kCannotWrite);
+    Sleep(500);
+    EXPECT_EQ(program.OpenErrorBoxes(), 0);
+
+    // Answered, the next failure shows its box again.
+    ASSERT_TRUE(program.PostTimerTick());
+    EXPECT_EQ(program.WaitForErrorBox(), kCannotWrite);
+
+    ASSERT_TRUE(RemoveDirectoryA(folder.SettingsFile().c_str()));
+    ASSERT_TRUE(program.TimerTick());
+    std::set<std::string> written;
+    for (const auto& entry : Section(Settings(), "AutoSaves"))
+        written.insert(entry.second);
+    EXPECT_EQ(written, layouts);
+    EXPECT_TRUE(program.Command(kExit));
+}
+
+} // namespace
