@@ -17,7 +17,7 @@ struct LayoutSnapshot {
     int kind;
 };
 
-class CPtrList;
+struct CPtrList;
 
 // Frees every snapshot of the list and empties it.
 void FreeSnapshots(CPtrList* list);
