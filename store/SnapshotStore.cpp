@@ -74,7 +74,6 @@ void CDesktopLayout::TakeSnapshot(int kind) {
     SaveSettings();
 }
 
-// The arrangement that stood before is kept for Undo only when something moved.
 void CDesktopLayout::RestoreSnapshot(int index) {
     if (index < 0)
         return;
@@ -83,9 +82,13 @@ void CDesktopLayout::RestoreSnapshot(int index) {
         node = node->next;
     if (!node)
         return;
-    const LayoutSnapshot* snapshot = static_cast<const LayoutSnapshot*>(node->data);
+    RestoreLayout(static_cast<const LayoutSnapshot*>(node->data)->layout);
+}
+
+// The arrangement that stood before is kept for Undo only when something moved.
+void CDesktopLayout::RestoreLayout(const char* layout) {
     const char* before = CaptureLayout();
-    if (!ApplyLayout(snapshot->layout))
+    if (!ApplyLayout(layout))
         return;
     char* undo = new (std::nothrow) char[kLayoutChars];
     if (!undo)
