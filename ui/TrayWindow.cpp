@@ -48,6 +48,8 @@ UINT AutoSavePeriod(int mode) {
     }
 }
 
+// The newest snapshots, as many as there are Restore ids: an entry past the last id would run
+// into no command, or into another one.
 void RebuildRestoreMenu(HMENU restore, const CPtrList& snapshots) {
     for (int n = GetMenuItemCount(restore); n > 0; n--)
         DeleteMenu(restore, 0, MF_BYPOSITION);
@@ -56,7 +58,7 @@ void RebuildRestoreMenu(HMENU restore, const CPtrList& snapshots) {
         return;
     }
     UINT id = ID_RESTORE_FIRST;
-    for (PtrListNode* node = snapshots.head; node; node = node->next, id++)
+    for (PtrListNode* node = snapshots.head; node && id <= ID_RESTORE_LAST; node = node->next, id++)
         AppendMenuA(restore, MF_STRING, id, static_cast<LayoutSnapshot*>(node->data)->name);
 }
 

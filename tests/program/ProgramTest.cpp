@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cstdio>
 
 namespace {
 
@@ -112,6 +113,17 @@ class Program : public ::testing::Test {
             Sleep(10);
         }
         return true;
+    }
+
+    // The program started again over this settings file, once the start's snapshot is saved.
+    void RestartWithSettings(const std::string& file) {
+        ASSERT_TRUE(program.Command(kExit));
+        DWORD code = 99;
+        ASSERT_TRUE(program.WaitForExit(&code));
+        ASSERT_TRUE(WriteWholeFile(folder.SettingsFile(), file));
+        ASSERT_TRUE(program.Start(folder.Exe()));
+        ASSERT_NE(program.WaitForWindow(), nullptr);
+        ASSERT_TRUE(WaitForStartupSnapshot());
     }
 
     void ExpectExitsCleanly() {
@@ -335,6 +347,48 @@ TEST_F(Program, ClickWhileTheMenuIsOpenLeavesItWhole) {
     EXPECT_EQ(rows[1].text, automatic);
     ASSERT_TRUE(CloseMenus(program.ProcessId()));
     EXPECT_TRUE(program.Running());
+    ExpectExitsCleanly();
+}
+
+// The menu carries out its choice after it has closed, while the test goes on: wait (bounded) for
+// the desktop to show the positions.
+void WaitForPositions(const Positions_t& expected) {
+    DWORD started = GetTickCount();
+    while (Positions() != expected && GetTickCount() - started < 10000)
+        Sleep(20);
+}
+
+// A settings file can bring more snapshots than there are Restore ids: the submenu lists the
+// newest 21, and its last entry, reached from the first by wrapping upward, restores the 21st.
+TEST_F(Program, LongListShowsTheNewest21AndTheLastOneRestores) {
+    std::string file = "[Settings]\r\nAutoSave=2\r\n[Saves]\r\n";
+    std::vector<std::string> names;
+    for (int i = 1; i <= 25; i++) {
+        char name[32];
+        snprintf(name, sizeof name, "2020-01-01 00:00:%02d", i);
+        names.push_back(name);
+        file += std::string(name) + "=Recycle Bin;" + std::to_string(200 + i) +
+                ";300;Notes.txt;100;10;Photos;180;10;\r\n";
+    }
+    RestartWithSettings(file);
+    const std::string automatic = Section(Settings(), "AutoSaves")[0].first;
+    names.push_back(automatic);
+
+    HWND submenu = nullptr;
+    ASSERT_TRUE(OpenRestoreSubmenu(program, WM_RBUTTONUP, &submenu));
+    std::vector<MenuRow> rows = ReadRowsOnceDrawn(submenu, names, 21);
+    ASSERT_EQ(rows.size(), 21u);
+    EXPECT_EQ(rows.front().text, automatic);
+    // Newest first: after the start's snapshot the saves from 00:00:25 down to 00:00:06.
+    EXPECT_EQ(rows.back().text, "2020-01-01 00:00:06");
+
+    PressKey(submenu, VK_UP);
+    PressKey(submenu, VK_RETURN);
+    std::vector<HWND> popups;
+    ASSERT_TRUE(WaitForPopups(program.ProcessId(), 0, &popups));
+    const Positions_t twentyFirst = {{206, 300}, {100, 10}, {180, 10}};
+    WaitForPositions(twentyFirst);
+    EXPECT_EQ(Positions(), twentyFirst);
     ExpectExitsCleanly();
 }
 
