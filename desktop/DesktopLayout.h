@@ -54,6 +54,9 @@ class CDesktopLayout {
     // Snapshots, restore and undo; store/SnapshotStore.cpp.
     void TakeSnapshot(int kind);
     void RestoreSnapshot(int index);
+    // Applies a layout text as a restore does, undo included. The text must not be the one
+    // CaptureLayout returned, since the restore captures first.
+    void RestoreLayout(const char* layout);
     void Undo();
 
     // The settings file; store/SettingsFile.cpp. LoadSettings returns 1.

@@ -93,7 +93,6 @@ void CDesktopLayout::TakeSnapshot(int kind) {
     SaveSettings();
 }
 
-// The arrangement that stood before is kept for Undo only when something moved.
 void CDesktopLayout::RestoreSnapshot(int index) {
     if (index < 0)
         return;
@@ -102,15 +101,19 @@ void CDesktopLayout::RestoreSnapshot(int index) {
         node = node->next;
     if (!node)
         return;
-    const LayoutSnapshot* snapshot = static_cast<const LayoutSnapshot*>(node->data);
-    // Without the arrangement that stands now there would be nothing to undo to.
+    RestoreLayout(static_cast<const LayoutSnapshot*>(node->data)->layout);
+}
+
+// The arrangement that stood before is kept for Undo only when something moved. Without it there
+// would be nothing to undo to, so a desktop that cannot be read is not touched.
+void CDesktopLayout::RestoreLayout(const char* layout) {
     int complete = 0;
     const char* before = CaptureLayout(&complete);
     if (!complete || before[0] == '\0') {
         ShowErrorBox(kCannotReadDesktop);
         return;
     }
-    if (!ApplyLayout(snapshot->layout))
+    if (!ApplyLayout(layout))
         return;
     char* undo = new (std::nothrow) char[kLayoutChars];
     if (!undo)

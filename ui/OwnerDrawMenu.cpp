@@ -407,13 +407,14 @@ void COwnerDrawMenu::DrawImage(HDC hdc, int k, int x0, int y0, bool selected, bo
     ImageList_Draw(hImageList, k, hdc, x0 + 3, y0 + 3, ILD_TRANSPARENT);
 }
 
-void COwnerDrawMenu::ShowPopup(HWND owner, UINT flags) {
+UINT COwnerDrawMenu::ShowPopup(HWND owner, UINT flags) {
     POINT cursor = {0, 0};
     GetCursorPos(&cursor);
     SetForegroundWindow(owner);
-    TrackPopupMenu(GetSubMenu(menu, 0), flags, cursor.x, cursor.y, 0, owner, nullptr);
+    BOOL result = TrackPopupMenu(GetSubMenu(menu, 0), flags, cursor.x, cursor.y, 0, owner, nullptr);
     // Sent, not posted: the menu has closed before this returns.
     SendMessageA(owner, WM_NULL, 0, 0);
+    return static_cast<UINT>(result);
 }
 
 void COwnerDrawMenu::Destroy() {

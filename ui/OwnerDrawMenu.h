@@ -36,8 +36,9 @@ class COwnerDrawMenu {
     static MenuItemNode* FindItem(MenuItemNode* start, UINT id);
     static void MeasureItem(HWND owner, MEASUREITEMSTRUCT* request);
     void DrawItem(const DRAWITEMSTRUCT* request);
-    // Shows the first popup of the menu at the cursor; returns when it has closed.
-    void ShowPopup(HWND owner, UINT flags);
+    // Shows the first popup of the menu at the cursor; returns when it has closed, with
+    // TrackPopupMenu's result: with TPM_RETURNCMD, the chosen command or 0 when none was chosen.
+    UINT ShowPopup(HWND owner, UINT flags);
     // Releases everything; the object is empty afterwards.
     void Destroy();
 

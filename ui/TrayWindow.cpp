@@ -1,5 +1,6 @@
 #include "ui/TrayWindow.h"
 
+#include "app/BoundedText.h"
 #include "desktop/DesktopLayout.h"
 #include "res/ResourceIds.h"
 #include "store/LayoutSnapshot.h"
@@ -48,25 +49,20 @@ UINT AutoSavePeriod(int mode) {
     }
 }
 
-void RebuildRestoreMenu(HMENU restore, const CPtrList& snapshots) {
-    for (int n = GetMenuItemCount(restore); n > 0; n--)
-        DeleteMenu(restore, 0, MF_BYPOSITION);
-    if (!snapshots.head) {
-        AppendMenuA(restore, MF_DISABLED, 0, "<none>");
-        return;
-    }
-    UINT id = ID_RESTORE_FIRST;
-    for (PtrListNode* node = snapshots.head; node; node = node->next, id++)
-        AppendMenuA(restore, MF_STRING, id, static_cast<LayoutSnapshot*>(node->data)->name);
+bool IsRestoreId(UINT id) {
+    return id >= ID_RESTORE_FIRST && id <= ID_RESTORE_LAST;
 }
 
 } // namespace
 
 CTrayWindow::CTrayWindow(CDesktopLayout* layout)
     : desktopLayout(layout), popupMenu(nullptr), hTrayIcon(nullptr),
-      taskbarCreatedMessage(RegisterWindowMessageA("TaskbarCreated")) {}
+      taskbarCreatedMessage(RegisterWindowMessageA("TaskbarCreated")), shownLayouts(),
+      shownCount(0), menuOpen(0) {}
 
-CTrayWindow::~CTrayWindow() {}
+CTrayWindow::~CTrayWindow() {
+    ReleaseShownLayouts();
+}
 
 int CTrayWindow::CreateTrayWindow(HINSTANCE instance, HWND parent) {
     WNDCLASSEXA windowClass;
@@ -122,7 +118,7 @@ void CTrayWindow::PrepareMenu() {
         UINT mark = desktopLayout->autoSaveMode == position ? MF_CHECKED : MF_UNCHECKED;
         CheckMenuItem(autosave, position, MF_BYPOSITION | mark);
     }
-    RebuildRestoreMenu(GetSubMenu(main, kRestorePosition), *desktopLayout->snapshots);
+    RebuildRestoreMenu(GetSubMenu(main, kRestorePosition));
     UINT undo = desktopLayout->undoStack->count <= 0 ? MF_DISABLED : MF_ENABLED;
     EnableMenuItem(main, kUndoPosition, MF_BYPOSITION | undo);
 
@@ -131,6 +127,35 @@ void CTrayWindow::PrepareMenu() {
         about->image = MENU_IMAGE_ABOUT;
     if (MenuItemNode* undoItem = COwnerDrawMenu::FindItem(popupMenu->root, ID_UNDO))
         undoItem->image = MENU_IMAGE_UNDO;
+}
+
+// The newest snapshots, as many as there are Restore ids; a snapshot whose layout cannot be kept
+// is not listed, so every entry can restore what it shows.
+void CTrayWindow::RebuildRestoreMenu(HMENU restore) {
+    for (int n = GetMenuItemCount(restore); n > 0; n--)
+        DeleteMenu(restore, 0, MF_BYPOSITION);
+    ReleaseShownLayouts();
+    for (PtrListNode* node = desktopLayout->snapshots->head; node && shownCount < kRestoreEntries;
+         node = node->next) {
+        const LayoutSnapshot* snapshot = static_cast<const LayoutSnapshot*>(node->data);
+        char* layout = new (std::nothrow) char[kSnapshotLayoutChars];
+        if (!layout)
+            break;
+        CopyBounded(layout, kSnapshotLayoutChars, snapshot->layout);
+        shownLayouts[shownCount] = layout;
+        AppendMenuA(restore, MF_STRING, ID_RESTORE_FIRST + shownCount, snapshot->name);
+        shownCount++;
+    }
+    if (shownCount == 0)
+        AppendMenuA(restore, MF_DISABLED, 0, "<none>");
+}
+
+void CTrayWindow::ReleaseShownLayouts() {
+    for (int entry = 0; entry < shownCount; entry++) {
+        delete[] shownLayouts[entry];
+        shownLayouts[entry] = nullptr;
+    }
+    shownCount = 0;
 }
 
 LRESULT CTrayWindow::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -204,7 +229,7 @@ LRESULT CTrayWindow::OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
         desktopLayout->autoSaveMode = static_cast<int>(id - ID_AUTOSAVE_NEVER);
         desktopLayout->SaveSettings();
         UpdateAutoSaveTimer();
-    } else if (id >= ID_RESTORE_FIRST && id <= ID_RESTORE_LAST) {
+    } else if (IsRestoreId(id)) {
         desktopLayout->RestoreSnapshot(static_cast<int>(id - ID_RESTORE_FIRST));
     } else if (id == ID_ABOUT) {
         OnAbout();
@@ -227,13 +252,36 @@ void CTrayWindow::OnAbout() {
 }
 
 // Only the release of a button over our icon opens the menu; without a menu object there is
-// nothing to open.
+// nothing to open, and a click while the menu is open leaves it as it is. The menu returns its
+// choice rather than posting it, so the choice is taken against the entries it showed.
 LRESULT CTrayWindow::OnTrayIcon(WPARAM wParam, LPARAM lParam) {
     if (wParam != kTrayIconId || (lParam != WM_LBUTTONUP && lParam != WM_RBUTTONUP))
         return 1;
-    if (!popupMenu)
+    if (!popupMenu || menuOpen)
         return 1;
+    menuOpen = 1;
     PrepareMenu();
-    popupMenu->ShowPopup(hwnd, TPM_RIGHTALIGN | TPM_BOTTOMALIGN);
+    UINT id = popupMenu->ShowPopup(hwnd, TPM_RIGHTALIGN | TPM_BOTTOMALIGN | TPM_RETURNCMD);
+    menuOpen = 0;
+    OnMenuChoice(id);
     return 1;
+}
+
+// A Restore entry restores the layout it showed, whatever the store did while the menu was open;
+// every other choice is carried out as the same command from elsewhere. The chosen copy is taken
+// out and the others released before anything runs, since what runs may open the menu again (the
+// About box goes on dispatching tray clicks), which replaces the copies. Nothing is carried out
+// for a window destroyed while the menu was open.
+void CTrayWindow::OnMenuChoice(UINT id) {
+    char* chosen = nullptr;
+    if (IsRestoreId(id) && static_cast<int>(id - ID_RESTORE_FIRST) < shownCount) {
+        chosen = shownLayouts[id - ID_RESTORE_FIRST];
+        shownLayouts[id - ID_RESTORE_FIRST] = nullptr;
+    }
+    ReleaseShownLayouts();
+    if (hwnd && chosen)
+        desktopLayout->RestoreLayout(chosen);
+    else if (hwnd && id != 0 && !IsRestoreId(id))
+        OnCommand(hwnd, id, 0);
+    delete[] chosen;
 }

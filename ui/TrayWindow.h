@@ -2,6 +2,7 @@
 // the popup menu, and turns menu choices into calls on the core object.
 #pragma once
 
+#include "res/ResourceIds.h"
 #include "ui/WindowClass.h"
 
 class CDesktopLayout;
@@ -9,6 +10,9 @@ class COwnerDrawMenu;
 
 // The tray icon's callback message.
 #define WM_TRAYICON (WM_USER + 1)
+
+// The Restore submenu lists at most one snapshot per Restore id.
+enum { kRestoreEntries = ID_RESTORE_LAST - ID_RESTORE_FIRST + 1 };
 
 class CTrayWindow final : public CWindowClass {
   public:
@@ -26,17 +30,27 @@ class CTrayWindow final : public CWindowClass {
     void AddTrayIcon();
     void RemoveTrayIcon();
     void UpdateAutoSaveTimer();
+    // Also keeps a copy of the layout of each snapshot the Restore submenu lists.
     void PrepareMenu();
 
   private:
     // Sent to every top-level window when the taskbar is created anew (after the shell restarts):
     // the icon must be added again.
     UINT taskbarCreatedMessage;
+    // The layouts of the listed snapshots, by Restore entry, from the last PrepareMenu: the store
+    // may renew, overwrite or reorder its records while the menu is open.
+    char* shownLayouts[kRestoreEntries];
+    int shownCount;
+    // 1 while the menu that a tray click opened is showing.
+    int menuOpen;
 
     void TakeSnapshot(int kind);
     LRESULT OnCreate(HWND window, WPARAM wParam, LPARAM lParam);
     LRESULT OnDestroy();
     LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam);
     LRESULT OnTrayIcon(WPARAM wParam, LPARAM lParam);
+    void OnMenuChoice(UINT id);
+    void RebuildRestoreMenu(HMENU restore);
+    void ReleaseShownLayouts();
     void OnAbout();
 };

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cstdio>
 
 namespace {
 
@@ -107,6 +108,28 @@ class Program : public ::testing::Test {
     bool WaitForStartupSnapshot() const {
         DWORD started = GetTickCount();
         while (Section(Settings(), "AutoSaves").empty()) {
+            if (GetTickCount() - started > 30000)
+                return false;
+            Sleep(10);
+        }
+        return true;
+    }
+
+    // The program started again over this settings file, once the start's snapshot is saved.
+    void RestartWithSettings(const std::string& file) {
+        ASSERT_TRUE(program.Command(kExit));
+        DWORD code = 99;
+        ASSERT_TRUE(program.WaitForExit(&code));
+        ASSERT_TRUE(WriteWholeFile(folder.SettingsFile(), file));
+        ASSERT_TRUE(program.Start(folder.Exe()));
+        ASSERT_NE(program.WaitForWindow(), nullptr);
+        ASSERT_TRUE(WaitForStartupSnapshot());
+    }
+
+    // Bounded: what is posted to the program is carried out after the post returns.
+    bool WaitForSnapshots(const std::string& section, size_t count) const {
+        DWORD started = GetTickCount();
+        while (Section(Settings(), section).size() != count) {
             if (GetTickCount() - started > 30000)
                 return false;
             Sleep(10);
@@ -336,6 +359,112 @@ TEST_F(Program, ClickWhileTheMenuIsOpenLeavesItWhole) {
     ASSERT_TRUE(CloseMenus(program.ProcessId()));
     EXPECT_TRUE(program.Running());
     ExpectExitsCleanly();
+}
+
+// The menu carries out its choice after it has closed, while the test goes on: wait (bounded) for
+// the desktop to show the positions.
+void WaitForPositions(const Positions_t& expected) {
+    DWORD started = GetTickCount();
+    while (Positions() != expected && GetTickCount() - started < 10000)
+        Sleep(20);
+}
+
+// The autosave timer fires inside the open menu's loop and puts a new snapshot at the head of the
+// list; the entry chosen afterwards still restores the snapshot it showed, not its new neighbour.
+TEST_F(Program, MenuEntryRestoresTheSnapshotItShowedAfterAnAutosaveWhileOpen) {
+    const Positions_t starting = Positions();
+    WaitForNextSecond();
+    testdesktop::MoveIcon(0, 400, 300);
+    ASSERT_TRUE(program.Command(kSave));
+    std::string file = Settings();
+    const std::string saved = Section(file, "Saves")[0].first;
+    const std::string automatic = Section(file, "AutoSaves")[0].first;
+
+    HWND submenu = nullptr;
+    ASSERT_TRUE(OpenRestoreSubmenu(program, WM_RBUTTONUP, &submenu));
+    std::vector<MenuRow> rows = ReadRowsOnceDrawn(submenu, {saved, automatic}, 2);
+    ASSERT_EQ(rows.size(), 2u);
+    ASSERT_EQ(rows[1].text, automatic);
+
+    WaitForNextSecond();
+    testdesktop::MoveIcon(1, 500, 400);
+    const Positions_t moved = Positions();
+    ASSERT_TRUE(program.PostTimerTick());
+    ASSERT_TRUE(WaitForSnapshots("AutoSaves", 2));
+    ASSERT_EQ(OpenPopups(program.ProcessId()).size(), 2u);
+    // The second entry showed the start's snapshot; in the store it is now third.
+    PressKey(submenu, VK_DOWN);
+    PressKey(submenu, VK_RETURN);
+    std::vector<HWND> popups;
+    ASSERT_TRUE(WaitForPopups(program.ProcessId(), 0, &popups));
+    WaitForPositions(starting);
+    EXPECT_EQ(Positions(), starting);
+
+    ASSERT_TRUE(program.Command(kUndo));
+    EXPECT_EQ(Positions(), moved);
+    ExpectExitsCleanly();
+}
+
+// A settings file can bring more snapshots than there are Restore ids: the submenu lists the
+// newest 21, and its last entry, reached from the first by wrapping upward, restores the 21st.
+TEST_F(Program, LongListShowsTheNewest21AndTheLastOneRestores) {
+    std::string file = "[Settings]\r\nAutoSave=2\r\n[Saves]\r\n";
+    std::vector<std::string> names;
+    for (int i = 1; i <= 25; i++) {
+        char name[32];
+        snprintf(name, sizeof name, "2020-01-01 00:00:%02d", i);
+        names.push_back(name);
+        file += std::string(name) + "=Recycle Bin;" + std::to_string(200 + i) +
+                ";300;Notes.txt;100;10;Photos;180;10;\r\n";
+    }
+    RestartWithSettings(file);
+    const std::string automatic = Section(Settings(), "AutoSaves")[0].first;
+    names.push_back(automatic);
+
+    HWND submenu = nullptr;
+    ASSERT_TRUE(OpenRestoreSubmenu(program, WM_RBUTTONUP, &submenu));
+    std::vector<MenuRow> rows = ReadRowsOnceDrawn(submenu, names, 21);
+    ASSERT_EQ(rows.size(), 21u);
+    EXPECT_EQ(rows.front().text, automatic);
+    // Newest first: after the start's snapshot the saves from 00:00:25 down to 00:00:06.
+    EXPECT_EQ(rows.back().text, "2020-01-01 00:00:06");
+
+    PressKey(submenu, VK_UP);
+    PressKey(submenu, VK_RETURN);
+    std::vector<HWND> popups;
+    ASSERT_TRUE(WaitForPopups(program.ProcessId(), 0, &popups));
+    const Positions_t twentyFirst = {{206, 300}, {100, 10}, {180, 10}};
+    WaitForPositions(twentyFirst);
+    EXPECT_EQ(Positions(), twentyFirst);
+    ExpectExitsCleanly();
+}
+
+// Opens the tray menu and chooses with the keyboard: Down from the top highlights About, then
+// the entries past the separators; Up from the top wraps to Exit.
+bool ChooseFromMenu(CRunningProgram& program, WPARAM key, int presses) {
+    std::vector<HWND> popups;
+    if (!program.PostTrayClick(WM_RBUTTONUP) || !WaitForPopups(program.ProcessId(), 1, &popups))
+        return false;
+    for (int i = 0; i < presses; i++)
+        PressKey(popups[0], key);
+    PressKey(popups[0], VK_RETURN);
+    return WaitForPopups(program.ProcessId(), 0, &popups);
+}
+
+TEST_F(Program, SaveAndExitChosenFromTheMenuActAsTheirCommands) {
+    WaitForNextSecond();
+    testdesktop::MoveIcon(2, 250, 200);
+    ASSERT_TRUE(ChooseFromMenu(program, VK_DOWN, 3));
+    ASSERT_TRUE(WaitForSnapshots("Saves", 1));
+    EXPECT_EQ(Section(Settings(), "Saves")[0].second,
+              "Recycle Bin;20;10;Notes.txt;100;10;Photos;250;200;");
+
+    HWND window = program.Window();
+    ASSERT_TRUE(ChooseFromMenu(program, VK_UP, 1));
+    DWORD code = 99;
+    ASSERT_TRUE(program.WaitForExit(&code));
+    EXPECT_EQ(code, 0u);
+    EXPECT_FALSE(TrayIconExists(window, kTrayIconId));
 }
 
 } // namespace

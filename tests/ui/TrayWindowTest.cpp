@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <memory>
 
@@ -105,6 +106,33 @@ TEST_F(TrayMenu, SnapshotsReplaceNoneInListOrderAndUndoFollowsItsStack) {
     delete[] undo;
     tray.PrepareMenu();
     EXPECT_TRUE(GetMenuState(Main(), kUndoPosition, MF_BYPOSITION) & MF_DISABLED);
+}
+
+// A settings file can bring more snapshots than there are Restore ids: the newest are listed, up
+// to the last id, and no entry runs past it into ids of other commands.
+TEST_F(TrayMenu, RestoreListsNoMoreSnapshotsThanThereAreRestoreIds) {
+    char name[32];
+    for (int i = 25; i >= 1; i--) {
+        snprintf(name, sizeof name, "2024-03-01 09:%02d:00", i);
+        AddSnapshot(name);
+    }
+    tray.PrepareMenu();
+
+    ASSERT_EQ(GetMenuItemCount(Restore()), ID_RESTORE_LAST - ID_RESTORE_FIRST + 1);
+    EXPECT_EQ(GetMenuItemID(Restore(), 0), static_cast<UINT>(ID_RESTORE_FIRST));
+    EXPECT_EQ(GetMenuItemID(Restore(), 20), static_cast<UINT>(ID_RESTORE_LAST));
+    EXPECT_STREQ(TextOf(ID_RESTORE_FIRST), "2024-03-01 09:25:00");
+    EXPECT_STREQ(TextOf(ID_RESTORE_LAST), "2024-03-01 09:05:00");
+    EXPECT_EQ(COwnerDrawMenu::FindItem(menu->root, ID_RESTORE_LAST + 1), nullptr);
+
+    // Fewer snapshots on the next showing: the list shrinks with them.
+    for (int i = 0; i < 24; i++) {
+        delete static_cast<LayoutSnapshot*>(layout.snapshots->tail->data);
+        layout.snapshots->RemoveLast();
+    }
+    tray.PrepareMenu();
+    ASSERT_EQ(GetMenuItemCount(Restore()), 1);
+    EXPECT_STREQ(TextOf(ID_RESTORE_FIRST), "2024-03-01 09:25:00");
 }
 
 TEST(TrayClick, WithoutAMenuObjectDoesNothing) {

@@ -107,6 +107,20 @@ TEST_F(SnapshotStore, TwoUndosPutBackTwoRestoresInReverseOrder) {
     EXPECT_EQ(hostsim::Icons()[0].x, 300);
 }
 
+// The tray menu restores its own copy of a snapshot's layout, whatever became of the record.
+TEST_F(SnapshotStore, RestoreOfALayoutTextUndoesLikeARestoreOfASnapshot) {
+    layout->RestoreLayout("B;90;10;A;10;10;");
+    EXPECT_EQ(layout->undoStack->count, 0);
+    layout->RestoreLayout("A;300;200;");
+    EXPECT_EQ(hostsim::Icons()[0].x, 300);
+    EXPECT_EQ(hostsim::Icons()[1].x, 90);
+    ASSERT_EQ(layout->undoStack->count, 1);
+    EXPECT_STREQ(static_cast<const char*>(layout->undoStack->tail->data), "A;10;10;B;90;10;");
+    EXPECT_EQ(layout->snapshots->count, 0);
+    layout->Undo();
+    EXPECT_EQ(hostsim::Icons()[0].x, 10);
+}
+
 TEST_F(SnapshotStore, RestoreAndUndoLeaveTheFileAlone) {
     layout->TakeSnapshot(kSnapshotManual);
     std::string written = SettingsFile();
