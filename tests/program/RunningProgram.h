@@ -37,6 +37,8 @@ class CRunningProgram {
     // The text of the next "Error" box of this process, which is then answered with OK and gone
     // when this returns; empty when none showed within the bound.
     std::string WaitForErrorBox();
+    // An "Error" box of this process is open now; looks once, never waits.
+    bool ShowsErrorBox() const;
     // True with the exit code once the process has ended within the bound.
     bool WaitForExit(DWORD* exitCode);
     bool Running() const;
