@@ -40,12 +40,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         ShowErrorBox("Windows NT/2000/XP Required!");
         return 0;
     }
-    // Owned until the process ends: the marker of the running copy.
+    // Owned until the process ends: the marker of the running copy. A copy started elevated in the
+    // same logon owns a marker this user may not open, and that refusal means a copy runs too.
     HANDLE mutex = CreateMutexA(nullptr, TRUE, kInstanceMutex);
-    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+    DWORD error = GetLastError();
+    if (error == ERROR_ALREADY_EXISTS || (!mutex && error == ERROR_ACCESS_DENIED)) {
         ShowErrorBox("Already running!");
+        // The running copy owns the mutex; this handle only refers to it.
         if (mutex)
-            ReleaseMutex(mutex);
+            CloseHandle(mutex);
         return 0;
     }
     InitCommonControls();

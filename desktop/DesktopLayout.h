@@ -64,9 +64,11 @@ class CDesktopLayout {
     // Shows its failure in an "Error" box once the file and its lock are let go.
     void SaveSettings();
 
-    // The Run-key value; store/StartWithWindows.cpp.
+    // The Run-key value; store/StartWithWindows.cpp. ApplyStartWithWindows returns 1 when the
+    // registry now holds what startWithWindows asks, else 0 with startWithWindows set to what
+    // stands: off when no key took the value, on when a value could not be removed.
     void LoadStartWithWindows();
-    void ApplyStartWithWindows();
+    int ApplyStartWithWindows();
 
   private:
     // Set when a request to the list view failed or timed out; the rest of the operation sends

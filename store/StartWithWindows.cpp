@@ -21,11 +21,14 @@ int QuotedExePath(char* buffer, size_t size) {
     return written > 0 && static_cast<size_t>(written) < size;
 }
 
-// One Run key, opened for the lifetime of the object.
+// One Run key, opened for the lifetime of the object: for writing where this user may change it,
+// else for reading only, as a standard user may open the machine-wide key.
 class CRunKey {
   public:
-    explicit CRunKey(HKEY root) : key(nullptr) {
-        if (RegOpenKeyExA(root, kRunKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+    explicit CRunKey(HKEY root) : key(nullptr), writable(false) {
+        if (RegOpenKeyExA(root, kRunKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key) == ERROR_SUCCESS)
+            writable = true;
+        else if (RegOpenKeyExA(root, kRunKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
             key = nullptr;
     }
     ~CRunKey() {
@@ -35,39 +38,43 @@ class CRunKey {
     CRunKey(const CRunKey&) = delete;
     CRunKey& operator=(const CRunKey&) = delete;
 
-    bool IsOpen() const { return key != nullptr; }
-
     // Present in any form and of any type.
     bool HasValue() const {
-        return RegQueryValueExA(key, kValueName, nullptr, nullptr, nullptr, nullptr) ==
-               ERROR_SUCCESS;
+        return key && RegQueryValueExA(key, kValueName, nullptr, nullptr, nullptr, nullptr) ==
+                          ERROR_SUCCESS;
     }
 
     bool WriteValue() const {
         char data[kPathChars + 2];
-        if (!QuotedExePath(data, sizeof data))
+        if (!writable || !QuotedExePath(data, sizeof data))
             return false;
         DWORD size = static_cast<DWORD>(strlen(data) + 1);
         return RegSetValueExA(key, kValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(data),
                               size) == ERROR_SUCCESS;
     }
 
-    void DeleteValue() const { RegDeleteValueA(key, kValueName); }
+    // True when no value is left; a value that does not exist is no error.
+    bool RemoveValue() const {
+        if (writable)
+            RegDeleteValueA(key, kValueName);
+        return !HasValue();
+    }
 
   private:
     HKEY key;
+    bool writable;
 };
 
 } // namespace
 
-// The machine-wide value counts first; a user who may not open that key keeps the option in the
-// Run key of their own. A value found is written again, so it follows a moved executable.
+// A value in either Run key means the option is on. It is written again where the key may be
+// written, so it follows a moved executable.
 void CDesktopLayout::LoadStartWithWindows() {
     startWithWindows = 0;
     const HKEY roots[] = {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER};
     for (HKEY root : roots) {
         CRunKey runKey(root);
-        if (runKey.IsOpen() && runKey.HasValue()) {
+        if (runKey.HasValue()) {
             startWithWindows = 1;
             runKey.WriteValue();
             return;
@@ -75,28 +82,26 @@ void CDesktopLayout::LoadStartWithWindows() {
     }
 }
 
-// Since user account control a standard user cannot open the machine-wide key with full access;
-// the option then lives under the user's own key. Only one value is kept, so the program starts
-// once.
-void CDesktopLayout::ApplyStartWithWindows() {
+// Since user account control a standard user can only read the machine-wide key; the option then
+// lives under the user's own key, unless a machine-wide value already starts the program. Only one
+// value is kept, so the program starts once. A value that cannot be removed keeps the option on.
+int CDesktopLayout::ApplyStartWithWindows() {
     CRunKey machine(HKEY_LOCAL_MACHINE);
     CRunKey user(HKEY_CURRENT_USER);
     if (!startWithWindows) {
-        if (machine.IsOpen())
-            machine.DeleteValue();
-        if (user.IsOpen())
-            user.DeleteValue();
-        return;
+        bool machineGone = machine.RemoveValue();
+        bool userGone = user.RemoveValue();
+        if (machineGone && userGone)
+            return 1;
+        startWithWindows = 1;
+        return 0;
     }
-    if (machine.IsOpen()) {
-        if (!machine.WriteValue()) {
-            startWithWindows = 0;
-            return;
-        }
-        if (user.IsOpen())
-            user.DeleteValue();
-        return;
+    if (machine.WriteValue() || machine.HasValue()) {
+        user.RemoveValue();
+        return 1;
     }
-    if (!user.IsOpen() || !user.WriteValue())
-        startWithWindows = 0;
+    if (user.WriteValue() || user.HasValue())
+        return 1;
+    startWithWindows = 0;
+    return 0;
 }

@@ -1,6 +1,7 @@
 #include "ui/TrayWindow.h"
 
 #include "app/BoundedText.h"
+#include "app/ErrorBox.h"
 #include "desktop/DesktopLayout.h"
 #include "res/ResourceIds.h"
 #include "store/LayoutSnapshot.h"
@@ -234,8 +235,12 @@ LRESULT CTrayWindow::OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     } else if (id == ID_ABOUT) {
         OnAbout();
     } else if (id == ID_START_WITH_WINDOWS) {
-        desktopLayout->startWithWindows = desktopLayout->startWithWindows ? 0 : 1;
-        desktopLayout->ApplyStartWithWindows();
+        int turnOn = desktopLayout->startWithWindows ? 0 : 1;
+        desktopLayout->startWithWindows = turnOn;
+        // Every save applies the option again; only the user's own choice hears that an entry
+        // set for all users stays.
+        if (!desktopLayout->ApplyStartWithWindows() && !turnOn)
+            ShowErrorBox("Could not remove Start With Windows for all users!");
     } else if (id == ID_EXIT) {
         return DestroyWindow(hwnd);
     } else if (id == ID_SAVE) {

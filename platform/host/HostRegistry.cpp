@@ -1,6 +1,6 @@
 // The registry and the local clock of the host stand-in: keys held in memory, names compared
-// without regard to case as the platform does, and roots that can be made to refuse opening or
-// writing.
+// without regard to case as the platform does, handles that allow only the access they were opened
+// with, and roots that can be made to refuse opening, to open for reading only, or to fail writes.
 #include "platform/host/HostTesting.h"
 
 #include <cctype>
@@ -20,12 +20,18 @@ struct Key {
 
 struct RootRules {
     bool openRefused = false;
+    bool readOnly = false;
     bool writeRefused = false;
+};
+
+struct OpenHandle {
+    std::string path;
+    REGSAM access;
 };
 
 struct Registry {
     std::map<std::string, Key> keys; // by lower-case "root\\subkey"
-    std::map<uintptr_t, std::string> open;
+    std::map<uintptr_t, OpenHandle> open;
     std::map<std::string, RootRules> rules;
     uintptr_t nextHandle = 0x5000;
     SYSTEMTIME now = {2024, 3, 5, 1, 9, 15, 0, 0};
@@ -59,50 +65,47 @@ std::string RootOf(const std::string& path) {
     return path.substr(0, path.find('\\'));
 }
 
-Key* OpenKey(HKEY handle, std::string* path = nullptr) {
+// The key behind a handle opened with the access needed, or null with the status the platform
+// would give. Writes also fail where the root refuses them.
+Key* KeyThrough(HKEY handle, REGSAM needed, LSTATUS* status) {
     auto found = State().open.find(reinterpret_cast<uintptr_t>(handle));
-    if (found == State().open.end())
-        return nullptr;
-    if (path)
-        *path = found->second;
-    auto key = State().keys.find(found->second);
-    return key == State().keys.end() ? nullptr : &key->second;
-}
-
-// An open key whose root lets it be written, or null with the status the platform would give.
-Key* KeyToChange(HKEY handle, LSTATUS* status) {
-    std::string path;
-    Key* key = OpenKey(handle, &path);
-    if (!key)
+    auto key =
+        found == State().open.end() ? State().keys.end() : State().keys.find(found->second.path);
+    if (key == State().keys.end())
         *status = ERROR_INVALID_HANDLE;
-    else if (State().rules[RootOf(path)].writeRefused)
+    else if ((found->second.access & needed) != needed)
         *status = ERROR_ACCESS_DENIED;
-    return *status == ERROR_SUCCESS ? key : nullptr;
+    else if ((needed & KEY_SET_VALUE) && State().rules[RootOf(found->second.path)].writeRefused)
+        *status = ERROR_ACCESS_DENIED;
+    return *status == ERROR_SUCCESS ? &key->second : nullptr;
 }
 
 } // namespace
 
-LSTATUS WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, REGSAM, PHKEY phkResult) {
+LSTATUS WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, REGSAM samDesired,
+                             PHKEY phkResult) {
     std::string root = RootName(hKey);
     if (root.empty())
         return ERROR_INVALID_HANDLE;
-    if (State().rules[root].openRefused)
+    const RootRules& rules = State().rules[root];
+    if (rules.openRefused || (rules.readOnly && (samDesired & ~KEY_READ) != 0))
         return ERROR_ACCESS_DENIED;
     std::string path = KeyPath(hKey, lpSubKey ? lpSubKey : "");
     if (State().keys.find(path) == State().keys.end())
         return ERROR_FILE_NOT_FOUND;
     uintptr_t handle = State().nextHandle;
     State().nextHandle += 4;
-    State().open[handle] = path;
+    State().open[handle] = OpenHandle{path, samDesired};
     *phkResult = reinterpret_cast<HKEY>(handle);
     return ERROR_SUCCESS;
 }
 
 LSTATUS WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD, LPDWORD lpType,
                                 LPBYTE lpData, LPDWORD lpcbData) {
-    Key* key = OpenKey(hKey);
+    LSTATUS status = ERROR_SUCCESS;
+    Key* key = KeyThrough(hKey, KEY_QUERY_VALUE, &status);
     if (!key)
-        return ERROR_INVALID_HANDLE;
+        return status;
     auto value = key->values.find(Lower(lpValueName ? lpValueName : ""));
     if (value == key->values.end())
         return ERROR_FILE_NOT_FOUND;
@@ -125,7 +128,7 @@ LSTATUS WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD, LPDWORD 
 LSTATUS WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType,
                               const BYTE* lpData, DWORD cbData) {
     LSTATUS status = ERROR_SUCCESS;
-    Key* key = KeyToChange(hKey, &status);
+    Key* key = KeyThrough(hKey, KEY_SET_VALUE, &status);
     if (!key)
         return status;
     key->values[Lower(lpValueName ? lpValueName : "")] =
@@ -135,7 +138,7 @@ LSTATUS WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType
 
 LSTATUS WINAPI RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
     LSTATUS status = ERROR_SUCCESS;
-    Key* key = KeyToChange(hKey, &status);
+    Key* key = KeyThrough(hKey, KEY_SET_VALUE, &status);
     if (!key)
         return status;
     return key->values.erase(Lower(lpValueName ? lpValueName : "")) ? ERROR_SUCCESS
@@ -166,6 +169,10 @@ void CreateRegistryKey(HKEY root, const std::string& subkey) {
 
 void SetRegistryOpenRefused(HKEY root, bool refused) {
     State().rules[RootName(root)].openRefused = refused;
+}
+
+void SetRegistryReadOnly(HKEY root, bool readOnly) {
+    State().rules[RootName(root)].readOnly = readOnly;
 }
 
 void SetRegistryWriteRefused(HKEY root, bool refused) {

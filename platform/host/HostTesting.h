@@ -72,10 +72,13 @@ int RemoteBlocks();
 
 void SetModuleFileName(const std::string& path);
 
-// Registry: keys exist only once created; a root can refuse opening or writing.
+// Registry: keys exist only once created; a handle allows only the access it was opened with. A
+// root can refuse opening; open for reading only, as a standard user's machine-wide keys do (an
+// open asking for more than KEY_READ is refused); or refuse writes through keys that opened.
 void ResetRegistry();
 void CreateRegistryKey(HKEY root, const std::string& subkey);
 void SetRegistryOpenRefused(HKEY root, bool refused);
+void SetRegistryReadOnly(HKEY root, bool readOnly);
 void SetRegistryWriteRefused(HKEY root, bool refused);
 void SetRegistryValue(HKEY root, const std::string& subkey, const std::string& name, DWORD type,
                       const std::vector<uint8_t>& data);

@@ -101,6 +101,7 @@ typedef struct _SYSTEMTIME {
 #define HKEY_LOCAL_MACHINE ((HKEY)(intptr_t)(LONG)0x80000002)
 #define KEY_QUERY_VALUE 0x0001
 #define KEY_SET_VALUE 0x0002
+#define KEY_READ 0x20019
 #define KEY_ALL_ACCESS 0xF003F
 #define REG_NONE 0
 #define REG_SZ 1

@@ -14,6 +14,8 @@
 
 namespace {
 
+using programtest::ClearRunValues;
+using programtest::RunValue;
 using programtest::Section;
 using programtest::WaitForNextSecond;
 using namespace programtest::commands;
@@ -21,7 +23,6 @@ using testdesktop::Icon;
 
 const UINT kTrayIconId = 1;
 
-const char kRun[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char kStartingLayout[] = "Recycle Bin;20;10;Notes.txt;100;10;Photos;180;10;";
 
 std::vector<Icon> StartingIcons() {
@@ -48,31 +49,6 @@ bool IsTimeStamp(const std::string& name, const std::string& suffix) {
             return false;
     }
     return true;
-}
-
-std::string RunValue(HKEY root) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, kRun, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return std::string();
-    char data[600] = "";
-    DWORD size = sizeof data - 1;
-    DWORD type = 0;
-    LONG result =
-        RegQueryValueExA(key, "Quillmarsh", nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
-    RegCloseKey(key);
-    return result == ERROR_SUCCESS ? std::string(data) : std::string();
-}
-
-// The program only opens the Run keys; Wine's prefix may lack them.
-void ClearRunValues() {
-    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
-        HKEY key = nullptr;
-        if (RegCreateKeyExA(root, kRun, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
-            ERROR_SUCCESS)
-            continue;
-        RegDeleteValueA(key, "Quillmarsh");
-        RegCloseKey(key);
-    }
 }
 
 FILETIME LastWrite(const std::string& path) {

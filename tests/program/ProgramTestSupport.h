@@ -1,5 +1,5 @@
 // Helpers of the program tests: the program's command ids, the settings file read as its
-// sections' lines, and the clock's next second.
+// sections' lines, the Run keys' values, and the clock's next second.
 #pragma once
 
 #include <windows.h>
@@ -45,6 +45,34 @@ inline Entries_t Section(const std::string& file, const std::string& section) {
             entries.push_back({line.substr(0, equals), line.substr(equals + 1)});
     }
     return entries;
+}
+
+const char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+// The value "Quillmarsh" of one Run key as text; empty when there is none.
+inline std::string RunValue(HKEY root) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, kRunKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return std::string();
+    char data[600] = "";
+    DWORD size = sizeof data - 1;
+    DWORD type = 0;
+    LONG result =
+        RegQueryValueExA(key, "Quillmarsh", nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS ? std::string(data) : std::string();
+}
+
+// The program only opens the Run keys; Wine's prefix may lack them.
+inline void ClearRunValues() {
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        HKEY key = nullptr;
+        if (RegCreateKeyExA(root, kRunKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+            ERROR_SUCCESS)
+            continue;
+        RegDeleteValueA(key, "Quillmarsh");
+        RegCloseKey(key);
+    }
 }
 
 // Snapshot names carry the second: the next one must fall in a later second to be told apart.

@@ -32,6 +32,10 @@ HWND FindTopLevel(const char* windowClass, const char* title, DWORD processId) {
     return nullptr;
 }
 
+HWND FindErrorBox(DWORD processId) {
+    return FindTopLevel("#32770", "Error", processId);
+}
+
 NOTIFYICONDATAA IconRecord(HWND owner, UINT id) {
     NOTIFYICONDATAA record;
     ZeroMemory(&record, sizeof record);
@@ -102,7 +106,7 @@ bool CRunningProgram::PostTimerTick() {
 std::string CRunningProgram::WaitForErrorBox() {
     DWORD started = GetTickCount();
     HWND box = nullptr;
-    while (!(box = FindTopLevel("#32770", "Error", ProcessId())) || !IsWindowVisible(box)) {
+    while (!(box = FindErrorBox(ProcessId())) || !IsWindowVisible(box)) {
         if (GetTickCount() - started > kBoxBoundMs || !Running())
             return std::string();
         Sleep(kPollMs);
