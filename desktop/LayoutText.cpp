@@ -1,4 +1,5 @@
-// Layout text: one name;x;y; triple per icon, in the list view's item order.
+// Layout text: one name;x;y; triple per icon, in the list view's item order; a name's ";" and "\"
+// are written with a backslash before them.
 #include "desktop/DesktopLayout.h"
 #include "app/Decimal.h"
 
