@@ -1,4 +1,5 @@
-// Layout text: one name;x;y; triple per icon, in the list view's item order.
+// Layout text: one name;x;y; triple per icon, in the list view's item order; a name's ";" and "\"
+// are written with a backslash before them.
 #include "desktop/DesktopLayout.h"
 #include "app/Decimal.h"
 
@@ -8,18 +9,87 @@
 
 namespace {
 
-enum { kCoordinateChars = 32 };
+enum {
+    kCoordinateChars = 32,
+    // Every character of a name may take a backslash before it.
+    kEscapedNameChars = 2 * (kIconNameChars - 1) + 1,
+};
 
-// Copies one field up to ";", NUL or capacity - 1 characters and steps over a closing ";".
+// Puts a backslash before each ";" and "\" of a name, so that a ";" inside a name does not end
+// its field. out holds at least 2 * strlen(name) + 1 characters.
+void EscapeName(const char* name, char* out) {
+    for (; *name != '\0'; name++) {
+        if (*name == ';' || *name == '\\')
+            *out++ = '\\';
+        *out++ = *name;
+    }
+    *out = '\0';
+}
+
+// Copies one field up to ";", NUL or capacity - 1 characters and returns where it stopped.
 // A field cut at its capacity leaves the cursor on its remainder, which begins the next field.
 const char* ReadField(const char* cursor, char* field, size_t capacity) {
     size_t length = 0;
     while (*cursor != ';' && *cursor != '\0' && length < capacity - 1)
         field[length++] = *cursor++;
     field[length] = '\0';
-    if (*cursor == ';')
-        cursor++;
     return cursor;
+}
+
+// As ReadField, where the pairs "\;" and "\\" stand for ";" and "\" and count as one character of
+// the field; any other backslash is copied as it stands.
+const char* ReadEscapedField(const char* cursor, char* field, size_t capacity) {
+    size_t length = 0;
+    while (*cursor != ';' && *cursor != '\0' && length < capacity - 1) {
+        if (cursor[0] == '\\' && (cursor[1] == ';' || cursor[1] == '\\'))
+            cursor++;
+        field[length++] = *cursor++;
+    }
+    field[length] = '\0';
+    return cursor;
+}
+
+const char* StepOverSeparator(const char* cursor) {
+    return *cursor == ';' ? cursor + 1 : cursor;
+}
+
+using FieldReader = const char* (*)(const char* cursor, char* field, size_t capacity);
+
+// Reads a field that ends on its own ";" and steps over it; false for a field cut short.
+bool ReadClosedField(const char** cursor, FieldReader read, char* field, size_t capacity) {
+    const char* end = read(*cursor, field, capacity);
+    if (*end != ';')
+        return false;
+    *cursor = end + 1;
+    return true;
+}
+
+bool IsDecimal(const char* field) {
+    if (*field == '-')
+        field++;
+    return *field != '\0' && field[strspn(field, "0123456789")] == '\0';
+}
+
+// Layouts stored before names were escaped hold every name as it stands: "dir\;1;2;" there is the
+// icon "dir\" at (1, 2), which read with escapes would become "dir;1" and shift every field after
+// it. A capture writes whole triples, each name within kIconNameChars - 1 characters once
+// unescaped and each coordinate a signed decimal; only a text of that shape is read with escapes,
+// and an older one keeps its reading unless names that look like numbers happen to fill the
+// shifted fields. Without a backslash both readings agree.
+bool ReadsWithEscapes(const char* text) {
+    if (!strchr(text, '\\'))
+        return false;
+    const char* cursor = text;
+    while (*cursor != '\0') {
+        char name[kIconNameChars];
+        char x[kCoordinateChars];
+        char y[kCoordinateChars];
+        if (!ReadClosedField(&cursor, ReadEscapedField, name, sizeof name) ||
+            !ReadClosedField(&cursor, ReadField, x, sizeof x) ||
+            !ReadClosedField(&cursor, ReadField, y, sizeof y) || !IsDecimal(x) || !IsDecimal(y))
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -44,8 +114,10 @@ const char* CDesktopLayout::CaptureLayout(int* complete) {
             unread++;
             continue;
         }
-        char triple[kIconNameChars + 2 * kCoordinateChars];
-        int tripleLength = snprintf(triple, sizeof triple, "%s;%d;%d;", name,
+        char escaped[kEscapedNameChars];
+        EscapeName(name, escaped);
+        char triple[kEscapedNameChars + 2 * kCoordinateChars];
+        int tripleLength = snprintf(triple, sizeof triple, "%s;%d;%d;", escaped,
                                     static_cast<int>(position.x), static_cast<int>(position.y));
         // Long names can make a triple that no longer fits: the capture ends before it.
         if (tripleLength < 0 || length + tripleLength >= sizeof captureBuffer)
@@ -61,14 +133,15 @@ const char* CDesktopLayout::CaptureLayout(int* complete) {
 }
 
 void CDesktopLayout::ParseLayout(const char* text, CPtrList* list) {
+    FieldReader readName = ReadsWithEscapes(text) ? ReadEscapedField : ReadField;
     const char* cursor = text;
     while (*cursor != '\0') {
         char name[kIconNameChars];
         char x[kCoordinateChars];
         char y[kCoordinateChars];
-        cursor = ReadField(cursor, name, sizeof name);
-        cursor = ReadField(cursor, x, sizeof x);
-        cursor = ReadField(cursor, y, sizeof y);
+        cursor = StepOverSeparator(readName(cursor, name, sizeof name));
+        cursor = StepOverSeparator(ReadField(cursor, x, sizeof x));
+        cursor = StepOverSeparator(ReadField(cursor, y, sizeof y));
         if (name[0] == '\0' && x[0] == '\0' && y[0] == '\0')
             continue;
         LayoutEntry* entry = new (std::nothrow) LayoutEntry;

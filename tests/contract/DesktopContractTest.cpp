@@ -115,9 +115,53 @@ TEST_F(DesktopContract, NamesAreCutAt255Characters) {
     EXPECT_EQ(Capture(), Triple(std::string(255, 'L'), 1, 2) + Triple(std::string(255, 'e'), 3, 4));
 }
 
-TEST_F(DesktopContract, SemicolonsInNamesAreWrittenUnchanged) {
-    StartWith({{"a;b", 1, 2}});
-    EXPECT_EQ(Capture(), "a;b;1;2;");
+// ---- Names holding ";", "\" or what looks like a number ----------------------------------------
+
+// Icons whose names, written unescaped, would shift every field after them.
+std::vector<Icon> IconsWithSeparatorsInTheirNames() {
+    return {{"Notes;old.txt", 20, 10}, {"10", 100, 10}, {"a;1;2", 180, 10},
+            {"-5", 260, 10},           {"1", 340, 10},  {"dir\\", 20, 90},
+            {"x\\;y", 100, 90},        {";", 180, 90},  {"C:\\temp", 260, 90},
+            {"Recycle Bin", 20, 170}};
+}
+
+std::vector<Icon> Parsed(const std::string& text) {
+    CPtrList list;
+    CDesktopLayout::ParseLayout(text.c_str(), &list);
+    std::vector<Icon> entries;
+    for (PtrListNode* node = list.head; node; node = node->next) {
+        const LayoutEntry* entry = static_cast<const LayoutEntry*>(node->data);
+        entries.push_back({entry->name, entry->x, entry->y});
+    }
+    FreeLayoutEntries(&list);
+    return entries;
+}
+
+TEST_F(DesktopContract, SemicolonsAndBackslashesInNamesAreEscapedAndParseBack) {
+    std::vector<Icon> icons = IconsWithSeparatorsInTheirNames();
+    StartWith(icons);
+    std::string text = Capture();
+    EXPECT_EQ(text, "Notes\\;old.txt;20;10;10;100;10;a\\;1\\;2;180;10;-5;260;10;1;340;10;"
+                    "dir\\\\;20;90;x\\\\\\;y;100;90;\\;;180;90;C:\\\\temp;260;90;"
+                    "Recycle Bin;20;170;");
+    EXPECT_EQ(Parsed(text), icons);
+}
+
+// 255 semicolons are 510 characters in the text: fifteen such triples fit, the sixteenth would
+// pass the end of the buffer and is left out.
+TEST_F(DesktopContract, EscapedLongNamesNeverOverrunTheBuffer) {
+    std::vector<Icon> icons(20, Icon{std::string(255, ';'), 10, 10});
+    icons.push_back({"after", 1, 1});
+    StartWith(icons);
+    std::string text = Capture();
+    std::string triple = std::string(510, ';') + ";10;10;";
+    for (size_t i = 0; i < triple.size() - 7; i += 2)
+        triple[i] = '\\';
+    std::string expected;
+    for (int i = 0; i < 15; i++)
+        expected += triple;
+    EXPECT_EQ(text, expected);
+    EXPECT_EQ(Parsed(text), std::vector<Icon>(icons.begin(), icons.begin() + 15));
 }
 
 TEST_F(DesktopContract, CaptureStopsWithTheTripleThatReaches7936) {
@@ -182,6 +226,22 @@ TEST_F(DesktopContract, CaptureScrambleApplyPutsThreeHundredIconsBack) {
     for (int i = 0; i < 300; i++)
         testdesktop::MoveIcon(i, 900 - 3 * i, 700 - 2 * i);
     ASSERT_NE(testdesktop::Icons(), icons);
+    EXPECT_EQ(Apply(saved), 1);
+    EXPECT_EQ(testdesktop::Icons(), icons);
+}
+
+// Written unescaped, the "10" of the second icon would follow "old.txt" into the x field and an
+// entry "10" would move that icon, though nothing on the desktop has changed.
+TEST_F(DesktopContract, IconsWithSeparatorsInTheirNamesStayPutAndGoBack) {
+    std::vector<Icon> icons = IconsWithSeparatorsInTheirNames();
+    StartWith(icons);
+    std::string saved = Capture();
+    EXPECT_EQ(Apply(saved), 0);
+    EXPECT_EQ(CountOf(testdesktop::TakeRequestLog(), kSetPosition), 0);
+    EXPECT_EQ(testdesktop::Icons(), icons);
+
+    for (int i = 0; i < static_cast<int>(icons.size()); i++)
+        testdesktop::MoveIcon(i, 500 + 7 * i, 400 - 9 * i);
     EXPECT_EQ(Apply(saved), 1);
     EXPECT_EQ(testdesktop::Icons(), icons);
 }

@@ -5,6 +5,10 @@
 // most 21 passes, icons the text does not name are never sent a move, and every named icon ends at
 // the low 16 bits of the position of the entry it takes (the k-th icon of a name takes the k-th
 // entry of that name).
+//
+// The same bytes, split at NUL, are also icon names: captured and parsed again, every name comes
+// back whole (cut to 255 characters) at its position, and applying that capture to the desktop it
+// came from sends no move.
 #include "desktop/DesktopLayout.h"
 #include "platform/host/HostTesting.h"
 
@@ -75,6 +79,40 @@ std::vector<hostsim::Icon> Expected(const std::vector<hostsim::Icon>& icons,
     return expected;
 }
 
+// Up to eight names, so that the capture holds every one however long.
+std::vector<hostsim::Icon> IconsNamedBy(const std::string& input) {
+    std::vector<hostsim::Icon> icons;
+    size_t start = 0;
+    while (start <= input.size() && icons.size() < 8) {
+        size_t end = input.find('\0', start);
+        if (end == std::string::npos)
+            end = input.size();
+        int i = static_cast<int>(icons.size());
+        icons.push_back({input.substr(start, end - start), 20 + 75 * i, 10 - 35 * i});
+        start = end + 1;
+    }
+    return icons;
+}
+
+void CheckNamesRoundTrip(const std::string& input) {
+    std::vector<hostsim::Icon> icons = IconsNamedBy(input);
+    hostsim::ResetDesktop(icons);
+    CDesktopLayout layout;
+    std::string captured = layout.CaptureLayout();
+    std::vector<Entry> entries = Parsed(captured.c_str());
+    Require(entries.size() == icons.size(), "a captured icon did not parse back");
+    for (size_t i = 0; i < entries.size(); i++) {
+        Require(entries[i].name == icons[i].name.substr(0, kIconNameChars - 1),
+                "a captured name did not parse back");
+        Require(entries[i].x == icons[i].x && entries[i].y == icons[i].y,
+                "a captured position did not parse back");
+    }
+    hostsim::ClearRequestLog();
+    Require(layout.ApplyLayout(captured.c_str()) == 0, "the desktop's own capture moved an icon");
+    for (const hostsim::ListViewRequest& request : hostsim::RequestLog())
+        Require(request.msg != LVM_SETITEMPOSITION, "the desktop's own capture sent a move");
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -108,6 +146,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Require(now[i].name == expected[i].name, "icon renamed");
         Require(now[i].x == expected[i].x && now[i].y == expected[i].y, "icon not where expected");
     }
+
+    CheckNamesRoundTrip(text);
     Require(hostsim::OpenProcessHandles() == 0 && hostsim::RemoteBlocks() == 0,
             "shell access leaked");
     return 0;

@@ -20,8 +20,10 @@ using programtest::Section;
 using programtest::WaitForNextSecond;
 using namespace programtest::commands;
 using testdesktop::Icon;
+using testdesktop::Request;
 
 const UINT kTrayIconId = 1;
+const UINT kLvmSetItemPosition = 0x100F;
 
 const char kStartingLayout[] = "Recycle Bin;20;10;Notes.txt;100;10;Photos;180;10;";
 
@@ -62,9 +64,11 @@ class Program : public ::testing::Test {
     CProgramFolder folder;
     CRunningProgram program;
 
+    virtual std::vector<Icon> DesktopIcons() const { return StartingIcons(); }
+
     void SetUp() override {
         ASSERT_TRUE(folder.Ready());
-        ASSERT_TRUE(testdesktop::Start(StartingIcons()));
+        ASSERT_TRUE(testdesktop::Start(DesktopIcons()));
         ClearRunValues();
         ASSERT_TRUE(program.Start(folder.Exe()));
         ASSERT_NE(program.WaitForWindow(), nullptr);
@@ -187,6 +191,57 @@ TEST_F(Program, SaveRestoreAndUndoMoveTheDesktopsIcons) {
     EXPECT_EQ(Positions(), scrambled);
     // Restore and Undo change the desktop only.
     EXPECT_EQ(Settings(), file);
+    ExpectExitsCleanly();
+}
+
+// Names that, written as they stand, would shift every field after them: the icons after such a
+// name would not come back, and the "10" of the second icon, read as a name, would move it.
+class ProgramWithSeparatorsInNames : public Program {
+  protected:
+    std::vector<Icon> DesktopIcons() const override {
+        return {{"Notes;old.txt", 20, 10},
+                {"10", 100, 10},
+                {"a;1;2", 180, 10},
+                {"-5", 260, 10},
+                {"C:\\temp", 20, 90},
+                {"Recycle Bin", 100, 90},
+                {"1", 180, 90}};
+    }
+};
+
+size_t MovesIn(const std::vector<Request>& log) {
+    size_t moves = 0;
+    for (const Request& request : log)
+        moves += request.msg == kLvmSetItemPosition;
+    return moves;
+}
+
+TEST_F(ProgramWithSeparatorsInNames, RestoreMovesNothingWhenArrangedAndPutsEveryIconBack) {
+    const Positions_t starting = Positions();
+    // The start's automatic snapshot holds the desktop as it stands.
+    testdesktop::TakeRequestLog();
+    ASSERT_TRUE(program.Command(kRestoreFirst));
+    EXPECT_EQ(MovesIn(testdesktop::TakeRequestLog()), 0u);
+    EXPECT_EQ(Positions(), starting);
+
+    WaitForNextSecond();
+    testdesktop::MoveIcon(0, 400, 300);
+    testdesktop::MoveIcon(3, 250, 200);
+    const Positions_t saved = Positions();
+    ASSERT_TRUE(program.Command(kSave));
+    auto manual = Section(Settings(), "Saves");
+    ASSERT_EQ(manual.size(), 1u);
+    // The settings file doubles each backslash of the layout once more.
+    EXPECT_EQ(manual[0].second,
+              "Notes\\\\;old.txt;400;300;10;100;10;a\\\\;1\\\\;2;180;10;-5;250;200;"
+              "C:\\\\\\\\temp;20;90;Recycle Bin;100;90;1;180;90;");
+
+    for (int i = 0; i < static_cast<int>(saved.size()); i++)
+        testdesktop::MoveIcon(i, 500 + 10 * i, 400 - 20 * i);
+    ASSERT_TRUE(program.Command(kRestoreFirst));
+    EXPECT_EQ(Positions(), saved);
+    ASSERT_TRUE(program.Command(kRestoreFirst + 1));
+    EXPECT_EQ(Positions(), starting);
     ExpectExitsCleanly();
 }
 

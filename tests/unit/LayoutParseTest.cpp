@@ -52,8 +52,68 @@ TEST(LayoutParse, SeparatorsAloneMakeNoEntry) {
     EXPECT_TRUE(Parse(";;;;;;;;;").empty());
 }
 
-TEST(LayoutParse, SemicolonInANameSplitsIt) {
+// ---- Names with ";" and "\" ------------------------------------------------------------------
+
+// As a capture writes them: "\;" and "\\" in a name stand for ";" and "\".
+TEST(LayoutParse, EscapedSeparatorsAndBackslashesReadAsPartOfTheName) {
+    EXPECT_EQ(Parse("a\\;b;1;2;c;3;4;"), (std::vector<Parsed>{{"a;b", 1, 2}, {"c", 3, 4}}));
+    EXPECT_EQ(Parse("\\;;1;2;\\\\;3;4;"), (std::vector<Parsed>{{";", 1, 2}, {"\\", 3, 4}}));
+    EXPECT_EQ(Parse("x\\\\\\;y;5;6;"), (std::vector<Parsed>{{"x\\;y", 5, 6}}));
+    EXPECT_EQ(Parse("dir\\\\;1;2;"), (std::vector<Parsed>{{"dir\\", 1, 2}}));
+    EXPECT_EQ(Parse("C:\\\\temp;-3;7;"), (std::vector<Parsed>{{"C:\\temp", -3, 7}}));
+    EXPECT_EQ(Parse("\\;\\;\\;;0;0;"), (std::vector<Parsed>{{";;;", 0, 0}}));
+}
+
+TEST(LayoutParse, NamesThatLookLikeNumbersStayNames) {
+    EXPECT_EQ(Parse("a\\;1;2;3;1;4;5;-5;6;7;"),
+              (std::vector<Parsed>{{"a;1", 2, 3}, {"1", 4, 5}, {"-5", 6, 7}}));
+    EXPECT_EQ(Parse("1\\;2;3;4;"), (std::vector<Parsed>{{"1;2", 3, 4}}));
+}
+
+// A backslash before anything other than ";" or "\" is part of the name.
+TEST(LayoutParse, OtherBackslashesStayAsTheyStand) {
+    EXPECT_EQ(Parse("C:\\x;1;2;a\\;b;3;4;"), (std::vector<Parsed>{{"C:\\x", 1, 2}, {"a;b", 3, 4}}));
+    EXPECT_EQ(Parse("\\n\\t\\\\;1;2;"), (std::vector<Parsed>{{"\\n\\t\\", 1, 2}}));
+}
+
+// The limit of 255 counts the name's own characters: 255 semicolons take 510 in the text.
+TEST(LayoutParse, EscapesDoNotCountTowardsTheNameLimit) {
+    std::string escaped;
+    for (int i = 0; i < 255; i++)
+        escaped += "\\;";
+    EXPECT_EQ(Parse(escaped + ";1;2;b;3;4;"),
+              (std::vector<Parsed>{{std::string(255, ';'), 1, 2}, {"b", 3, 4}}));
+    std::string name = std::string(250, 'n') + "\\\\";
+    EXPECT_EQ(Parse(std::string(250, 'n') + "\\\\\\\\;5;6;"), (std::vector<Parsed>{{name, 5, 6}}));
+}
+
+// ---- Layouts stored before names were escaped ---------------------------------------------------
+
+// Names were written as they stood, so a ";" in one split it; such a text reads as it always did.
+TEST(LayoutParse, UnescapedSemicolonInAStoredLayoutSplitsTheNameAsBefore) {
     EXPECT_EQ(Parse("a;b;1;2;"), (std::vector<Parsed>{{"a", 0, 1}, {"2", 0, 0}}));
+}
+
+// A name ending in a backslash was written before its ";" as it stood. No capture writes these
+// texts now, so they keep their old reading.
+TEST(LayoutParse, StoredNamesEndingInABackslashReadAsBefore) {
+    EXPECT_EQ(Parse("dir\\;1;2;"), (std::vector<Parsed>{{"dir\\", 1, 2}}));
+    EXPECT_EQ(Parse("dir\\;1;2;Recycle Bin;20;10;"),
+              (std::vector<Parsed>{{"dir\\", 1, 2}, {"Recycle Bin", 20, 10}}));
+    EXPECT_EQ(Parse("a\\;1;2;b\\;3;4;c\\;5;6;"),
+              (std::vector<Parsed>{{"a\\", 1, 2}, {"b\\", 3, 4}, {"c\\", 5, 6}}));
+    EXPECT_EQ(Parse("a\\;1;2;3;4;5;"), (std::vector<Parsed>{{"a\\", 1, 2}, {"3", 4, 5}}));
+    EXPECT_EQ(Parse("C:\\x\\;1;2;"), (std::vector<Parsed>{{"C:\\x\\", 1, 2}}));
+}
+
+// Whatever else a capture would not write keeps the old reading too: a cut or overlong triple, or
+// a coordinate edited by hand.
+TEST(LayoutParse, StoredTextsACaptureWouldNotWriteReadAsBefore) {
+    EXPECT_EQ(Parse("C:\\\\x;1;2;n; 7;+7;"), (std::vector<Parsed>{{"C:\\\\x", 1, 2}, {"n", 7, 7}}));
+    EXPECT_EQ(Parse("a\\\\b;1;2;c;3"), (std::vector<Parsed>{{"a\\\\b", 1, 2}, {"c", 3, 0}}));
+    std::string longName = std::string(255, 'n') + "\\\\";
+    EXPECT_EQ(Parse(longName + ";1;2;"),
+              (std::vector<Parsed>{{std::string(255, 'n'), 0, 1}, {"2", 0, 0}}));
 }
 
 TEST(LayoutParse, CoordinatesFollowAtoi) {
