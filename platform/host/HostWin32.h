@@ -30,6 +30,9 @@ typedef void* LPVOID;
 typedef const void* LPCVOID;
 typedef char* LPSTR;
 typedef const char* LPCSTR;
+typedef char16_t WCHAR;
+typedef WCHAR* LPWSTR;
+typedef const WCHAR* LPCWSTR;
 typedef DWORD* LPDWORD;
 typedef DWORD_PTR* PDWORD_PTR;
 typedef BYTE* LPBYTE;
@@ -92,6 +95,8 @@ typedef struct _SYSTEMTIME {
 #define ERROR_ACCESS_DENIED 5L
 #define ERROR_INVALID_HANDLE 6L
 #define ERROR_NOT_ENOUGH_MEMORY 8L
+#define ERROR_INSUFFICIENT_BUFFER 122L
+#define ERROR_NO_UNICODE_TRANSLATION 1113L
 #define ERROR_PARTIAL_COPY 299L
 #define ERROR_INVALID_WINDOW_HANDLE 1400L
 #define ERROR_TIMEOUT 1460L
@@ -167,6 +172,17 @@ void WINAPI GetLocalTime(LPSYSTEMTIME lpSystemTime);
 DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize);
 HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName);
 FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName);
+
+// Code pages. The simulated system's ANSI code page is 1252 (Western European), with the best fit
+// that Windows applies for it (HostText.cpp).
+#define CP_ACP 0
+#define CP_UTF8 65001
+#define MB_ERR_INVALID_CHARS 0x00000008
+int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int cbMultiByte,
+                               LPWSTR lpWideCharStr, int cchWideChar);
+int WINAPI WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr,
+                               int cchWideChar, LPSTR lpMultiByteStr, int cbMultiByte,
+                               LPCSTR lpDefaultChar, BOOL* lpUsedDefaultChar);
 
 // Errors
 DWORD WINAPI GetLastError(void);

@@ -1,0 +1,130 @@
+#include "app/TextEncoding.h"
+
+#include <new>
+
+namespace {
+
+// The bytes that follow a lead byte, or -1 for a byte no character starts with.
+int FollowingBytes(unsigned char lead) {
+    if (lead < 0x80)
+        return 0;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        return 1;
+    if (lead >= 0xE0 && lead <= 0xEF)
+        return 2;
+    if (lead >= 0xF0 && lead <= 0xF4)
+        return 3;
+    return -1;
+}
+
+// The second byte carries the limits that rule out overlong forms, surrogates and values past
+// U+10FFFF.
+bool SecondByteFits(unsigned char lead, unsigned char second) {
+    unsigned char low = 0x80, high = 0xBF;
+    if (lead == 0xE0)
+        low = 0xA0;
+    else if (lead == 0xED)
+        high = 0x9F;
+    else if (lead == 0xF0)
+        low = 0x90;
+    else if (lead == 0xF4)
+        high = 0x8F;
+    return second >= low && second <= high;
+}
+
+size_t Terminate(char* output, size_t size, int written) {
+    if (written <= 0 || static_cast<size_t>(written) >= size) {
+        output[0] = '\0';
+        return 0;
+    }
+    output[written] = '\0';
+    return static_cast<size_t>(written);
+}
+
+// From one code page to another through UTF-16, which is the only road the system offers.
+size_t Recode(UINT from, const char* text, size_t length, UINT to, char* output, size_t size) {
+    if (!output || size == 0)
+        return 0;
+    output[0] = '\0';
+    if (!text || length == 0 || length > 0x7FFFFFFF)
+        return 0;
+    int units = MultiByteToWideChar(from, 0, text, static_cast<int>(length), nullptr, 0);
+    WCHAR* wide = units > 0 ? new (std::nothrow) WCHAR[units] : nullptr;
+    if (!wide)
+        return 0;
+    MultiByteToWideChar(from, 0, text, static_cast<int>(length), wide, units);
+    int written = WideCharToMultiByte(to, 0, wide, units, output, static_cast<int>(size - 1),
+                                      nullptr, nullptr);
+    delete[] wide;
+    return Terminate(output, size, written);
+}
+
+} // namespace
+
+bool IsUtf8(const char* text, size_t length) {
+    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text);
+    for (size_t at = 0; at < length;) {
+        int following = FollowingBytes(bytes[at]);
+        if (following < 0 || length - at <= static_cast<size_t>(following))
+            return false;
+        if (following > 0 && !SecondByteFits(bytes[at], bytes[at + 1]))
+            return false;
+        for (int i = 2; i <= following; i++) {
+            if ((bytes[at + i] & 0xC0) != 0x80)
+                return false;
+        }
+        at += static_cast<size_t>(following) + 1;
+    }
+    return true;
+}
+
+size_t Utf16ToUtf8(const WCHAR* text, size_t units, char* output, size_t size) {
+    if (!output || size == 0)
+        return 0;
+    output[0] = '\0';
+    if (!text || units == 0 || units > 0x7FFFFFFF || size > 0x7FFFFFFF)
+        return 0;
+    int written = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(units), output,
+                                      static_cast<int>(size - 1), nullptr, nullptr);
+    return Terminate(output, size, written);
+}
+
+size_t Utf8ToUtf16(const char* text, size_t length, WCHAR* output, size_t units) {
+    if (!output || units == 0)
+        return 0;
+    output[0] = 0;
+    if (!text || length == 0 || length > 0x7FFFFFFF || units > 0x7FFFFFFF)
+        return 0;
+    int written = MultiByteToWideChar(CP_UTF8, 0, text, static_cast<int>(length), output,
+                                      static_cast<int>(units - 1));
+    if (written <= 0 || static_cast<size_t>(written) >= units) {
+        output[0] = 0;
+        return 0;
+    }
+    output[written] = 0;
+    return static_cast<size_t>(written);
+}
+
+size_t AnsiToUtf8(const char* text, size_t length, char* output, size_t size) {
+    return Recode(CP_ACP, text, length, CP_UTF8, output, size);
+}
+
+size_t Utf8ToAnsi(const char* text, size_t length, char* output, size_t size) {
+    return Recode(CP_UTF8, text, length, CP_ACP, output, size);
+}
+
+size_t Utf8PrefixWithin(const char* text, size_t length, size_t maxUnits) {
+    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text);
+    size_t at = 0;
+    size_t units = 0;
+    while (at < length) {
+        int following = FollowingBytes(bytes[at]);
+        size_t width = following < 0 ? 1 : static_cast<size_t>(following) + 1;
+        size_t characterUnits = following == 3 ? 2 : 1;
+        if (at + width > length || units + characterUnits > maxUnits)
+            break;
+        at += width;
+        units += characterUnits;
+    }
+    return at;
+}
