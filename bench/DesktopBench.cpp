@@ -66,7 +66,7 @@ Counts CountsOf(const std::vector<Request>& log) {
     Counts counts;
     for (const Request& request : log) {
         counts.count += request.msg == LVM_GETITEMCOUNT;
-        counts.text += request.msg == LVM_GETITEMTEXTA;
+        counts.text += request.msg == LVM_GETITEMTEXTW;
         counts.position += request.msg == LVM_GETITEMPOSITION;
         counts.move += request.msg == LVM_SETITEMPOSITION;
     }
@@ -83,20 +83,20 @@ class CReplay {
         memset(&record, 0, sizeof record);
         record.mask = LVIF_TEXT;
         record.pszText = reinterpret_cast<uintptr_t>(block) + kTextOffset64;
-        record.cchTextMax = kRemoteTextChars;
+        record.cchTextMax = kRemoteTextUnits;
     }
 
     void Run(const std::vector<Request>& log, bool withMemory) {
         for (const Request& request : log) {
-            if (withMemory && request.msg == LVM_GETITEMTEXTA)
+            if (withMemory && request.msg == LVM_GETITEMTEXTW)
                 WriteProcessMemory(process, block, &record, sizeof record, &done);
             DWORD_PTR answer = 0;
             SendMessageTimeoutA(listView, request.msg, static_cast<WPARAM>(request.wParam),
                                 static_cast<LPARAM>(request.lParam), kRequestFlags,
                                 kRequestTimeoutMs, &answer);
-            if (withMemory && request.msg == LVM_GETITEMTEXTA)
+            if (withMemory && request.msg == LVM_GETITEMTEXTW)
                 ReadProcessMemory(process, static_cast<const char*>(block) + kTextOffset64, text,
-                                  kItemNameBytes, &done);
+                                  sizeof text, &done);
             if (withMemory && request.msg == LVM_GETITEMPOSITION)
                 ReadProcessMemory(process, block, point, sizeof point, &done);
         }
@@ -107,7 +107,7 @@ class CReplay {
     HANDLE process;
     LPVOID block;
     ListViewItem64 record;
-    char text[kItemNameBytes + 1];
+    WCHAR text[kRemoteTextUnits];
     int32_t point[2];
     SIZE_T done = 0;
 };

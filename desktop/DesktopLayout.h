@@ -3,22 +3,23 @@
 #pragma once
 
 #include "app/PtrList.h"
+#include "desktop/IconName.h"
 #include "ini/FileAccess.h"
 #include "ini/IniFile.h"
 #include "platform/win32.h"
 
 enum {
     kPathChars = kFilePathChars,
-    kIconNameChars = 256,
     kLayoutChars = 8192,
     // A capture ends with the triple that brings the text to this length.
     kCaptureStopChars = kLayoutChars - 256,
     kMaxApplyPasses = 21,
 };
 
-// One parsed name;x;y; triple of a layout text.
+// One parsed name;x;y; triple of a layout text. The name is UTF-8 as a capture writes it, or the
+// ANSI code page in layouts stored before; either way at most kIconNameUnits UTF-16 units.
 struct LayoutEntry {
-    char name[kIconNameChars];
+    char name[kIconNameBytes];
     int x;
     int y;
 };
@@ -95,6 +96,7 @@ class CDesktopLayout {
     int SendToListView(HWND listView, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);
     int GetItemCount(HWND listView);
     int WriteTextRecord();
+    // name holds kIconNameBytes: the item's name in UTF-8.
     int ReadItemText(HWND listView, int item, char* name);
     int ReadItemPosition(HWND listView, int item, POINT* position);
     int MoveItem(HWND listView, int item, int x, int y);

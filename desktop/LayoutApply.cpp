@@ -40,7 +40,7 @@ int CDesktopLayout::RunApplyPass(const char* text) {
     ParseLayout(text, &entries);
 
     int moves = 0;
-    char name[kIconNameChars];
+    char name[kIconNameBytes];
     memset(name, 0, sizeof name);
     int count = GetItemCount(listView);
     for (int item = 0; item < count && !listViewLost; item++) {

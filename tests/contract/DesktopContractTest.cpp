@@ -31,7 +31,7 @@ using testdesktop::Icon;
 using testdesktop::Request;
 
 const unsigned kGetCount = LVM_GETITEMCOUNT;
-const unsigned kGetText = LVM_GETITEMTEXTA;
+const unsigned kGetText = LVM_GETITEMTEXTW;
 const unsigned kGetPosition = LVM_GETITEMPOSITION;
 const unsigned kSetPosition = LVM_SETITEMPOSITION;
 
@@ -208,7 +208,7 @@ TEST_F(DesktopContract, CaptureSendsCountThenTextAndPositionPerItem) {
         EXPECT_EQ(text.mask, static_cast<uint32_t>(LVIF_TEXT));
         EXPECT_EQ(text.iItem, 0);
         EXPECT_EQ(text.iSubItem, 0);
-        EXPECT_EQ(text.cchTextMax, 260);
+        EXPECT_EQ(text.cchTextMax, 256);
         // The shell is 64-bit: the text area lies past the 88-byte record.
         EXPECT_EQ(text.pszText, reinterpret_cast<uintptr_t>(block + kTextOffset64));
         EXPECT_EQ(position.msg, kGetPosition);

@@ -102,7 +102,7 @@ void CheckNamesRoundTrip(const std::string& input) {
     std::vector<Entry> entries = Parsed(captured.c_str());
     Require(entries.size() == icons.size(), "a captured icon did not parse back");
     for (size_t i = 0; i < entries.size(); i++) {
-        Require(entries[i].name == icons[i].name.substr(0, kIconNameChars - 1),
+        Require(entries[i].name == icons[i].name.substr(0, kIconNameBytes - 1),
                 "a captured name did not parse back");
         Require(entries[i].x == icons[i].x && entries[i].y == icons[i].y,
                 "a captured position did not parse back");

@@ -21,7 +21,7 @@ using testdesktop::Icon;
 using testdesktop::Request;
 
 const UINT kLvmSetItemPosition = 0x100F;
-const UINT kLvmGetItemTextA = 0x102D;
+const UINT kLvmGetItemTextW = 0x1073;
 const char kCannotWrite[] = "Could not create file for writting!";
 
 // Enough icons that a restore takes a good part of a second under Wine, ten to a column.
@@ -76,7 +76,7 @@ struct RequestCounts {
 
 void Count(const std::vector<Request>& log, RequestCounts* counts) {
     for (const Request& request : log) {
-        counts->texts += request.msg == kLvmGetItemTextA ? 1 : 0;
+        counts->texts += request.msg == kLvmGetItemTextW ? 1 : 0;
         counts->moves += request.msg == kLvmSetItemPosition ? 1 : 0;
     }
     counts->all += log.size();
@@ -169,7 +169,7 @@ TEST_F(FaultDrill, ShellKilledInTheMiddleOfARestoreThenStartedAgain) {
         std::vector<Request> log = testdesktop::TakeRequestLog();
         size_t texts = 0;
         for (const Request& request : log) {
-            if (request.msg != kLvmGetItemTextA)
+            if (request.msg != kLvmGetItemTextW)
                 continue;
             texts++;
             EXPECT_TRUE(request.hasRecord);
