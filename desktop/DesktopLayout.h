@@ -102,6 +102,9 @@ class CDesktopLayout {
     int MoveItem(HWND listView, int item, int x, int y);
 
     int RunApplyPass(const char* text);
+    int MatchAnsiForms(HWND listView, CPtrList* entries, const CPtrList& taken,
+                       const CPtrList& unmatched);
+    int MoveToEntry(HWND listView, int item, const LayoutEntry& entry);
     void ClearStore();
 
     IniSaveResult WriteSettings();
