@@ -2,6 +2,7 @@
 #include "desktop/DesktopLayout.h"
 #include "app/BoundedText.h"
 #include "app/ErrorBox.h"
+#include "app/TextEncoding.h"
 #include "ini/IniFile.h"
 #include "store/LayoutSnapshot.h"
 
@@ -28,18 +29,32 @@ bool NameTaken(const CPtrList& snapshots, int kind, const char* name) {
     return false;
 }
 
-// Keys of a hand-edited file can be longer than a snapshot's name and are cut to fit. Two cut
-// alike would be saved as one key and lose a snapshot, so a name that is taken ends in " (2)",
-// " (3)", ... instead. Only names that fill the buffer can meet: keys within it are unique.
+// The first bytes of text that fit capacity - 1 and end between two characters: a character that
+// would not fit whole is left out.
+size_t WholeCharactersWithin(const char* text, size_t capacity) {
+    return Utf8PrefixWithinBytes(text, strlen(text), capacity - 1, capacity - 1);
+}
+
+// Keys of a hand-edited file can be longer than a snapshot's name holds; the cut leaves no half of
+// a character.
+void CopySnapshotName(char (&target)[kSnapshotNameChars], const char* name) {
+    size_t keep = WholeCharactersWithin(name, sizeof target);
+    memcpy(target, name, keep);
+    target[keep] = '\0';
+}
+
+// Two names cut alike would be saved as one key and lose a snapshot, so a name that is taken ends
+// in " (2)", " (3)", ... instead. Keys are unique, so only a cut name can be taken, but a name cut
+// between characters can be shorter than the buffer.
 void MakeNameUnique(const CPtrList& snapshots, int kind, char (&name)[kSnapshotNameChars]) {
-    if (strlen(name) < kSnapshotNameChars - 1 || !NameTaken(snapshots, kind, name))
+    if (!NameTaken(snapshots, kind, name))
         return;
     char base[kSnapshotNameChars];
     memcpy(base, name, sizeof base);
     for (int number = 2; NameTaken(snapshots, kind, name); number++) {
         char suffix[16];
         int suffixLength = snprintf(suffix, sizeof suffix, " (%d)", number);
-        size_t keep = kSnapshotNameChars - 1 - static_cast<size_t>(suffixLength);
+        size_t keep = WholeCharactersWithin(base, sizeof base - static_cast<size_t>(suffixLength));
         memcpy(name, base, keep);
         memcpy(name + keep, suffix, static_cast<size_t>(suffixLength) + 1);
     }
@@ -62,8 +77,7 @@ bool LoadSnapshots(const CIniFile& ini, int kind, CPtrList* snapshots) {
         LayoutSnapshot* snapshot = new (std::nothrow) LayoutSnapshot;
         if (!snapshot)
             return false;
-        // Names from a hand-edited file can be longer than a snapshot's name holds.
-        CopyBounded(snapshot->name, sizeof snapshot->name, name);
+        CopySnapshotName(snapshot->name, name);
         MakeNameUnique(*snapshots, kind, snapshot->name);
         CopyBounded(snapshot->layout, sizeof snapshot->layout, layout);
         snapshot->kind = kind;
