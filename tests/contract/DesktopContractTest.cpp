@@ -222,8 +222,7 @@ TEST_F(DesktopContract, CaptureSendsCountThenTextAndPositionPerItem) {
 
 // ---- Names outside the ANSI code page ----------------------------------------------------------
 
-const std::string kLodz = "\xc5\x81\xc3\xb3"
-                          "d\xc5\xba.txt";                                // Łódź.txt
+const std::string kLodz = "\xc5\x81\xc3\xb3\x64\xc5\xba.txt";             // Łódź.txt
 const std::string kJapanese = "\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e.txt"; // 日本語.txt
 const std::string kChinese = "\xe4\xb8\xad\xe6\x96\x87\xe5\xad\x97.txt";  // 中文字.txt
 const std::string kGreek =
@@ -329,11 +328,11 @@ TEST_F(DesktopContract, NamesOutsideTheCodePageCaptureAsTheirOwnUtf8) {
 // plausible names, and what it gives is the system's best fit that Utf8ToAnsi computes.
 TEST_F(DesktopContract, AnsiRequestGivesTheBestFitThatOlderLayoutsHold) {
     StartWith(IconsWithWideNames());
-    EXPECT_EQ(AnsiCapture(), "Recycle Bin;20;10;L\xf3"
-                             "dz.txt;100;10;???.txt;180;10;???.txt;260;10;" +
-                                 AnsiFormOf(kGreek) +
-                                 ";20;90;emoji ??.png;100;90;Caf\xe9 \x80.txt;180;90;"
-                                 "Notes.txt;260;90;");
+    EXPECT_EQ(AnsiCapture(),
+              "Recycle Bin;20;10;L\xf3\x64z.txt;100;10;???.txt;180;10;???.txt;260;10;" +
+                  AnsiFormOf(kGreek) +
+                  ";20;90;emoji ??.png;100;90;Caf\xe9 \x80.txt;180;90;"
+                  "Notes.txt;260;90;");
 }
 
 // 255 units are kept whole, also when the last two are a surrogate pair; a pair the list view cuts
@@ -379,8 +378,7 @@ TEST_F(DesktopContract, ShellRestartedInReverseOrderGetsEveryIconBackByItsName) 
 TEST_F(DesktopContract, StoredAnsiLayoutRestoresTheIconsItsFormsName) {
     std::vector<Icon> icons = IconsWithWideNames();
     StartWith(icons);
-    EXPECT_EQ(Apply("L\xf3"
-                    "dz.txt;500;10;???.txt;500;80;Caf\xe9 \x80.txt;500;150;"
+    EXPECT_EQ(Apply("L\xf3\x64z.txt;500;10;???.txt;500;80;Caf\xe9 \x80.txt;500;150;"
                     "emoji ??.png;500;220;Notes.txt;500;290;"),
               1);
     std::vector<Icon> expected = icons;
@@ -421,19 +419,16 @@ TEST_F(DesktopContract, OlderCaptureRestoresAfterARestartInAnotherOrder) {
 // form, not even when it is left over, and an icon whose own name has an entry never takes one by
 // its ANSI form.
 TEST_F(DesktopContract, ExactNamesWinOverAnsiForms) {
-    const std::string lodzWithStroke = "\xc5\x81odz.txt"; // Łodz.txt, ANSI form "Lodz.txt"
-    const std::string lodzWithAcute = "L\xc3\xb3"
-                                      "dz.txt"; // Lódz.txt, ANSI form "L\xf3dz.txt"
+    const std::string lodzWithStroke = "\xc5\x81odz.txt";   // Łodz.txt, ANSI form "Lodz.txt"
+    const std::string lodzWithAcute = "L\xc3\xb3\x64z.txt"; // Lódz.txt, ANSI form "L\xf3dz.txt"
     std::vector<Icon> icons = {{lodzWithStroke, 10, 10},
                                {"Lodz.txt", 20, 20},
                                {kLodz, 30, 30},
                                {kLodz, 40, 40},
                                {lodzWithAcute, 50, 50}};
     StartWith(icons);
-    EXPECT_EQ(Apply("Lodz.txt;300;10;Lodz.txt;300;80;" + kLodz +
-                    ";300;150;L\xf3"
-                    "dz.txt;300;220;"),
-              1);
+    EXPECT_EQ(
+        Apply("Lodz.txt;300;10;Lodz.txt;300;80;" + kLodz + ";300;150;L\xf3\x64z.txt;300;220;"), 1);
     EXPECT_EQ(testdesktop::Icons(), (std::vector<Icon>{{lodzWithStroke, 10, 10},
                                                        {"Lodz.txt", 300, 10},
                                                        {kLodz, 300, 150},

@@ -12,6 +12,19 @@
 #include <cctype>
 #include <cstdio>
 
+namespace testdesktop {
+
+// Found by argument-dependent lookup from inside GoogleTest's comparisons.
+bool operator==(const Icon& a, const Icon& b) {
+    return a.name == b.name && a.x == b.x && a.y == b.y;
+}
+
+std::ostream& operator<<(std::ostream& out, const Icon& icon) {
+    return out << "{" << icon.name << ", " << icon.x << ", " << icon.y << "}";
+}
+
+} // namespace testdesktop
+
 namespace {
 
 using programtest::ClearRunValues;
@@ -242,6 +255,69 @@ TEST_F(ProgramWithSeparatorsInNames, RestoreMovesNothingWhenArrangedAndPutsEvery
     EXPECT_EQ(Positions(), saved);
     ASSERT_TRUE(program.Command(kRestoreFirst + 1));
     EXPECT_EQ(Positions(), starting);
+    ExpectExitsCleanly();
+}
+
+// Names outside the ANSI code page: read with the ANSI request they collapsed ("???.txt" twice)
+// or turned into other names, and icons swapped places once the shell listed them in another order.
+class ProgramWithWideNames : public Program {
+  protected:
+    std::vector<Icon> DesktopIcons() const override {
+        const char* names[] = {"Recycle Bin",
+                               "\xc5\x81\xc3\xb3\x64\xc5\xba.txt",         // Łódź.txt
+                               "\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e.txt", // 日本語.txt
+                               "\xe4\xb8\xad\xe6\x96\x87\xe5\xad\x97.txt", // 中文字.txt
+                               "\xce\x95\xce\xbb\xce\xbb\xce\xb7\xce\xbd\xce\xb9\xce\xba\xce\xac."
+                               "docx",                         // Ελληνικά.docx
+                               "emoji \xf0\x9f\x98\x80.png",   // U+1F600
+                               "Caf\xc3\xa9 \xe2\x82\xac.txt", // Café €.txt
+                               "Notes.txt",
+                               "Photos"};
+        std::vector<Icon> icons;
+        for (int i = 0; i < 9; i++)
+            icons.push_back({names[i], 20 + 80 * (i % 5), 10 + 80 * (i / 5)});
+        return icons;
+    }
+};
+
+std::string LayoutOf(const std::vector<Icon>& icons) {
+    std::string text;
+    for (const Icon& icon : icons)
+        text += icon.name + ";" + std::to_string(icon.x) + ";" + std::to_string(icon.y) + ";";
+    return text;
+}
+
+TEST_F(ProgramWithWideNames, SavedIconsComeBackByTheirOwnNamesAfterBothRestart) {
+    WaitForNextSecond();
+    for (int i = 0; i < 9; i++)
+        testdesktop::MoveIcon(i, 30 + 70 * (i % 5), 200 + 80 * (i / 5));
+    const std::vector<Icon> saved = testdesktop::Icons();
+    ASSERT_TRUE(program.Command(kSave));
+    auto manual = Section(Settings(), "Saves");
+    ASSERT_EQ(manual.size(), 1u);
+    EXPECT_EQ(manual[0].second, LayoutOf(saved));
+
+    ASSERT_TRUE(program.Command(kExit));
+    DWORD code = 99;
+    ASSERT_TRUE(program.WaitForExit(&code));
+    WaitForNextSecond();
+    ASSERT_TRUE(program.Start(folder.Exe()));
+    ASSERT_NE(program.WaitForWindow(), nullptr);
+    ASSERT_TRUE(WaitForSnapshots("AutoSaves", 2));
+
+    // The shell restarts and lists its icons in reverse order, each somewhere else.
+    std::vector<Icon> restarted(saved.rbegin(), saved.rend());
+    for (size_t i = 0; i < restarted.size(); i++) {
+        restarted[i].x = 420 + 15 * static_cast<int>(i % 3);
+        restarted[i].y = 40 + 60 * static_cast<int>(i);
+    }
+    testdesktop::RestartShellWith(restarted);
+    ASSERT_EQ(testdesktop::Icons(), restarted);
+
+    // Newest first: the second start's automatic snapshot, then the save.
+    ASSERT_TRUE(program.Command(kRestoreFirst + 1));
+    std::vector<Icon> expected(saved.rbegin(), saved.rend());
+    EXPECT_EQ(testdesktop::Icons(), expected);
     ExpectExitsCleanly();
 }
 

@@ -94,10 +94,7 @@ TEST(TextEncoding, CutsFallBetweenCharacters) {
 // that fits is never cut, and one that does not is cut between two bytes.
 TEST(TextEncoding, BytesThatAreNotUtf8CountOneCharacterEach) {
     EXPECT_EQ(Utf8PrefixWithin("Caf\xe9", 4, 255), 4u);
-    EXPECT_EQ(Utf8PrefixWithin("L\xf3"
-                               "dz.txt",
-                               8, 8),
-              8u);
+    EXPECT_EQ(Utf8PrefixWithin("L\xf3\x64z.txt", 8, 8), 8u);
     EXPECT_EQ(Utf8PrefixWithin("\xe9\xe9\xe9", 3, 2), 2u);
     // A lead byte followed by too few continuation bytes is no sequence either.
     EXPECT_EQ(Utf8PrefixWithin("\xf0\x9f\x98", 3, 3), 3u);
