@@ -20,7 +20,6 @@ struct Window {
 
 struct Process {
     int bits = 64;
-    bool alive = true;
     uint64_t nextBlock = 0;
     std::map<uint64_t, std::vector<uint8_t>> blocks;
 };
@@ -75,7 +74,7 @@ uintptr_t CreateWindowEntry(const char* className, const char* title, uintptr_t 
 
 Process* LiveProcess(DWORD processId) {
     auto found = State().processes.find(processId);
-    if (found == State().processes.end() || !found->second.alive)
+    if (found == State().processes.end())
         return nullptr;
     return &found->second;
 }
@@ -121,11 +120,8 @@ void EndShellProcess() {
         else
             ++it;
     }
-    Process* process = LiveProcess(desktop.shellProcessId);
-    if (process) {
-        process->alive = false;
-        process->blocks.clear();
-    }
+    // Handles to it stay open and find no process, as handles to an ended process do.
+    desktop.processes.erase(desktop.shellProcessId);
     desktop.listView = 0;
 }
 
