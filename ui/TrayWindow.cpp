@@ -139,10 +139,9 @@ void CTrayWindow::RebuildRestoreMenu(HMENU restore) {
     for (PtrListNode* node = desktopLayout->snapshots->head; node && shownCount < kRestoreEntries;
          node = node->next) {
         const LayoutSnapshot* snapshot = static_cast<const LayoutSnapshot*>(node->data);
-        char* layout = new (std::nothrow) char[kSnapshotLayoutChars];
+        char* layout = CopyToHeap(snapshot->layout);
         if (!layout)
             break;
-        CopyBounded(layout, kSnapshotLayoutChars, snapshot->layout);
         shownLayouts[shownCount] = layout;
         AppendMenuA(restore, MF_STRING, ID_RESTORE_FIRST + shownCount, snapshot->name);
         shownCount++;

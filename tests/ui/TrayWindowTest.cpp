@@ -35,11 +35,7 @@ class TrayMenu : public ::testing::Test {
     HMENU Restore() const { return GetSubMenu(Main(), kRestorePosition); }
 
     void AddSnapshot(const char* name) {
-        LayoutSnapshot* snapshot = new LayoutSnapshot;
-        strcpy(snapshot->name, name);
-        strcpy(snapshot->layout, "A;1;1;");
-        snapshot->kind = kSnapshotManual;
-        layout.snapshots->Append(snapshot);
+        layout.snapshots->Append(NewSnapshot(name, "A;1;1;", kSnapshotManual));
     }
 
     // The first entry of Restore, reached by position: "<none>" shares id 0 with the separators.
@@ -83,7 +79,7 @@ TEST_F(TrayMenu, SnapshotsReplaceNoneInListOrderAndUndoFollowsItsStack) {
     tray.PrepareMenu();
     AddSnapshot("2024-03-01 09:15:00");
     AddSnapshot("2024-03-01 09:10:00 (AutoSave)");
-    char* undo = new char[kLayoutChars];
+    char* undo = new char[16];
     strcpy(undo, "A;2;2;");
     layout.undoStack->Append(undo);
     layout.autoSaveMode = 0;
