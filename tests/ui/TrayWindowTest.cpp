@@ -141,6 +141,28 @@ TEST_F(TrayMenu, RestoreListsNoMoreSnapshotsThanThereAreRestoreIds) {
     EXPECT_EQ(TextOf(ID_RESTORE_FIRST), "2024-03-01 09:25:00");
 }
 
+// Names are UTF-8 and may be in any script: each entry holds the name's characters, not its bytes
+// read in the ANSI code page. A byte that is not UTF-8 shows as U+FFFD and the rest of the name
+// stays; a name as long as a name can be is listed whole.
+TEST_F(TrayMenu, RestoreEntriesShowNamesInAnyScript) {
+    const std::string japanese = "\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e set"; // 日本語 set
+    const std::string mixed =
+        "B\xc3\xbcro \xf0\x9f\x98\x80 "                                     // Büro 😀
+        "\xce\x95\xce\xbb\xce\xbb\xce\xb7\xce\xbd\xce\xb9\xce\xba\xce\xac"; // Ελληνικά
+    AddSnapshot(japanese.c_str());
+    AddSnapshot(mixed.c_str());
+    AddSnapshot("Caf\xe9 \x80 list");
+    const std::string longest(kSnapshotNameChars - 1, 'n');
+    AddSnapshot(longest.c_str());
+    tray.PrepareMenu();
+
+    ASSERT_EQ(GetMenuItemCount(Restore()), 4);
+    EXPECT_EQ(TextOf(ID_RESTORE_FIRST), japanese);
+    EXPECT_EQ(TextOf(ID_RESTORE_FIRST + 1), mixed);
+    EXPECT_EQ(TextOf(ID_RESTORE_FIRST + 2), "Caf\xef\xbf\xbd \xef\xbf\xbd list");
+    EXPECT_EQ(TextOf(ID_RESTORE_FIRST + 3), longest);
+}
+
 TEST(TrayClick, WithoutAMenuObjectDoesNothing) {
     CDesktopLayout layout;
     CTrayWindow tray(&layout);
