@@ -552,6 +552,17 @@ TEST(OwnerDrawMenuText, NameInAnyScriptIsDrawnAndMeasuredAsItsCharacters) {
     EXPECT_GE(static_cast<LONG>(request.itemWidth), inked.right);
 }
 
+// The node of the id holds exactly this text and shortcut, with their lengths.
+void ExpectTexts(const COwnerDrawMenu& menu, UINT id, const std::wstring& text,
+                 const std::wstring& shortcut) {
+    const MenuItemNode* node = COwnerDrawMenu::FindItem(menu.root, id);
+    ASSERT_NE(nullptr, node) << id;
+    EXPECT_EQ(text, node->text) << id;
+    EXPECT_EQ(static_cast<int>(text.size()), node->textLength) << id;
+    EXPECT_EQ(shortcut, node->shortcut) << id;
+    EXPECT_EQ(static_cast<int>(shortcut.size()), node->shortcutLength) << id;
+}
+
 // Whatever cuts a text to its capacity cuts between characters: a surrogate pair is kept whole
 // or left out whole.
 TEST(OwnerDrawMenuText, LongTextsAreCutBetweenCharacters) {
@@ -563,24 +574,10 @@ TEST(OwnerDrawMenuText, LongTextsAreCutBetweenCharacters) {
     COwnerDrawMenu menu;
     menu.Init(Self(), source.bar, nullptr, 0);
 
-    const MenuItemNode* cut = menu.FindItem(menu.root, 300);
-    ASSERT_NE(nullptr, cut);
-    EXPECT_EQ(94, cut->textLength);
-    EXPECT_EQ(std::wstring(94, L'a'), cut->text);
-    const MenuItemNode* whole = menu.FindItem(menu.root, 301);
-    ASSERT_NE(nullptr, whole);
-    EXPECT_EQ(95, whole->textLength);
-    EXPECT_EQ(std::wstring(93, L'a') + kGrinning, whole->text);
-
-    const MenuItemNode* shortcutCut = menu.FindItem(menu.root, 302);
-    ASSERT_NE(nullptr, shortcutCut);
-    EXPECT_STREQ(L"Name", shortcutCut->text);
-    EXPECT_EQ(29, shortcutCut->shortcutLength);
-    EXPECT_EQ(std::wstring(29, L'k'), shortcutCut->shortcut);
-    const MenuItemNode* shortcutWhole = menu.FindItem(menu.root, 303);
-    ASSERT_NE(nullptr, shortcutWhole);
-    EXPECT_EQ(30, shortcutWhole->shortcutLength);
-    EXPECT_EQ(std::wstring(28, L'k') + kGrinning, shortcutWhole->shortcut);
+    ExpectTexts(menu, 300, std::wstring(94, L'a'), L"");
+    ExpectTexts(menu, 301, std::wstring(93, L'a') + kGrinning, L"");
+    ExpectTexts(menu, 302, L"Name", std::wstring(29, L'k'));
+    ExpectTexts(menu, 303, L"Name", std::wstring(28, L'k') + kGrinning);
 }
 
 // Forwards the measure and draw requests to the menu, as the tray window does.
