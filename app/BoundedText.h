@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <new>
 
 // Copies at most capacity - 1 characters of source and always terminates target.
 inline void CopyBounded(char* target, size_t capacity, const char* source) {
@@ -11,4 +12,13 @@ inline void CopyBounded(char* target, size_t capacity, const char* source) {
         length = capacity - 1;
     memcpy(target, source, length);
     target[length] = '\0';
+}
+
+// A heap copy of text, exactly its length plus the terminator; null when memory ran out.
+inline char* CopyToHeap(const char* text) {
+    size_t length = strlen(text);
+    char* copy = new (std::nothrow) char[length + 1];
+    if (copy)
+        memcpy(copy, text, length + 1);
+    return copy;
 }

@@ -36,25 +36,23 @@ std::string FloorPath() {
     return directory + "/floor.ini";
 }
 
-// A layout of exactly kCaptureStopChars characters, as a capture that reached its stop holds it.
+// A layout of about 75 icons, the most that captures held while they stopped at this length.
+const size_t kFullLayoutChars = 7936;
+
 std::string FullLayout(int seed) {
     std::string text;
-    for (int i = 0; text.size() < kCaptureStopChars; i++) {
+    for (int i = 0; text.size() < kFullLayoutChars; i++) {
         char triple[64];
         snprintf(triple, sizeof triple, "Icon %04d;%d;%d;", i + 1, 20 + 75 * ((i + seed) / 10),
                  10 + 70 * (i % 10));
         text += triple;
     }
-    text.resize(kCaptureStopChars);
+    text.resize(kFullLayoutChars);
     return text;
 }
 
 void AddSnapshot(CDesktopLayout& layout, const char* name, int kind, int seed) {
-    LayoutSnapshot* snapshot = new LayoutSnapshot;
-    snprintf(snapshot->name, sizeof snapshot->name, "%s", name);
-    snprintf(snapshot->layout, sizeof snapshot->layout, "%s", FullLayout(seed).c_str());
-    snapshot->kind = kind;
-    layout.snapshots->Append(snapshot);
+    layout.snapshots->Append(NewSnapshot(name, FullLayout(seed).c_str(), kind));
 }
 
 int Prepare() {

@@ -10,9 +10,11 @@
 
 enum {
     kPathChars = kFilePathChars,
-    kLayoutChars = 8192,
-    // A capture ends with the triple that brings the text to this length.
-    kCaptureStopChars = kLayoutChars - 256,
+    // The most a layout text may hold, far beyond any real desktop (ten thousand icons with
+    // names of 255 characters of three UTF-8 bytes each, or of 255 that all need escaping, stay
+    // below it); a desktop whose text would be longer fails to capture rather than being stored
+    // cut.
+    kMaxLayoutBytes = 16 * 1024 * 1024,
     kMaxApplyPasses = 21,
 };
 
@@ -35,6 +37,8 @@ class CDesktopLayout {
     int autoSaveMode;
     CPtrList* snapshots;
     CPtrList* undoStack;
+    // The most a capture may hold, kMaxLayoutBytes; tests lower it.
+    size_t captureLimit;
 
     CDesktopLayout();
     ~CDesktopLayout();
@@ -44,7 +48,8 @@ class CDesktopLayout {
     static const char* GetExeDirectory();
     static HWND FindDesktopListView();
 
-    // Layout text of the current desktop in captureBuffer, valid until the next capture. complete,
+    // Layout text of the current desktop, every icon of it, in a buffer of the object's own that
+    // the next capture reuses and may move: valid until then. complete,
     // when given, becomes 1 only when every icon of the list view was read: no list view, a
     // request that failed or timed out, or an icon that could not be read leave it 0.
     const char* CaptureLayout(int* complete = nullptr);
@@ -77,7 +82,10 @@ class CDesktopLayout {
     int listViewLost;
     // Record layout the shell process expects: 1 for a 64-bit process, 0 for a 32-bit one.
     int shell64Bit;
-    char captureBuffer[kLayoutChars];
+    // Grows to the longest capture so far.
+    char* captureBuffer;
+    size_t captureCapacity;
+    size_t captureLength;
 
     // The settings file as this copy last read or wrote it. A save that finds the file otherwise
     // (another copy wrote it, or it could not be read before) first takes in what it holds.
@@ -101,6 +109,7 @@ class CDesktopLayout {
     int ReadItemPosition(HWND listView, int item, POINT* position);
     int MoveItem(HWND listView, int item, int x, int y);
 
+    bool AppendToCapture(const char* text, size_t length);
     int RunApplyPass(const char* text);
     int MatchAnsiForms(HWND listView, CPtrList* entries, const CPtrList& taken,
                        const CPtrList& unmatched);

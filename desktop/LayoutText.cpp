@@ -118,20 +118,22 @@ bool ReadsWithEscapes(const char* text) {
 } // namespace
 
 const char* CDesktopLayout::CaptureLayout(int* complete) {
-    captureBuffer[0] = '\0';
     if (complete)
         *complete = 0;
+    captureLength = 0;
+    if (captureBuffer)
+        captureBuffer[0] = '\0';
     listViewLost = 0;
     HWND listView = FindDesktopListView();
     if (!BeginListViewAccess(listView))
-        return captureBuffer;
+        return captureBuffer ? captureBuffer : "";
 
     char name[kIconNameBytes];
     memset(name, 0, sizeof name);
-    size_t length = 0;
     int unread = 0;
+    bool whole = true;
     int count = GetItemCount(listView);
-    for (int item = 0; item < count && !listViewLost; item++) {
+    for (int item = 0; item < count && !listViewLost && whole; item++) {
         POINT position;
         if (!ReadItemText(listView, item, name) || !ReadItemPosition(listView, item, &position)) {
             unread++;
@@ -142,17 +144,37 @@ const char* CDesktopLayout::CaptureLayout(int* complete) {
         char triple[kEscapedNameBytes + 2 * kCoordinateChars];
         int tripleLength = snprintf(triple, sizeof triple, "%s;%d;%d;", escaped,
                                     static_cast<int>(position.x), static_cast<int>(position.y));
-        // Long names can make a triple that no longer fits: the capture ends before it.
-        if (tripleLength < 0 || length + tripleLength >= sizeof captureBuffer)
-            break;
-        memcpy(captureBuffer + length, triple, tripleLength + 1);
-        length += tripleLength;
-        if (length >= kCaptureStopChars)
-            break;
+        whole = tripleLength > 0 && AppendToCapture(triple, static_cast<size_t>(tripleLength));
     }
     if (complete)
-        *complete = !listViewLost && unread == 0;
-    return captureBuffer;
+        *complete = whole && !listViewLost && unread == 0;
+    return captureBuffer ? captureBuffer : "";
+}
+
+// Doubles the buffer as the text grows, up to captureLimit; false when the text would pass the
+// limit or memory ran out.
+bool CDesktopLayout::AppendToCapture(const char* text, size_t length) {
+    size_t needed = captureLength + length + 1;
+    if (needed > captureLimit)
+        return false;
+    if (needed > captureCapacity) {
+        size_t capacity = captureCapacity ? captureCapacity : 16384;
+        while (capacity < needed)
+            capacity *= 2;
+        if (capacity > captureLimit)
+            capacity = captureLimit;
+        char* grown = new (std::nothrow) char[capacity];
+        if (!grown)
+            return false;
+        if (captureBuffer)
+            memcpy(grown, captureBuffer, captureLength + 1);
+        delete[] captureBuffer;
+        captureBuffer = grown;
+        captureCapacity = capacity;
+    }
+    memcpy(captureBuffer + captureLength, text, length + 1);
+    captureLength += length;
+    return true;
 }
 
 void CDesktopLayout::ParseLayout(const char* text, CPtrList* list) {

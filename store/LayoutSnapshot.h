@@ -8,14 +8,25 @@ enum SnapshotKind {
 
 enum {
     kSnapshotNameChars = 64,
-    kSnapshotLayoutChars = 8192,
 };
 
+// A snapshot owns its layout text: a heap copy of exactly its length.
 struct LayoutSnapshot {
-    char name[kSnapshotNameChars];
-    char layout[kSnapshotLayoutChars];
-    int kind;
+    char name[kSnapshotNameChars] = {};
+    char* layout = nullptr;
+    int kind = kSnapshotManual;
+
+    LayoutSnapshot() = default;
+    ~LayoutSnapshot() { delete[] layout; }
+    LayoutSnapshot(const LayoutSnapshot&) = delete;
+    LayoutSnapshot& operator=(const LayoutSnapshot&) = delete;
+
+    // Replaces the layout with a copy of text; false, with the layout as it was, without memory.
+    bool SetLayout(const char* text);
 };
+
+// A snapshot with copies of name (cut to fit) and layout; null when memory ran out.
+LayoutSnapshot* NewSnapshot(const char* name, const char* layout, int kind);
 
 struct CPtrList;
 

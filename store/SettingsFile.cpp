@@ -74,13 +74,11 @@ bool LoadSnapshots(const CIniFile& ini, int kind, CPtrList* snapshots) {
         const char* layout = ini.GetString(section, name, "");
         if (!layout || layout[0] == '\0')
             continue;
-        LayoutSnapshot* snapshot = new (std::nothrow) LayoutSnapshot;
+        LayoutSnapshot* snapshot = NewSnapshot(name, layout, kind);
         if (!snapshot)
             return false;
         CopySnapshotName(snapshot->name, name);
         MakeNameUnique(*snapshots, kind, snapshot->name);
-        CopyBounded(snapshot->layout, sizeof snapshot->layout, layout);
-        snapshot->kind = kind;
         if (!snapshots->Append(snapshot)) {
             delete snapshot;
             return false;

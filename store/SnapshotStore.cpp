@@ -22,17 +22,29 @@ void FormatSnapshotName(int kind, char* name) {
              now.wDay, now.wHour, now.wMinute, now.wSecond, kind != 0 ? kAutoSaveSuffix : "");
 }
 
+} // namespace
+
+bool LayoutSnapshot::SetLayout(const char* text) {
+    char* copy = CopyToHeap(text);
+    if (!copy)
+        return false;
+    delete[] layout;
+    layout = copy;
+    return true;
+}
+
 LayoutSnapshot* NewSnapshot(const char* name, const char* layout, int kind) {
     LayoutSnapshot* snapshot = new (std::nothrow) LayoutSnapshot;
     if (!snapshot)
         return nullptr;
+    if (!snapshot->SetLayout(layout)) {
+        delete snapshot;
+        return nullptr;
+    }
     CopyBounded(snapshot->name, sizeof snapshot->name, name);
-    CopyBounded(snapshot->layout, sizeof snapshot->layout, layout);
     snapshot->kind = kind;
     return snapshot;
 }
-
-} // namespace
 
 // Unsigned byte order, so the zero-padded time stamps sort newest last and a longer name after its
 // prefix.
@@ -68,9 +80,8 @@ void StoreSnapshot(CPtrList* list, const char* name, const char* layout, int kin
         LayoutSnapshot* snapshot = NewSnapshot(name, layout, kind);
         if (snapshot && !list->Append(snapshot))
             delete snapshot;
-    } else {
+    } else if (lastOfKind->SetLayout(layout)) {
         CopyBounded(lastOfKind->name, sizeof lastOfKind->name, name);
-        CopyBounded(lastOfKind->layout, sizeof lastOfKind->layout, layout);
     }
     list->Sort(SnapshotNameLess);
 }
@@ -115,10 +126,9 @@ void CDesktopLayout::RestoreLayout(const char* layout) {
     }
     if (!ApplyLayout(layout))
         return;
-    char* undo = new (std::nothrow) char[kLayoutChars];
+    char* undo = CopyToHeap(before);
     if (!undo)
         return;
-    CopyBounded(undo, kLayoutChars, before);
     if (!undoStack->Append(undo))
         delete[] undo;
 }

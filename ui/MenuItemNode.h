@@ -3,10 +3,11 @@
 
 #include "platform/win32.h"
 
+// Capacities in UTF-16 units.
 enum {
     kMenuTextChars = 96,
     kMenuShortcutChars = 32,
-    // Characters kept of the text after a TAB.
+    // Units kept of the text after a TAB.
     kMenuShortcutKept = 30,
 };
 
@@ -19,9 +20,11 @@ struct MenuItemNode {
     // First node of the chain built from hSubMenu.
     MenuItemNode* child;
     UINT id;
-    // Item text before the first TAB, and what follows the TAB.
-    char text[kMenuTextChars];
-    char shortcut[kMenuShortcutChars];
+    // Item text before the first TAB, and what follows the TAB, in UTF-16 (a menu can hold names
+    // in any script); a cut falls between characters, never inside a surrogate pair. The lengths
+    // count UTF-16 units.
+    WCHAR text[kMenuTextChars];
+    WCHAR shortcut[kMenuShortcutChars];
     int textLength;
     int shortcutLength;
     // Index into the image strip; -1 for none.

@@ -4,6 +4,7 @@
 #include "ui/GradientFill.h"
 
 #include <cstring>
+#include <cwchar>
 #include <new>
 
 namespace {
@@ -69,21 +70,29 @@ void HorizontalLine(HDC hdc, int x0, int x1, int y, COLORREF colour) {
     DeleteObject(pen);
 }
 
+// How many of the first length units end between characters: a lead surrogate last in line has
+// lost its partner to a cut, and half a character cannot be drawn.
+int WholeCharacters(const WCHAR* text, int length) {
+    const bool leadLast = length > 0 && text[length - 1] >= 0xD800 && text[length - 1] <= 0xDBFF;
+    return leadLast ? length - 1 : length;
+}
+
 // Copies the text after the first TAB into the shortcut and cuts the text there.
 void SplitShortcut(MenuItemNode* node) {
-    char* tab = std::strchr(node->text, '\t');
+    WCHAR* tab = std::wcschr(node->text, L'\t');
     if (tab != nullptr) {
-        *tab = '\0';
-        const char* from = tab + 1;
+        *tab = L'\0';
+        const WCHAR* from = tab + 1;
         int n = 0;
-        while (n < kMenuShortcutKept && from[n] != '\0') {
-            node->shortcut[n] = from[n];
+        while (n < kMenuShortcutKept && from[n] != L'\0') {
             ++n;
         }
-        node->shortcut[n] = '\0';
+        n = WholeCharacters(from, n);
+        std::memcpy(node->shortcut, from, static_cast<size_t>(n) * sizeof(WCHAR));
+        node->shortcut[n] = L'\0';
         node->shortcutLength = n;
     }
-    node->textLength = static_cast<int>(std::strlen(node->text));
+    node->textLength = static_cast<int>(std::wcslen(node->text));
 }
 
 void ReadItem(MenuItemNode* node, HMENU hmenu, int position, UINT* type) {
@@ -93,8 +102,9 @@ void ReadItem(MenuItemNode* node, HMENU hmenu, int position, UINT* type) {
     GetMenuItemInfoA(hmenu, static_cast<UINT>(position), TRUE, &info);
     node->id = info.wID;
     *type = info.fType;
-    GetMenuStringA(hmenu, static_cast<UINT>(position), node->text, kMenuTextChars, MF_BYPOSITION);
-    node->text[kMenuTextChars - 1] = '\0';
+    GetMenuStringW(hmenu, static_cast<UINT>(position), node->text, kMenuTextChars, MF_BYPOSITION);
+    node->text[kMenuTextChars - 1] = L'\0';
+    node->text[WholeCharacters(node->text, static_cast<int>(std::wcslen(node->text)))] = L'\0';
     SplitShortcut(node);
 }
 
@@ -110,14 +120,14 @@ void SetItemOwnerDrawn(HMENU hmenu, int position, MenuItemNode* node, UINT type)
     SetMenuItemInfoA(hmenu, static_cast<UINT>(position), TRUE, &info);
 }
 
-// The characters of text without '&', appended to out (which holds at most kMeasureChars).
-int AppendWithoutPrefix(char* out, int used, const char* text) {
-    for (const char* p = text; *p != '\0' && used < kMeasureChars; ++p) {
-        if (*p != '&') {
+// The units of text without '&', appended to out (which holds at most kMeasureChars).
+int AppendWithoutPrefix(WCHAR* out, int used, const WCHAR* text) {
+    for (const WCHAR* p = text; *p != L'\0' && used < kMeasureChars; ++p) {
+        if (*p != L'&') {
             out[used++] = *p;
         }
     }
-    out[used] = '\0';
+    out[used] = L'\0';
     return used;
 }
 
@@ -280,12 +290,12 @@ void COwnerDrawMenu::MeasureItem(HWND owner, MEASUREITEMSTRUCT* request) {
     if (node == nullptr) {
         return;
     }
-    char measured[kMeasureChars + 1];
+    WCHAR measured[kMeasureChars + 1];
     int used = AppendWithoutPrefix(measured, 0, node->text);
     used = AppendWithoutPrefix(measured, used, node->shortcut);
     SIZE extent = {0, 0};
     HDC hdc = GetDC(owner);
-    GetTextExtentPoint32A(hdc, measured, used, &extent);
+    GetTextExtentPoint32W(hdc, measured, used, &extent);
     ReleaseDC(owner, hdc);
     if (node->topLevel) {
         request->itemWidth = static_cast<UINT>(extent.cx);
@@ -338,16 +348,16 @@ void COwnerDrawMenu::DrawItem(const DRAWITEMSTRUCT* request) {
     RECT text = r;
     text.top += 2;
     if (node->topLevel) {
-        DrawTextA(hdc, node->text, node->textLength, &text, DT_CENTER | DT_VCENTER);
+        DrawTextW(hdc, node->text, node->textLength, &text, DT_CENTER | DT_VCENTER);
         return;
     }
     text.left = r.left + kTextIndent;
-    DrawTextA(hdc, node->text, node->textLength, &text, DT_VCENTER);
+    DrawTextW(hdc, node->text, node->textLength, &text, DT_VCENTER);
     if (node->shortcutLength > 0) {
         SIZE size = {0, 0};
-        GetTextExtentPoint32A(hdc, node->shortcut, node->shortcutLength, &size);
+        GetTextExtentPoint32W(hdc, node->shortcut, node->shortcutLength, &size);
         text.left = r.right - size.cx - 8;
-        DrawTextA(hdc, node->shortcut, node->shortcutLength, &text, DT_VCENTER);
+        DrawTextW(hdc, node->shortcut, node->shortcutLength, &text, DT_VCENTER);
     }
     DrawMark(hdc, node, r, state);
 }

@@ -2,12 +2,14 @@
 
 #include "app/BoundedText.h"
 #include "app/ErrorBox.h"
+#include "app/TextEncoding.h"
 #include "desktop/DesktopLayout.h"
 #include "res/ResourceIds.h"
 #include "store/LayoutSnapshot.h"
 #include "ui/AboutDialog.h"
 #include "ui/OwnerDrawMenu.h"
 
+#include <cstring>
 #include <new>
 #include <shellapi.h>
 
@@ -52,6 +54,14 @@ UINT AutoSavePeriod(int mode) {
 
 bool IsRestoreId(UINT id) {
     return id >= ID_RESTORE_FIRST && id <= ID_RESTORE_LAST;
+}
+
+// Names are UTF-8 and may be in any script, so the entry is added in UTF-16. A byte that is not
+// UTF-8 shows as U+FFFD; a UTF-16 name never needs more units than its UTF-8 bytes.
+void AppendSnapshotEntry(HMENU restore, UINT id, const char* name) {
+    WCHAR wide[kSnapshotNameChars];
+    Utf8ToUtf16(name, strlen(name), wide, kSnapshotNameChars);
+    AppendMenuW(restore, MF_STRING, id, wide);
 }
 
 } // namespace
@@ -139,12 +149,11 @@ void CTrayWindow::RebuildRestoreMenu(HMENU restore) {
     for (PtrListNode* node = desktopLayout->snapshots->head; node && shownCount < kRestoreEntries;
          node = node->next) {
         const LayoutSnapshot* snapshot = static_cast<const LayoutSnapshot*>(node->data);
-        char* layout = new (std::nothrow) char[kSnapshotLayoutChars];
+        char* layout = CopyToHeap(snapshot->layout);
         if (!layout)
             break;
-        CopyBounded(layout, kSnapshotLayoutChars, snapshot->layout);
         shownLayouts[shownCount] = layout;
-        AppendMenuA(restore, MF_STRING, ID_RESTORE_FIRST + shownCount, snapshot->name);
+        AppendSnapshotEntry(restore, ID_RESTORE_FIRST + shownCount, snapshot->name);
         shownCount++;
     }
     if (shownCount == 0)

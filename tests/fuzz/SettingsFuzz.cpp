@@ -49,8 +49,7 @@ Store StoreOf(const CDesktopLayout& layout) {
         const LayoutSnapshot* snapshot = static_cast<const LayoutSnapshot*>(node->data);
         Require(memchr(snapshot->name, '\0', sizeof snapshot->name) != nullptr,
                 "name unterminated");
-        Require(memchr(snapshot->layout, '\0', sizeof snapshot->layout) != nullptr,
-                "layout unterminated");
+        Require(snapshot->layout != nullptr, "no layout");
         Require(snapshot->name[0] != '\0' && snapshot->layout[0] != '\0', "empty snapshot");
         store.snapshots.push_back({snapshot->name, snapshot->layout, snapshot->kind});
     }

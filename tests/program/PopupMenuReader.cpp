@@ -1,5 +1,6 @@
 #include "program/PopupMenuReader.h"
 
+#include "app/TextEncoding.h"
 #include "ui/MemoryCanvas.h"
 
 #include <algorithm>
@@ -65,6 +66,13 @@ HFONT MenuFont() {
     return CreateFontIndirectA(&metrics.lfMenuFont);
 }
 
+// A UTF-8 name in UTF-16, as the program adds it to its menu.
+std::wstring Wide(const std::string& text) {
+    std::vector<WCHAR> units(text.size() + 1);
+    size_t length = Utf8ToUtf16(text.data(), text.size(), units.data(), units.size());
+    return std::wstring(units.data(), length);
+}
+
 Glyphs Render(const std::string& text, COLORREF ink, COLORREF background) {
     const int width = 400;
     const int height = 40;
@@ -74,7 +82,8 @@ Glyphs Render(const std::string& text, COLORREF ink, COLORREF background) {
     SetTextColor(canvas.Dc(), ink);
     SetBkMode(canvas.Dc(), TRANSPARENT);
     RECT where = {4, 4, width, height};
-    DrawTextA(canvas.Dc(), text.c_str(), static_cast<int>(text.size()), &where, DT_NOPREFIX);
+    const std::wstring wide = Wide(text);
+    DrawTextW(canvas.Dc(), wide.c_str(), static_cast<int>(wide.size()), &where, DT_NOPREFIX);
     SelectObject(canvas.Dc(), previous);
     DeleteObject(font);
 

@@ -25,6 +25,6 @@ void PressKey(HWND popup, WPARAM key);
 // Presses Escape until no popup of the process is left open (bounded).
 bool CloseMenus(DWORD processId);
 
-// The names among candidates that the popup shows, top to bottom, each at most once per row; a
-// name that is the beginning of another one counts only where the longer one is not drawn.
+// The names among candidates (UTF-8) that the popup shows, top to bottom, each at most once per
+// row; a name that is the beginning of another one counts only where the longer one is not drawn.
 std::vector<MenuRow> ReadMenuRows(HWND popup, const std::vector<std::string>& candidates);

@@ -554,6 +554,44 @@ TEST_F(Program, LongListShowsTheNewest21AndTheLastOneRestores) {
     ExpectExitsCleanly();
 }
 
+// A settings file saved as UTF-8 by hand can name snapshots in any script: the Restore submenu
+// shows each name as written, and its entry restores that snapshot's layout.
+TEST_F(Program, RestoreSubmenuShowsNamesInAnyScriptAndTheirEntriesRestore) {
+    const std::string office = "B\xc3\xbcro 2024"; // Büro 2024
+    const std::string greek =
+        "\xce\x95\xce\xbb\xce\xbb\xce\xb7\xce\xbd\xce\xb9\xce\xba\xce\xac";  // Ελληνικά
+    const std::string japanese = "\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e set"; // 日本語 set
+    std::string file = "[Settings]\r\nAutoSave=2\r\n[Saves]\r\n";
+    int x = 400;
+    for (const std::string& name : {office, greek, japanese})
+        file += name + "=Recycle Bin;" + std::to_string(x++) +
+                ";300;Notes.txt;100;10;Photos;180;10;\r\n";
+    RestartWithSettings(file);
+    const std::string automatic = Section(Settings(), "AutoSaves")[0].first;
+
+    HWND submenu = nullptr;
+    ASSERT_TRUE(OpenRestoreSubmenu(program, WM_RBUTTONUP, &submenu));
+    std::vector<MenuRow> rows =
+        ReadRowsOnceDrawn(submenu, {office, greek, japanese, automatic, "<none>"}, 4);
+    ASSERT_EQ(rows.size(), 4u);
+    // Newest first is the names' byte order downward, which puts the time stamp last.
+    EXPECT_EQ(rows[0].text, japanese);
+    EXPECT_EQ(rows[1].text, greek);
+    EXPECT_EQ(rows[2].text, office);
+    EXPECT_EQ(rows[3].text, automatic);
+    for (const MenuRow& row : rows)
+        EXPECT_FALSE(row.grey) << row.text;
+
+    PressKey(submenu, VK_DOWN);
+    PressKey(submenu, VK_RETURN);
+    std::vector<HWND> popups;
+    ASSERT_TRUE(WaitForPopups(program.ProcessId(), 0, &popups));
+    const Positions_t greekLayout = {{401, 300}, {100, 10}, {180, 10}};
+    WaitForPositions(greekLayout);
+    EXPECT_EQ(Positions(), greekLayout);
+    ExpectExitsCleanly();
+}
+
 // Opens the tray menu and chooses with the keyboard: Down from the top highlights About, then
 // the entries past the separators; Up from the top wraps to Exit.
 bool ChooseFromMenu(CRunningProgram& program, WPARAM key, int presses) {

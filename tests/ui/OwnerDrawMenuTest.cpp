@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
 
 namespace {
@@ -16,6 +17,8 @@ const COLORREF kPaper = RGB(1, 2, 3);
 // The dark rim of the About image and the red of the check cross, as the strip draws them.
 const COLORREF kAboutRim = RGB(0, 45, 130);
 const COLORREF kCrossRed = RGB(230, 30, 30);
+// Where the icon column ends and the plain background of an item at rest begins.
+const int kIconColumnWidth = 22;
 
 HINSTANCE Self() {
     return GetModuleHandleA(nullptr);
@@ -120,7 +123,7 @@ TEST(OwnerDrawMenu, TreeMirrorsTheTrayMenu) {
     EXPECT_EQ(1, menu.root->subItemCount);
     const MenuItemNode* main = menu.root->child;
     ASSERT_NE(nullptr, main);
-    EXPECT_STREQ("MainMenu", main->text);
+    EXPECT_STREQ(L"MainMenu", main->text);
     EXPECT_EQ(1, main->topLevel);
     EXPECT_EQ(nullptr, main->next);
     EXPECT_EQ(10, main->subItemCount);
@@ -152,7 +155,7 @@ TEST(OwnerDrawMenu, TreeMirrorsTheTrayMenu) {
 
     const MenuItemNode* autosave = menu.FindItem(menu.root, ID_AUTOSAVE_1HOUR);
     ASSERT_NE(nullptr, autosave);
-    EXPECT_STREQ("1 hour", autosave->text);
+    EXPECT_STREQ(L"1 hour", autosave->text);
     EXPECT_EQ(3, autosave->position);
     EXPECT_EQ(nullptr, menu.FindItem(menu.root, 999));
     EXPECT_EQ(nullptr, menu.FindItem(nullptr, ID_ABOUT));
@@ -174,27 +177,27 @@ TEST(OwnerDrawMenu, TextsShortcutsAndDepthFirstSearch) {
 
     const MenuItemNode* save = menu.FindItem(menu.root, 201);
     ASSERT_NE(nullptr, save);
-    EXPECT_STREQ("&Save", save->text);
+    EXPECT_STREQ(L"&Save", save->text);
     EXPECT_EQ(5, save->textLength);
-    EXPECT_STREQ("Ctrl+S", save->shortcut);
+    EXPECT_STREQ(L"Ctrl+S", save->shortcut);
     EXPECT_EQ(6, save->shortcutLength);
 
     const MenuItemNode* longText = menu.FindItem(menu.root, 202);
     ASSERT_NE(nullptr, longText);
     EXPECT_EQ(95, longText->textLength);
-    EXPECT_EQ(std::string(95, 'a'), longText->text);
+    EXPECT_EQ(std::wstring(95, L'a'), longText->text);
     EXPECT_EQ(0, longText->shortcutLength);
 
     const MenuItemNode* longShortcut = menu.FindItem(menu.root, 203);
     ASSERT_NE(nullptr, longShortcut);
-    EXPECT_STREQ("Name", longShortcut->text);
+    EXPECT_STREQ(L"Name", longShortcut->text);
     EXPECT_EQ(30, longShortcut->shortcutLength);
-    EXPECT_EQ(std::string(30, 'k'), longShortcut->shortcut);
+    EXPECT_EQ(std::wstring(30, L'k'), longShortcut->shortcut);
 
     // Two items with id 205: the submenu's comes first, depth-first.
     const MenuItemNode* found = menu.FindItem(menu.root, 205);
     ASSERT_NE(nullptr, found);
-    EXPECT_STREQ("Inner", found->text);
+    EXPECT_STREQ(L"Inner", found->text);
     EXPECT_EQ(source.sub, found->hParentMenu);
 
     menu.Destroy();
@@ -213,7 +216,7 @@ TEST(OwnerDrawMenu, RebuildReadsTheMenuAfreshAndResetsImages) {
     EXPECT_EQ(nullptr, menu.FindItem(menu.root, 201));
     const MenuItemNode* renamed = menu.FindItem(menu.root, 206);
     ASSERT_NE(nullptr, renamed);
-    EXPECT_STREQ("Renamed", renamed->text);
+    EXPECT_STREQ(L"Renamed", renamed->text);
     EXPECT_EQ(-1, renamed->image);
     // Texts survive being owner-drawn: a rebuild without changes reads the same texts.
     menu.Rebuild();
@@ -222,9 +225,9 @@ TEST(OwnerDrawMenu, RebuildReadsTheMenuAfreshAndResetsImages) {
         sub = sub->next;
     }
     ASSERT_NE(nullptr, sub);
-    EXPECT_STREQ("Sub", sub->text);
+    EXPECT_STREQ(L"Sub", sub->text);
     EXPECT_EQ(1, sub->subItemCount);
-    EXPECT_STREQ("Inner", menu.FindItem(menu.root, 205)->text);
+    EXPECT_STREQ(L"Inner", menu.FindItem(menu.root, 205)->text);
 }
 
 TEST(OwnerDrawMenu, EmptyWithoutInstanceOrMenu) {
@@ -454,6 +457,127 @@ TEST_F(MenuDrawing, DrawingLeavesNoGdiObjectsBehind) {
         }
     }
     EXPECT_EQ(before, GdiObjectCount());
+}
+
+// "Büro 😀 Ελληνικά": Latin, a character beyond the BMP (a surrogate pair) and Greek.
+const wchar_t kWideName[] =
+    L"B\u00fcro \U0001F600 \u0395\u03bb\u03bb\u03b7\u03bd\u03b9\u03ba\u03ac";
+const wchar_t kGrinning[] = L"\U0001F600";
+
+// A popup of wide items under a menu bar, as the tray's Restore entries are added.
+struct WideTestMenu {
+    HMENU bar = CreateMenu();
+    HMENU popup = CreatePopupMenu();
+
+    explicit WideTestMenu(std::initializer_list<std::wstring> texts) {
+        UINT id = 300;
+        for (const std::wstring& text : texts) {
+            AppendMenuW(popup, MF_STRING, id++, text.c_str());
+        }
+        AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), "Restore");
+    }
+    ~WideTestMenu() { DestroyMenu(bar); }
+};
+
+HFONT CreateMenuFont() {
+    NONCLIENTMETRICSA metrics = {};
+    metrics.cbSize = sizeof(metrics);
+    SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
+    return CreateFontIndirectA(&metrics.lfMenuFont);
+}
+
+// Pixels inside the area where the two canvases differ.
+int Differences(const MemoryCanvas& a, const MemoryCanvas& b, const RECT& area) {
+    int n = 0;
+    for (int y = area.top; y < area.bottom; ++y) {
+        for (int x = area.left; x < area.right; ++x) {
+            n += a.At(x, y) != b.At(x, y) ? 1 : 0;
+        }
+    }
+    return n;
+}
+
+TEST(OwnerDrawMenuText, NameInAnyScriptIsDrawnAndMeasuredAsItsCharacters) {
+    WideTestMenu source({kWideName});
+    COwnerDrawMenu menu;
+    menu.Init(Self(), source.bar, MAKEINTRESOURCEA(IDB_MENUIMAGES), MENU_IMAGE_CHECK);
+    const MenuItemNode* node = menu.FindItem(menu.root, 300);
+    ASSERT_NE(nullptr, node);
+    EXPECT_STREQ(kWideName, node->text);
+    EXPECT_EQ(static_cast<int>(wcslen(kWideName)), node->textLength);
+
+    // The item as the menu draws it, and the name as DrawTextW draws it over the item's
+    // background, both with the menu font: the text area matches pixel for pixel.
+    const int width = 320;
+    const RECT item = {0, 0, width, 20};
+    MemoryCanvas drawn(width, 20, kPaper);
+    MemoryCanvas expected(width, 20, MenuBackground());
+    HFONT font = CreateMenuFont();
+    HGDIOBJ drawnFont = SelectObject(drawn.Dc(), font);
+    HGDIOBJ expectedFont = SelectObject(expected.Dc(), font);
+    Draw(menu, node, 0, drawn, item);
+    SetTextColor(expected.Dc(), Sys(COLOR_MENUTEXT));
+    SetBkMode(expected.Dc(), TRANSPARENT);
+    RECT text = {30, 2, width, 20};
+    DrawTextW(expected.Dc(), kWideName, -1, &text, DT_VCENTER);
+    RECT inked = {30, 2, width, 20};
+    DrawTextW(expected.Dc(), kWideName, -1, &inked, DT_CALCRECT);
+    SelectObject(drawn.Dc(), drawnFont);
+    SelectObject(expected.Dc(), expectedFont);
+    DeleteObject(font);
+
+    const RECT textArea = {kIconColumnWidth, 0, width, 20};
+    EXPECT_GT(expected.Count(textArea, Sys(COLOR_MENUTEXT)), 20);
+    EXPECT_EQ(0, Differences(drawn, expected, textArea));
+    if (HasFailure()) {
+        drawn.SavePng(BesideExe("wide-name-drawn.png").c_str());
+        expected.SavePng(BesideExe("wide-name-expected.png").c_str());
+    }
+
+    // Measured as the characters, on the owner's device context as every item is; wide enough
+    // for the name as the menu font draws it.
+    HWND owner =
+        CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, Self(), nullptr);
+    ASSERT_NE(nullptr, owner);
+    MEASUREITEMSTRUCT request = {};
+    request.CtlType = ODT_MENU;
+    request.itemData = reinterpret_cast<ULONG_PTR>(node);
+    menu.MeasureItem(owner, &request);
+    SIZE extent = {0, 0};
+    HDC hdc = GetDC(owner);
+    GetTextExtentPoint32W(hdc, kWideName, static_cast<int>(wcslen(kWideName)), &extent);
+    ReleaseDC(owner, hdc);
+    DestroyWindow(owner);
+    EXPECT_EQ(static_cast<UINT>(extent.cx + 34), request.itemWidth);
+    EXPECT_GE(static_cast<LONG>(request.itemWidth), inked.right);
+}
+
+// The node of the id holds exactly this text and shortcut, with their lengths.
+void ExpectTexts(const COwnerDrawMenu& menu, UINT id, const std::wstring& text,
+                 const std::wstring& shortcut) {
+    const MenuItemNode* node = COwnerDrawMenu::FindItem(menu.root, id);
+    ASSERT_NE(nullptr, node) << id;
+    EXPECT_EQ(text, node->text) << id;
+    EXPECT_EQ(static_cast<int>(text.size()), node->textLength) << id;
+    EXPECT_EQ(shortcut, node->shortcut) << id;
+    EXPECT_EQ(static_cast<int>(shortcut.size()), node->shortcutLength) << id;
+}
+
+// Whatever cuts a text to its capacity cuts between characters: a surrogate pair is kept whole
+// or left out whole.
+TEST(OwnerDrawMenuText, LongTextsAreCutBetweenCharacters) {
+    const std::wstring straddling = std::wstring(94, L'a') + kGrinning + L"tail";
+    const std::wstring fitting = std::wstring(93, L'a') + kGrinning + L"tail";
+    const std::wstring shortcutStraddling = L"Name\t" + std::wstring(29, L'k') + kGrinning;
+    const std::wstring shortcutFitting = L"Name\t" + std::wstring(28, L'k') + kGrinning + L"k";
+    WideTestMenu source({straddling, fitting, shortcutStraddling, shortcutFitting});
+    COwnerDrawMenu menu;
+    menu.Init(Self(), source.bar, nullptr, 0);
+
+    ExpectTexts(menu, 300, std::wstring(94, L'a'), L"");
+    ExpectTexts(menu, 301, std::wstring(93, L'a') + kGrinning, L"");
+    ExpectTexts(menu, 302, L"Name", std::wstring(29, L'k'));
+    ExpectTexts(menu, 303, L"Name", std::wstring(28, L'k') + kGrinning);
 }
 
 // Forwards the measure and draw requests to the menu, as the tray window does.

@@ -1,5 +1,6 @@
 // The tray menu as PrepareMenu leaves it, read in this process where the menu lives; and a tray
 // click without a menu object. The program end to end is in tests/program.
+#include "app/TextEncoding.h"
 #include "desktop/DesktopLayout.h"
 #include "res/ResourceIds.h"
 #include "store/LayoutSnapshot.h"
@@ -11,12 +12,24 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string>
 
 namespace {
 
 const int kAutosavePosition = 2;
 const int kRestorePosition = 4;
 const int kUndoPosition = 5;
+
+const char kNoItem[] = "(no item)";
+
+// The node's text in UTF-8, as the program keeps names.
+std::string Utf8Of(const MenuItemNode* node) {
+    if (!node)
+        return kNoItem;
+    char text[4 * kMenuTextChars];
+    size_t length = Utf16ToUtf8(node->text, wcslen(node->text), text, sizeof text);
+    return std::string(text, length);
+}
 
 class TrayMenu : public ::testing::Test {
   protected:
@@ -35,27 +48,20 @@ class TrayMenu : public ::testing::Test {
     HMENU Restore() const { return GetSubMenu(Main(), kRestorePosition); }
 
     void AddSnapshot(const char* name) {
-        LayoutSnapshot* snapshot = new LayoutSnapshot;
-        strcpy(snapshot->name, name);
-        strcpy(snapshot->layout, "A;1;1;");
-        snapshot->kind = kSnapshotManual;
-        layout.snapshots->Append(snapshot);
+        layout.snapshots->Append(NewSnapshot(name, "A;1;1;", kSnapshotManual));
     }
 
     // The first entry of Restore, reached by position: "<none>" shares id 0 with the separators.
-    const char* FirstRestoreText() const {
+    std::string FirstRestoreText() const {
         const MenuItemNode* node =
             menu->root && menu->root->child ? menu->root->child->child : nullptr;
         for (int position = 0; node && position < kRestorePosition; position++)
             node = node->next;
-        return node && node->child ? node->child->text : nullptr;
+        return Utf8Of(node ? node->child : nullptr);
     }
 
     // The owner-drawn items keep their texts in the item tree, not in the menu.
-    const char* TextOf(UINT id) const {
-        const MenuItemNode* node = COwnerDrawMenu::FindItem(menu->root, id);
-        return node ? node->text : nullptr;
-    }
+    std::string TextOf(UINT id) const { return Utf8Of(COwnerDrawMenu::FindItem(menu->root, id)); }
 };
 
 TEST_F(TrayMenu, EmptyStoreShowsOneDisabledNoneAndDisablesUndo) {
@@ -66,7 +72,7 @@ TEST_F(TrayMenu, EmptyStoreShowsOneDisabledNoneAndDisablesUndo) {
     ASSERT_EQ(GetMenuItemCount(Restore()), 1);
     EXPECT_EQ(GetMenuItemID(Restore(), 0), 0u);
     EXPECT_TRUE(GetMenuState(Restore(), 0, MF_BYPOSITION) & MF_DISABLED);
-    EXPECT_STREQ(FirstRestoreText(), "<none>");
+    EXPECT_EQ(FirstRestoreText(), "<none>");
     EXPECT_TRUE(GetMenuState(Main(), kUndoPosition, MF_BYPOSITION) & MF_DISABLED);
 
     EXPECT_TRUE(GetMenuState(menu->menu, ID_START_WITH_WINDOWS, MF_BYCOMMAND) & MF_CHECKED);
@@ -83,7 +89,7 @@ TEST_F(TrayMenu, SnapshotsReplaceNoneInListOrderAndUndoFollowsItsStack) {
     tray.PrepareMenu();
     AddSnapshot("2024-03-01 09:15:00");
     AddSnapshot("2024-03-01 09:10:00 (AutoSave)");
-    char* undo = new char[kLayoutChars];
+    char* undo = new char[16];
     strcpy(undo, "A;2;2;");
     layout.undoStack->Append(undo);
     layout.autoSaveMode = 0;
@@ -93,8 +99,8 @@ TEST_F(TrayMenu, SnapshotsReplaceNoneInListOrderAndUndoFollowsItsStack) {
     ASSERT_EQ(GetMenuItemCount(Restore()), 2);
     EXPECT_EQ(GetMenuItemID(Restore(), 0), static_cast<UINT>(ID_RESTORE_FIRST));
     EXPECT_EQ(GetMenuItemID(Restore(), 1), static_cast<UINT>(ID_RESTORE_FIRST + 1));
-    EXPECT_STREQ(TextOf(ID_RESTORE_FIRST), "2024-03-01 09:15:00");
-    EXPECT_STREQ(TextOf(ID_RESTORE_FIRST + 1), "2024-03-01 09:10:00 (AutoSave)");
+    EXPECT_EQ(TextOf(ID_RESTORE_FIRST), "2024-03-01 09:15:00");
+    EXPECT_EQ(TextOf(ID_RESTORE_FIRST + 1), "2024-03-01 09:10:00 (AutoSave)");
     EXPECT_FALSE(GetMenuState(Restore(), 0, MF_BYPOSITION) & MF_DISABLED);
     EXPECT_FALSE(GetMenuState(Main(), kUndoPosition, MF_BYPOSITION) & MF_DISABLED);
     EXPECT_FALSE(GetMenuState(menu->menu, ID_START_WITH_WINDOWS, MF_BYCOMMAND) & MF_CHECKED);
@@ -121,8 +127,8 @@ TEST_F(TrayMenu, RestoreListsNoMoreSnapshotsThanThereAreRestoreIds) {
     ASSERT_EQ(GetMenuItemCount(Restore()), ID_RESTORE_LAST - ID_RESTORE_FIRST + 1);
     EXPECT_EQ(GetMenuItemID(Restore(), 0), static_cast<UINT>(ID_RESTORE_FIRST));
     EXPECT_EQ(GetMenuItemID(Restore(), 20), static_cast<UINT>(ID_RESTORE_LAST));
-    EXPECT_STREQ(TextOf(ID_RESTORE_FIRST), "2024-03-01 09:25:00");
-    EXPECT_STREQ(TextOf(ID_RESTORE_LAST), "2024-03-01 09:05:00");
+    EXPECT_EQ(TextOf(ID_RESTORE_FIRST), "2024-03-01 09:25:00");
+    EXPECT_EQ(TextOf(ID_RESTORE_LAST), "2024-03-01 09:05:00");
     EXPECT_EQ(COwnerDrawMenu::FindItem(menu->root, ID_RESTORE_LAST + 1), nullptr);
 
     // Fewer snapshots on the next showing: the list shrinks with them.
@@ -132,7 +138,29 @@ TEST_F(TrayMenu, RestoreListsNoMoreSnapshotsThanThereAreRestoreIds) {
     }
     tray.PrepareMenu();
     ASSERT_EQ(GetMenuItemCount(Restore()), 1);
-    EXPECT_STREQ(TextOf(ID_RESTORE_FIRST), "2024-03-01 09:25:00");
+    EXPECT_EQ(TextOf(ID_RESTORE_FIRST), "2024-03-01 09:25:00");
+}
+
+// Names are UTF-8 and may be in any script: each entry holds the name's characters, not its bytes
+// read in the ANSI code page. A byte that is not UTF-8 shows as U+FFFD and the rest of the name
+// stays; a name as long as a name can be is listed whole.
+TEST_F(TrayMenu, RestoreEntriesShowNamesInAnyScript) {
+    const std::string japanese = "\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e set"; // 日本語 set
+    const std::string mixed =
+        "B\xc3\xbcro \xf0\x9f\x98\x80 "                                     // Büro 😀
+        "\xce\x95\xce\xbb\xce\xbb\xce\xb7\xce\xbd\xce\xb9\xce\xba\xce\xac"; // Ελληνικά
+    AddSnapshot(japanese.c_str());
+    AddSnapshot(mixed.c_str());
+    AddSnapshot("Caf\xe9 \x80 list");
+    const std::string longest(kSnapshotNameChars - 1, 'n');
+    AddSnapshot(longest.c_str());
+    tray.PrepareMenu();
+
+    ASSERT_EQ(GetMenuItemCount(Restore()), 4);
+    EXPECT_EQ(TextOf(ID_RESTORE_FIRST), japanese);
+    EXPECT_EQ(TextOf(ID_RESTORE_FIRST + 1), mixed);
+    EXPECT_EQ(TextOf(ID_RESTORE_FIRST + 2), "Caf\xef\xbf\xbd \xef\xbf\xbd list");
+    EXPECT_EQ(TextOf(ID_RESTORE_FIRST + 3), longest);
 }
 
 TEST(TrayClick, WithoutAMenuObjectDoesNothing) {

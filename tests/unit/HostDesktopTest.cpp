@@ -92,8 +92,9 @@ TEST_F(HostDesktop, DestructionReleasesBlockHandleAndStore) {
         EXPECT_EQ(hostsim::OpenProcessHandles(), 1);
         EXPECT_EQ(hostsim::RemoteBlocks(), 1);
         layout.snapshots->Append(new LayoutSnapshot());
-        layout.undoStack->Append(new char[kLayoutChars]());
-        layout.undoStack->Append(new char[kLayoutChars]());
+        layout.snapshots->Append(NewSnapshot("2024-03-01 09:15:00", "A;1;1;", kSnapshotManual));
+        layout.undoStack->Append(new char[100]());
+        layout.undoStack->Append(new char[100]());
     }
     // LeakSanitizer reports the snapshot and buffers if the destructor missed them.
     EXPECT_EQ(hostsim::OpenProcessHandles(), 0);

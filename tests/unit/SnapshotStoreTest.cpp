@@ -220,16 +220,13 @@ TEST_F(SnapshotStore, LongNamesAreCutBetweenCharacters) {
 // A full layout whose names need escaping writes a line longer than 8191 characters; it came back
 // cut, and the icons at its end lost their places.
 TEST_F(SnapshotStore, FullLayoutWithEscapedNamesSurvivesASaveAndReload) {
+    const size_t kLength = 8191;
     std::string full;
-    while (full.size() + 20 <= kLayoutChars - 1)
+    while (full.size() + 20 <= kLength)
         full += "Tab\tName\\;10;10;";
-    full += std::string(kLayoutChars - 1 - full.size(), 'z');
-    ASSERT_EQ(full.size(), static_cast<size_t>(kLayoutChars - 1));
-    LayoutSnapshot* snapshot = new LayoutSnapshot();
-    strcpy(snapshot->name, "2024-03-01 09:15:00 (AutoSave)");
-    strcpy(snapshot->layout, full.c_str());
-    snapshot->kind = kSnapshotAutomatic;
-    layout->snapshots->Append(snapshot);
+    full += std::string(kLength - full.size(), 'z');
+    layout->snapshots->Append(
+        NewSnapshot("2024-03-01 09:15:00 (AutoSave)", full.c_str(), kSnapshotAutomatic));
     layout->SaveSettings();
     NewRun();
     ASSERT_EQ(Snapshots().size(), 1u);
@@ -237,7 +234,7 @@ TEST_F(SnapshotStore, FullLayoutWithEscapedNamesSurvivesASaveAndReload) {
 }
 
 TEST_F(SnapshotStore, LoadEmptiesTheUndoStackWithoutAFile) {
-    layout->undoStack->Append(new char[kLayoutChars]());
+    layout->undoStack->Append(new char[16]());
     layout->LoadSettings();
     EXPECT_EQ(layout->undoStack->count, 0);
     EXPECT_EQ(layout->snapshots->count, 0);

@@ -163,6 +163,19 @@ TEST_F(StoreRegression, FailedCapturesLeaveTenAutosavesByteForByte) {
     EXPECT_EQ(SettingsFile(), before);
 }
 
+// Past its limit a capture fails as a whole: a layout is never stored cut.
+TEST_F(StoreRegression, ADesktopPastTheCaptureLimitIsNotStoredCut) {
+    layout->captureLimit = 12; // "A;10;10;" fits, "B;90;10;" would pass it
+    layout->TakeSnapshot(kSnapshotAutomatic);
+    EXPECT_TRUE(Snapshots().empty());
+    EXPECT_FALSE(fs::exists(Path("Quillmarsh.ini")));
+    layout->TakeSnapshot(kSnapshotManual);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{kCannotRead});
+    layout->captureLimit = kMaxLayoutBytes;
+    layout->TakeSnapshot(kSnapshotManual);
+    EXPECT_EQ(Snapshots().size(), 1u);
+}
+
 // With nothing captured there is nothing to undo to, so nothing may move.
 TEST_F(StoreRegression, RestoreThatCannotReadTheDesktopSaysSo) {
     layout->TakeSnapshot(kSnapshotManual);
