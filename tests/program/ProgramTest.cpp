@@ -321,6 +321,43 @@ TEST_F(ProgramWithWideNames, SavedIconsComeBackByTheirOwnNamesAfterBothRestart) 
     ExpectExitsCleanly();
 }
 
+// Four hundred icons of 45 characters make a layout of some 22,000 characters, far past the 7,936 a
+// capture once stopped at; every fourth name holds characters outside the code page.
+std::vector<Icon> FourHundredIcons(int left, int top, bool across) {
+    std::vector<Icon> icons;
+    for (int i = 0; i < 400; i++) {
+        char name[64];
+        snprintf(name, sizeof name, "%04d %s", i + 1,
+                 i % 4 == 3 ? "\xc5\x81\xc3\xb3\x64\xc5\xba notes on quarterly figures, v1.docx"
+                            : "Notes on the quarterly figures, v12.docx");
+        int column = across ? i % 20 : i / 20;
+        int row = across ? i / 20 : i % 20;
+        icons.push_back({name, left + 90 * column, top + 45 * row});
+    }
+    return icons;
+}
+
+class ProgramWithFourHundredIcons : public Program {
+  protected:
+    std::vector<Icon> DesktopIcons() const override { return FourHundredIcons(20, 10, false); }
+};
+
+TEST_F(ProgramWithFourHundredIcons, SaveHoldsEveryIconAndRestorePutsAllBackAfterAShellRestart) {
+    const std::vector<Icon> saved = DesktopIcons();
+    WaitForNextSecond();
+    ASSERT_TRUE(program.Command(kSave));
+    auto manual = Section(Settings(), "Saves");
+    ASSERT_EQ(manual.size(), 1u);
+    EXPECT_EQ(manual[0].second, LayoutOf(saved));
+
+    const std::vector<Icon> elsewhere = FourHundredIcons(25, 15, true);
+    testdesktop::RestartShellWith(elsewhere);
+    ASSERT_EQ(testdesktop::Icons(), elsewhere);
+    ASSERT_TRUE(program.Command(kRestoreFirst));
+    EXPECT_EQ(testdesktop::Icons(), saved);
+    ExpectExitsCleanly();
+}
+
 TEST_F(Program, EveryAutosaveChoiceRewritesTheFileEvenWhenUnchanged) {
     std::string snapshots = Settings().substr(Settings().find("[AutoSaves]"));
     for (UINT id = kAutosaveNever; id <= kAutosaveHour; id++) {
