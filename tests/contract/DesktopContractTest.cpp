@@ -15,19 +15,6 @@
 #include <string>
 #include <vector>
 
-namespace testdesktop {
-
-// Found by argument-dependent lookup from inside GoogleTest's comparisons.
-bool operator==(const Icon& a, const Icon& b) {
-    return a.name == b.name && a.x == b.x && a.y == b.y;
-}
-
-std::ostream& operator<<(std::ostream& out, const Icon& icon) {
-    return out << "{" << icon.name << ", " << icon.x << ", " << icon.y << "}";
-}
-
-} // namespace testdesktop
-
 namespace {
 
 using testdesktop::Icon;

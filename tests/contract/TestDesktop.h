@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,15 @@ struct Icon {
     int x;
     int y;
 };
+
+// Found by argument-dependent lookup from inside GoogleTest's comparisons.
+inline bool operator==(const Icon& a, const Icon& b) {
+    return a.name == b.name && a.x == b.x && a.y == b.y;
+}
+
+inline std::ostream& operator<<(std::ostream& out, const Icon& icon) {
+    return out << "{" << icon.name << ", " << icon.x << ", " << icon.y << "}";
+}
 
 // One list-view request as the shell's list view received it. For LVM_GETITEMTEXTW and
 // LVM_GETITEMTEXTA, the record as the list view found it in the caller's block (hasRecord), in the

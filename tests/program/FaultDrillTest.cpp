@@ -14,6 +14,7 @@
 namespace {
 
 using programtest::Entries_t;
+using programtest::LayoutOf;
 using programtest::Section;
 using programtest::WaitForNextSecond;
 using namespace programtest::commands;
@@ -33,13 +34,6 @@ std::vector<Icon> IconGrid(int count, int left, int top) {
         icons.push_back({name, left + (i / 10) * 75, top + (i % 10) * 60});
     }
     return icons;
-}
-
-std::string LayoutOf(const std::vector<Icon>& icons) {
-    std::string text;
-    for (const Icon& icon : icons)
-        text += icon.name + ";" + std::to_string(icon.x) + ";" + std::to_string(icon.y) + ";";
-    return text;
 }
 
 std::vector<Icon> ThreeIcons(int x) {

@@ -12,22 +12,10 @@
 #include <cctype>
 #include <cstdio>
 
-namespace testdesktop {
-
-// Found by argument-dependent lookup from inside GoogleTest's comparisons.
-bool operator==(const Icon& a, const Icon& b) {
-    return a.name == b.name && a.x == b.x && a.y == b.y;
-}
-
-std::ostream& operator<<(std::ostream& out, const Icon& icon) {
-    return out << "{" << icon.name << ", " << icon.x << ", " << icon.y << "}";
-}
-
-} // namespace testdesktop
-
 namespace {
 
 using programtest::ClearRunValues;
+using programtest::LayoutOf;
 using programtest::RunValue;
 using programtest::Section;
 using programtest::WaitForNextSecond;
@@ -279,13 +267,6 @@ class ProgramWithWideNames : public Program {
         return icons;
     }
 };
-
-std::string LayoutOf(const std::vector<Icon>& icons) {
-    std::string text;
-    for (const Icon& icon : icons)
-        text += icon.name + ";" + std::to_string(icon.x) + ";" + std::to_string(icon.y) + ";";
-    return text;
-}
 
 TEST_F(ProgramWithWideNames, SavedIconsComeBackByTheirOwnNamesAfterBothRestart) {
     WaitForNextSecond();
