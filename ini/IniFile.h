@@ -10,13 +10,14 @@
 enum {
     kIniNameChars = 256,
     kIniPathChars = kFilePathChars,
-    kIniLineChars = 8192,
-    // A value as read back: every text of kIniLineChars - 1 characters (a whole layout) fits.
-    kIniValueChars = kIniLineChars + 1,
-    // The longest line Save writes: a name, "=", a value of kIniLineChars - 1 characters each
-    // escaped to two, CR LF; the reader takes lines this long so it gives back what was written.
-    kIniReadLineChars = (kIniNameChars - 1) + 1 + 2 * (kIniLineChars - 1) + 2 + 1,
 };
+
+// The longest line the reader keeps whole, its line end included; a longer line keeps this much
+// of its start and loses the rest up to its line end. A layout of 16 MiB, escaped to at most twice
+// that behind a name of at most 255 characters, fits with room to spare; no desktop comes near.
+// The limit also bounds what a hostile file can make the reader allocate for one line. A value
+// read from a file therefore has fewer than kIniMaxLineChars characters.
+constexpr size_t kIniMaxLineChars = size_t(64) << 20;
 
 enum IniReadResult {
     kIniReadWhole,
@@ -97,5 +98,6 @@ class CIniFile {
     int WriteStream(FILE* file) const;
 
     static void EscapeValue(const char* source, char* output, size_t size);
+    // The output may be the source itself: no text grows when it is unescaped.
     static void UnescapeValue(const char* source, char* output, size_t size);
 };
