@@ -1,6 +1,7 @@
 #include "ini/IniFile.h"
 #include "app/Decimal.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -35,9 +36,83 @@ void FreeKeys(IniKey* key) {
     }
 }
 
+const IniNameIndex kEmptyIndex = {nullptr, 0, 0, false};
+const size_t kFirstIndexSlots = 8;
+
+// FNV-1a over the name's bytes.
+size_t HashOf(const char* name) {
+    uint32_t hash = 2166136261u;
+    for (const unsigned char* c = reinterpret_cast<const unsigned char*>(name); *c; c++)
+        hash = (hash ^ *c) * 16777619u;
+    return hash;
+}
+
+// The slot that holds the node of this name, or the free slot where it would go.
+template <class Node> size_t SlotOf(const IniNameIndex& index, const char* name) {
+    size_t mask = index.capacity - 1;
+    size_t slot = HashOf(name) & mask;
+    while (index.slots[slot] && strcmp(static_cast<Node*>(index.slots[slot])->name, name) != 0)
+        slot = (slot + 1) & mask;
+    return slot;
+}
+
+template <class Node> Node* Find(const IniNameIndex& index, Node* first, const char* name) {
+    if (index.givenUp) {
+        for (Node* node = first; node; node = node->next) {
+            if (strcmp(node->name, name) == 0)
+                return node;
+        }
+        return nullptr;
+    }
+    if (index.count == 0)
+        return nullptr;
+    return static_cast<Node*>(index.slots[SlotOf<Node>(index, name)]);
+}
+
+void GiveUp(IniNameIndex& index) {
+    delete[] index.slots;
+    index = kEmptyIndex;
+    index.givenUp = true;
+}
+
+// A table twice the size, or the first one; false, with the old table kept, when there is no
+// memory for it.
+template <class Node> bool Grow(IniNameIndex& index) {
+    size_t capacity = index.capacity ? 2 * index.capacity : kFirstIndexSlots;
+    IniNameIndex grown = {new (std::nothrow) void*[capacity](), capacity, index.count, false};
+    if (!grown.slots)
+        return false;
+    for (size_t i = 0; i < index.capacity; i++) {
+        if (index.slots[i])
+            grown.slots[SlotOf<Node>(grown, static_cast<Node*>(index.slots[i])->name)] =
+                index.slots[i];
+    }
+    delete[] index.slots;
+    index = grown;
+    return true;
+}
+
+// Files a node that its chain has just taken in and that no node of the chain shares its name
+// with.
+template <class Node> void Insert(IniNameIndex& index, Node* node) {
+    if (index.givenUp)
+        return;
+    if (2 * (index.count + 1) > index.capacity && !Grow<Node>(index)) {
+        GiveUp(index);
+        return;
+    }
+    index.slots[SlotOf<Node>(index, node->name)] = node;
+    index.count++;
+}
+
+void FreeIndex(IniNameIndex& index) {
+    delete[] index.slots;
+    index = kEmptyIndex;
+}
+
 } // namespace
 
-CIniFile::CIniFile() : firstSection(nullptr) {
+CIniFile::CIniFile() : firstSection(nullptr), lastSection(nullptr), sections(kEmptyIndex) {
     memset(path, 0, sizeof path);
 }
 
@@ -57,30 +132,25 @@ void CIniFile::Clear() {
     while (firstSection) {
         IniSection* next = firstSection->next;
         FreeKeys(firstSection->firstKey);
+        FreeIndex(firstSection->keys);
         delete firstSection;
         firstSection = next;
     }
+    lastSection = nullptr;
+    FreeIndex(sections);
 }
 
 IniSection* CIniFile::FindSection(const char* section) const {
     if (!section)
         return nullptr;
-    for (IniSection* node = firstSection; node; node = node->next) {
-        if (strcmp(node->name, section) == 0)
-            return node;
-    }
-    return nullptr;
+    return Find(sections, firstSection, section);
 }
 
 IniKey* CIniFile::FindKey(const char* section, const char* key) const {
     IniSection* owner = FindSection(section);
     if (!owner || !key)
         return nullptr;
-    for (IniKey* node = owner->firstKey; node; node = node->next) {
-        if (strcmp(node->name, key) == 0)
-            return node;
-    }
-    return nullptr;
+    return Find(owner->keys, owner->firstKey, key);
 }
 
 int CIniFile::HasSection(const char* section) const {
@@ -112,6 +182,11 @@ const char* CIniFile::GetKeyName(const char* section, int index) const {
     return node ? node->name : nullptr;
 }
 
+const IniKey* CIniFile::FirstKey(const char* section) const {
+    IniSection* owner = FindSection(section);
+    return owner ? owner->firstKey : nullptr;
+}
+
 const char* CIniFile::GetString(const char* section, const char* key,
                                 const char* defaultValue) const {
     IniKey* node = FindKey(section, key);
@@ -138,10 +213,9 @@ IniSection* CIniFile::AddSection(const char* section) {
         delete node;
         return nullptr;
     }
-    IniSection** link = &firstSection;
-    while (*link)
-        link = &(*link)->next;
-    *link = node;
+    (lastSection ? lastSection->next : firstSection) = node;
+    lastSection = node;
+    Insert(sections, node);
     return node;
 }
 
@@ -164,10 +238,9 @@ IniKey* CIniFile::AddKey(const char* section, const char* key) {
         delete node;
         return nullptr;
     }
-    IniKey** link = &owner->firstKey;
-    while (*link)
-        link = &(*link)->next;
-    *link = node;
+    (owner->lastKey ? owner->lastKey->next : owner->firstKey) = node;
+    owner->lastKey = node;
+    Insert(owner->keys, node);
     return node;
 }
 

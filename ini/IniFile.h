@@ -34,6 +34,16 @@ enum IniSaveResult {
     kIniNotWritten,
 };
 
+// The nodes of one chain by name, so that a lookup does not walk the chain: open addressing in a
+// table of a power of two slots, at most half of them used. It points at nodes it does not own.
+// Once a table cannot be allocated the index is given up, and lookups walk the chain.
+struct IniNameIndex {
+    void** slots;
+    size_t capacity;
+    size_t count;
+    bool givenUp;
+};
+
 struct IniKey {
     char name[kIniNameChars];
     // Heap text of exactly its length plus 1, owned by the key; null only while a value is being
@@ -46,6 +56,8 @@ struct IniSection {
     char name[kIniNameChars];
     IniKey* firstKey;
     IniSection* next;
+    IniKey* lastKey;
+    IniNameIndex keys;
 };
 
 class CIniFile {
@@ -68,7 +80,10 @@ class CIniFile {
     int HasSection(const char* section) const;
     int GetSectionCount() const;
     int GetKeyCount(const char* section) const;
+    // Walks the section's keys to the index: to visit every key, follow FirstKey's next instead.
     const char* GetKeyName(const char* section, int index) const;
+    // The section's first key, or null; the others follow through next, in their order.
+    const IniKey* FirstKey(const char* section) const;
     // The key's own value, or defaultValue itself (the same pointer) when there is none.
     const char* GetString(const char* section, const char* key, const char* defaultValue) const;
     int GetInt(const char* section, const char* key, int defaultValue) const;
@@ -100,4 +115,8 @@ class CIniFile {
     static void EscapeValue(const char* source, char* output, size_t size);
     // The output may be the source itself: no text grows when it is unescaped.
     static void UnescapeValue(const char* source, char* output, size_t size);
+
+  private:
+    IniSection* lastSection;
+    IniNameIndex sections;
 };
