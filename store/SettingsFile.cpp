@@ -51,12 +51,9 @@ bool LoadSnapshots(const CIniFile& ini, int kind, CPtrList* snapshots) {
     const char* section = SectionOf(kind);
     if (!ini.HasSection(section))
         return true;
-    int count = ini.GetKeyCount(section);
-    for (int index = 0; index < count; index++) {
-        const char* name = ini.GetKeyName(section, index);
-        if (!name)
-            continue;
-        const char* layout = ini.GetString(section, name, "");
+    for (const IniKey* key = ini.FirstKey(section); key; key = key->next) {
+        const char* name = key->name;
+        const char* layout = key->value;
         if (!layout || layout[0] == '\0')
             continue;
         LayoutSnapshot* snapshot = new (std::nothrow) LayoutSnapshot;
