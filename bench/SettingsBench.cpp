@@ -182,10 +182,11 @@ int TimeFile(const std::string& folder, int rounds, bool autosave) {
     std::vector<char> buffer(bytes.size() + 1);
     CDesktopLayout layout;
     int loaded = 0;
-    std::vector<double> load, save, automatic, readFloor, writeFloor, durableFloor;
+    std::vector<double> load, document, save, automatic, readFloor, writeFloor, durableFloor;
     for (int round = 0; round < rounds; round++) {
         load.push_back(Seconds([&] { layout.LoadSettings(); }));
         loaded = layout.snapshots->count;
+        document.push_back(Seconds([&] { delete new CIniFile(SettingsPath(folder).c_str()); }));
         save.push_back(Seconds([&] { layout.SaveSettings(); }));
         if (autosave)
             automatic.push_back(Seconds([&] { layout.TakeSnapshot(kSnapshotAutomatic); }));
@@ -200,6 +201,7 @@ int TimeFile(const std::string& folder, int rounds, bool autosave) {
     printf("%s: %zu bytes, %d snapshots loaded; %d rounds, medians (min..max)\n",
            SettingsPath(folder).c_str(), bytes.size(), loaded, rounds);
     PrintTime("LoadSettings", l);
+    PrintTime("the INI document read alone", SpreadOf(document));
     PrintTime("read floor (fopen, fread, fclose)", r);
     PrintTime("SaveSettings", s);
     if (autosave) {
