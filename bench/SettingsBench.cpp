@@ -11,6 +11,7 @@
 //   settings_bench DIR once WHAT    one call of WHAT (load, save, read-floor, write-floor,
 //                                   durable-floor), for callgrind's --toggle-collect
 #include "BenchStats.h"
+#include "ManySnapshots.h"
 #include "desktop/DesktopLayout.h"
 #include "platform/host/HostTesting.h"
 #include "store/LayoutSnapshot.h"
@@ -30,8 +31,6 @@ namespace {
 
 const int kProgramSnapshotsPerKind = 10;
 const int kHandAddedSnapshots = 200;
-// Half manual, half automatic: a file that years of autosaves and hand edits could leave.
-const int kManySnapshots = 40000;
 
 std::string directory;
 
@@ -94,33 +93,15 @@ int Prepare() {
     return layout.snapshots->count == 2 * kProgramSnapshotsPerKind + kHandAddedSnapshots ? 0 : 1;
 }
 
-// The name the program gives a snapshot taken `step` minutes after the first one.
-std::string StampName(int step, bool automatic) {
-    int minute = step % 60, hour = step / 60 % 24, day = step / 1440 % 28,
-        month = step / (1440 * 28) % 12, year = 2020 + step / (1440 * 28 * 12);
-    char name[64];
-    snprintf(name, sizeof name, "%04d-%02d-%02d %02d:%02d:%02d%s", year, month + 1, day + 1, hour,
-             minute, step % 7 * 8, automatic ? " (AutoSave)" : "");
-    return name;
-}
-
-// Written as the program writes its file: each section newest first. Written here rather than by
-// SaveSettings, so that preparing costs the same whatever the code under measurement does.
 int PrepareMany() {
     std::string folder = ManyDirectory();
     mkdir(folder.c_str(), 0777);
+    std::string text = ManySnapshotsText(kManySnapshots);
     FILE* file = fopen(SettingsPath(folder).c_str(), "wb");
     if (!file)
         return 1;
-    fputs("[Settings]\r\nAutoSave=2\r\n", file);
-    for (int kind = 0; kind < 2; kind++) {
-        fputs(kind ? "[AutoSaves]\r\n" : "[Saves]\r\n", file);
-        for (int i = kManySnapshots / 2 - 1; i >= 0; i--) {
-            fprintf(file, "%s=A;%d;%d;\r\n", StampName(2 * i + kind, kind != 0).c_str(),
-                    20 + i % 997, 10 + i % 499);
-        }
-    }
-    return fclose(file) == 0 ? 0 : 1;
+    bool written = fwrite(text.data(), 1, text.size(), file) == text.size();
+    return fclose(file) == 0 && written ? 0 : 1;
 }
 
 std::vector<char> FileBytes(const std::string& path) {
