@@ -37,6 +37,8 @@ void FreeKeys(IniKey* key) {
 }
 
 const IniNameIndex kEmptyIndex = {nullptr, 0, 0, false};
+// Chains this short are walked: a table would cost more than it saves.
+const size_t kWalkedNodes = 8;
 const size_t kFirstIndexSlots = 8;
 
 // FNV-1a over the name's bytes.
@@ -57,52 +59,47 @@ template <class Node> size_t SlotOf(const IniNameIndex& index, const char* name)
 }
 
 template <class Node> Node* Find(const IniNameIndex& index, Node* first, const char* name) {
-    if (index.givenUp) {
-        for (Node* node = first; node; node = node->next) {
-            if (strcmp(node->name, name) == 0)
-                return node;
-        }
-        return nullptr;
+    if (index.slots)
+        return static_cast<Node*>(index.slots[SlotOf<Node>(index, name)]);
+    for (Node* node = first; node; node = node->next) {
+        if (strcmp(node->name, name) == 0)
+            return node;
     }
-    if (index.count == 0)
-        return nullptr;
-    return static_cast<Node*>(index.slots[SlotOf<Node>(index, name)]);
+    return nullptr;
 }
 
-void GiveUp(IniNameIndex& index) {
-    delete[] index.slots;
-    index = kEmptyIndex;
-    index.givenUp = true;
-}
-
-// A table twice the size, or the first one; false, with the old table kept, when there is no
-// memory for it.
-template <class Node> bool Grow(IniNameIndex& index) {
-    size_t capacity = index.capacity ? 2 * index.capacity : kFirstIndexSlots;
-    IniNameIndex grown = {new (std::nothrow) void*[capacity](), capacity, index.count, false};
-    if (!grown.slots)
+// A table of every node of the chain, at most half full; false, with the old table kept, when
+// there is no memory for it.
+template <class Node> bool Rebuild(IniNameIndex& index, Node* first) {
+    size_t capacity = index.capacity ? index.capacity : kFirstIndexSlots;
+    while (capacity < 2 * index.count)
+        capacity *= 2;
+    void** slots = new (std::nothrow) void*[capacity]();
+    if (!slots)
         return false;
-    for (size_t i = 0; i < index.capacity; i++) {
-        if (index.slots[i])
-            grown.slots[SlotOf<Node>(grown, static_cast<Node*>(index.slots[i])->name)] =
-                index.slots[i];
-    }
     delete[] index.slots;
-    index = grown;
+    index.slots = slots;
+    index.capacity = capacity;
+    for (Node* node = first; node; node = node->next)
+        index.slots[SlotOf<Node>(index, node->name)] = node;
     return true;
 }
 
-// Files a node that its chain has just taken in and that no node of the chain shares its name
-// with.
-template <class Node> void Insert(IniNameIndex& index, Node* node) {
-    if (index.givenUp)
+// Files the node that the chain from first has just taken in; no other node of the chain has its
+// name. Without memory for a table the index is given up, and the chain is walked from then on.
+template <class Node> void Insert(IniNameIndex& index, Node* first, Node* node) {
+    index.count++;
+    if (index.givenUp || index.count <= kWalkedNodes)
         return;
-    if (2 * (index.count + 1) > index.capacity && !Grow<Node>(index)) {
-        GiveUp(index);
+    if (2 * index.count > index.capacity) {
+        if (!Rebuild(index, first)) {
+            delete[] index.slots;
+            index.slots = nullptr;
+            index.givenUp = true;
+        }
         return;
     }
     index.slots[SlotOf<Node>(index, node->name)] = node;
-    index.count++;
 }
 
 void FreeIndex(IniNameIndex& index) {
@@ -215,7 +212,7 @@ IniSection* CIniFile::AddSection(const char* section) {
     }
     (lastSection ? lastSection->next : firstSection) = node;
     lastSection = node;
-    Insert(sections, node);
+    Insert(sections, firstSection, node);
     return node;
 }
 
@@ -240,7 +237,7 @@ IniKey* CIniFile::AddKey(const char* section, const char* key) {
     }
     (owner->lastKey ? owner->lastKey->next : owner->firstKey) = node;
     owner->lastKey = node;
-    Insert(owner->keys, node);
+    Insert(owner->keys, owner->firstKey, node);
     return node;
 }
 

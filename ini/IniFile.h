@@ -34,12 +34,14 @@ enum IniSaveResult {
     kIniNotWritten,
 };
 
-// The nodes of one chain by name, so that a lookup does not walk the chain: open addressing in a
-// table of a power of two slots, at most half of them used. It points at nodes it does not own.
-// Once a table cannot be allocated the index is given up, and lookups walk the chain.
+// The nodes of one chain by name, so that a lookup does not walk a long chain: open addressing in
+// a table of a power of two slots, at most half of them used, made once the chain passes a few
+// nodes. It points at nodes it does not own. Once a table cannot be allocated the index is given
+// up, and lookups walk the chain.
 struct IniNameIndex {
     void** slots;
     size_t capacity;
+    // Nodes in the chain.
     size_t count;
     bool givenUp;
 };

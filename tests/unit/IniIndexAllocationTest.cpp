@@ -57,8 +57,8 @@ struct RefusedTables {
     ~RefusedTables() { refusedFrom = 0; }
 };
 
-// 64 bytes refuse the first table of every chain; 512 bytes refuse a table once it would grow past
-// 32 slots, after 16 names were filed in it.
+// A chain has a table of 32 slots once it holds 9 names, and one of 64 slots from 17 names: 64
+// bytes refuse the first table, 512 bytes refuse it when it would grow.
 TEST(IniIndexAllocationTest, LookupsWalkTheChainsOnceATableCannotBeHad) {
     for (size_t from : {64, 512}) {
         CIniFile document;
