@@ -9,6 +9,10 @@
 #include <cstring>
 #include <new>
 
+// A layout is stored as one line: escaped, each byte may take two, behind a name and "=".
+static_assert(2 * static_cast<size_t>(kMaxLayoutBytes) + kIniNameChars + 3 <= kIniMaxLineChars,
+              "the settings file's lines hold the longest layout a capture keeps");
+
 namespace {
 
 const char kSettingsSection[] = "Settings";
@@ -19,31 +23,69 @@ const char* SectionOf(int kind) {
     return kind != 0 ? "AutoSaves" : "Saves";
 }
 
-bool NameTaken(const CPtrList& snapshots, int kind, const char* name) {
-    for (PtrListNode* node = snapshots.head; node; node = node->next) {
-        const LayoutSnapshot* snapshot = static_cast<const LayoutSnapshot*>(node->data);
-        if (snapshot->kind == kind && strcmp(snapshot->name, name) == 0)
-            return true;
-    }
-    return false;
-}
-
 // Keys of a hand-edited file can be longer than a snapshot's name and are cut to fit. Two cut
 // alike would be saved as one key and lose a snapshot, so a name that is taken ends in " (2)",
-// " (3)", ... instead. Only names that fill the buffer can meet: keys within it are unique.
-void MakeNameUnique(const CPtrList& snapshots, int kind, char (&name)[kSnapshotNameChars]) {
-    if (strlen(name) < kSnapshotNameChars - 1 || !NameTaken(snapshots, kind, name))
-        return;
-    char base[kSnapshotNameChars];
-    memcpy(base, name, sizeof base);
-    for (int number = 2; NameTaken(snapshots, kind, name); number++) {
+// " (3)", ... instead. Only names that fill the buffer can meet: keys within it are unique. The
+// names of one kind that fill it are kept by name, and so is the next number to try for each
+// stem, the part every renamed name below 10 keeps; numbers below it are taken. A file of many
+// names cut alike loads in time linear in their number.
+class CFullNames {
+  public:
+    // Takes in the names of this kind that the list holds already.
+    CFullNames(const CPtrList& snapshots, int kind) : lost(false) {
+        for (PtrListNode* node = snapshots.head; node; node = node->next) {
+            const LayoutSnapshot* snapshot = static_cast<const LayoutSnapshot*>(node->data);
+            if (snapshot->kind == kind && IsFull(snapshot->name))
+                Take(snapshot->name);
+        }
+    }
+
+    void MakeUnique(char (&name)[kSnapshotNameChars]) {
+        if (!IsFull(name))
+            return;
+        if (Taken(name)) {
+            char base[kSnapshotNameChars];
+            memcpy(base, name, sizeof base);
+            char stem[kStemChars + 1];
+            memcpy(stem, name, kStemChars);
+            stem[kStemChars] = '\0';
+            int number = names.GetInt(kNextNumbers, stem, 2);
+            for (;; number++) {
+                Renamed(base, number, name);
+                if (!Taken(name))
+                    break;
+            }
+            names.SetInt(kNextNumbers, stem, number + 1);
+        }
+        Take(name);
+    }
+
+    // True when a name could not be kept for want of memory: names may then have met.
+    bool Lost() const { return lost; }
+
+  private:
+    static constexpr const char* kTaken = "taken";
+    static constexpr const char* kNextNumbers = "next";
+    static const size_t kStemChars = kSnapshotNameChars - 1 - (sizeof " (2)" - 1);
+
+    CIniFile names;
+    bool lost;
+
+    static bool IsFull(const char* name) { return strlen(name) == kSnapshotNameChars - 1; }
+    bool Taken(const char* name) const { return names.FindKey(kTaken, name) != nullptr; }
+    void Take(const char* name) {
+        if (!names.SetString(kTaken, name, ""))
+            lost = true;
+    }
+
+    static void Renamed(const char* base, int number, char (&name)[kSnapshotNameChars]) {
         char suffix[16];
         int suffixLength = snprintf(suffix, sizeof suffix, " (%d)", number);
         size_t keep = kSnapshotNameChars - 1 - static_cast<size_t>(suffixLength);
         memcpy(name, base, keep);
         memcpy(name + keep, suffix, static_cast<size_t>(suffixLength) + 1);
     }
-}
+};
 
 // Every key with a value, in file order; entries with an empty value are left out. False when
 // memory ran out before every snapshot was held.
@@ -51,25 +93,23 @@ bool LoadSnapshots(const CIniFile& ini, int kind, CPtrList* snapshots) {
     const char* section = SectionOf(kind);
     if (!ini.HasSection(section))
         return true;
-    int count = ini.GetKeyCount(section);
-    for (int index = 0; index < count; index++) {
-        const char* name = ini.GetKeyName(section, index);
-        if (!name)
-            continue;
-        const char* layout = ini.GetString(section, name, "");
+    CFullNames fullNames(*snapshots, kind);
+    for (const IniKey* key = ini.FirstKey(section); key; key = key->next) {
+        const char* name = key->name;
+        const char* layout = key->value;
         if (!layout || layout[0] == '\0')
             continue;
         // Names from a hand-edited file can be longer than a snapshot's name holds.
         LayoutSnapshot* snapshot = NewSnapshot(name, layout, kind);
         if (!snapshot)
             return false;
-        MakeNameUnique(*snapshots, kind, snapshot->name);
+        fullNames.MakeUnique(snapshot->name);
         if (!snapshots->Append(snapshot)) {
             delete snapshot;
             return false;
         }
     }
-    return true;
+    return !fullNames.Lost();
 }
 
 // The autosave mode and the snapshots the file at path holds; a missing file holds none. False
