@@ -1,6 +1,7 @@
 // Footprint of the real quillmarsh.exe under Wine: the size of the file, and what the running
 // program holds (private bytes, GDI objects, windows, kernel handles) after its tray menu has been
 // opened and closed again and again. Prints; asserts nothing. Usage: footprint_bench [openings]
+#include "ProcessMemory.h"
 #include "contract/TestDesktop.h"
 #include "program/PopupMenuReader.h"
 #include "program/ProgramFolder.h"
@@ -86,23 +87,6 @@ int WindowsOf(DWORD processId) {
     WindowCount counted = {processId, 0};
     EnumWindows(CountTopLevel, reinterpret_cast<LPARAM>(&counted));
     return counted.count;
-}
-
-// Private bytes by their definition: committed memory of the process's own, not mapped from a
-// file or shared. Wine leaves PrivateUsage of GetProcessMemoryInfo at 0.
-SIZE_T CommittedPrivateBytes(HANDLE process) {
-    SIZE_T total = 0;
-    MEMORY_BASIC_INFORMATION region;
-    const char* address = nullptr;
-    while (VirtualQueryEx(process, address, &region, sizeof region) == sizeof region) {
-        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE)
-            total += region.RegionSize;
-        const char* next = static_cast<const char*>(region.BaseAddress) + region.RegionSize;
-        if (next <= address)
-            break;
-        address = next;
-    }
-    return total;
 }
 
 // Wine keeps some objects (menus among them) in memory of its Unix side, which VirtualQueryEx does

@@ -1,6 +1,7 @@
 #include "ini/IniFile.h"
 #include "app/Decimal.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -35,9 +36,80 @@ void FreeKeys(IniKey* key) {
     }
 }
 
+const IniNameIndex kEmptyIndex = {nullptr, 0, 0, false};
+// Chains this short are walked: a table would cost more than it saves.
+const size_t kWalkedNodes = 8;
+const size_t kFirstIndexSlots = 8;
+
+// FNV-1a over the name's bytes.
+size_t HashOf(const char* name) {
+    uint32_t hash = 2166136261u;
+    for (const unsigned char* c = reinterpret_cast<const unsigned char*>(name); *c; c++)
+        hash = (hash ^ *c) * 16777619u;
+    return hash;
+}
+
+// The slot that holds the node of this name, or the free slot where it would go.
+template <class Node> size_t SlotOf(const IniNameIndex& index, const char* name) {
+    size_t mask = index.capacity - 1;
+    size_t slot = HashOf(name) & mask;
+    while (index.slots[slot] && strcmp(static_cast<Node*>(index.slots[slot])->name, name) != 0)
+        slot = (slot + 1) & mask;
+    return slot;
+}
+
+template <class Node> Node* Find(const IniNameIndex& index, Node* first, const char* name) {
+    if (index.slots)
+        return static_cast<Node*>(index.slots[SlotOf<Node>(index, name)]);
+    for (Node* node = first; node; node = node->next) {
+        if (strcmp(node->name, name) == 0)
+            return node;
+    }
+    return nullptr;
+}
+
+// A table of every node of the chain, at most half full; false, with the old table kept, when
+// there is no memory for it.
+template <class Node> bool Rebuild(IniNameIndex& index, Node* first) {
+    size_t capacity = index.capacity ? index.capacity : kFirstIndexSlots;
+    while (capacity < 2 * index.count)
+        capacity *= 2;
+    void** slots = new (std::nothrow) void*[capacity]();
+    if (!slots)
+        return false;
+    delete[] index.slots;
+    index.slots = slots;
+    index.capacity = capacity;
+    for (Node* node = first; node; node = node->next)
+        index.slots[SlotOf<Node>(index, node->name)] = node;
+    return true;
+}
+
+// Files the node that the chain from first has just taken in; no other node of the chain has its
+// name. Without memory for a table the index is given up, and the chain is walked from then on.
+template <class Node> void Insert(IniNameIndex& index, Node* first, Node* node) {
+    index.count++;
+    if (index.givenUp || index.count <= kWalkedNodes)
+        return;
+    if (2 * index.count > index.capacity) {
+        if (!Rebuild(index, first)) {
+            delete[] index.slots;
+            index.slots = nullptr;
+            index.givenUp = true;
+        }
+        return;
+    }
+    index.slots[SlotOf<Node>(index, node->name)] = node;
+}
+
+void FreeIndex(IniNameIndex& index) {
+    delete[] index.slots;
+    index = kEmptyIndex;
+}
+
 } // namespace
 
-CIniFile::CIniFile() : firstSection(nullptr) {
+CIniFile::CIniFile() : firstSection(nullptr), lastSection(nullptr), sections(kEmptyIndex) {
     memset(path, 0, sizeof path);
 }
 
@@ -57,30 +129,25 @@ void CIniFile::Clear() {
     while (firstSection) {
         IniSection* next = firstSection->next;
         FreeKeys(firstSection->firstKey);
+        FreeIndex(firstSection->keys);
         delete firstSection;
         firstSection = next;
     }
+    lastSection = nullptr;
+    FreeIndex(sections);
 }
 
 IniSection* CIniFile::FindSection(const char* section) const {
     if (!section)
         return nullptr;
-    for (IniSection* node = firstSection; node; node = node->next) {
-        if (strcmp(node->name, section) == 0)
-            return node;
-    }
-    return nullptr;
+    return Find(sections, firstSection, section);
 }
 
 IniKey* CIniFile::FindKey(const char* section, const char* key) const {
     IniSection* owner = FindSection(section);
     if (!owner || !key)
         return nullptr;
-    for (IniKey* node = owner->firstKey; node; node = node->next) {
-        if (strcmp(node->name, key) == 0)
-            return node;
-    }
-    return nullptr;
+    return Find(owner->keys, owner->firstKey, key);
 }
 
 int CIniFile::HasSection(const char* section) const {
@@ -112,6 +179,11 @@ const char* CIniFile::GetKeyName(const char* section, int index) const {
     return node ? node->name : nullptr;
 }
 
+const IniKey* CIniFile::FirstKey(const char* section) const {
+    IniSection* owner = FindSection(section);
+    return owner ? owner->firstKey : nullptr;
+}
+
 const char* CIniFile::GetString(const char* section, const char* key,
                                 const char* defaultValue) const {
     IniKey* node = FindKey(section, key);
@@ -138,10 +210,9 @@ IniSection* CIniFile::AddSection(const char* section) {
         delete node;
         return nullptr;
     }
-    IniSection** link = &firstSection;
-    while (*link)
-        link = &(*link)->next;
-    *link = node;
+    (lastSection ? lastSection->next : firstSection) = node;
+    lastSection = node;
+    Insert(sections, firstSection, node);
     return node;
 }
 
@@ -164,10 +235,9 @@ IniKey* CIniFile::AddKey(const char* section, const char* key) {
         delete node;
         return nullptr;
     }
-    IniKey** link = &owner->firstKey;
-    while (*link)
-        link = &(*link)->next;
-    *link = node;
+    (owner->lastKey ? owner->lastKey->next : owner->firstKey) = node;
+    owner->lastKey = node;
+    Insert(owner->keys, owner->firstKey, node);
     return node;
 }
 

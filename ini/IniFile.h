@@ -10,13 +10,14 @@
 enum {
     kIniNameChars = 256,
     kIniPathChars = kFilePathChars,
-    kIniLineChars = 8192,
-    // A value as read back: every text of kIniLineChars - 1 characters (a whole layout) fits.
-    kIniValueChars = kIniLineChars + 1,
-    // The longest line Save writes: a name, "=", a value of kIniLineChars - 1 characters each
-    // escaped to two, CR LF; the reader takes lines this long so it gives back what was written.
-    kIniReadLineChars = (kIniNameChars - 1) + 1 + 2 * (kIniLineChars - 1) + 2 + 1,
 };
+
+// The longest line the reader keeps whole, its line end included; a longer line keeps this much
+// of its start and loses the rest up to its line end. A layout of 16 MiB, escaped to at most twice
+// that behind a name of at most 255 characters, fits with room to spare; no desktop comes near.
+// The limit also bounds what a hostile file can make the reader allocate for one line. A value
+// read from a file therefore has fewer than kIniMaxLineChars characters.
+constexpr size_t kIniMaxLineChars = size_t(64) << 20;
 
 enum IniReadResult {
     kIniReadWhole,
@@ -33,6 +34,18 @@ enum IniSaveResult {
     kIniNotWritten,
 };
 
+// The nodes of one chain by name, so that a lookup does not walk a long chain: open addressing in
+// a table of a power of two slots, at most half of them used, made once the chain passes a few
+// nodes. It points at nodes it does not own. Once a table cannot be allocated the index is given
+// up, and lookups walk the chain.
+struct IniNameIndex {
+    void** slots;
+    size_t capacity;
+    // Nodes in the chain.
+    size_t count;
+    bool givenUp;
+};
+
 struct IniKey {
     char name[kIniNameChars];
     // Heap text of exactly its length plus 1, owned by the key; null only while a value is being
@@ -45,6 +58,8 @@ struct IniSection {
     char name[kIniNameChars];
     IniKey* firstKey;
     IniSection* next;
+    IniKey* lastKey;
+    IniNameIndex keys;
 };
 
 class CIniFile {
@@ -67,7 +82,10 @@ class CIniFile {
     int HasSection(const char* section) const;
     int GetSectionCount() const;
     int GetKeyCount(const char* section) const;
+    // Walks the section's keys to the index: to visit every key, follow FirstKey's next instead.
     const char* GetKeyName(const char* section, int index) const;
+    // The section's first key, or null; the others follow through next, in their order.
+    const IniKey* FirstKey(const char* section) const;
     // The key's own value, or defaultValue itself (the same pointer) when there is none.
     const char* GetString(const char* section, const char* key, const char* defaultValue) const;
     int GetInt(const char* section, const char* key, int defaultValue) const;
@@ -97,5 +115,10 @@ class CIniFile {
     int WriteStream(FILE* file) const;
 
     static void EscapeValue(const char* source, char* output, size_t size);
+    // The output may be the source itself: no text grows when it is unescaped.
     static void UnescapeValue(const char* source, char* output, size_t size);
+
+  private:
+    IniSection* lastSection;
+    IniNameIndex sections;
 };

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -55,29 +56,84 @@ template <class Source> void SkipRestOfLine(Source& source) {
     }
 }
 
-// Reads the bytes up to and including the next line feed, at most capacity - 1 of them, and
-// terminates them. The rest of a longer line is dropped up to its line end, so its tail never
-// reads as a line of its own. Returns the number of bytes stored; 0 only at the end of the input.
-template <class Source> size_t ReadLine(Source& source, char* line, size_t capacity) {
-    size_t length = 0;
+// The line being read, on the heap: it grows to the longest line met, up to kIniMaxLineChars and
+// its terminator, and is reused for every line.
+class CLineBuffer {
+  public:
+    CLineBuffer() : text(nullptr), capacity(0) {}
+    CLineBuffer(const CLineBuffer&) = delete;
+    CLineBuffer& operator=(const CLineBuffer&) = delete;
+    ~CLineBuffer() { delete[] text; }
+
+    char* Text() const { return text; }
+
+    // Room for size characters, the first kept bytes of them moved along; false when there is no
+    // memory for it.
+    bool Reserve(size_t size, size_t kept) {
+        if (size <= capacity)
+            return true;
+        size_t grown = capacity ? capacity : kFirstLineChars;
+        while (grown < size)
+            grown *= 2;
+        if (grown > kIniMaxLineChars + 1)
+            grown = kIniMaxLineChars + 1;
+        char* larger = new (std::nothrow) char[grown];
+        if (!larger)
+            return false;
+        if (kept > 0)
+            memcpy(larger, text, kept);
+        delete[] text;
+        text = larger;
+        capacity = grown;
+        return true;
+    }
+
+  private:
+    static const size_t kFirstLineChars = 4096;
+    char* text;
+    size_t capacity;
+};
+
+enum LineResult {
+    kLineRead,
+    kNoMoreLines,
+    // The line could not be held for want of memory; it has been skipped.
+    kLineLost,
+};
+
+// Reads the bytes up to and including the next line feed into line, at most kIniMaxLineChars of
+// them, and terminates them. The rest of a longer line is dropped up to its line end, so its tail
+// never reads as a line of its own. length becomes the number of bytes stored.
+template <class Source> LineResult ReadLine(Source& source, CLineBuffer& line, size_t* length) {
+    *length = 0;
     bool complete = false;
     const char* bytes = nullptr;
     size_t available = 0;
-    while (!complete && length < capacity - 1 && (available = source.Span(&bytes)) > 0) {
-        size_t take = available < capacity - 1 - length ? available : capacity - 1 - length;
+    while (!complete && *length < kIniMaxLineChars && (available = source.Span(&bytes)) > 0) {
+        size_t room = kIniMaxLineChars - *length;
+        size_t take = available < room ? available : room;
         const char* lineFeed = static_cast<const char*>(memchr(bytes, '\n', take));
         if (lineFeed) {
             take = static_cast<size_t>(lineFeed - bytes) + 1;
             complete = true;
         }
-        memcpy(line + length, bytes, take);
-        length += take;
+        if (!line.Reserve(*length + take + 1, *length)) {
+            if (!complete)
+                SkipRestOfLine(source);
+            else
+                source.Consume(take);
+            return kLineLost;
+        }
+        memcpy(line.Text() + *length, bytes, take);
+        *length += take;
         source.Consume(take);
     }
-    line[length] = '\0';
-    if (!complete && length == capacity - 1)
+    if (*length == 0)
+        return kNoMoreLines;
+    line.Text()[*length] = '\0';
+    if (!complete && *length == kIniMaxLineChars)
         SkipRestOfLine(source);
-    return length;
+    return kLineRead;
 }
 
 // The first CR of a value, or where its line ends. The line holds at most one line feed, as its
@@ -95,11 +151,12 @@ class CIniLineParser {
   public:
     explicit CIniLineParser(CIniFile* target) : document(target), lost(false) { section[0] = '\0'; }
 
-    // True when a key line could not be stored for want of memory.
+    // True when a line could not be held or stored for want of memory.
     bool Lost() const { return lost; }
+    void SetLost() { lost = true; }
 
     // The line is taken as text: a NUL byte ends what is seen of it. length counts its bytes,
-    // line feed included.
+    // line feed included. Its value is unescaped where it stands.
     void Parse(char* line, size_t length) {
         if (line[0] == '[')
             ParseHeader(line + 1);
@@ -111,7 +168,6 @@ class CIniLineParser {
     CIniFile* document;
     bool lost;
     char section[kIniNameChars];
-    char value[kIniValueChars];
 
     // A name that does not fit empties the section, so its keys are dropped rather than landing
     // in the section before it.
@@ -129,20 +185,27 @@ class CIniLineParser {
             return;
         *equals = '\0';
         char* raw = equals + 1;
-        *LineEnd(raw, length - static_cast<size_t>(raw - line)) = '\0';
-        CIniFile::UnescapeValue(raw, value, sizeof value);
-        if (!document->SetString(section, line, value))
+        char* end = LineEnd(raw, length - static_cast<size_t>(raw - line));
+        *end = '\0';
+        // With room for the whole raw text the unescaper keeps all of it.
+        CIniFile::UnescapeValue(raw, raw, static_cast<size_t>(end - raw) + 2);
+        if (!document->SetString(section, line, raw))
             lost = true;
     }
 };
 
-// False when a line could not be stored.
+// False when a line could not be held or stored.
 template <class Source> bool ParseLines(CIniFile* document, Source& source) {
     CIniLineParser parser(document);
-    char line[kIniReadLineChars];
+    CLineBuffer line;
     size_t length = 0;
-    while ((length = ReadLine(source, line, sizeof line)) > 0)
-        parser.Parse(line, length);
+    LineResult result;
+    while ((result = ReadLine(source, line, &length)) != kNoMoreLines) {
+        if (result == kLineLost)
+            parser.SetLost();
+        else
+            parser.Parse(line.Text(), length);
+    }
     return !parser.Lost();
 }
 
@@ -201,7 +264,8 @@ void CIniFile::UnescapeValue(const char* source, char* output, size_t size) {
         size_t run = backslash ? static_cast<size_t>(backslash - source) : strlen(source);
         if (run > size - 2 - length)
             run = size - 2 - length;
-        memcpy(output + length, source, run);
+        // Unescaping in place copies a run onto itself or to the left of where it stands.
+        memmove(output + length, source, run);
         length += run;
         source += run;
         if (*source != '\\' || length + 2 >= size)

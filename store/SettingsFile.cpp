@@ -10,6 +10,10 @@
 #include <cstring>
 #include <new>
 
+// A layout is stored as one line: escaped, each byte may take two, behind a name and "=".
+static_assert(2 * static_cast<size_t>(kMaxLayoutBytes) + kIniNameChars + 3 <= kIniMaxLineChars,
+              "the settings file's lines hold the longest layout a capture keeps");
+
 namespace {
 
 const char kSettingsSection[] = "Settings";
@@ -18,15 +22,6 @@ const int kDefaultAutoSaveMode = 2;
 
 const char* SectionOf(int kind) {
     return kind != 0 ? "AutoSaves" : "Saves";
-}
-
-bool NameTaken(const CPtrList& snapshots, int kind, const char* name) {
-    for (PtrListNode* node = snapshots.head; node; node = node->next) {
-        const LayoutSnapshot* snapshot = static_cast<const LayoutSnapshot*>(node->data);
-        if (snapshot->kind == kind && strcmp(snapshot->name, name) == 0)
-            return true;
-    }
-    return false;
 }
 
 // The first bytes of text that fit capacity - 1 and end between two characters: a character that
@@ -43,22 +38,74 @@ void CopySnapshotName(char (&target)[kSnapshotNameChars], const char* name) {
     target[keep] = '\0';
 }
 
-// Two names cut alike would be saved as one key and lose a snapshot, so a name that is taken ends
-// in " (2)", " (3)", ... instead. Keys are unique, so only a cut name can be taken, but a name cut
-// between characters can be shorter than the buffer.
-void MakeNameUnique(const CPtrList& snapshots, int kind, char (&name)[kSnapshotNameChars]) {
-    if (!NameTaken(snapshots, kind, name))
-        return;
-    char base[kSnapshotNameChars];
-    memcpy(base, name, sizeof base);
-    for (int number = 2; NameTaken(snapshots, kind, name); number++) {
+// Keys of a hand-edited file can be longer than a snapshot's name and are cut to fit. Two cut
+// alike would be saved as one key and lose a snapshot, so a name that is taken ends in " (2)",
+// " (3)", ... instead. Keys are unique, so only a cut name can be taken, and a cut between
+// characters leaves at least kShortestCut bytes: only names that long can meet. They are kept by
+// name, and so is the next number to try for each stem, the part every renamed name below 10
+// keeps; numbers below it are taken. A file of many names cut alike loads in time linear in their
+// number.
+class CFullNames {
+  public:
+    // Takes in the names of this kind that the list holds already.
+    CFullNames(const CPtrList& snapshots, int kind) : lost(false) {
+        for (PtrListNode* node = snapshots.head; node; node = node->next) {
+            const LayoutSnapshot* snapshot = static_cast<const LayoutSnapshot*>(node->data);
+            if (snapshot->kind == kind && IsFull(snapshot->name))
+                Take(snapshot->name);
+        }
+    }
+
+    void MakeUnique(char (&name)[kSnapshotNameChars]) {
+        if (!IsFull(name))
+            return;
+        if (Taken(name)) {
+            char base[kSnapshotNameChars];
+            memcpy(base, name, sizeof base);
+            char stem[kStemChars + 1];
+            size_t stemLength = WholeCharactersWithin(name, sizeof stem);
+            memcpy(stem, name, stemLength);
+            stem[stemLength] = '\0';
+            int number = names.GetInt(kNextNumbers, stem, 2);
+            for (;; number++) {
+                Renamed(base, number, name);
+                if (!Taken(name))
+                    break;
+            }
+            names.SetInt(kNextNumbers, stem, number + 1);
+        }
+        Take(name);
+    }
+
+    // True when a name could not be kept for want of memory: names may then have met.
+    bool Lost() const { return lost; }
+
+  private:
+    static constexpr const char* kTaken = "taken";
+    static constexpr const char* kNextNumbers = "next";
+    static const size_t kStemChars = kSnapshotNameChars - 1 - (sizeof " (2)" - 1);
+    // The character left out by a cut has four bytes at most.
+    static const size_t kShortestCut = kSnapshotNameChars - 1 - 3;
+
+    CIniFile names;
+    bool lost;
+
+    static bool IsFull(const char* name) { return strlen(name) >= kShortestCut; }
+    bool Taken(const char* name) const { return names.FindKey(kTaken, name) != nullptr; }
+    void Take(const char* name) {
+        if (!names.SetString(kTaken, name, ""))
+            lost = true;
+    }
+
+    static void Renamed(const char (&base)[kSnapshotNameChars], int number,
+                        char (&name)[kSnapshotNameChars]) {
         char suffix[16];
         int suffixLength = snprintf(suffix, sizeof suffix, " (%d)", number);
         size_t keep = WholeCharactersWithin(base, sizeof base - static_cast<size_t>(suffixLength));
         memcpy(name, base, keep);
         memcpy(name + keep, suffix, static_cast<size_t>(suffixLength) + 1);
     }
-}
+};
 
 // Every key with a value, in file order; entries with an empty value are left out. False when
 // memory ran out before every snapshot was held.
@@ -66,25 +113,23 @@ bool LoadSnapshots(const CIniFile& ini, int kind, CPtrList* snapshots) {
     const char* section = SectionOf(kind);
     if (!ini.HasSection(section))
         return true;
-    int count = ini.GetKeyCount(section);
-    for (int index = 0; index < count; index++) {
-        const char* name = ini.GetKeyName(section, index);
-        if (!name)
-            continue;
-        const char* layout = ini.GetString(section, name, "");
+    CFullNames fullNames(*snapshots, kind);
+    for (const IniKey* key = ini.FirstKey(section); key; key = key->next) {
+        const char* name = key->name;
+        const char* layout = key->value;
         if (!layout || layout[0] == '\0')
             continue;
         LayoutSnapshot* snapshot = NewSnapshot(name, layout, kind);
         if (!snapshot)
             return false;
         CopySnapshotName(snapshot->name, name);
-        MakeNameUnique(*snapshots, kind, snapshot->name);
+        fullNames.MakeUnique(snapshot->name);
         if (!snapshots->Append(snapshot)) {
             delete snapshot;
             return false;
         }
     }
-    return true;
+    return !fullNames.Lost();
 }
 
 // The autosave mode and the snapshots the file at path holds; a missing file holds none. False

@@ -1,9 +1,10 @@
 #!/bin/sh
 # Runs the benchmarks: the settings engine on the host (time, and instructions under callgrind),
 # then capture and apply against the stand-in desktop, then the footprint of the running program,
-# each in one Wine session. BENCH_ROUNDS sets the rounds of the desktop benchmark (5 by default),
-# FOOTPRINT_OPENINGS the menu openings of the footprint benchmark (1000). Prints everything;
-# nothing is asserted.
+# then its start over a file of many snapshots, each in one Wine session. BENCH_ROUNDS sets the
+# rounds of the desktop benchmark (5 by default), FOOTPRINT_OPENINGS the menu openings of the
+# footprint benchmark (1000), STARTUP_TICKS the autosaves timed after the start (3). Prints
+# everything; nothing is asserted.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -44,3 +45,6 @@ tools/wine-session.sh wine build/windows/bin/desktop_bench.exe "$rounds"
 
 echo "== footprint (Wine): quillmarsh.exe's size, and the running program over ${FOOTPRINT_OPENINGS:-1000} menu openings"
 tools/wine-session.sh wine build/windows/bin/footprint_bench.exe "${FOOTPRINT_OPENINGS:-1000}"
+
+echo "== start-up (Wine): quillmarsh.exe over a settings file of 40,000 snapshots"
+tools/wine-session.sh wine build/windows/bin/startup_bench.exe "${STARTUP_TICKS:-3}"

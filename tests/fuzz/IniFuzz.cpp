@@ -42,7 +42,7 @@ void CheckDocument(const CIniFile& document) {
         for (IniKey* key = section->firstKey; key; key = key->next, index++) {
             Require(memchr(key->name, '\0', sizeof key->name) != nullptr, "key name");
             Require(key->value != nullptr, "key without value");
-            Require(strlen(key->value) <= kIniValueChars - 2, "value too long");
+            Require(strlen(key->value) < kIniMaxLineChars, "value too long");
             Require(document.FindKey(section->name, key->name) == key, "duplicate key");
             Require(document.GetKeyName(section->name, index) == key->name, "key index");
             document.GetInt(section->name, key->name, 0);
@@ -55,24 +55,27 @@ bool LinesFitTheReader(const std::string& text) {
     size_t start = 0;
     while (start < text.size()) {
         size_t end = text.find('\n', start);
-        if (end - start + 1 > kIniReadLineChars - 1)
+        if (end - start + 1 > kIniMaxLineChars)
             return false;
         start = end + 1;
     }
     return true;
 }
 
-// Escaping and unescaping give back any value that the reader can hold.
+// Escaping and unescaping give back any value, and unescaping in place gives the same.
 void CheckEscapes(const uint8_t* data, size_t size) {
     std::string value(reinterpret_cast<const char*>(data),
                       strnlen(reinterpret_cast<const char*>(data), size));
-    if (value.size() > kIniLineChars - 2)
-        value.resize(kIniLineChars - 2);
     std::string escaped(2 * value.size() + 2, '\0');
     CIniFile::EscapeValue(value.c_str(), &escaped[0], escaped.size());
     std::string unescaped(value.size() + 2, '\0');
     CIniFile::UnescapeValue(escaped.c_str(), &unescaped[0], unescaped.size());
     Require(value == unescaped.c_str(), "escape round trip");
+    std::string inPlace = value + '\0';
+    CIniFile::UnescapeValue(&inPlace[0], &inPlace[0], inPlace.size() + 1);
+    std::string copied(value.size() + 2, '\0');
+    CIniFile::UnescapeValue(value.c_str(), &copied[0], copied.size());
+    Require(strcmp(inPlace.c_str(), copied.c_str()) == 0, "unescaping in place");
 }
 
 } // namespace

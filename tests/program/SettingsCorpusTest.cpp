@@ -28,7 +28,7 @@ std::ostream& operator<<(std::ostream& out, const CorpusCase& corpusCase) {
 }
 
 const CorpusCase kCorpus[] = {
-    // The reader keeps the start of a long line; one key per long line.
+    // Each long line is read whole; one snapshot per long line.
     {"overlong-lines.ini", "1", 3, 2},
     // Names cut to the snapshot's 63 characters stay apart; a key name past the reader's 255
     // characters drops its line, and so does a section name past them for the keys under it.

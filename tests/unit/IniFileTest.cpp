@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -173,6 +174,131 @@ TEST(IniFileTest, OpeningFromAnOverlongPathReadsNothing) {
     EXPECT_EQ(document.GetSectionCount(), 0);
     CIniFile unnamed("");
     EXPECT_EQ(unnamed.path[0], '\0');
+}
+
+// ---- Lookups through the index ----------------------------------------------------------------
+
+// Names alike but for their last characters, their case or a trailing blank, in enough sections
+// and keys that every table grows several times.
+TEST(IniFileIndexTest, ManyKeysAreFoundByTheirExactNames) {
+    CIniFile document;
+    std::vector<Section> expected(7);
+    for (int i = 0; i < 3000; i++) {
+        size_t section = static_cast<size_t>(i % 7);
+        expected[section].name = "Section " + std::to_string(section);
+        std::string key = "2024-03-01 09:" + std::to_string(i);
+        expected[section].keys.emplace_back(key, std::to_string(i));
+        document.SetString(expected[section].name.c_str(), key.c_str(), std::to_string(i).c_str());
+    }
+    EXPECT_EQ(Contents(document), expected);
+    for (const Section& section : expected) {
+        for (const auto& key : section.keys) {
+            IniKey* found = document.FindKey(section.name.c_str(), key.first.c_str());
+            ASSERT_NE(found, nullptr) << key.first;
+            EXPECT_STREQ(found->name, key.first.c_str());
+            EXPECT_EQ(document.FindKey(section.name.c_str(), (key.first + " ").c_str()), nullptr);
+        }
+        EXPECT_EQ(document.FindKey(section.name.c_str(), "2024-03-01 09:3000"), nullptr);
+    }
+    EXPECT_EQ(document.FindSection("section 1"), nullptr);
+    EXPECT_EQ(document.FindKey("Section 1", ""), nullptr);
+}
+
+// A later value replaces the earlier one where the key first stood, however many keys came
+// between; the number of keys does not change.
+TEST(IniFileIndexTest, ReplacedValuesKeepTheirPlacesAmongManyKeys) {
+    CIniFile document;
+    Section expected{"Saves", {}};
+    for (int i = 0; i < 1000; i++) {
+        std::string key = "k" + std::to_string(i);
+        document.SetString("Saves", key.c_str(), "first");
+        expected.keys.emplace_back(key, "first");
+    }
+    for (int i = 999; i >= 0; i -= 3) {
+        std::string key = "k" + std::to_string(i);
+        document.SetString("Saves", key.c_str(), ("again " + key).c_str());
+        expected.keys[static_cast<size_t>(i)].second = "again " + key;
+    }
+    EXPECT_EQ(Contents(document), std::vector<Section>{expected});
+    EXPECT_EQ(document.GetKeyCount("Saves"), 1000);
+    IniKey* key = document.AddKey("Saves", "k500");
+    ASSERT_NE(key, nullptr);
+    EXPECT_EQ(key, document.FindKey("Saves", "k500"));
+    EXPECT_EQ(document.GetKeyCount("Saves"), 1000);
+}
+
+// Every section is taken up again after the others: keys join their own section, at its end.
+TEST(IniFileIndexTest, SectionsOpenedAgainCollectTheirKeys) {
+    CIniFile document;
+    std::string text;
+    for (int round = 0; round < 3; round++) {
+        for (int section = 0; section < 300; section++) {
+            text += "[S" + std::to_string(section) + "]\n";
+            text += "r" + std::to_string(round) + "=" + std::to_string(section) + "\n";
+            text += "r0=" + std::to_string(round) + "\n";
+        }
+    }
+    document.ReadText(text.data(), text.size());
+    std::vector<Section> expected;
+    for (int section = 0; section < 300; section++) {
+        expected.push_back(
+            {"S" + std::to_string(section),
+             {{"r0", "2"}, {"r1", std::to_string(section)}, {"r2", std::to_string(section)}}});
+    }
+    EXPECT_EQ(Contents(document), expected);
+    EXPECT_EQ(document.GetSectionCount(), 300);
+}
+
+TEST(IniFileIndexTest, FirstKeyWalksTheKeysInTheirOrder) {
+    CIniFile document;
+    EXPECT_EQ(document.FirstKey("A"), nullptr);
+    document.SetString("A", "x", "1");
+    document.SetString("B", "z", "3");
+    document.SetString("A", "y", "2");
+    document.SetString("A", "x", "4");
+    std::vector<std::pair<std::string, std::string>> walked;
+    for (const IniKey* key = document.FirstKey("A"); key; key = key->next)
+        walked.emplace_back(key->name, key->value);
+    EXPECT_EQ(walked, (std::vector<std::pair<std::string, std::string>>{{"x", "4"}, {"y", "2"}}));
+    EXPECT_EQ(document.FirstKey("a"), nullptr);
+    EXPECT_EQ(document.FirstKey(nullptr), nullptr);
+}
+
+// Clear frees the tables with the nodes; what is added afterwards is found, and nothing before.
+TEST(IniFileIndexTest, ClearForgetsEveryName) {
+    CIniFile document;
+    for (int i = 0; i < 100; i++)
+        document.SetString(("S" + std::to_string(i % 20)).c_str(), std::to_string(i).c_str(), "v");
+    document.Clear();
+    EXPECT_EQ(document.FindSection("S1"), nullptr);
+    EXPECT_EQ(document.FindKey("S1", "1"), nullptr);
+    for (int i = 0; i < 100; i++)
+        document.SetString("S1", std::to_string(i).c_str(), "w");
+    EXPECT_EQ(document.GetSectionCount(), 1);
+    EXPECT_EQ(document.GetKeyCount("S1"), 100);
+    EXPECT_STREQ(document.GetString("S1", "99", nullptr), "w");
+    EXPECT_EQ(document.FindKey("S2", "2"), nullptr);
+}
+
+// Written to a file and read back: every one of 40,000 keys, in its order, with its value.
+TEST(IniFileIndexTest, FortyThousandKeysSurviveASaveAndARead) {
+    initest::ScratchDirectory scratch;
+    std::string path = scratch.Path("Quillmarsh.ini").string();
+    CIniFile document;
+    document.SetInt("Settings", "AutoSave", 2);
+    for (int i = 0; i < 40000; i++) {
+        char name[64];
+        snprintf(name, sizeof name, "2024-%02d-%02d %02d:%02d:%02d%s", 1 + i / 3000 % 12,
+                 1 + i / 100 % 28, i / 60 % 24, i % 60, i % 7, i % 2 ? " (AutoSave)" : "");
+        std::string layout = "A\\" + std::to_string(i) + "\t;" + std::to_string(i % 977) + ";10;";
+        document.SetString(i % 2 ? "AutoSaves" : "Saves", name, layout.c_str());
+    }
+    ASSERT_EQ(document.GetKeyCount("Saves") + document.GetKeyCount("AutoSaves"), 40000);
+    ASSERT_EQ(document.SaveAs(path.c_str()), 1);
+    CIniFile reread(path.c_str());
+    EXPECT_EQ(Contents(reread), Contents(document));
+    EXPECT_STREQ(reread.GetString("AutoSaves", "2024-01-01 00:01:01 (AutoSave)", nullptr),
+                 "A\\1\t;1;10;");
 }
 
 } // namespace

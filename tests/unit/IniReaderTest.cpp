@@ -65,30 +65,69 @@ TEST(IniReaderTest, ReadingAddsToTheDocument) {
               (std::vector<Section>{{"A", {{"kept", "1"}, {"new", "2"}}}}));
 }
 
-TEST(IniReaderTest, TheLongestLineIsReadWhole) {
-    // A value of 8191 characters, every one escaped, behind the longest name: what Save can write.
+// A line of this length, line end included: "k=", the value escaped, CR LF.
+std::string KeyLine(const std::string& escaped) {
+    return "k=" + escaped + "\r\n";
+}
+
+TEST(IniReaderTest, AFullLayoutEscapedBehindTheLongestNameIsReadWhole) {
+    // A value of 8191 characters, every one escaped, behind the longest name.
     std::string name(255, 'k');
     std::string value(8191, '\t');
     std::string escaped;
     for (size_t i = 0; i < value.size(); i++)
         escaped += "\\t";
     std::string line = name + "=" + escaped + "\r\n";
-    ASSERT_EQ(line.size(), static_cast<size_t>(kIniReadLineChars - 1));
     EXPECT_EQ(ParseText("[A]\n" + line), (std::vector<Section>{{"A", {{name, value}}}}));
     std::string last(8191, 'w');
     EXPECT_EQ(ParseText("[A]\nk=" + last), (std::vector<Section>{{"A", {{"k", last}}}}));
 }
 
-TEST(IniReaderTest, ValuesAreKeptTo8191Characters) {
+TEST(IniReaderTest, LongValuesAreKeptWhole) {
     EXPECT_EQ(ParseText("[A]\nk=" + std::string(9000, 'v') + "\nnext=2\n"),
-              (std::vector<Section>{{"A", {{"k", std::string(8191, 'v')}, {"next", "2"}}}}));
+              (std::vector<Section>{{"A", {{"k", std::string(9000, 'v')}, {"next", "2"}}}}));
+    std::string layout;
+    for (int i = 0; layout.size() < 100000; i++)
+        layout += "Icon " + std::to_string(i) + ";" + std::to_string(i % 977) + ";10;";
+    EXPECT_EQ(ParseText("[A]\nk=" + layout + "\r\nnext=2\r\n"),
+              (std::vector<Section>{{"A", {{"k", layout}, {"next", "2"}}}}));
 }
 
+// The line fills the limit exactly with its line end: every escape is undone, nothing is cut.
+TEST(IniReaderTest, ALineOfTheLimitWithManyEscapesIsReadWhole) {
+    std::string unit = "ab\\t\\\\;";
+    std::string escaped;
+    escaped.reserve(kIniMaxLineChars);
+    while (escaped.size() + unit.size() <= kIniMaxLineChars - 4)
+        escaped += unit;
+    escaped.append(kIniMaxLineChars - 4 - escaped.size(), 'z');
+    std::string line = KeyLine(escaped);
+    ASSERT_EQ(line.size(), kIniMaxLineChars);
+    std::vector<Section> read = ParseText("[A]\n" + line + "next=2\n");
+    escaped.clear();
+    escaped.shrink_to_fit();
+    ASSERT_EQ(read.size(), 1u);
+    ASSERT_EQ(read[0].keys.size(), 2u);
+    const std::string& value = read[0].keys[0].second;
+    size_t units = (kIniMaxLineChars - 4) / unit.size();
+    ASSERT_EQ(value.size(), units * 5 + (kIniMaxLineChars - 4 - units * unit.size()));
+    EXPECT_EQ(value.compare(0, 10, "ab\t\\;ab\t\\;"), 0);
+    EXPECT_EQ(value.find_first_not_of('z', units * 5), std::string::npos);
+    EXPECT_EQ(read[0].keys[1], (std::pair<std::string, std::string>{"next", "2"}));
+}
+
+// Past the limit the line keeps its first kIniMaxLineChars characters; the next line is read.
 TEST(IniReaderTest, TheTailOfAnOverlongLineIsDropped) {
-    std::string head = "k=" + std::string(kIniReadLineChars - 3, 'v');
-    std::string text = "[A]\n" + head + "tail=1\r\nnext=2\r\n";
-    EXPECT_EQ(ParseText(text),
-              (std::vector<Section>{{"A", {{"k", std::string(8191, 'v')}, {"next", "2"}}}}));
+    std::string text = "[A]\nk=" + std::string(kIniMaxLineChars - 2, 'v') + "tail=1\r\nnext=2\r\n";
+    std::vector<Section> read = ParseText(text);
+    text.clear();
+    text.shrink_to_fit();
+    ASSERT_EQ(read.size(), 1u);
+    ASSERT_EQ(read[0].keys.size(), 2u);
+    EXPECT_EQ(read[0].keys[0].second.size(), kIniMaxLineChars - 2);
+    EXPECT_EQ(read[0].keys[0].second.find_first_not_of('v'), std::string::npos);
+    EXPECT_EQ(read[0].keys[1], (std::pair<std::string, std::string>{"next", "2"}));
+
     std::string header = "[" + std::string(20000, 'h') + "]\nlost=1\n";
     EXPECT_EQ(ParseText("[A]\nk=v\n" + header), (std::vector<Section>{{"A", {{"k", "v"}}}}));
 }
@@ -133,6 +172,29 @@ TEST(IniReaderTest, FileReadsLikeText) {
     EXPECT_EQ(initest::Contents(fromFile), ParseText(text));
     EXPECT_EQ(initest::Contents(fromFile),
               (std::vector<Section>{{"A", {{"k", "a\nb"}}}, {"B", {{"j", "2"}}}}));
+}
+
+// The file is read a chunk at a time: long lines cross many chunks, and a line end can fall at
+// any place in one.
+TEST(IniReaderTest, LongLinesOfAFileAreReadWhole) {
+    initest::ScratchDirectory scratch;
+    std::string text = "[A]\r\n";
+    std::vector<std::pair<std::string, std::string>> keys;
+    for (size_t length : {100000, 16383, 16384, 16385, 1, 40000, 250000}) {
+        std::string value;
+        for (size_t i = 0; value.size() < length; i++)
+            value += static_cast<char>(i % 3 == 0 ? '\t' : 'a' + i % 26);
+        value.resize(length);
+        std::string escaped;
+        for (char c : value)
+            escaped += c == '\t' ? std::string("\\t") : std::string(1, c);
+        keys.emplace_back("k" + std::to_string(keys.size()), value);
+        text += keys.back().first + "=" + escaped + "\r\n";
+    }
+    initest::WriteBytes(scratch.Path("long.ini"), text);
+    CIniFile fromFile(scratch.Path("long.ini").string().c_str());
+    EXPECT_EQ(initest::Contents(fromFile), (std::vector<Section>{{"A", keys}}));
+    EXPECT_EQ(ParseText(text), (std::vector<Section>{{"A", keys}}));
 }
 
 TEST(IniReaderTest, MissingFileOrPathReadsNothing) {

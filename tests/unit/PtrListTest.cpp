@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <random>
 #include <vector>
 
 namespace {
@@ -140,15 +142,91 @@ TEST(PtrListSort, EmptyAndSingleListsAreUnchanged) {
     EXPECT_EQ(Contents(list), (std::vector<void*>{only}));
 }
 
-TEST(PtrListSort, EqualElementsKeepTheFirstMetAsBest) {
+TEST(PtrListSort, EqualElementsKeepTheirOrder) {
     char a1[] = "same", a2[] = "same", big[] = "zzz";
     CPtrList list;
     list.Append(a1);
     list.Append(a2);
     list.Append(big);
     list.Sort(StringLess);
-    // Position 0 takes big, swapping a1 to the tail: the unstable order this sort is known for.
-    EXPECT_EQ(Contents(list), (std::vector<void*>{big, a2, a1}));
+    EXPECT_EQ(Contents(list), (std::vector<void*>{big, a1, a2}));
+}
+
+int IntLess(const void* first, const void* second) {
+    return *static_cast<const int*>(first) < *static_cast<const int*>(second);
+}
+
+// The order a selection sort gives, each place taking the greatest of the rest; for distinct keys
+// the only descending order.
+std::vector<void*> SelectionSorted(std::vector<void*> data) {
+    for (size_t place = 0; place < data.size(); place++) {
+        size_t best = place;
+        for (size_t i = place + 1; i < data.size(); i++) {
+            if (IntLess(data[best], data[i]))
+                best = i;
+        }
+        std::swap(data[place], data[best]);
+    }
+    return data;
+}
+
+// Sorts a list of these keys and checks it against the reference; the nodes must not move.
+void ExpectSortedLike(std::vector<int>& keys, const std::vector<void*>& reference) {
+    CPtrList list;
+    std::vector<PtrListNode*> nodes;
+    for (int& key : keys)
+        nodes.push_back(list.Append(&key));
+    list.Sort(IntLess);
+    EXPECT_EQ(Contents(list), reference);
+    ExpectConsistent(list);
+    std::vector<PtrListNode*> after;
+    for (PtrListNode* node = list.head; node; node = node->next)
+        after.push_back(node);
+    EXPECT_EQ(after, nodes);
+}
+
+std::vector<void*> Pointers(std::vector<int>& keys) {
+    std::vector<void*> pointers;
+    for (int& key : keys)
+        pointers.push_back(&key);
+    return pointers;
+}
+
+// Every length up to a few runs of the merge, and some that are not powers of two.
+TEST(PtrListSort, DistinctKeysGiveTheSelectionSortsOrder) {
+    std::mt19937 random(7);
+    for (int length : {2, 3, 4, 5, 7, 8, 9, 16, 17, 31, 100, 255, 1000, 4097}) {
+        std::vector<int> keys(static_cast<size_t>(length));
+        for (int i = 0; i < length; i++)
+            keys[static_cast<size_t>(i)] = i;
+        std::shuffle(keys.begin(), keys.end(), random);
+        ExpectSortedLike(keys, SelectionSorted(Pointers(keys)));
+    }
+}
+
+TEST(PtrListSort, EqualKeysKeepTheirOrderOnRandomData) {
+    std::mt19937 random(11);
+    for (int length : {2, 3, 6, 33, 128, 1000, 5000}) {
+        for (int range : {2, 5, length}) {
+            std::vector<int> keys(static_cast<size_t>(length));
+            for (int& key : keys)
+                key = static_cast<int>(random() % static_cast<unsigned>(range));
+            std::vector<void*> reference = Pointers(keys);
+            std::stable_sort(reference.begin(), reference.end(),
+                             [](void* first, void* second) { return IntLess(second, first); });
+            ExpectSortedLike(keys, reference);
+        }
+    }
+}
+
+TEST(PtrListSort, SortedAndReversedInput) {
+    std::vector<int> ascending(300), descending(300);
+    for (int i = 0; i < 300; i++) {
+        ascending[static_cast<size_t>(i)] = i;
+        descending[static_cast<size_t>(i)] = 299 - i;
+    }
+    ExpectSortedLike(ascending, SelectionSorted(Pointers(ascending)));
+    ExpectSortedLike(descending, Pointers(descending));
 }
 
 } // namespace

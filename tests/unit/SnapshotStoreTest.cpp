@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -217,10 +218,58 @@ TEST_F(SnapshotStore, LongNamesAreCutBetweenCharacters) {
                                                 {std::string(58, 'p') + " (2)", "A;2;2;", 0}}));
 }
 
-// A full layout whose names need escaping writes a line longer than 8191 characters; it came back
-// cut, and the icons at its end lost their places.
-TEST_F(SnapshotStore, FullLayoutWithEscapedNamesSurvivesASaveAndReload) {
-    const size_t kLength = 8191;
+// The names a load gives keys of one section, by the rule: a name cut to 63 characters that is
+// taken ends in the first of " (2)", " (3)", ... that is free, within the 63 characters.
+std::vector<std::string> NamesMadeUnique(const std::vector<std::string>& keys) {
+    std::vector<std::string> given;
+    auto taken = [&given](const std::string& name) {
+        return std::find(given.begin(), given.end(), name) != given.end();
+    };
+    for (const std::string& key : keys) {
+        std::string name = key.substr(0, 63);
+        for (int number = 2; name.size() == 63 && taken(name); number++) {
+            std::string suffix = " (" + std::to_string(number) + ")";
+            name = key.substr(0, 63 - suffix.size()) + suffix;
+        }
+        given.push_back(name);
+    }
+    return given;
+}
+
+// Many names cut alike, stems shared past the numbers below 10, and a key that spells a name the
+// renaming would give: each snapshot keeps a name of its own, the one the rule gives.
+TEST_F(SnapshotStore, ManyLongNamesCutAlikeGetTheNamesTheRuleGives) {
+    std::vector<std::string> keys;
+    std::string stem(58, 's');
+    keys.push_back(stem + "a (3)");
+    for (int i = 0; i < 150; i++) {
+        keys.push_back(stem + "abcdef" + std::to_string(i));
+        keys.push_back(stem + "abcdXY" + std::to_string(i));
+        keys.push_back(stem + "b" + std::string(10, 'x') + std::to_string(i));
+        keys.push_back(stem + std::to_string(i % 7) + std::string(10, 'y') + std::to_string(i));
+    }
+    keys.push_back(stem + "a (200)");
+    std::string text = "[Saves]\n";
+    for (size_t i = 0; i < keys.size(); i++)
+        text += keys[i] + "=A;" + std::to_string(i) + ";1;\n";
+    WriteSettingsFile(text);
+    NewRun();
+    std::vector<std::string> expected = NamesMadeUnique(keys);
+    std::vector<Stored> loaded = Snapshots();
+    ASSERT_EQ(loaded.size(), keys.size());
+    for (size_t i = 0; i < loaded.size(); i++) {
+        EXPECT_EQ(loaded[i].name, expected[i]) << "key " << i;
+        EXPECT_EQ(loaded[i].layout, "A;" + std::to_string(i) + ";1;");
+    }
+    layout->SaveSettings();
+    NewRun();
+    EXPECT_EQ(Snapshots(), loaded);
+}
+
+// A long layout whose names need escaping writes a line far longer than the text; lines were cut
+// when they were read, and the icons at their end lost their places.
+TEST_F(SnapshotStore, LongLayoutWithEscapedNamesSurvivesASaveAndReload) {
+    const size_t kLength = 200000;
     std::string full;
     while (full.size() + 20 <= kLength)
         full += "Tab\tName\\;10;10;";
