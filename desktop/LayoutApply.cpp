@@ -117,8 +117,10 @@ int CDesktopLayout::RunApplyPass(const char* text) {
         if (!ReadItemText(listView, item, name))
             continue;
         LayoutEntry* entry = TakeEntry(&entries, name);
+        // An ASCII name is its own ANSI form, which no entry left can hold: only other names are
+        // kept for MatchAnsiForms.
         if (!entry) {
-            if (entries.count > 0)
+            if (entries.count > 0 && !IsAscii(name))
                 KeepUnmatched(&unmatched, item, name);
             continue;
         }
@@ -147,8 +149,7 @@ int CDesktopLayout::MatchAnsiForms(HWND listView, CPtrList* entries, const CPtrL
     for (PtrListNode* node = unmatched.head; node && entries->count > 0 && !listViewLost;
          node = node->next) {
         const UnmatchedIcon* icon = static_cast<const UnmatchedIcon*>(node->data);
-        // An ASCII name is its own ANSI form, and no entry left holds it.
-        if (IsAscii(icon->name) || FindEntry(taken, icon->name))
+        if (FindEntry(taken, icon->name))
             continue;
         char ansi[kIconNameBytes];
         if (!AnsiFormOf(icon->name, ansi))
