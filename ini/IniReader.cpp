@@ -1,5 +1,7 @@
-// The text form, read: "[section]" headers and "key=value" lines; no comments, no trimming.
+// The text form, read: "[section]" headers and "key=value" lines; no comments, no trimming. Text
+// comes out in UTF-8.
 #include "ini/IniFile.h"
+#include "app/TextEncoding.h"
 
 #include <cstdio>
 #include <cstring>
@@ -56,27 +58,29 @@ template <class Source> void SkipRestOfLine(Source& source) {
     }
 }
 
-// The line being read, on the heap: it grows to the longest line met, up to kIniMaxLineChars and
-// its terminator, and is reused for every line.
+// A line on the heap: it grows to the longest line met, up to its limit, and is reused for every
+// line.
 class CLineBuffer {
   public:
-    CLineBuffer() : text(nullptr), capacity(0) {}
+    explicit CLineBuffer(size_t most) : text(nullptr), capacity(0), limit(most) {}
     CLineBuffer(const CLineBuffer&) = delete;
     CLineBuffer& operator=(const CLineBuffer&) = delete;
     ~CLineBuffer() { delete[] text; }
 
     char* Text() const { return text; }
 
-    // Room for size characters, the first kept bytes of them moved along; false when there is no
-    // memory for it.
+    // Room for size characters, the first kept bytes of them moved along; false past the limit or
+    // when there is no memory for it.
     bool Reserve(size_t size, size_t kept) {
         if (size <= capacity)
             return true;
+        if (size > limit)
+            return false;
         size_t grown = capacity ? capacity : kFirstLineChars;
         while (grown < size)
             grown *= 2;
-        if (grown > kIniMaxLineChars + 1)
-            grown = kIniMaxLineChars + 1;
+        if (grown > limit)
+            grown = limit;
         char* larger = new (std::nothrow) char[grown];
         if (!larger)
             return false;
@@ -92,6 +96,7 @@ class CLineBuffer {
     static const size_t kFirstLineChars = 4096;
     char* text;
     size_t capacity;
+    size_t limit;
 };
 
 enum LineResult {
@@ -194,17 +199,47 @@ class CIniLineParser {
     }
 };
 
+// Editors put one before a UTF-8 text; it is no part of the first line.
+bool StartsWithByteOrderMark(const char* text, size_t length) {
+    return length >= 3 && memcmp(text, "\xEF\xBB\xBF", 3) == 0;
+}
+
+// The line in UTF-8. A line that is not UTF-8 was written in the system's ANSI code page (files
+// of the program's earlier versions, or a hand-edited one) and is converted, line by line, since
+// an edited file may mix both. Null when memory ran out.
+char* InUtf8(char* text, size_t* length, CLineBuffer& converted) {
+    if (IsUtf8(text, *length))
+        return text;
+    // An ANSI character takes at most three bytes in UTF-8.
+    size_t size = 3 * *length + 1;
+    if (!converted.Reserve(size, 0))
+        return nullptr;
+    *length = AnsiToUtf8(text, *length, converted.Text(), size);
+    return *length > 0 ? converted.Text() : nullptr;
+}
+
 // False when a line could not be held or stored.
 template <class Source> bool ParseLines(CIniFile* document, Source& source) {
     CIniLineParser parser(document);
-    CLineBuffer line;
+    // A line read, with its terminator; and the same line in UTF-8, each byte of it up to three.
+    CLineBuffer line(kIniMaxLineChars + 1);
+    CLineBuffer converted(3 * kIniMaxLineChars + 1);
     size_t length = 0;
+    bool first = true;
     LineResult result;
     while ((result = ReadLine(source, line, &length)) != kNoMoreLines) {
-        if (result == kLineLost)
+        char* text = line.Text();
+        if (result == kLineRead && first && StartsWithByteOrderMark(text, length)) {
+            text += 3;
+            length -= 3;
+        }
+        first = false;
+        if (result == kLineRead)
+            text = InUtf8(text, &length, converted);
+        if (result == kLineLost || !text)
             parser.SetLost();
         else
-            parser.Parse(line.Text(), length);
+            parser.Parse(text, length);
     }
     return !parser.Lost();
 }
