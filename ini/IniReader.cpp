@@ -151,6 +151,13 @@ char* LineEnd(char* text, size_t length) {
     return carriageReturn ? carriageReturn : end;
 }
 
+// Ends a UTF-8 text at most most bytes in, before the character that would not fit whole.
+void CutBetweenCharacters(char* text, size_t most) {
+    while (most > 0 && (static_cast<unsigned char>(text[most]) & 0xC0) == 0x80)
+        most--;
+    text[most] = '\0';
+}
+
 // Applies the lines of one text to a document, one at a time, holding the current section.
 class CIniLineParser {
   public:
@@ -162,11 +169,13 @@ class CIniLineParser {
 
     // The line is taken as text: a NUL byte ends what is seen of it. length counts its bytes,
     // line feed included. Its value is unescaped where it stands.
-    void Parse(char* line, size_t length) {
+    // keyMayGrow: the line was converted to UTF-8, and a key name that fitted before it may have
+    // grown past the name's length; it is cut between characters rather than dropped.
+    void Parse(char* line, size_t length, bool keyMayGrow) {
         if (line[0] == '[')
             ParseHeader(line + 1);
         else if (section[0] != '\0')
-            ParseKeyLine(line, length);
+            ParseKeyLine(line, length, keyMayGrow);
     }
 
   private:
@@ -184,11 +193,15 @@ class CIniLineParser {
         section[length] = '\0';
     }
 
-    void ParseKeyLine(char* line, size_t length) {
+    void ParseKeyLine(char* line, size_t length, bool keyMayGrow) {
         char* equals = strchr(line, '=');
-        if (!equals || equals == line || equals - line >= kIniNameChars)
+        if (!equals || equals == line)
+            return;
+        if (equals - line >= kIniNameChars && !keyMayGrow)
             return;
         *equals = '\0';
+        if (equals - line >= kIniNameChars)
+            CutBetweenCharacters(line, kIniNameChars - 1);
         char* raw = equals + 1;
         char* end = LineEnd(raw, length - static_cast<size_t>(raw - line));
         *end = '\0';
@@ -204,12 +217,10 @@ bool StartsWithByteOrderMark(const char* text, size_t length) {
     return length >= 3 && memcmp(text, "\xEF\xBB\xBF", 3) == 0;
 }
 
-// The line in UTF-8. A line that is not UTF-8 was written in the system's ANSI code page (files
-// of the program's earlier versions, or a hand-edited one) and is converted, line by line, since
-// an edited file may mix both. Null when memory ran out.
+// A line that is not UTF-8 was written in the system's ANSI code page (files of the program's
+// earlier versions, or a hand-edited one): the line in UTF-8, converted line by line since an
+// edited file may mix both. Null when memory ran out.
 char* InUtf8(char* text, size_t* length, CLineBuffer& converted) {
-    if (IsUtf8(text, *length))
-        return text;
     // An ANSI character takes at most three bytes in UTF-8.
     size_t size = 3 * *length + 1;
     if (!converted.Reserve(size, 0))
@@ -234,12 +245,16 @@ template <class Source> bool ParseLines(CIniFile* document, Source& source) {
             length -= 3;
         }
         first = false;
-        if (result == kLineRead)
+        bool keyMayGrow = false;
+        if (result == kLineRead && !IsUtf8(text, length)) {
+            const char* equals = static_cast<const char*>(memchr(text, '=', length));
+            keyMayGrow = equals && equals - text < kIniNameChars;
             text = InUtf8(text, &length, converted);
+        }
         if (result == kLineLost || !text)
             parser.SetLost();
         else
-            parser.Parse(text, length);
+            parser.Parse(text, length, keyMayGrow);
     }
     return !parser.Lost();
 }

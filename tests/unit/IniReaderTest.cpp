@@ -181,6 +181,11 @@ TEST(IniReaderTest, EachLineIsUtf8OrTheAnsiCodePage) {
                                      {{utf8Cafe, "L\xc3\xb3"
                                                  "dz;1;2;"},
                                       {"B\xc3\xbcro", "x;3;4;"}}}}));
+    // A key that fitted in the code page and grew in UTF-8 is cut between characters, not dropped.
+    std::vector<Section> grown = ParseText("[A]\n" + std::string(200, '\xe9') + "=v\n");
+    ASSERT_EQ(grown.size(), 1u);
+    EXPECT_EQ(grown[0].keys[0].first.size(), 254u);
+    EXPECT_EQ(grown[0].keys[0].second, "v");
     // Only the start of the text carries the mark.
     EXPECT_EQ(ParseText("[A]\n\xef\xbb\xbfk=v\n"),
               (std::vector<Section>{{"A", {{"\xef\xbb\xbfk", "v"}}}}));
