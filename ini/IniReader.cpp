@@ -1,5 +1,7 @@
-// The text form, read: "[section]" headers and "key=value" lines; no comments, no trimming.
+// The text form, read: "[section]" headers and "key=value" lines; no comments, no trimming. Text
+// comes out in UTF-8.
 #include "ini/IniFile.h"
+#include "app/TextEncoding.h"
 
 #include <cstdio>
 #include <cstring>
@@ -56,27 +58,29 @@ template <class Source> void SkipRestOfLine(Source& source) {
     }
 }
 
-// The line being read, on the heap: it grows to the longest line met, up to kIniMaxLineChars and
-// its terminator, and is reused for every line.
+// A line on the heap: it grows to the longest line met, up to its limit, and is reused for every
+// line.
 class CLineBuffer {
   public:
-    CLineBuffer() : text(nullptr), capacity(0) {}
+    explicit CLineBuffer(size_t most) : text(nullptr), capacity(0), limit(most) {}
     CLineBuffer(const CLineBuffer&) = delete;
     CLineBuffer& operator=(const CLineBuffer&) = delete;
     ~CLineBuffer() { delete[] text; }
 
     char* Text() const { return text; }
 
-    // Room for size characters, the first kept bytes of them moved along; false when there is no
-    // memory for it.
+    // Room for size characters, the first kept bytes of them moved along; false past the limit or
+    // when there is no memory for it.
     bool Reserve(size_t size, size_t kept) {
         if (size <= capacity)
             return true;
+        if (size > limit)
+            return false;
         size_t grown = capacity ? capacity : kFirstLineChars;
         while (grown < size)
             grown *= 2;
-        if (grown > kIniMaxLineChars + 1)
-            grown = kIniMaxLineChars + 1;
+        if (grown > limit)
+            grown = limit;
         char* larger = new (std::nothrow) char[grown];
         if (!larger)
             return false;
@@ -92,6 +96,7 @@ class CLineBuffer {
     static const size_t kFirstLineChars = 4096;
     char* text;
     size_t capacity;
+    size_t limit;
 };
 
 enum LineResult {
@@ -146,6 +151,13 @@ char* LineEnd(char* text, size_t length) {
     return carriageReturn ? carriageReturn : end;
 }
 
+// Ends a UTF-8 text at most most bytes in, before the character that would not fit whole.
+void CutBetweenCharacters(char* text, size_t most) {
+    while (most > 0 && (static_cast<unsigned char>(text[most]) & 0xC0) == 0x80)
+        most--;
+    text[most] = '\0';
+}
+
 // Applies the lines of one text to a document, one at a time, holding the current section.
 class CIniLineParser {
   public:
@@ -157,11 +169,13 @@ class CIniLineParser {
 
     // The line is taken as text: a NUL byte ends what is seen of it. length counts its bytes,
     // line feed included. Its value is unescaped where it stands.
-    void Parse(char* line, size_t length) {
+    // keyMayGrow: the line was converted to UTF-8, and a key name that fitted before it may have
+    // grown past the name's length; it is cut between characters rather than dropped.
+    void Parse(char* line, size_t length, bool keyMayGrow) {
         if (line[0] == '[')
             ParseHeader(line + 1);
         else if (section[0] != '\0')
-            ParseKeyLine(line, length);
+            ParseKeyLine(line, length, keyMayGrow);
     }
 
   private:
@@ -179,11 +193,15 @@ class CIniLineParser {
         section[length] = '\0';
     }
 
-    void ParseKeyLine(char* line, size_t length) {
+    void ParseKeyLine(char* line, size_t length, bool keyMayGrow) {
         char* equals = strchr(line, '=');
-        if (!equals || equals == line || equals - line >= kIniNameChars)
+        if (!equals || equals == line)
+            return;
+        if (equals - line >= kIniNameChars && !keyMayGrow)
             return;
         *equals = '\0';
+        if (equals - line >= kIniNameChars)
+            CutBetweenCharacters(line, kIniNameChars - 1);
         char* raw = equals + 1;
         char* end = LineEnd(raw, length - static_cast<size_t>(raw - line));
         *end = '\0';
@@ -194,17 +212,49 @@ class CIniLineParser {
     }
 };
 
+// Editors put one before a UTF-8 text; it is no part of the first line.
+bool StartsWithByteOrderMark(const char* text, size_t length) {
+    return length >= 3 && memcmp(text, "\xEF\xBB\xBF", 3) == 0;
+}
+
+// A line that is not UTF-8 was written in the system's ANSI code page (files of the program's
+// earlier versions, or a hand-edited one): the line in UTF-8, converted line by line since an
+// edited file may mix both. Null when memory ran out.
+char* InUtf8(char* text, size_t* length, CLineBuffer& converted) {
+    // An ANSI character takes at most three bytes in UTF-8.
+    size_t size = 3 * *length + 1;
+    if (!converted.Reserve(size, 0))
+        return nullptr;
+    *length = AnsiToUtf8(text, *length, converted.Text(), size);
+    return *length > 0 ? converted.Text() : nullptr;
+}
+
 // False when a line could not be held or stored.
 template <class Source> bool ParseLines(CIniFile* document, Source& source) {
     CIniLineParser parser(document);
-    CLineBuffer line;
+    // A line read, with its terminator; and the same line in UTF-8, each byte of it up to three.
+    CLineBuffer line(kIniMaxLineChars + 1);
+    CLineBuffer converted(3 * kIniMaxLineChars + 1);
     size_t length = 0;
+    bool first = true;
     LineResult result;
     while ((result = ReadLine(source, line, &length)) != kNoMoreLines) {
-        if (result == kLineLost)
+        char* text = line.Text();
+        if (result == kLineRead && first && StartsWithByteOrderMark(text, length)) {
+            text += 3;
+            length -= 3;
+        }
+        first = false;
+        bool keyMayGrow = false;
+        if (result == kLineRead && !IsUtf8(text, length)) {
+            const char* equals = static_cast<const char*>(memchr(text, '=', length));
+            keyMayGrow = equals && equals - text < kIniNameChars;
+            text = InUtf8(text, &length, converted);
+        }
+        if (result == kLineLost || !text)
             parser.SetLost();
         else
-            parser.Parse(line.Text(), length);
+            parser.Parse(text, length, keyMayGrow);
     }
     return !parser.Lost();
 }

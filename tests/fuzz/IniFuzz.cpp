@@ -1,8 +1,9 @@
 // Reads arbitrary bytes as a settings file, writes the document and reads the text back.
 //
-// What must hold for any input: no overrun or leak (the sanitizers), every name fits its node, no
-// section is empty, and a written text whose lines all fit the reader reads back as the same
+// What must hold for any input: no overrun or leak (the sanitizers), every name fits its node, every
+// key and value is UTF-8, no section is empty, and a written text whose lines all fit the reader reads back as the same
 // document, byte for byte when written again.
+#include "app/TextEncoding.h"
 #include "ini/IniFile.h"
 
 #include <cstdint>
@@ -42,6 +43,9 @@ void CheckDocument(const CIniFile& document) {
         for (IniKey* key = section->firstKey; key; key = key->next, index++) {
             Require(memchr(key->name, '\0', sizeof key->name) != nullptr, "key name");
             Require(key->value != nullptr, "key without value");
+            // Lines that are not UTF-8 are read in the ANSI code page: what is read is UTF-8.
+            Require(IsUtf8(key->name, strlen(key->name)), "key name not UTF-8");
+            Require(IsUtf8(key->value, strlen(key->value)), "value not UTF-8");
             Require(strlen(key->value) < kIniMaxLineChars, "value too long");
             Require(document.FindKey(section->name, key->name) == key, "duplicate key");
             Require(document.GetKeyName(section->name, index) == key->name, "key index");

@@ -159,4 +159,25 @@ TEST_F(StoreFault, TicksWhileTheBoxIsOpenOpenNoSecondBoxAndKeepTheirSnapshots) {
     EXPECT_TRUE(program.Command(kExit));
 }
 
+// Files of the program's earlier versions hold names in the ANSI code page (1252 in this prefix).
+TEST_F(StoreFault, AFileInTheAnsiCodePageLoadsAndIsWrittenInUtf8) {
+    ASSERT_TRUE(WriteWholeFile(folder.SettingsFile(),
+                               "[Settings]\r\nAutoSave=1\r\n[Saves]\r\n"
+                               "Caf\xe9 set=Caf\xe9;1;2;Recycle Bin;3;4;\r\n"
+                               "[AutoSaves]\r\nB\xfcro (AutoSave)=B\xfcro;5;5;\r\n"));
+    StartProgram();
+    DWORD started = GetTickCount();
+    while (Section(Settings(), "AutoSaves").size() < 2 && GetTickCount() - started < 30000)
+        Sleep(10);
+    const std::string saved = Settings();
+    EXPECT_EQ(Section(saved, "Saves"),
+              (Entries_t{{"Caf\xc3\xa9 set", "Caf\xc3\xa9;1;2;Recycle Bin;3;4;"}}));
+    Entries_t automatic = Section(saved, "AutoSaves");
+    ASSERT_EQ(automatic.size(), 2u);
+    // Sorted by their bytes, the hand-made name stands before the time stamp.
+    EXPECT_EQ(automatic[0], (std::pair<std::string, std::string>{"B\xc3\xbcro (AutoSave)",
+                                                              "B\xc3\xbcro;5;5;"}));
+    EXPECT_TRUE(program.Command(kExit));
+}
+
 } // namespace

@@ -161,7 +161,34 @@ TEST(IniReaderTest, AnyBytes) {
     EXPECT_EQ(ParseText("[A]\rk=v\n"), std::vector<Section>{});
     EXPECT_EQ(ParseText("[A]\nk=v\rj=w\n"), (std::vector<Section>{{"A", {{"k", "v"}}}}));
     EXPECT_EQ(ParseText("[A]\nk\r=v\n"), (std::vector<Section>{{"A", {{"k\r", "v"}}}}));
-    EXPECT_EQ(ParseText("[A]\nk=\xff\x80\n"), (std::vector<Section>{{"A", {{"k", "\xff\x80"}}}}));
+    // Bytes that are not UTF-8 are the ANSI code page's, and come out in UTF-8.
+    EXPECT_EQ(ParseText("[A]\nk=\xff\x80\n"),
+              (std::vector<Section>{{"A", {{"k", "\xc3\xbf\xe2\x82\xac"}}}}));
+}
+
+// Files of the program's earlier versions hold the ANSI code page (1252 here), hand-edited ones may
+// hold UTF-8, with or without a byte-order mark, or both in one file: every line comes out in
+// UTF-8, and a UTF-8 line keeps its bytes.
+TEST(IniReaderTest, EachLineIsUtf8OrTheAnsiCodePage) {
+    const std::string utf8Cafe = "Caf\xc3\xa9";
+    EXPECT_EQ(ParseText("[Saves]\r\nCaf\xe9=Caf\xe9;1;2;\r\n"),
+              (std::vector<Section>{{"Saves", {{utf8Cafe, utf8Cafe + ";1;2;"}}}}));
+    EXPECT_EQ(ParseText("\xef\xbb\xbf[Saves]\r\n" + utf8Cafe +
+                        "=L\xc3\xb3"
+                        "dz;1;2;\r\n"
+                        "B\xfcro=x;3;4;\r\n"),
+              (std::vector<Section>{{"Saves",
+                                     {{utf8Cafe, "L\xc3\xb3"
+                                                 "dz;1;2;"},
+                                      {"B\xc3\xbcro", "x;3;4;"}}}}));
+    // A key that fitted in the code page and grew in UTF-8 is cut between characters, not dropped.
+    std::vector<Section> grown = ParseText("[A]\n" + std::string(200, '\xe9') + "=v\n");
+    ASSERT_EQ(grown.size(), 1u);
+    EXPECT_EQ(grown[0].keys[0].first.size(), 254u);
+    EXPECT_EQ(grown[0].keys[0].second, "v");
+    // Only the start of the text carries the mark.
+    EXPECT_EQ(ParseText("[A]\n\xef\xbb\xbfk=v\n"),
+              (std::vector<Section>{{"A", {{"\xef\xbb\xbfk", "v"}}}}));
 }
 
 TEST(IniReaderTest, FileReadsLikeText) {

@@ -83,6 +83,20 @@ TEST_F(StoreRegression, FileThatCannotBeReadAtStartIsKeptAndJoinedOnceItCanBe) {
     EXPECT_EQ(BoxTexts().size(), 1u);
 }
 
+// ---- Files of earlier versions ----------------------------------------------------------------
+
+// Their names are in the ANSI code page (1252 here): they load by the same names and are written
+// in UTF-8, none lost.
+TEST_F(StoreRegression, AFileInTheAnsiCodePageLoadsAndIsWrittenInUtf8) {
+    WriteSettingsFile("[Settings]\r\nAutoSave=1\r\n[Saves]\r\nCaf\xe9 set=Caf\xe9;1;2;\r\n"
+                      "2024-02-01 08:00:00=A;1;1;\r\n[AutoSaves]\r\nB\xfcro=B\xfcro;5;5;\r\n");
+    NewRun();
+    layout->SaveSettings();
+    EXPECT_EQ(SettingsFile(),
+              "[Settings]\r\nAutoSave=1\r\n[Saves]\r\nCaf\xc3\xa9 set=Caf\xc3\xa9;1;2;\r\n"
+              "2024-02-01 08:00:00=A;1;1;\r\n[AutoSaves]\r\nB\xc3\xbcro=B\xc3\xbcro;5;5;\r\n");
+}
+
 // ---- Two copies of the program over one file ----------------------------------------------------
 
 // Each copy loaded once and rewrote the whole file: the last writer won.
