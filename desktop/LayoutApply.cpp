@@ -13,12 +13,13 @@ struct UnmatchedIcon {
     char name[kIconNameBytes];
 };
 
-// The first entry of that name, and its index in the list.
-LayoutEntry* FindEntry(const CPtrList& entries, const char* name, int* index = nullptr) {
+// The first entry that holds name (or, when given, otherName), and its index in the list.
+LayoutEntry* FindEntry(const CPtrList& entries, const char* name, int* index = nullptr,
+                       const char* otherName = nullptr) {
     int at = 0;
     for (PtrListNode* node = entries.head; node; node = node->next, at++) {
         LayoutEntry* entry = static_cast<LayoutEntry*>(node->data);
-        if (strcmp(entry->name, name) == 0) {
+        if (strcmp(entry->name, name) == 0 || (otherName && strcmp(entry->name, otherName) == 0)) {
             if (index)
                 *index = at;
             return entry;
@@ -27,10 +28,10 @@ LayoutEntry* FindEntry(const CPtrList& entries, const char* name, int* index = n
     return nullptr;
 }
 
-// Takes the first entry of that name out of entries; null when there is none.
-LayoutEntry* TakeEntry(CPtrList* entries, const char* name) {
+// Takes the first entry that holds name (or otherName) out of entries; null when there is none.
+LayoutEntry* TakeEntry(CPtrList* entries, const char* name, const char* otherName = nullptr) {
     int index = 0;
-    LayoutEntry* entry = FindEntry(*entries, name, &index);
+    LayoutEntry* entry = FindEntry(*entries, name, &index, otherName);
     if (entry)
         entries->RemoveAt(index);
     return entry;
@@ -73,11 +74,19 @@ bool IsAscii(const char* text) {
 }
 
 // The name as the list view's ANSI request gave it, and as layouts stored before names were UTF-8
-// hold it: the system's code page with its best fit, at most kIconNameUnits bytes read back.
-bool AnsiFormOf(const char* name, char (&ansi)[kIconNameBytes]) {
-    if (Utf8ToAnsi(name, strlen(name), ansi, sizeof ansi) == 0)
+// hold it: the system's code page with its best fit, at most kIconNameUnits bytes read back. A
+// settings file reads such a layout's lines into UTF-8, so the form is held in both.
+struct AnsiForm {
+    char bytes[kIconNameBytes];
+    char inUtf8[kIconNameBytes];
+};
+
+bool AnsiFormOf(const char* name, AnsiForm* form) {
+    if (Utf8ToAnsi(name, strlen(name), form->bytes, sizeof form->bytes) == 0)
         return false;
-    ansi[kIconNameUnits] = '\0';
+    form->bytes[kIconNameUnits] = '\0';
+    if (AnsiToUtf8(form->bytes, strlen(form->bytes), form->inUtf8, sizeof form->inUtf8) == 0)
+        memcpy(form->inUtf8, form->bytes, sizeof form->inUtf8);
     return true;
 }
 
@@ -137,9 +146,10 @@ int CDesktopLayout::RunApplyPass(const char* text) {
 
 // Layouts stored before names were UTF-8 hold each name as the ANSI request gave it: "Łódź.txt" as
 // "Lódz.txt", "日本語.txt" and "中文字.txt" both as "???.txt". An entry that names no icon on the
-// desktop goes to an icon whose ANSI form it holds, as long as that icon's own name is named by no
-// entry: an exact name always wins. Icons that share an ANSI form take its entries in item order,
-// as they did when the ANSI form was all there was. Returns the number of moves sent.
+// desktop goes to an icon whose ANSI form it holds, in the code page's bytes or read into UTF-8, as
+// long as that icon's own name is named by no entry: an exact name always wins. Icons that share an
+// ANSI form take its entries in item order, as they did when the ANSI form was all there was.
+// Returns the number of moves sent.
 int CDesktopLayout::MatchAnsiForms(HWND listView, CPtrList* entries, const CPtrList& taken,
                                    const CPtrList& unmatched) {
     if (unmatched.count == 0)
@@ -151,10 +161,10 @@ int CDesktopLayout::MatchAnsiForms(HWND listView, CPtrList* entries, const CPtrL
         const UnmatchedIcon* icon = static_cast<const UnmatchedIcon*>(node->data);
         if (FindEntry(taken, icon->name))
             continue;
-        char ansi[kIconNameBytes];
-        if (!AnsiFormOf(icon->name, ansi))
+        AnsiForm ansi;
+        if (!AnsiFormOf(icon->name, &ansi))
             continue;
-        LayoutEntry* entry = TakeEntry(entries, ansi);
+        LayoutEntry* entry = TakeEntry(entries, ansi.bytes, ansi.inUtf8);
         if (!entry)
             continue;
         moves += MoveToEntry(listView, icon->item, *entry);

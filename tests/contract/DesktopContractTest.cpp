@@ -366,19 +366,22 @@ TEST_F(DesktopContract, StoredAnsiLayoutRestoresTheIconsItsFormsName) {
     EXPECT_EQ(testdesktop::Icons(), expected);
 }
 
-// What an older version saved, restored after the shell restarted in reverse order: every icon
-// whose ANSI form is its own comes back; the two CJK icons take the two "???.txt" entries in the
-// new item order.
+std::string InUtf8(const std::string& ansi) {
+    std::vector<char> text(3 * ansi.size() + 1);
+    size_t length = AnsiToUtf8(ansi.data(), ansi.size(), text.data(), text.size());
+    return std::string(text.data(), length);
+}
+
+// What an older version saved, restored after the shell restarted in reverse order, as the layout
+// stands and as the settings file now reads it (in UTF-8, converted from the code page): every
+// icon whose ANSI form is its own comes back; the two CJK icons take the two "???.txt" entries in
+// the new item order.
 TEST_F(DesktopContract, OlderCaptureRestoresAfterARestartInAnotherOrder) {
     std::vector<Icon> icons = IconsWithWideNames();
     StartWith(icons);
-    std::string stored = AnsiCapture();
+    const std::string stored = AnsiCapture();
     ASSERT_FALSE(IsUtf8(stored.data(), stored.size()));
-    std::vector<Icon> restarted = ReversedElsewhere(icons);
-    testdesktop::RestartShellWith(restarted);
-    EXPECT_EQ(Apply(stored), 1);
-
-    std::vector<Icon> expected = PositionsByName(restarted, icons);
+    std::vector<Icon> expected = PositionsByName(ReversedElsewhere(icons), icons);
     auto at = [&](const std::string& name) {
         return std::find_if(expected.begin(), expected.end(),
                             [&](const Icon& icon) { return icon.name == name; });
@@ -388,7 +391,13 @@ TEST_F(DesktopContract, OlderCaptureRestoresAfterARestartInAnotherOrder) {
     at(kChinese)->y = icons[2].y;
     at(kJapanese)->x = icons[3].x;
     at(kJapanese)->y = icons[3].y;
-    EXPECT_EQ(testdesktop::Icons(), expected);
+
+    for (const std::string& text : {stored, InUtf8(stored)}) {
+        SCOPED_TRACE(text);
+        testdesktop::RestartShellWith(ReversedElsewhere(icons));
+        EXPECT_EQ(Apply(text), 1);
+        EXPECT_EQ(testdesktop::Icons(), expected);
+    }
 }
 
 // An exact name always wins: an entry that names an icon is never taken by another icon's ANSI

@@ -5,13 +5,14 @@
 // most 21 passes, icons the text does not name are never sent a move, and every named icon ends at
 // the low 16 bits of the position of the entry it takes: the k-th icon of a name takes the k-th
 // entry of that name, and an entry that names no icon goes to the first icon left whose ANSI form
-// it holds, unless that icon's own name has an entry.
+// it holds (in the code page's bytes or read into UTF-8), unless that icon's own name has an entry.
 //
 // The same bytes, split at NUL, are also icon names (any bytes, UTF-8 or not): captured and parsed
 // again, every name comes back as the list view holds it (each byte that is not UTF-8 read as
 // U+FFFD, cut to 255 UTF-16 units between characters), well-formed UTF-8, at its position; applying
 // that capture to the desktop it came from sends no move; and the layout an older version would
-// have stored for that desktop, its names in their ANSI forms, restores by the same rules.
+// have stored for that desktop, its names in their ANSI forms, restores by the same rules, as it
+// stands and as the settings file reads it into UTF-8.
 #include "app/TextEncoding.h"
 #include "desktop/DesktopLayout.h"
 #include "platform/host/HostTesting.h"
@@ -73,6 +74,13 @@ std::string AnsiForm(const std::string& liveName) {
     char ansi[kIconNameBytes];
     size_t length = Utf8ToAnsi(liveName.data(), liveName.size(), ansi, sizeof ansi);
     return std::string(ansi, length).substr(0, kIconNameUnits);
+}
+
+// Text of the ANSI code page as the settings file reads it now: in UTF-8.
+std::string InUtf8(const std::string& ansi) {
+    std::vector<char> text(3 * ansi.size() + 1);
+    size_t length = AnsiToUtf8(ansi.data(), ansi.size(), text.data(), text.size());
+    return length > 0 ? std::string(text.data(), length) : ansi;
 }
 
 // A name whose ANSI form is the given text: its "?" become a character the code page lacks, and
@@ -141,8 +149,9 @@ std::vector<hostsim::Icon> Expected(const std::vector<hostsim::Icon>& icons,
         if (taker[i] >= 0 || Contains(takenNames, live[i]))
             continue;
         std::string ansi = AnsiForm(live[i]);
+        std::string ansiInUtf8 = InUtf8(ansi);
         for (size_t e = 0; e < entries.size() && !ansi.empty(); e++) {
-            if (eligible[e] && entries[e].name == ansi) {
+            if (eligible[e] && (entries[e].name == ansi || entries[e].name == ansiInUtf8)) {
                 eligible[e] = false;
                 taker[i] = static_cast<int>(e);
                 break;
@@ -257,7 +266,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<hostsim::Icon> icons =
         IconsNamedBy(std::string(reinterpret_cast<const char*>(data), size));
     CheckNamesRoundTrip(icons);
-    CheckApply(AnsiLayoutOf(icons), Elsewhere(icons));
+    std::string stored = AnsiLayoutOf(icons);
+    CheckApply(stored, Elsewhere(icons));
+    CheckApply(InUtf8(stored), Elsewhere(icons));
     Require(hostsim::OpenProcessHandles() == 0 && hostsim::RemoteBlocks() == 0,
             "shell access leaked");
     return 0;

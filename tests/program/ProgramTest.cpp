@@ -302,6 +302,51 @@ TEST_F(ProgramWithWideNames, SavedIconsComeBackByTheirOwnNamesAfterBothRestart) 
     ExpectExitsCleanly();
 }
 
+// A name as an earlier version read it, with the list view's ANSI request: the code page's best
+// fit.
+std::string AnsiFormOf(const std::string& name) {
+    wchar_t wide[300] = {};
+    int units =
+        MultiByteToWideChar(CP_UTF8, 0, name.data(), static_cast<int>(name.size()), wide, 299);
+    char ansi[600] = {};
+    int bytes = WideCharToMultiByte(CP_ACP, 0, wide, units, ansi, 599, nullptr, nullptr);
+    return std::string(ansi, bytes > 0 ? static_cast<size_t>(bytes) : 0);
+}
+
+std::string InUtf8(const std::string& ansi) {
+    wchar_t wide[600] = {};
+    int units =
+        MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide, 599);
+    char text[1800] = {};
+    int bytes = WideCharToMultiByte(CP_UTF8, 0, wide, units, text, 1799, nullptr, nullptr);
+    return std::string(text, bytes > 0 ? static_cast<size_t>(bytes) : 0);
+}
+
+// A settings file an earlier version wrote holds the names in their ANSI forms, in the code page's
+// bytes: "L\xf3dz.txt", "???.txt" twice, "emoji ??.png". The file is read into UTF-8 and written so
+// at the start's save, and its snapshot still puts every icon back.
+TEST_F(ProgramWithWideNames, AnEarlierVersionsSnapshotRestoresTheIconsItsAnsiFormsName) {
+    const std::vector<Icon> icons = DesktopIcons();
+    std::vector<Icon> stored = icons;
+    std::string layout;
+    for (size_t i = 0; i < stored.size(); i++) {
+        stored[i].x = 500;
+        stored[i].y = 10 + 40 * static_cast<int>(i);
+        layout += AnsiFormOf(stored[i].name) + ";500;" + std::to_string(stored[i].y) + ";";
+    }
+    ASSERT_EQ(layout.find("L\xf3\x64z.txt;500;50;???.txt;500;90;???.txt;500;130;"), 19u);
+    RestartWithSettings("[Settings]\r\nAutoSave=2\r\n[Saves]\r\n2020-01-01 00:00:00=" + layout +
+                        "\r\n");
+    auto manual = Section(Settings(), "Saves");
+    ASSERT_EQ(manual.size(), 1u);
+    EXPECT_EQ(manual[0].second, InUtf8(layout));
+
+    // Newest first: the start's automatic snapshot, then the one of the earlier version.
+    ASSERT_TRUE(program.Command(kRestoreFirst + 1));
+    EXPECT_EQ(testdesktop::Icons(), stored);
+    ExpectExitsCleanly();
+}
+
 // Four hundred icons of 45 characters make a layout of some 22,000 characters, far past the 7,936 a
 // capture once stopped at; every fourth name holds characters outside the code page.
 std::vector<Icon> FourHundredIcons(int left, int top, bool across) {
