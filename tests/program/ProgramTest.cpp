@@ -302,24 +302,19 @@ TEST_F(ProgramWithWideNames, SavedIconsComeBackByTheirOwnNamesAfterBothRestart) 
     ExpectExitsCleanly();
 }
 
+// Text from one code page to another through UTF-16, as the system converts it.
+std::string Recoded(UINT from, UINT to, const std::string& text) {
+    wchar_t wide[600] = {};
+    int units = MultiByteToWideChar(from, 0, text.data(), static_cast<int>(text.size()), wide, 599);
+    char bytes[1800] = {};
+    int length = WideCharToMultiByte(to, 0, wide, units, bytes, 1799, nullptr, nullptr);
+    return std::string(bytes, length > 0 ? static_cast<size_t>(length) : 0);
+}
+
 // A name as an earlier version read it, with the list view's ANSI request: the code page's best
 // fit.
 std::string AnsiFormOf(const std::string& name) {
-    wchar_t wide[300] = {};
-    int units =
-        MultiByteToWideChar(CP_UTF8, 0, name.data(), static_cast<int>(name.size()), wide, 299);
-    char ansi[600] = {};
-    int bytes = WideCharToMultiByte(CP_ACP, 0, wide, units, ansi, 599, nullptr, nullptr);
-    return std::string(ansi, bytes > 0 ? static_cast<size_t>(bytes) : 0);
-}
-
-std::string InUtf8(const std::string& ansi) {
-    wchar_t wide[600] = {};
-    int units =
-        MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide, 599);
-    char text[1800] = {};
-    int bytes = WideCharToMultiByte(CP_UTF8, 0, wide, units, text, 1799, nullptr, nullptr);
-    return std::string(text, bytes > 0 ? static_cast<size_t>(bytes) : 0);
+    return Recoded(CP_UTF8, CP_ACP, name);
 }
 
 // A settings file an earlier version wrote holds the names in their ANSI forms, in the code page's
@@ -339,7 +334,7 @@ TEST_F(ProgramWithWideNames, AnEarlierVersionsSnapshotRestoresTheIconsItsAnsiFor
                         "\r\n");
     auto manual = Section(Settings(), "Saves");
     ASSERT_EQ(manual.size(), 1u);
-    EXPECT_EQ(manual[0].second, InUtf8(layout));
+    EXPECT_EQ(manual[0].second, Recoded(CP_ACP, CP_UTF8, layout));
 
     // Newest first: the start's automatic snapshot, then the one of the earlier version.
     ASSERT_TRUE(program.Command(kRestoreFirst + 1));
