@@ -32,6 +32,20 @@ bool SecondByteFits(unsigned char lead, unsigned char second) {
     return second >= low && second <= high;
 }
 
+// The bytes of the well-formed sequence that starts the length bytes at hand, or 0 when none does.
+size_t SequenceBytes(const unsigned char* bytes, size_t length) {
+    int following = FollowingBytes(bytes[0]);
+    if (following < 0 || length <= static_cast<size_t>(following))
+        return 0;
+    if (following > 0 && !SecondByteFits(bytes[0], bytes[1]))
+        return 0;
+    for (int i = 2; i <= following; i++) {
+        if ((bytes[i] & 0xC0) != 0x80)
+            return 0;
+    }
+    return static_cast<size_t>(following) + 1;
+}
+
 size_t Terminate(char* output, size_t size, int written) {
     if (written <= 0 || static_cast<size_t>(written) >= size) {
         output[0] = '\0';
@@ -64,16 +78,10 @@ size_t Recode(UINT from, const char* text, size_t length, UINT to, char* output,
 bool IsUtf8(const char* text, size_t length) {
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text);
     for (size_t at = 0; at < length;) {
-        int following = FollowingBytes(bytes[at]);
-        if (following < 0 || length - at <= static_cast<size_t>(following))
+        size_t width = SequenceBytes(bytes + at, length - at);
+        if (width == 0)
             return false;
-        if (following > 0 && !SecondByteFits(bytes[at], bytes[at + 1]))
-            return false;
-        for (int i = 2; i <= following; i++) {
-            if ((bytes[at + i] & 0xC0) != 0x80)
-                return false;
-        }
-        at += static_cast<size_t>(following) + 1;
+        at += width;
     }
     return true;
 }
@@ -113,15 +121,25 @@ size_t Utf8ToAnsi(const char* text, size_t length, char* output, size_t size) {
     return Recode(CP_UTF8, text, length, CP_ACP, output, size);
 }
 
+size_t Utf8CharacterAt(const char* text, size_t length, size_t* units) {
+    size_t width = SequenceBytes(reinterpret_cast<const unsigned char*>(text), length);
+    if (width == 0)
+        width = 1;
+    *units = width == 4 ? 2 : 1;
+    return width;
+}
+
 size_t Utf8PrefixWithin(const char* text, size_t length, size_t maxUnits) {
-    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text);
+    return Utf8PrefixWithinBytes(text, length, maxUnits, length);
+}
+
+size_t Utf8PrefixWithinBytes(const char* text, size_t length, size_t maxUnits, size_t maxBytes) {
     size_t at = 0;
     size_t units = 0;
     while (at < length) {
-        int following = FollowingBytes(bytes[at]);
-        size_t width = following < 0 ? 1 : static_cast<size_t>(following) + 1;
-        size_t characterUnits = following == 3 ? 2 : 1;
-        if (at + width > length || units + characterUnits > maxUnits)
+        size_t characterUnits = 0;
+        size_t width = Utf8CharacterAt(text + at, length - at, &characterUnits);
+        if (at + width > maxBytes || units + characterUnits > maxUnits)
             break;
         at += width;
         units += characterUnits;

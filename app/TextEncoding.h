@@ -21,6 +21,17 @@ size_t AnsiToUtf8(const char* text, size_t length, char* output, size_t size);
 // ANSI request converts an item's name.
 size_t Utf8ToAnsi(const char* text, size_t length, char* output, size_t size);
 
+// The bytes of the character that starts text (length > 0 bytes at hand), with its UTF-16 units in
+// units: a well-formed UTF-8 sequence, or else its first byte alone, which starts none and which
+// the system reads as one replacement character. A sequence never holds an ASCII byte, so ";", "\"
+// and NUL are always characters of their own.
+size_t Utf8CharacterAt(const char* text, size_t length, size_t* units);
+
 // The bytes of the longest start of a UTF-8 text that holds at most maxUnits UTF-16 units and ends
 // between two characters: a cut there never leaves half a character or half a surrogate pair.
+// Bytes that are not UTF-8 (a name in the ANSI code page) count one character each, so text that
+// fits is never cut.
 size_t Utf8PrefixWithin(const char* text, size_t length, size_t maxUnits);
+// The same within maxBytes bytes as well, for a buffer of maxBytes + 1: a character that would not
+// fit whole is left out.
+size_t Utf8PrefixWithinBytes(const char* text, size_t length, size_t maxUnits, size_t maxBytes);

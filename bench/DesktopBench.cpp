@@ -30,19 +30,45 @@ using testdesktop::Request;
 const UINT kRequestFlags = SMTO_BLOCK | SMTO_ABORTIFHUNG;
 const UINT kRequestTimeoutMs = 2000;
 
-// Icons named "Icon 0001" and on, ten to a column; shifted by (dx, dy) for a second arrangement.
-std::vector<Icon> NumberedIcons(int count, int dx, int dy) {
+enum NameStyle {
+    // "Icon 0001" and on.
+    kShortNames,
+    // 40 characters: 35 of text, a space and the number.
+    kAsciiNames,
+    // The same 40 characters with letters outside the code page, Greek and Japanese: 77 bytes in
+    // UTF-8.
+    kWideNames,
+};
+
+const char* StyleName(NameStyle style) {
+    return style == kShortNames ? "short" : style == kAsciiNames ? "ASCII 40" : "non-ASCII 40";
+}
+
+std::string IconName(int number, NameStyle style) {
+    char digits[16];
+    snprintf(digits, sizeof digits, "%04d", number);
+    if (style == kShortNames)
+        return std::string("Icon ") + digits;
+    const char* text =
+        style == kAsciiNames
+            ? "Quarterly figures for the board, v2"
+            : "\xc5\x81\xc3\xb3\x64\xc5\xba "
+              "\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e\xe3\x81\xae\xe5\x9b\x9b"
+              "\xe5\x8d\x8a\xe6\x9c\x9f\xe5\xa0\xb1\xe5\x91\x8a \xce\x95\xce\xbb\xce\xbb\xce\xb7"
+              "\xce\xbd\xce\xb9\xce\xba\xce\xac \xce\xb1\xcf\x81\xcf\x87\xce\xb5\xce\xaf\xce\xb1 "
+              "\xe2\x82\xac v2";
+    return std::string(text) + " " + digits;
+}
+
+// Icons numbered from 1, ten to a column; shifted by (dx, dy) for a second arrangement.
+std::vector<Icon> NumberedIcons(int count, int dx, int dy, NameStyle style = kShortNames) {
     std::vector<Icon> icons;
-    for (int i = 0; i < count; i++) {
-        char name[32];
-        snprintf(name, sizeof name, "Icon %04d", i + 1);
-        icons.push_back({name, 20 + 75 * (i / 10) + dx, 10 + 70 * (i % 10) + dy});
-    }
+    for (int i = 0; i < count; i++)
+        icons.push_back({IconName(i + 1, style), 20 + 75 * (i / 10) + dx, 10 + 70 * (i % 10) + dy});
     return icons;
 }
 
-// Every icon named, whatever the length: a snapshot holds at most 7,936 characters of it, but
-// ApplyLayout itself takes any text.
+// Every icon named.
 std::string LayoutOf(const std::vector<Icon>& icons) {
     std::string text;
     for (const Icon& icon : icons) {
@@ -66,7 +92,7 @@ Counts CountsOf(const std::vector<Request>& log) {
     Counts counts;
     for (const Request& request : log) {
         counts.count += request.msg == LVM_GETITEMCOUNT;
-        counts.text += request.msg == LVM_GETITEMTEXTA;
+        counts.text += request.msg == LVM_GETITEMTEXTW;
         counts.position += request.msg == LVM_GETITEMPOSITION;
         counts.move += request.msg == LVM_SETITEMPOSITION;
     }
@@ -83,20 +109,20 @@ class CReplay {
         memset(&record, 0, sizeof record);
         record.mask = LVIF_TEXT;
         record.pszText = reinterpret_cast<uintptr_t>(block) + kTextOffset64;
-        record.cchTextMax = kRemoteTextChars;
+        record.cchTextMax = kRemoteTextUnits;
     }
 
     void Run(const std::vector<Request>& log, bool withMemory) {
         for (const Request& request : log) {
-            if (withMemory && request.msg == LVM_GETITEMTEXTA)
+            if (withMemory && request.msg == LVM_GETITEMTEXTW)
                 WriteProcessMemory(process, block, &record, sizeof record, &done);
             DWORD_PTR answer = 0;
             SendMessageTimeoutA(listView, request.msg, static_cast<WPARAM>(request.wParam),
                                 static_cast<LPARAM>(request.lParam), kRequestFlags,
                                 kRequestTimeoutMs, &answer);
-            if (withMemory && request.msg == LVM_GETITEMTEXTA)
+            if (withMemory && request.msg == LVM_GETITEMTEXTW)
                 ReadProcessMemory(process, static_cast<const char*>(block) + kTextOffset64, text,
-                                  kItemNameBytes, &done);
+                                  sizeof text, &done);
             if (withMemory && request.msg == LVM_GETITEMPOSITION)
                 ReadProcessMemory(process, block, point, sizeof point, &done);
         }
@@ -107,7 +133,7 @@ class CReplay {
     HANDLE process;
     LPVOID block;
     ListViewItem64 record;
-    char text[kItemNameBytes + 1];
+    WCHAR text[kRemoteTextUnits];
     int32_t point[2];
     SIZE_T done = 0;
 };
@@ -157,13 +183,13 @@ void PrintRow(const char* what, int icons, const Measured& m) {
     double messages = m.floor1.median;
     double memory = m.floor2.median - m.floor1.median;
     double own = total - m.floor2.median;
-    printf("%-14s %5d | %8.1f ms (%7.1f..%7.1f) | floor1 %8.1f ms  x%.2f | floor2 %8.1f ms  "
+    printf("%-26s %5d | %8.1f ms (%7.1f..%7.1f) | floor1 %8.1f ms  x%.2f | floor2 %8.1f ms  "
            "x%.2f | msgs %5d  mem %5d | messages %4.1f%%  memory %4.1f%%  own %5.1f%%\n",
            what, icons, 1e3 * total, 1e3 * m.operation.low, 1e3 * m.operation.high, 1e3 * messages,
            total / messages, 1e3 * m.floor2.median, total / m.floor2.median, m.counts.Messages(),
            m.counts.MemoryCalls(), 100 * messages / total, 100 * memory / total, 100 * own / total);
     // Minima are the least disturbed by other load on the machine.
-    printf("%21s fastest runs: %8.1f ms, floor1 %8.1f ms  x%.2f, floor2 %8.1f ms  x%.2f\n", "",
+    printf("%33s fastest runs: %8.1f ms, floor1 %8.1f ms  x%.2f, floor2 %8.1f ms  x%.2f\n", "",
            1e3 * m.operation.low, 1e3 * m.floor1.low, m.operation.low / m.floor1.low,
            1e3 * m.floor2.low, m.operation.low / m.floor2.low);
     fflush(stdout);
@@ -200,6 +226,38 @@ bool MeasureDesktop(int iconCount, int rounds) {
     return true;
 }
 
+// Capture and the user's Restore (a capture, then an apply that moves every icon) of icons with
+// long names.
+bool MeasureNamedDesktop(int iconCount, int rounds, NameStyle style) {
+    std::vector<Icon> home = NumberedIcons(iconCount, 0, 0, style);
+    std::vector<Icon> away = NumberedIcons(iconCount, 7, 3, style);
+    if (!testdesktop::Start(home)) {
+        fprintf(stderr, "desktop_bench: the stand-in desktop did not start\n");
+        return false;
+    }
+    std::unique_ptr<CDesktopLayout> layout(new CDesktopLayout);
+    int complete = 0;
+    std::string captured = layout->CaptureLayout(&complete);
+    std::string homeText = LayoutOf(home);
+    // A capture that fails would make Restore show its box, and the bench would wait on it.
+    if (!complete || captured != homeText) {
+        fprintf(stderr, "desktop_bench: the capture of %d icons did not read them all\n",
+                iconCount);
+        return false;
+    }
+    std::string awayText = LayoutOf(away);
+    char what[64];
+    snprintf(what, sizeof what, "capture, %s", StyleName(style));
+    PrintRow(what, iconCount, Measure(*layout, rounds, {[&] { layout->CaptureLayout(); }}));
+    snprintf(what, sizeof what, "restore, %s", StyleName(style));
+    PrintRow(what, iconCount,
+             Measure(*layout, rounds,
+                     {[&] { layout->RestoreLayout(awayText.c_str()); },
+                      [&] { layout->RestoreLayout(homeText.c_str()); }}));
+    printf("%33s (layout of %zu bytes)\n", "", homeText.size());
+    return true;
+}
+
 // A list view that pushes the previous item aside on every move: each pass settles one more icon,
 // so the passes run out before a large desktop settles.
 bool MeasureShiftingRestore(int iconCount) {
@@ -228,18 +286,31 @@ bool MeasureShiftingRestore(int iconCount) {
 
 } // namespace
 
+// desktop_bench [rounds [part]]: part "short" (short names, 100 to 1,000 icons), "names" (40
+// characters, 1,000 and 2,000 icons) or "shift" (the restore that never settles); all by default.
 int main(int argc, char** argv) {
     int rounds = argc > 1 ? atoi(argv[1]) : 5;
     if (rounds < 1)
         rounds = 1;
+    std::string part = argc > 2 ? argv[2] : "";
     printf("desktop_bench: %d rounds; medians with (min..max); floor1 = the same messages alone, "
            "floor2 = messages + memory calls\n",
            rounds);
-    for (int icons : {100, 500, 1000}) {
-        if (!MeasureDesktop(icons, rounds))
-            return 1;
+    if (part.empty() || part == "short") {
+        for (int icons : {100, 500, 1000}) {
+            if (!MeasureDesktop(icons, rounds))
+                return 1;
+        }
     }
-    if (!MeasureShiftingRestore(1000))
+    if (part.empty() || part == "names") {
+        for (int icons : {1000, 2000}) {
+            for (NameStyle style : {kAsciiNames, kWideNames}) {
+                if (!MeasureNamedDesktop(icons, rounds, style))
+                    return 1;
+            }
+        }
+    }
+    if ((part.empty() || part == "shift") && !MeasureShiftingRestore(1000))
         return 1;
     testdesktop::Stop();
     return 0;

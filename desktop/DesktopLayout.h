@@ -3,23 +3,25 @@
 #pragma once
 
 #include "app/PtrList.h"
+#include "desktop/IconName.h"
 #include "ini/FileAccess.h"
 #include "ini/IniFile.h"
 #include "platform/win32.h"
 
 enum {
     kPathChars = kFilePathChars,
-    kIconNameChars = 256,
     // The most a layout text may hold, far beyond any real desktop (ten thousand icons with
-    // names of 255 characters that all need escaping stay below it); a desktop whose text would
-    // be longer fails to capture rather than being stored cut.
+    // names of 255 characters of three UTF-8 bytes each, or of 255 that all need escaping, stay
+    // below it); a desktop whose text would be longer fails to capture rather than being stored
+    // cut.
     kMaxLayoutBytes = 16 * 1024 * 1024,
     kMaxApplyPasses = 21,
 };
 
-// One parsed name;x;y; triple of a layout text.
+// One parsed name;x;y; triple of a layout text. The name is UTF-8 as a capture writes it, or the
+// ANSI code page in layouts stored before; either way at most kIconNameUnits UTF-16 units.
 struct LayoutEntry {
-    char name[kIconNameChars];
+    char name[kIconNameBytes];
     int x;
     int y;
 };
@@ -102,12 +104,16 @@ class CDesktopLayout {
     int SendToListView(HWND listView, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);
     int GetItemCount(HWND listView);
     int WriteTextRecord();
+    // name holds kIconNameBytes: the item's name in UTF-8.
     int ReadItemText(HWND listView, int item, char* name);
     int ReadItemPosition(HWND listView, int item, POINT* position);
     int MoveItem(HWND listView, int item, int x, int y);
 
     bool AppendToCapture(const char* text, size_t length);
     int RunApplyPass(const char* text);
+    int MatchAnsiForms(HWND listView, CPtrList* entries, const CPtrList& taken,
+                       const CPtrList& unmatched);
+    int MoveToEntry(HWND listView, int item, const LayoutEntry& entry);
     void ClearStore();
 
     IniSaveResult WriteSettings();

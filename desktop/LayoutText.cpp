@@ -2,6 +2,7 @@
 // are written with a backslash before them.
 #include "desktop/DesktopLayout.h"
 #include "app/Decimal.h"
+#include "app/TextEncoding.h"
 
 #include <cstdio>
 #include <cstring>
@@ -11,8 +12,8 @@ namespace {
 
 enum {
     kCoordinateChars = 32,
-    // Every character of a name may take a backslash before it.
-    kEscapedNameChars = 2 * (kIconNameChars - 1) + 1,
+    // Every byte of a name may take a backslash before it.
+    kEscapedNameBytes = 2 * (kIconNameBytes - 1) + 1,
 };
 
 // Puts a backslash before each ";" and "\" of a name, so that a ";" inside a name does not end
@@ -36,28 +37,49 @@ const char* ReadField(const char* cursor, char* field, size_t capacity) {
     return cursor;
 }
 
-// As ReadField, where the pairs "\;" and "\\" stand for ";" and "\" and count as one character of
-// the field; any other backslash is copied as it stands.
-const char* ReadEscapedField(const char* cursor, char* field, size_t capacity) {
+// A name field, up to ";", NUL or kIconNameUnits UTF-16 units into name (kIconNameBytes). The cut
+// falls between two characters, and the cursor stays on the rest of the name, which begins the
+// next field. Bytes that are not UTF-8, as in layouts stored in the ANSI code page, are copied as
+// they stand, one unit each. With escapes, "\;" and "\\" stand for ";" and "\".
+const char* ReadNameField(const char* cursor, bool escapes, char* name) {
     size_t length = 0;
-    while (*cursor != ';' && *cursor != '\0' && length < capacity - 1) {
-        if (cursor[0] == '\\' && (cursor[1] == ';' || cursor[1] == '\\'))
-            cursor++;
-        field[length++] = *cursor++;
+    size_t units = 0;
+    while (*cursor != ';' && *cursor != '\0' && units < kIconNameUnits) {
+        if (escapes && cursor[0] == '\\' && (cursor[1] == ';' || cursor[1] == '\\')) {
+            name[length++] = cursor[1];
+            units++;
+            cursor += 2;
+            continue;
+        }
+        size_t characterUnits = 0;
+        size_t bytes = Utf8CharacterAt(cursor, strnlen(cursor, 4), &characterUnits);
+        if (units + characterUnits > kIconNameUnits)
+            break;
+        memcpy(name + length, cursor, bytes);
+        length += bytes;
+        units += characterUnits;
+        cursor += bytes;
     }
-    field[length] = '\0';
+    name[length] = '\0';
     return cursor;
+}
+
+const char* ReadPlainName(const char* cursor, char* name) {
+    return ReadNameField(cursor, false, name);
+}
+
+const char* ReadEscapedName(const char* cursor, char* name) {
+    return ReadNameField(cursor, true, name);
 }
 
 const char* StepOverSeparator(const char* cursor) {
     return *cursor == ';' ? cursor + 1 : cursor;
 }
 
-using FieldReader = const char* (*)(const char* cursor, char* field, size_t capacity);
+using NameReader = const char* (*)(const char* cursor, char* name);
 
-// Reads a field that ends on its own ";" and steps over it; false for a field cut short.
-bool ReadClosedField(const char** cursor, FieldReader read, char* field, size_t capacity) {
-    const char* end = read(*cursor, field, capacity);
+// Steps over the ";" that closes a field ending at end; false for a field cut short.
+bool StepOverClosingSeparator(const char** cursor, const char* end) {
     if (*end != ';')
         return false;
     *cursor = end + 1;
@@ -72,8 +94,8 @@ bool IsDecimal(const char* field) {
 
 // Layouts stored before names were escaped hold every name as it stands: "dir\;1;2;" there is the
 // icon "dir\" at (1, 2), which read with escapes would become "dir;1" and shift every field after
-// it. A capture writes whole triples, each name within kIconNameChars - 1 characters once
-// unescaped and each coordinate a signed decimal; only a text of that shape is read with escapes,
+// it. A capture writes whole triples, each name within kIconNameUnits UTF-16 units once unescaped
+// and each coordinate a signed decimal; only a text of that shape is read with escapes,
 // and an older one keeps its reading unless names that look like numbers happen to fill the
 // shifted fields. Without a backslash both readings agree.
 bool ReadsWithEscapes(const char* text) {
@@ -81,12 +103,13 @@ bool ReadsWithEscapes(const char* text) {
         return false;
     const char* cursor = text;
     while (*cursor != '\0') {
-        char name[kIconNameChars];
+        char name[kIconNameBytes];
         char x[kCoordinateChars];
         char y[kCoordinateChars];
-        if (!ReadClosedField(&cursor, ReadEscapedField, name, sizeof name) ||
-            !ReadClosedField(&cursor, ReadField, x, sizeof x) ||
-            !ReadClosedField(&cursor, ReadField, y, sizeof y) || !IsDecimal(x) || !IsDecimal(y))
+        if (!StepOverClosingSeparator(&cursor, ReadEscapedName(cursor, name)) ||
+            !StepOverClosingSeparator(&cursor, ReadField(cursor, x, sizeof x)) ||
+            !StepOverClosingSeparator(&cursor, ReadField(cursor, y, sizeof y)) || !IsDecimal(x) ||
+            !IsDecimal(y))
             return false;
     }
     return true;
@@ -105,7 +128,7 @@ const char* CDesktopLayout::CaptureLayout(int* complete) {
     if (!BeginListViewAccess(listView))
         return captureBuffer ? captureBuffer : "";
 
-    char name[kIconNameChars];
+    char name[kIconNameBytes];
     memset(name, 0, sizeof name);
     int unread = 0;
     bool whole = true;
@@ -116,9 +139,9 @@ const char* CDesktopLayout::CaptureLayout(int* complete) {
             unread++;
             continue;
         }
-        char escaped[kEscapedNameChars];
+        char escaped[kEscapedNameBytes];
         EscapeName(name, escaped);
-        char triple[kEscapedNameChars + 2 * kCoordinateChars];
+        char triple[kEscapedNameBytes + 2 * kCoordinateChars];
         int tripleLength = snprintf(triple, sizeof triple, "%s;%d;%d;", escaped,
                                     static_cast<int>(position.x), static_cast<int>(position.y));
         whole = tripleLength > 0 && AppendToCapture(triple, static_cast<size_t>(tripleLength));
@@ -155,13 +178,13 @@ bool CDesktopLayout::AppendToCapture(const char* text, size_t length) {
 }
 
 void CDesktopLayout::ParseLayout(const char* text, CPtrList* list) {
-    FieldReader readName = ReadsWithEscapes(text) ? ReadEscapedField : ReadField;
+    NameReader readName = ReadsWithEscapes(text) ? ReadEscapedName : ReadPlainName;
     const char* cursor = text;
     while (*cursor != '\0') {
-        char name[kIconNameChars];
+        char name[kIconNameBytes];
         char x[kCoordinateChars];
         char y[kCoordinateChars];
-        cursor = StepOverSeparator(readName(cursor, name, sizeof name));
+        cursor = StepOverSeparator(readName(cursor, name));
         cursor = StepOverSeparator(ReadField(cursor, x, sizeof x));
         cursor = StepOverSeparator(ReadField(cursor, y, sizeof y));
         if (name[0] == '\0' && x[0] == '\0' && y[0] == '\0')

@@ -1,15 +1,16 @@
 // Everything that crosses into the shell process: opening it, the remote block, and the four
 // list-view requests (count, text, position, move).
 #include "desktop/DesktopLayout.h"
+#include "app/TextEncoding.h"
 #include "desktop/ListViewRecord.h"
 
 #include <cstring>
 
 #ifdef _WIN64
-static_assert(sizeof(LVITEMA) == sizeof(ListViewItem64), "our 64-bit record is the SDK's LVITEMA");
-static_assert(offsetof(LVITEMA, pszText) == offsetof(ListViewItem64, pszText), "pszText");
-static_assert(offsetof(LVITEMA, cchTextMax) == offsetof(ListViewItem64, cchTextMax), "cchTextMax");
-static_assert(offsetof(LVITEMA, iGroup) == offsetof(ListViewItem64, iGroup), "iGroup");
+static_assert(sizeof(LVITEMW) == sizeof(ListViewItem64), "our 64-bit record is the SDK's LVITEMW");
+static_assert(offsetof(LVITEMW, pszText) == offsetof(ListViewItem64, pszText), "pszText");
+static_assert(offsetof(LVITEMW, cchTextMax) == offsetof(ListViewItem64, cchTextMax), "cchTextMax");
+static_assert(offsetof(LVITEMW, iGroup) == offsetof(ListViewItem64, iGroup), "iGroup");
 #endif
 
 namespace {
@@ -139,7 +140,7 @@ int CDesktopLayout::WriteTextRecord() {
         memset(&record, 0, sizeof record);
         record.mask = LVIF_TEXT;
         record.pszText = block + kTextOffset64;
-        record.cchTextMax = kRemoteTextChars;
+        record.cchTextMax = kRemoteTextUnits;
         return WriteProcessMemory(processHandle, remoteBuffer, &record, sizeof record, &written) &&
                written == sizeof record;
     }
@@ -147,27 +148,36 @@ int CDesktopLayout::WriteTextRecord() {
     memset(&record, 0, sizeof record);
     record.mask = LVIF_TEXT;
     record.pszText = static_cast<uint32_t>(block + kTextOffset32);
-    record.cchTextMax = kRemoteTextChars;
+    record.cchTextMax = kRemoteTextUnits;
     return WriteProcessMemory(processHandle, remoteBuffer, &record, sizeof record, &written) &&
            written == sizeof record;
 }
 
-// The record goes in before every text request, since a position request overwrites its start.
+// The wide request: the ANSI one converts inside the shell, and names outside its code page come
+// back as "?" or as another, plausible name. The record goes in before every text request, since a
+// position request overwrites its start.
 int CDesktopLayout::ReadItemText(HWND listView, int item, char* name) {
     LRESULT ignored = 0;
+    name[0] = '\0';
     if (!WriteTextRecord())
         return 0;
-    if (!SendToListView(listView, LVM_GETITEMTEXTA, static_cast<WPARAM>(item),
+    if (!SendToListView(listView, LVM_GETITEMTEXTW, static_cast<WPARAM>(item),
                         reinterpret_cast<LPARAM>(remoteBuffer), &ignored))
         return 0;
     const char* textArea =
         static_cast<const char*>(remoteBuffer) + (shell64Bit ? kTextOffset64 : kTextOffset32);
+    WCHAR text[kRemoteTextUnits];
     SIZE_T read = 0;
-    if (!ReadProcessMemory(processHandle, textArea, name, kItemNameBytes, &read) ||
-        read != kItemNameBytes)
+    if (!ReadProcessMemory(processHandle, textArea, text, sizeof text, &read) ||
+        read != sizeof text)
         return 0;
-    name[kItemNameBytes] = '\0';
-    return 1;
+    size_t units = 0;
+    while (units < kIconNameUnits && text[units] != 0)
+        units++;
+    // The list view cuts a long name after kIconNameUnits units, which can split a surrogate pair.
+    if (units == kIconNameUnits && text[units - 1] >= 0xD800 && text[units - 1] <= 0xDBFF)
+        units--;
+    return units == 0 || Utf16ToUtf8(text, units, name, kIconNameBytes) > 0;
 }
 
 int CDesktopLayout::ReadItemPosition(HWND listView, int item, POINT* position) {

@@ -1,18 +1,20 @@
-// The LVITEMA record and the 1024-byte block through which list-view requests cross into the shell
+// The LVITEMW record and the 1024-byte block through which list-view requests cross into the shell
 // process. The record is written in the layout of the shell process, whatever our own width.
 #pragma once
+
+#include "desktop/IconName.h"
 
 #include <cstddef>
 #include <cstdint>
 
 enum {
     kRemoteBlockBytes = 1024,
-    kRemoteTextChars = 260,
-    // How much of the text area is copied back; the local buffer's last byte stays 0.
-    kItemNameBytes = 255,
+    // cchTextMax of a text request: the list view writes up to kIconNameUnits units and a NUL.
+    kRemoteTextUnits = kIconNameUnits + 1,
+    kRemoteTextBytes = 2 * kRemoteTextUnits,
 };
 
-// LVITEMA of a 32-bit process, up to and including iIndent.
+// LVITEMW of a 32-bit process, up to and including iIndent; LVITEMA is laid out alike.
 struct ListViewItem32 {
     uint32_t mask;
     int32_t iItem;
@@ -26,7 +28,7 @@ struct ListViewItem32 {
     int32_t iIndent;
 };
 
-// LVITEMA of a 64-bit process, whole.
+// LVITEMW of a 64-bit process, whole.
 struct ListViewItem64 {
     uint32_t mask;
     int32_t iItem;
@@ -48,10 +50,10 @@ struct ListViewItem64 {
     uint32_t padding2;
 };
 
-static_assert(sizeof(ListViewItem32) == 40, "32-bit LVITEMA prefix is 40 bytes");
+static_assert(sizeof(ListViewItem32) == 40, "32-bit LVITEMW prefix is 40 bytes");
 static_assert(offsetof(ListViewItem32, pszText) == 20, "32-bit pszText offset");
 static_assert(offsetof(ListViewItem32, cchTextMax) == 24, "32-bit cchTextMax offset");
-static_assert(sizeof(ListViewItem64) == 88, "64-bit LVITEMA is 88 bytes");
+static_assert(sizeof(ListViewItem64) == 88, "64-bit LVITEMW is 88 bytes");
 static_assert(offsetof(ListViewItem64, pszText) == 24, "64-bit pszText offset");
 static_assert(offsetof(ListViewItem64, cchTextMax) == 32, "64-bit cchTextMax offset");
 static_assert(offsetof(ListViewItem64, lParam) == 40, "64-bit lParam offset");
@@ -64,4 +66,5 @@ enum {
     kTextOffset32 = sizeof(ListViewItem32),
     kTextOffset64 = sizeof(ListViewItem64),
 };
-static_assert(kTextOffset64 + kRemoteTextChars <= kRemoteBlockBytes, "text area fits the block");
+static_assert(kTextOffset32 + kRemoteTextBytes <= kRemoteBlockBytes, "32-bit text area fits");
+static_assert(kTextOffset64 + kRemoteTextBytes <= kRemoteBlockBytes, "64-bit text area fits");

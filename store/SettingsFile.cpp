@@ -2,6 +2,7 @@
 #include "desktop/DesktopLayout.h"
 #include "app/BoundedText.h"
 #include "app/ErrorBox.h"
+#include "app/TextEncoding.h"
 #include "ini/IniFile.h"
 #include "store/LayoutSnapshot.h"
 
@@ -23,12 +24,27 @@ const char* SectionOf(int kind) {
     return kind != 0 ? "AutoSaves" : "Saves";
 }
 
+// The first bytes of text that fit capacity - 1 and end between two characters: a character that
+// would not fit whole is left out.
+size_t WholeCharactersWithin(const char* text, size_t capacity) {
+    return Utf8PrefixWithinBytes(text, strlen(text), capacity - 1, capacity - 1);
+}
+
+// Keys of a hand-edited file can be longer than a snapshot's name holds; the cut leaves no half of
+// a character.
+void CopySnapshotName(char (&target)[kSnapshotNameChars], const char* name) {
+    size_t keep = WholeCharactersWithin(name, sizeof target);
+    memcpy(target, name, keep);
+    target[keep] = '\0';
+}
+
 // Keys of a hand-edited file can be longer than a snapshot's name and are cut to fit. Two cut
 // alike would be saved as one key and lose a snapshot, so a name that is taken ends in " (2)",
-// " (3)", ... instead. Only names that fill the buffer can meet: keys within it are unique. The
-// names of one kind that fill it are kept by name, and so is the next number to try for each
-// stem, the part every renamed name below 10 keeps; numbers below it are taken. A file of many
-// names cut alike loads in time linear in their number.
+// " (3)", ... instead. Keys are unique, so only a cut name can be taken, and a cut between
+// characters leaves at least kShortestCut bytes: only names that long can meet. They are kept by
+// name, and so is the next number to try for each stem, the part every renamed name below 10
+// keeps; numbers below it are taken. A file of many names cut alike loads in time linear in their
+// number.
 class CFullNames {
   public:
     // Takes in the names of this kind that the list holds already.
@@ -47,8 +63,9 @@ class CFullNames {
             char base[kSnapshotNameChars];
             memcpy(base, name, sizeof base);
             char stem[kStemChars + 1];
-            memcpy(stem, name, kStemChars);
-            stem[kStemChars] = '\0';
+            size_t stemLength = WholeCharactersWithin(name, sizeof stem);
+            memcpy(stem, name, stemLength);
+            stem[stemLength] = '\0';
             int number = names.GetInt(kNextNumbers, stem, 2);
             for (;; number++) {
                 Renamed(base, number, name);
@@ -67,21 +84,24 @@ class CFullNames {
     static constexpr const char* kTaken = "taken";
     static constexpr const char* kNextNumbers = "next";
     static const size_t kStemChars = kSnapshotNameChars - 1 - (sizeof " (2)" - 1);
+    // The character left out by a cut has four bytes at most.
+    static const size_t kShortestCut = kSnapshotNameChars - 1 - 3;
 
     CIniFile names;
     bool lost;
 
-    static bool IsFull(const char* name) { return strlen(name) == kSnapshotNameChars - 1; }
+    static bool IsFull(const char* name) { return strlen(name) >= kShortestCut; }
     bool Taken(const char* name) const { return names.FindKey(kTaken, name) != nullptr; }
     void Take(const char* name) {
         if (!names.SetString(kTaken, name, ""))
             lost = true;
     }
 
-    static void Renamed(const char* base, int number, char (&name)[kSnapshotNameChars]) {
+    static void Renamed(const char (&base)[kSnapshotNameChars], int number,
+                        char (&name)[kSnapshotNameChars]) {
         char suffix[16];
         int suffixLength = snprintf(suffix, sizeof suffix, " (%d)", number);
-        size_t keep = kSnapshotNameChars - 1 - static_cast<size_t>(suffixLength);
+        size_t keep = WholeCharactersWithin(base, sizeof base - static_cast<size_t>(suffixLength));
         memcpy(name, base, keep);
         memcpy(name + keep, suffix, static_cast<size_t>(suffixLength) + 1);
     }
@@ -99,10 +119,10 @@ bool LoadSnapshots(const CIniFile& ini, int kind, CPtrList* snapshots) {
         const char* layout = key->value;
         if (!layout || layout[0] == '\0')
             continue;
-        // Names from a hand-edited file can be longer than a snapshot's name holds.
         LayoutSnapshot* snapshot = NewSnapshot(name, layout, kind);
         if (!snapshot)
             return false;
+        CopySnapshotName(snapshot->name, name);
         fullNames.MakeUnique(snapshot->name);
         if (!snapshots->Append(snapshot)) {
             delete snapshot;

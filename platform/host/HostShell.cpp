@@ -7,6 +7,7 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -19,7 +20,6 @@ struct Window {
 
 struct Process {
     int bits = 64;
-    bool alive = true;
     uint64_t nextBlock = 0;
     std::map<uint64_t, std::vector<uint8_t>> blocks;
 };
@@ -74,7 +74,7 @@ uintptr_t CreateWindowEntry(const char* className, const char* title, uintptr_t 
 
 Process* LiveProcess(DWORD processId) {
     auto found = State().processes.find(processId);
-    if (found == State().processes.end() || !found->second.alive)
+    if (found == State().processes.end())
         return nullptr;
     return &found->second;
 }
@@ -120,11 +120,8 @@ void EndShellProcess() {
         else
             ++it;
     }
-    Process* process = LiveProcess(desktop.shellProcessId);
-    if (process) {
-        process->alive = false;
-        process->blocks.clear();
-    }
+    // Handles to it stay open and find no process, as handles to an ended process do.
+    desktop.processes.erase(desktop.shellProcessId);
     desktop.listView = 0;
 }
 
@@ -144,7 +141,8 @@ template <typename T> T Load(const uint8_t* bytes, size_t offset) {
     return value;
 }
 
-// Reads the LVITEMA at lParam in the shell's own layout: 40 bytes for 32-bit, 88 for 64-bit.
+// Reads the LVITEMA or LVITEMW at lParam in the shell's own layout: 40 bytes for 32-bit, 88 for
+// 64-bit.
 bool ReadRecord(Process& process, LPARAM lParam, hostsim::ListViewRequest& request) {
     bool wide = process.bits == 64;
     const uint8_t* record = ProcessBytes(process, static_cast<uint64_t>(lParam), wide ? 88 : 40);
@@ -172,21 +170,53 @@ bool ReadRecord(Process& process, LPARAM lParam, hostsim::ListViewRequest& reque
     return true;
 }
 
-// The item's text, at most cchTextMax - 1 characters and a NUL, into pszText.
-LRESULT GetItemText(Process& process, WPARAM item, LPARAM lParam) {
-    hostsim::ListViewRequest request = MakeLogEntry(LVM_GETITEMTEXTA, item, lParam);
+// An icon's name as the list view holds it: UTF-16, each byte that is not UTF-8 read as U+FFFD.
+std::u16string WideName(const std::string& name) {
+    std::u16string wide(name.size(), u'\0');
+    int units = name.empty() ? 0
+                             : MultiByteToWideChar(CP_UTF8, 0, name.data(), int(name.size()),
+                                                   &wide[0], int(wide.size()));
+    wide.resize(units > 0 ? size_t(units) : 0);
+    return wide;
+}
+
+// What an ANSI request gives: the code page's best fit, converted inside the shell.
+std::string AnsiName(const std::u16string& wide) {
+    std::string ansi(wide.size(), '\0');
+    int bytes = wide.empty() ? 0
+                             : WideCharToMultiByte(CP_ACP, 0, wide.data(), int(wide.size()),
+                                                   &ansi[0], int(ansi.size()), nullptr, nullptr);
+    ansi.resize(bytes > 0 ? size_t(bytes) : 0);
+    return ansi;
+}
+
+// At most cchTextMax - 1 units and a NUL into pszText; a cut may split a surrogate pair, as the
+// list view's own copy does.
+template <typename Unit>
+LRESULT CopyText(Process& process, const hostsim::ListViewRequest& request, const Unit* text,
+                 size_t units) {
+    size_t length = std::min(units, static_cast<size_t>(request.cchTextMax - 1));
+    uint8_t* target = ProcessBytes(process, request.pszText, (length + 1) * sizeof(Unit));
+    if (!target)
+        return 0;
+    memcpy(target, text, length * sizeof(Unit));
+    memset(target + length * sizeof(Unit), 0, sizeof(Unit));
+    return static_cast<LRESULT>(length);
+}
+
+// The item's text in the caller's block: UTF-16 for LVM_GETITEMTEXTW, the ANSI code page for
+// LVM_GETITEMTEXTA.
+LRESULT GetItemText(Process& process, UINT msg, WPARAM item, LPARAM lParam) {
+    hostsim::ListViewRequest request = MakeLogEntry(msg, item, lParam);
     bool haveRecord = ReadRecord(process, lParam, request);
     State().log.push_back(request);
     if (!haveRecord || item >= State().icons.size() || request.cchTextMax <= 0)
         return 0;
-    const std::string& name = State().icons[item].name;
-    size_t length = std::min(name.size(), static_cast<size_t>(request.cchTextMax - 1));
-    uint8_t* text = ProcessBytes(process, request.pszText, length + 1);
-    if (!text)
-        return 0;
-    memcpy(text, name.data(), length);
-    text[length] = 0;
-    return static_cast<LRESULT>(length);
+    std::u16string wide = WideName(State().icons[item].name);
+    if (msg == LVM_GETITEMTEXTW)
+        return CopyText(process, request, wide.data(), wide.size());
+    std::string ansi = AnsiName(wide);
+    return CopyText(process, request, ansi.data(), ansi.size());
 }
 
 LRESULT GetItemPosition(Process& process, WPARAM item, LPARAM lParam) {
@@ -228,7 +258,8 @@ LRESULT ListViewProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         State().log.push_back(MakeLogEntry(msg, wParam, lParam));
         return static_cast<LRESULT>(State().icons.size());
     case LVM_GETITEMTEXTA:
-        return GetItemText(*process, wParam, lParam);
+    case LVM_GETITEMTEXTW:
+        return GetItemText(*process, msg, wParam, lParam);
     case LVM_GETITEMPOSITION:
         return GetItemPosition(*process, wParam, lParam);
     case LVM_SETITEMPOSITION:
@@ -479,6 +510,11 @@ void RestartShell() {
     int bits = State().processes[State().shellProcessId].bits;
     EndShellProcess();
     StartShellProcess(bits);
+}
+
+void RestartShellWith(const std::vector<Icon>& icons) {
+    RestartShell();
+    State().icons = icons;
 }
 
 void RemoveListView() {

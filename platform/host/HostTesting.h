@@ -10,6 +10,7 @@
 namespace hostsim {
 
 struct Icon {
+    // UTF-8; the list view holds it as UTF-16, a byte that is not UTF-8 as U+FFFD.
     std::string name;
     int x;
     int y;
@@ -42,6 +43,8 @@ void ResetDesktop(const std::vector<Icon>& icons);
 void RemoveShell();
 // The shell ends and a new process with new windows takes its place, with the same icons.
 void RestartShell();
+// The same, the new process holding these icons in this item order.
+void RestartShellWith(const std::vector<Icon>& icons);
 void RemoveListView();
 // Newer shells keep the DefView under one of several top-level "WorkerW" windows.
 void MoveDefViewToWorkerW();

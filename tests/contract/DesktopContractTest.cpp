@@ -2,28 +2,18 @@
 // list view under Wine alike.
 #include "contract/TestDesktop.h"
 
+#include "app/TextEncoding.h"
 #include "desktop/DesktopLayout.h"
 #include "desktop/ListViewRecord.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
-
-namespace testdesktop {
-
-// Found by argument-dependent lookup from inside GoogleTest's comparisons.
-bool operator==(const Icon& a, const Icon& b) {
-    return a.name == b.name && a.x == b.x && a.y == b.y;
-}
-
-std::ostream& operator<<(std::ostream& out, const Icon& icon) {
-    return out << "{" << icon.name << ", " << icon.x << ", " << icon.y << "}";
-}
-
-} // namespace testdesktop
 
 namespace {
 
@@ -31,7 +21,7 @@ using testdesktop::Icon;
 using testdesktop::Request;
 
 const unsigned kGetCount = LVM_GETITEMCOUNT;
-const unsigned kGetText = LVM_GETITEMTEXTA;
+const unsigned kGetText = LVM_GETITEMTEXTW;
 const unsigned kGetPosition = LVM_GETITEMPOSITION;
 const unsigned kSetPosition = LVM_SETITEMPOSITION;
 
@@ -197,13 +187,238 @@ TEST_F(DesktopContract, CaptureSendsCountThenTextAndPositionPerItem) {
         EXPECT_EQ(text.mask, static_cast<uint32_t>(LVIF_TEXT));
         EXPECT_EQ(text.iItem, 0);
         EXPECT_EQ(text.iSubItem, 0);
-        EXPECT_EQ(text.cchTextMax, 260);
+        EXPECT_EQ(text.cchTextMax, 256);
         // The shell is 64-bit: the text area lies past the 88-byte record.
         EXPECT_EQ(text.pszText, reinterpret_cast<uintptr_t>(block + kTextOffset64));
         EXPECT_EQ(position.msg, kGetPosition);
         EXPECT_EQ(position.wParam, static_cast<uint64_t>(item));
         EXPECT_EQ(position.lParam, reinterpret_cast<intptr_t>(block));
     }
+}
+
+// ---- Names outside the ANSI code page ----------------------------------------------------------
+
+const std::string kLodz = "\xc5\x81\xc3\xb3\x64\xc5\xba.txt";             // Łódź.txt
+const std::string kJapanese = "\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e.txt"; // 日本語.txt
+const std::string kChinese = "\xe4\xb8\xad\xe6\x96\x87\xe5\xad\x97.txt";  // 中文字.txt
+const std::string kGreek =
+    "\xce\x95\xce\xbb\xce\xbb\xce\xb7\xce\xbd\xce\xb9\xce\xba\xce\xac.docx"; // Ελληνικά.docx
+const std::string kEmoji = "emoji \xf0\x9f\x98\x80.png";                     // U+1F600
+const std::string kCafe = "Caf\xc3\xa9 \xe2\x82\xac.txt";                    // Café €.txt
+const std::string kSmile = "\xf0\x9f\x98\x80";
+
+std::vector<Icon> IconsWithWideNames() {
+    return {{"Recycle Bin", 20, 10}, {kLodz, 100, 10},      {kJapanese, 180, 10},
+            {kChinese, 260, 10},     {kGreek, 20, 90},      {kEmoji, 100, 90},
+            {kCafe, 180, 90},        {"Notes.txt", 260, 90}};
+}
+
+std::string Repeated(const std::string& piece, int times) {
+    std::string text;
+    for (int i = 0; i < times; i++)
+        text += piece;
+    return text;
+}
+
+// The same icons in reverse item order, each somewhere else: a shell after a restart.
+std::vector<Icon> ReversedElsewhere(const std::vector<Icon>& icons) {
+    std::vector<Icon> moved(icons.rbegin(), icons.rend());
+    for (size_t i = 0; i < moved.size(); i++)
+        moved[i] = {moved[i].name, 400 + 13 * static_cast<int>(i), 300 - 11 * static_cast<int>(i)};
+    return moved;
+}
+
+// Where each icon of now stands in from: the position the icon of that name had there.
+std::vector<Icon> PositionsByName(const std::vector<Icon>& now, const std::vector<Icon>& from) {
+    std::vector<Icon> expected = now;
+    for (Icon& icon : expected) {
+        for (const Icon& old : from) {
+            if (old.name == icon.name) {
+                icon.x = old.x;
+                icon.y = old.y;
+            }
+        }
+    }
+    return expected;
+}
+
+// The layout a program stored while it read names with the ANSI request: each item's text as that
+// request gives it (255 bytes at most), unescaped. Read from the shell's list view itself, so under
+// Wine the best fit is the real list view's.
+std::string AnsiCapture() {
+    HWND listView = CDesktopLayout::FindDesktopListView();
+    DWORD processId = 0;
+    GetWindowThreadProcessId(listView, &processId);
+    HANDLE process =
+        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+    if (!process)
+        return "";
+    LPVOID block = VirtualAllocEx(process, nullptr, kRemoteBlockBytes, MEM_COMMIT, PAGE_READWRITE);
+    std::string text;
+    DWORD_PTR count = 0;
+    SendMessageTimeoutA(listView, LVM_GETITEMCOUNT, 0, 0, SMTO_NORMAL, 5000, &count);
+    for (DWORD_PTR item = 0; block && item < count; item++) {
+        std::vector<char> zeros(kRemoteBlockBytes, '\0');
+        ListViewItem64 record;
+        memset(&record, 0, sizeof record);
+        record.mask = LVIF_TEXT;
+        record.pszText = reinterpret_cast<uintptr_t>(block) + kTextOffset64;
+        record.cchTextMax = 260;
+        DWORD_PTR ignored = 0;
+        SIZE_T done = 0;
+        char name[256] = {};
+        int32_t xy[2] = {0, 0};
+        WriteProcessMemory(process, block, zeros.data(), zeros.size(), &done);
+        WriteProcessMemory(process, block, &record, sizeof record, &done);
+        SendMessageTimeoutA(listView, LVM_GETITEMTEXTA, item, reinterpret_cast<LPARAM>(block),
+                            SMTO_NORMAL, 5000, &ignored);
+        ReadProcessMemory(process, static_cast<char*>(block) + kTextOffset64, name, 255, &done);
+        SendMessageTimeoutA(listView, LVM_GETITEMPOSITION, item, reinterpret_cast<LPARAM>(block),
+                            SMTO_NORMAL, 5000, &ignored);
+        ReadProcessMemory(process, block, xy, sizeof xy, &done);
+        text += Triple(name, xy[0], xy[1]);
+    }
+    if (block)
+        VirtualFreeEx(process, block, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return text;
+}
+
+std::string AnsiFormOf(const std::string& name) {
+    char ansi[kIconNameBytes];
+    size_t length = Utf8ToAnsi(name.data(), name.size(), ansi, sizeof ansi);
+    return std::string(ansi, length);
+}
+
+TEST_F(DesktopContract, NamesOutsideTheCodePageCaptureAsTheirOwnUtf8) {
+    std::vector<Icon> icons = IconsWithWideNames();
+    StartWith(icons);
+    std::string text = Capture();
+    EXPECT_EQ(text, LayoutOf(icons));
+    EXPECT_EQ(Parsed(text), icons);
+    EXPECT_EQ(Apply(text), 0);
+    EXPECT_EQ(testdesktop::Icons(), icons);
+}
+
+// The premise of reading older layouts: the ANSI request collapses names into "?" and into other,
+// plausible names, and what it gives is the system's best fit that Utf8ToAnsi computes.
+TEST_F(DesktopContract, AnsiRequestGivesTheBestFitThatOlderLayoutsHold) {
+    StartWith(IconsWithWideNames());
+    EXPECT_EQ(AnsiCapture(),
+              "Recycle Bin;20;10;L\xf3\x64z.txt;100;10;???.txt;180;10;???.txt;260;10;" +
+                  AnsiFormOf(kGreek) +
+                  ";20;90;emoji ??.png;100;90;Caf\xe9 \x80.txt;180;90;"
+                  "Notes.txt;260;90;");
+}
+
+// 255 units are kept whole, also when the last two are a surrogate pair; a pair the list view cuts
+// in half is left out whole, and names stay well-formed UTF-8.
+TEST_F(DesktopContract, NamesAreCutAt255UnitsBetweenCharacters) {
+    std::vector<Icon> icons = {{std::string(253, 'a') + kSmile, 10, 10},
+                               {std::string(254, 'b') + kSmile, 20, 20},
+                               {Repeated(kJapanese.substr(0, 3), 255), 30, 30},
+                               {Repeated(kChinese.substr(0, 3), 300), 40, 40},
+                               {Repeated(kSmile, 200), 50, 50}};
+    std::vector<Icon> expected = icons;
+    expected[1].name = std::string(254, 'b');
+    expected[3].name = Repeated(kChinese.substr(0, 3), 255);
+    expected[4].name = Repeated(kSmile, 127);
+    StartWith(icons);
+    std::string text = Capture();
+    EXPECT_EQ(text, LayoutOf(expected));
+    EXPECT_TRUE(IsUtf8(text.data(), text.size()));
+    EXPECT_EQ(Parsed(text), expected);
+
+    for (int i = 0; i < static_cast<int>(icons.size()); i++)
+        testdesktop::MoveIcon(i, 300 + 10 * i, 200);
+    EXPECT_EQ(Apply(text), 1);
+    EXPECT_EQ(testdesktop::Icons(), icons);
+}
+
+// After a restart the shell lists its items in another order; every icon goes back by its own name.
+TEST_F(DesktopContract, ShellRestartedInReverseOrderGetsEveryIconBackByItsName) {
+    std::vector<Icon> icons = IconsWithWideNames();
+    StartWith(icons);
+    std::string saved = Capture();
+    std::vector<Icon> restarted = ReversedElsewhere(icons);
+    testdesktop::RestartShellWith(restarted);
+    ASSERT_EQ(testdesktop::Icons(), restarted);
+    EXPECT_EQ(Apply(saved), 1);
+    EXPECT_EQ(testdesktop::Icons(), PositionsByName(restarted, icons));
+}
+
+// A layout stored by an older version holds ANSI forms: "Łódź.txt" as "L\xf3dz.txt", both CJK names
+// as "???.txt". An entry that names no icon goes to the icon whose ANSI form it holds; icons whose
+// forms collapse into one take its entries in item order, as they did when that form was all
+// there was, so the second CJK icon, with one entry for two, stays.
+TEST_F(DesktopContract, StoredAnsiLayoutRestoresTheIconsItsFormsName) {
+    std::vector<Icon> icons = IconsWithWideNames();
+    StartWith(icons);
+    EXPECT_EQ(Apply("L\xf3\x64z.txt;500;10;???.txt;500;80;Caf\xe9 \x80.txt;500;150;"
+                    "emoji ??.png;500;220;Notes.txt;500;290;"),
+              1);
+    std::vector<Icon> expected = icons;
+    expected[1] = {kLodz, 500, 10};
+    expected[2] = {kJapanese, 500, 80};
+    expected[5] = {kEmoji, 500, 220};
+    expected[6] = {kCafe, 500, 150};
+    expected[7] = {"Notes.txt", 500, 290};
+    EXPECT_EQ(testdesktop::Icons(), expected);
+}
+
+std::string InUtf8(const std::string& ansi) {
+    std::vector<char> text(3 * ansi.size() + 1);
+    size_t length = AnsiToUtf8(ansi.data(), ansi.size(), text.data(), text.size());
+    return std::string(text.data(), length);
+}
+
+// What an older version saved, restored after the shell restarted in reverse order, as the layout
+// stands and as the settings file now reads it (in UTF-8, converted from the code page): every
+// icon whose ANSI form is its own comes back; the two CJK icons take the two "???.txt" entries in
+// the new item order.
+TEST_F(DesktopContract, OlderCaptureRestoresAfterARestartInAnotherOrder) {
+    std::vector<Icon> icons = IconsWithWideNames();
+    StartWith(icons);
+    const std::string stored = AnsiCapture();
+    ASSERT_FALSE(IsUtf8(stored.data(), stored.size()));
+    std::vector<Icon> expected = PositionsByName(ReversedElsewhere(icons), icons);
+    auto at = [&](const std::string& name) {
+        return std::find_if(expected.begin(), expected.end(),
+                            [&](const Icon& icon) { return icon.name == name; });
+    };
+    // 中文字 now comes first and takes the first "???.txt", which 日本語 stood at.
+    at(kChinese)->x = icons[2].x;
+    at(kChinese)->y = icons[2].y;
+    at(kJapanese)->x = icons[3].x;
+    at(kJapanese)->y = icons[3].y;
+
+    for (const std::string& text : {stored, InUtf8(stored)}) {
+        SCOPED_TRACE(text);
+        testdesktop::RestartShellWith(ReversedElsewhere(icons));
+        EXPECT_EQ(Apply(text), 1);
+        EXPECT_EQ(testdesktop::Icons(), expected);
+    }
+}
+
+// An exact name always wins: an entry that names an icon is never taken by another icon's ANSI
+// form, not even when it is left over, and an icon whose own name has an entry never takes one by
+// its ANSI form.
+TEST_F(DesktopContract, ExactNamesWinOverAnsiForms) {
+    const std::string lodzWithStroke = "\xc5\x81odz.txt";   // Łodz.txt, ANSI form "Lodz.txt"
+    const std::string lodzWithAcute = "L\xc3\xb3\x64z.txt"; // Lódz.txt, ANSI form "L\xf3dz.txt"
+    std::vector<Icon> icons = {{lodzWithStroke, 10, 10},
+                               {"Lodz.txt", 20, 20},
+                               {kLodz, 30, 30},
+                               {kLodz, 40, 40},
+                               {lodzWithAcute, 50, 50}};
+    StartWith(icons);
+    EXPECT_EQ(
+        Apply("Lodz.txt;300;10;Lodz.txt;300;80;" + kLodz + ";300;150;L\xf3\x64z.txt;300;220;"), 1);
+    EXPECT_EQ(testdesktop::Icons(), (std::vector<Icon>{{lodzWithStroke, 10, 10},
+                                                       {"Lodz.txt", 300, 10},
+                                                       {kLodz, 300, 150},
+                                                       {kLodz, 40, 40},
+                                                       {lodzWithAcute, 300, 220}}));
 }
 
 // ---- Apply ----------------------------------------------------------------------------------

@@ -5,11 +5,19 @@
 
 namespace testdesktop {
 
-bool Start(const std::vector<Icon>& icons) {
+namespace {
+
+std::vector<hostsim::Icon> Simulated(const std::vector<Icon>& icons) {
     std::vector<hostsim::Icon> simulated;
     for (const Icon& icon : icons)
         simulated.push_back({icon.name, icon.x, icon.y});
-    hostsim::ResetDesktop(simulated);
+    return simulated;
+}
+
+} // namespace
+
+bool Start(const std::vector<Icon>& icons) {
+    hostsim::ResetDesktop(Simulated(icons));
     return true;
 }
 
@@ -42,6 +50,10 @@ void RemoveListView() {
 
 void RestartShell() {
     hostsim::RestartShell();
+}
+
+void RestartShellWith(const std::vector<Icon>& icons) {
+    hostsim::RestartShellWith(Simulated(icons));
 }
 
 void MoveDefViewToWorkerW() {

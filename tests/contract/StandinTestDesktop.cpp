@@ -250,7 +250,10 @@ void RemoveListView() {
 }
 
 void RestartShell() {
-    std::vector<Icon> icons = Icons();
+    RestartShellWith(Icons());
+}
+
+void RestartShellWith(const std::vector<Icon>& icons) {
     std::vector<Request> log = TakeRequestLog();
     int grid = snapGrid;
     int dx = shiftOnMove;

@@ -4,19 +4,31 @@
 #pragma once
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
 namespace testdesktop {
 
 struct Icon {
+    // UTF-8, as the program holds names.
     std::string name;
     int x;
     int y;
 };
 
-// One list-view request as the shell's list view received it. For LVM_GETITEMTEXTA, the record as
-// the list view found it in the caller's block (hasRecord), in the shell process's own layout.
+// Found by argument-dependent lookup from inside GoogleTest's comparisons.
+inline bool operator==(const Icon& a, const Icon& b) {
+    return a.name == b.name && a.x == b.x && a.y == b.y;
+}
+
+inline std::ostream& operator<<(std::ostream& out, const Icon& icon) {
+    return out << "{" << icon.name << ", " << icon.x << ", " << icon.y << "}";
+}
+
+// One list-view request as the shell's list view received it. For LVM_GETITEMTEXTW and
+// LVM_GETITEMTEXTA, the record as the list view found it in the caller's block (hasRecord), in the
+// shell process's own layout.
 struct Request {
     unsigned msg;
     uint64_t wParam;
@@ -45,6 +57,9 @@ void SetShiftOnMove(int dx);
 void RemoveListView();
 // The shell ends and a new process takes its place with the same icons.
 void RestartShell();
+// The same, the new process holding these icons in this item order: a shell lists its items in
+// another order after a restart.
+void RestartShellWith(const std::vector<Icon>& icons);
 // The DefView moves from "Program Manager" under a top-level "WorkerW" window.
 void MoveDefViewToWorkerW();
 // The shell's thread stops answering sent messages for a while (longer than our request bound),

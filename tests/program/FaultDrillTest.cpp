@@ -14,6 +14,7 @@
 namespace {
 
 using programtest::Entries_t;
+using programtest::LayoutOf;
 using programtest::Section;
 using programtest::WaitForNextSecond;
 using namespace programtest::commands;
@@ -21,7 +22,7 @@ using testdesktop::Icon;
 using testdesktop::Request;
 
 const UINT kLvmSetItemPosition = 0x100F;
-const UINT kLvmGetItemTextA = 0x102D;
+const UINT kLvmGetItemTextW = 0x1073;
 const char kCannotWrite[] = "Could not create file for writting!";
 
 // Enough icons that a restore takes a good part of a second under Wine, ten to a column.
@@ -33,13 +34,6 @@ std::vector<Icon> IconGrid(int count, int left, int top) {
         icons.push_back({name, left + (i / 10) * 75, top + (i % 10) * 60});
     }
     return icons;
-}
-
-std::string LayoutOf(const std::vector<Icon>& icons) {
-    std::string text;
-    for (const Icon& icon : icons)
-        text += icon.name + ";" + std::to_string(icon.x) + ";" + std::to_string(icon.y) + ";";
-    return text;
 }
 
 std::vector<Icon> ThreeIcons(int x) {
@@ -76,7 +70,7 @@ struct RequestCounts {
 
 void Count(const std::vector<Request>& log, RequestCounts* counts) {
     for (const Request& request : log) {
-        counts->texts += request.msg == kLvmGetItemTextA ? 1 : 0;
+        counts->texts += request.msg == kLvmGetItemTextW ? 1 : 0;
         counts->moves += request.msg == kLvmSetItemPosition ? 1 : 0;
     }
     counts->all += log.size();
@@ -169,7 +163,7 @@ TEST_F(FaultDrill, ShellKilledInTheMiddleOfARestoreThenStartedAgain) {
         std::vector<Request> log = testdesktop::TakeRequestLog();
         size_t texts = 0;
         for (const Request& request : log) {
-            if (request.msg != kLvmGetItemTextA)
+            if (request.msg != kLvmGetItemTextW)
                 continue;
             texts++;
             EXPECT_TRUE(request.hasRecord);

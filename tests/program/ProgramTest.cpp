@@ -15,6 +15,7 @@
 namespace {
 
 using programtest::ClearRunValues;
+using programtest::LayoutOf;
 using programtest::RunValue;
 using programtest::Section;
 using programtest::WaitForNextSecond;
@@ -242,6 +243,139 @@ TEST_F(ProgramWithSeparatorsInNames, RestoreMovesNothingWhenArrangedAndPutsEvery
     EXPECT_EQ(Positions(), saved);
     ASSERT_TRUE(program.Command(kRestoreFirst + 1));
     EXPECT_EQ(Positions(), starting);
+    ExpectExitsCleanly();
+}
+
+// Names outside the ANSI code page: read with the ANSI request they collapsed ("???.txt" twice)
+// or turned into other names, and icons swapped places once the shell listed them in another order.
+class ProgramWithWideNames : public Program {
+  protected:
+    std::vector<Icon> DesktopIcons() const override {
+        const char* names[] = {"Recycle Bin",
+                               "\xc5\x81\xc3\xb3\x64\xc5\xba.txt",         // Łódź.txt
+                               "\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e.txt", // 日本語.txt
+                               "\xe4\xb8\xad\xe6\x96\x87\xe5\xad\x97.txt", // 中文字.txt
+                               "\xce\x95\xce\xbb\xce\xbb\xce\xb7\xce\xbd\xce\xb9\xce\xba\xce\xac."
+                               "docx",                         // Ελληνικά.docx
+                               "emoji \xf0\x9f\x98\x80.png",   // U+1F600
+                               "Caf\xc3\xa9 \xe2\x82\xac.txt", // Café €.txt
+                               "Notes.txt",
+                               "Photos"};
+        std::vector<Icon> icons;
+        for (int i = 0; i < 9; i++)
+            icons.push_back({names[i], 20 + 80 * (i % 5), 10 + 80 * (i / 5)});
+        return icons;
+    }
+};
+
+TEST_F(ProgramWithWideNames, SavedIconsComeBackByTheirOwnNamesAfterBothRestart) {
+    WaitForNextSecond();
+    for (int i = 0; i < 9; i++)
+        testdesktop::MoveIcon(i, 30 + 70 * (i % 5), 200 + 80 * (i / 5));
+    const std::vector<Icon> saved = testdesktop::Icons();
+    ASSERT_TRUE(program.Command(kSave));
+    auto manual = Section(Settings(), "Saves");
+    ASSERT_EQ(manual.size(), 1u);
+    EXPECT_EQ(manual[0].second, LayoutOf(saved));
+
+    ASSERT_TRUE(program.Command(kExit));
+    DWORD code = 99;
+    ASSERT_TRUE(program.WaitForExit(&code));
+    WaitForNextSecond();
+    ASSERT_TRUE(program.Start(folder.Exe()));
+    ASSERT_NE(program.WaitForWindow(), nullptr);
+    ASSERT_TRUE(WaitForSnapshots("AutoSaves", 2));
+
+    // The shell restarts and lists its icons in reverse order, each somewhere else.
+    std::vector<Icon> restarted(saved.rbegin(), saved.rend());
+    for (size_t i = 0; i < restarted.size(); i++) {
+        restarted[i].x = 420 + 15 * static_cast<int>(i % 3);
+        restarted[i].y = 40 + 60 * static_cast<int>(i);
+    }
+    testdesktop::RestartShellWith(restarted);
+    ASSERT_EQ(testdesktop::Icons(), restarted);
+
+    // Newest first: the second start's automatic snapshot, then the save.
+    ASSERT_TRUE(program.Command(kRestoreFirst + 1));
+    std::vector<Icon> expected(saved.rbegin(), saved.rend());
+    EXPECT_EQ(testdesktop::Icons(), expected);
+    ExpectExitsCleanly();
+}
+
+// Text from one code page to another through UTF-16, as the system converts it.
+std::string Recoded(UINT from, UINT to, const std::string& text) {
+    wchar_t wide[600] = {};
+    int units = MultiByteToWideChar(from, 0, text.data(), static_cast<int>(text.size()), wide, 599);
+    char bytes[1800] = {};
+    int length = WideCharToMultiByte(to, 0, wide, units, bytes, 1799, nullptr, nullptr);
+    return std::string(bytes, length > 0 ? static_cast<size_t>(length) : 0);
+}
+
+// A name as an earlier version read it, with the list view's ANSI request: the code page's best
+// fit.
+std::string AnsiFormOf(const std::string& name) {
+    return Recoded(CP_UTF8, CP_ACP, name);
+}
+
+// A settings file an earlier version wrote holds the names in their ANSI forms, in the code page's
+// bytes: "L\xf3dz.txt", "???.txt" twice, "emoji ??.png". The file is read into UTF-8 and written so
+// at the start's save, and its snapshot still puts every icon back.
+TEST_F(ProgramWithWideNames, AnEarlierVersionsSnapshotRestoresTheIconsItsAnsiFormsName) {
+    const std::vector<Icon> icons = DesktopIcons();
+    std::vector<Icon> stored = icons;
+    std::string layout;
+    for (size_t i = 0; i < stored.size(); i++) {
+        stored[i].x = 500;
+        stored[i].y = 10 + 40 * static_cast<int>(i);
+        layout += AnsiFormOf(stored[i].name) + ";500;" + std::to_string(stored[i].y) + ";";
+    }
+    ASSERT_EQ(layout.find("L\xf3\x64z.txt;500;50;???.txt;500;90;???.txt;500;130;"), 19u);
+    RestartWithSettings("[Settings]\r\nAutoSave=2\r\n[Saves]\r\n2020-01-01 00:00:00=" + layout +
+                        "\r\n");
+    auto manual = Section(Settings(), "Saves");
+    ASSERT_EQ(manual.size(), 1u);
+    EXPECT_EQ(manual[0].second, Recoded(CP_ACP, CP_UTF8, layout));
+
+    // Newest first: the start's automatic snapshot, then the one of the earlier version.
+    ASSERT_TRUE(program.Command(kRestoreFirst + 1));
+    EXPECT_EQ(testdesktop::Icons(), stored);
+    ExpectExitsCleanly();
+}
+
+// Four hundred icons of 45 characters make a layout of some 22,000 characters, far past the 7,936 a
+// capture once stopped at; every fourth name holds characters outside the code page.
+std::vector<Icon> FourHundredIcons(int left, int top, bool across) {
+    std::vector<Icon> icons;
+    for (int i = 0; i < 400; i++) {
+        char name[64];
+        snprintf(name, sizeof name, "%04d %s", i + 1,
+                 i % 4 == 3 ? "\xc5\x81\xc3\xb3\x64\xc5\xba notes on quarterly figures, v1.docx"
+                            : "Notes on the quarterly figures, v12.docx");
+        int column = across ? i % 20 : i / 20;
+        int row = across ? i / 20 : i % 20;
+        icons.push_back({name, left + 90 * column, top + 45 * row});
+    }
+    return icons;
+}
+
+class ProgramWithFourHundredIcons : public Program {
+  protected:
+    std::vector<Icon> DesktopIcons() const override { return FourHundredIcons(20, 10, false); }
+};
+
+TEST_F(ProgramWithFourHundredIcons, SaveHoldsEveryIconAndRestorePutsAllBackAfterAShellRestart) {
+    const std::vector<Icon> saved = DesktopIcons();
+    WaitForNextSecond();
+    ASSERT_TRUE(program.Command(kSave));
+    auto manual = Section(Settings(), "Saves");
+    ASSERT_EQ(manual.size(), 1u);
+    EXPECT_EQ(manual[0].second, LayoutOf(saved));
+
+    const std::vector<Icon> elsewhere = FourHundredIcons(25, 15, true);
+    testdesktop::RestartShellWith(elsewhere);
+    ASSERT_EQ(testdesktop::Icons(), elsewhere);
+    ASSERT_TRUE(program.Command(kRestoreFirst));
+    EXPECT_EQ(testdesktop::Icons(), saved);
     ExpectExitsCleanly();
 }
 

@@ -1,6 +1,8 @@
 // Helpers of the program tests: the program's command ids, the settings file read as its
-// sections' lines, the Run keys' values, and the clock's next second.
+// sections' lines, layout texts, the Run keys' values, and the clock's next second.
 #pragma once
+
+#include "contract/TestDesktop.h"
 
 #include <windows.h>
 
@@ -73,6 +75,14 @@ inline void ClearRunValues() {
         RegDeleteValueA(key, "Quillmarsh");
         RegCloseKey(key);
     }
+}
+
+// The layout text of these icons as a capture writes it, for names without ";" or "\".
+inline std::string LayoutOf(const std::vector<testdesktop::Icon>& icons) {
+    std::string text;
+    for (const testdesktop::Icon& icon : icons)
+        text += icon.name + ";" + std::to_string(icon.x) + ";" + std::to_string(icon.y) + ";";
+    return text;
 }
 
 // Snapshot names carry the second: the next one must fall in a later second to be told apart.

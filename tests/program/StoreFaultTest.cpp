@@ -20,7 +20,7 @@ using testdesktop::Icon;
 
 const char kCannotWrite[] = "Could not create file for writting!";
 const char kCannotRead[] = "Could not read the desktop icons!";
-const UINT kLvmGetItemTextA = 0x102D;
+const UINT kLvmGetItemTextW = 0x1073;
 
 std::vector<Icon> ThreeIcons() {
     return {{"Recycle Bin", 20, 10}, {"Notes.txt", 100, 10}, {"Photos", 180, 10}};
@@ -59,7 +59,7 @@ class StoreFault : public ::testing::Test {
     static size_t TextRequests() {
         size_t texts = 0;
         for (const testdesktop::Request& request : testdesktop::TakeRequestLog())
-            texts += request.msg == kLvmGetItemTextA ? 1 : 0;
+            texts += request.msg == kLvmGetItemTextW ? 1 : 0;
         return texts;
     }
 };

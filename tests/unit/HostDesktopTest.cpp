@@ -20,19 +20,24 @@ class HostDesktop : public ::testing::Test {
     }
 };
 
+// Every text request is the wide one, whose cchTextMax counts UTF-16 units.
 void ExpectTextRecordsAt(uintptr_t textArea) {
+    int texts = 0;
     for (const hostsim::ListViewRequest& request : hostsim::RequestLog()) {
-        if (request.msg != LVM_GETITEMTEXTA)
+        EXPECT_NE(request.msg, static_cast<UINT>(LVM_GETITEMTEXTA));
+        if (request.msg != LVM_GETITEMTEXTW)
             continue;
+        texts++;
         EXPECT_TRUE(request.hasRecord);
         EXPECT_EQ(request.mask, static_cast<uint32_t>(LVIF_TEXT));
         EXPECT_EQ(request.iItem, 0);
         EXPECT_EQ(request.pszText, textArea);
-        EXPECT_EQ(request.cchTextMax, 260);
+        EXPECT_EQ(request.cchTextMax, 256);
         EXPECT_EQ(request.iImage, 0);
         EXPECT_EQ(request.recordLParam, 0);
         EXPECT_EQ(request.iIndent, 0);
     }
+    EXPECT_GT(texts, 0);
 }
 
 TEST_F(HostDesktop, ThirtyTwoBitShellGetsThe40ByteRecord) {

@@ -158,4 +158,51 @@ TEST(LayoutParse, BytesAboveAsciiAreCopiedUnchanged) {
     EXPECT_EQ(Parse(name + ";1;1;"), (std::vector<Parsed>{{name, 1, 1}}));
 }
 
+// ---- UTF-8 names ------------------------------------------------------------------------------
+
+std::string Repeated(const std::string& piece, int times) {
+    std::string text;
+    for (int i = 0; i < times; i++)
+        text += piece;
+    return text;
+}
+
+const std::string kJapanese = "\xe6\x97\xa5";  // one unit, three bytes
+const std::string kEmoji = "\xf0\x9f\x98\x80"; // two units, four bytes
+
+// The limit counts the UTF-16 units of the name, not its bytes: 255 characters of three bytes are
+// one whole name.
+TEST(LayoutParse, NameLimitCountsUnitsNotBytes) {
+    std::string name = Repeated(kJapanese, 255);
+    EXPECT_EQ(Parse(name + ";1;2;"), (std::vector<Parsed>{{name, 1, 2}}));
+    std::string pairs = "a" + Repeated(kEmoji, 127);
+    EXPECT_EQ(Parse(pairs + ";3;4;"), (std::vector<Parsed>{{pairs, 3, 4}}));
+    std::string escaped = Repeated(kJapanese + "\\;", 127) + kJapanese;
+    EXPECT_EQ(Parse(escaped + ";5;6;"),
+              (std::vector<Parsed>{{Repeated(kJapanese + ";", 127) + kJapanese, 5, 6}}));
+}
+
+// Past 255 units the cut falls between characters; the rest begins the next field, as with any
+// overlong name.
+TEST(LayoutParse, OverlongNamesAreCutBetweenCharacters) {
+    EXPECT_EQ(Parse(Repeated(kJapanese, 256) + ";1;2;"),
+              (std::vector<Parsed>{{Repeated(kJapanese, 255), 0, 1}, {"2", 0, 0}}));
+    // The 255th unit would be half of the pair: the pair goes whole to the next field.
+    std::vector<Parsed> entries = Parse(std::string(254, 'a') + kEmoji + ";1;2;");
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0], (Parsed{std::string(254, 'a'), 0, 1}));
+    EXPECT_EQ(entries[1], (Parsed{"2", 0, 0}));
+}
+
+// Layouts stored in the ANSI code page: a byte that looks like the start of a sequence is one
+// character of its own, so it neither swallows the ";" after it nor gets a name cut that fits.
+TEST(LayoutParse, AnsiNamesOfStoredLayoutsReadAsBefore) {
+    EXPECT_EQ(
+        Parse("Caf\xe9;1;2;L\xf3\x64z.txt;3;4;???.txt;5;6;"),
+        (std::vector<Parsed>{{"Caf\xe9", 1, 2}, {"L\xf3\x64z.txt", 3, 4}, {"???.txt", 5, 6}}));
+    std::string high(255, '\xe9');
+    EXPECT_EQ(Parse(high + ";7;8;"), (std::vector<Parsed>{{high, 7, 8}}));
+    EXPECT_EQ(Parse("\xf0\x9f;9;9;"), (std::vector<Parsed>{{"\xf0\x9f", 9, 9}}));
+}
+
 } // namespace

@@ -193,6 +193,31 @@ TEST_F(SnapshotStore, LongNamesCutAlikeStayApartThroughASave) {
     EXPECT_EQ(Snapshots(), loaded);
 }
 
+// Names are UTF-8: a cut at 63 bytes never leaves half of a character, so a character that would
+// pass them is left out whole, and names cut alike to fewer bytes still stay apart. "\xe2\x82\xac"
+// is the euro sign, three bytes.
+TEST_F(SnapshotStore, LongNamesAreCutBetweenCharacters) {
+    const std::string euro = "\xe2\x82\xac";
+    std::string stem = std::string(61, 'n') + euro;
+    WriteSettingsFile("[Saves]\n" + stem + "a=A;1;1;\n" + stem + "b=A;2;2;\n" +
+                      std::string(62, 'm') + euro + "=A;3;3;\n");
+    NewRun();
+    std::vector<Stored> loaded = Snapshots();
+    EXPECT_EQ(loaded, (std::vector<Stored>{{std::string(61, 'n'), "A;1;1;", 0},
+                                           {std::string(59, 'n') + " (2)", "A;2;2;", 0},
+                                           {std::string(62, 'm'), "A;3;3;", 0}}));
+    layout->SaveSettings();
+    NewRun();
+    EXPECT_EQ(Snapshots(), loaded);
+
+    // The base before " (2)" is cut between characters too: 59 bytes would end inside the euro.
+    std::string pair = std::string(58, 'p') + euro + euro;
+    WriteSettingsFile("[Saves]\n" + pair + "a=A;1;1;\n" + pair + "b=A;2;2;\n");
+    NewRun();
+    EXPECT_EQ(Snapshots(), (std::vector<Stored>{{std::string(58, 'p') + euro, "A;1;1;", 0},
+                                                {std::string(58, 'p') + " (2)", "A;2;2;", 0}}));
+}
+
 // The names a load gives keys of one section, by the rule: a name cut to 63 characters that is
 // taken ends in the first of " (2)", " (3)", ... that is free, within the 63 characters.
 std::vector<std::string> NamesMadeUnique(const std::vector<std::string>& keys) {

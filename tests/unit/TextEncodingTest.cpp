@@ -89,4 +89,34 @@ TEST(TextEncoding, CutsFallBetweenCharacters) {
     EXPECT_EQ(Utf8PrefixWithin(text.data(), text.size(), 99), text.size());
 }
 
+// Layouts and files written before names were UTF-8 hold the ANSI code page: "Caf\xe9" looks like
+// the start of a three-byte sequence that never comes. Such bytes count one unit each, so a name
+// that fits is never cut, and one that does not is cut between two bytes.
+TEST(TextEncoding, BytesThatAreNotUtf8CountOneCharacterEach) {
+    EXPECT_EQ(Utf8PrefixWithin("Caf\xe9", 4, 255), 4u);
+    EXPECT_EQ(Utf8PrefixWithin("L\xf3\x64z.txt", 8, 8), 8u);
+    EXPECT_EQ(Utf8PrefixWithin("\xe9\xe9\xe9", 3, 2), 2u);
+    // A lead byte followed by too few continuation bytes is no sequence either.
+    EXPECT_EQ(Utf8PrefixWithin("\xf0\x9f\x98", 3, 3), 3u);
+    EXPECT_EQ(Utf8PrefixWithin("\xf0\x9f\x98", 3, 1), 1u);
+
+    size_t units = 0;
+    EXPECT_EQ(Utf8CharacterAt("\xe6\x97\xa5;", 4, &units), 3u);
+    EXPECT_EQ(units, 1u);
+    EXPECT_EQ(Utf8CharacterAt("\xf0\x9f\x98\x80", 4, &units), 4u);
+    EXPECT_EQ(units, 2u);
+    EXPECT_EQ(Utf8CharacterAt("\xe6;", 2, &units), 1u);
+    EXPECT_EQ(units, 1u);
+}
+
+// A buffer of 64 bytes holds 63 of a name: a character that would pass them is left out whole.
+TEST(TextEncoding, ByteBoundedCutsLeaveOutACharacterThatDoesNotFit) {
+    const std::string name = std::string(61, 'a') + "\xe2\x82\xac" + "b"; // ... € b
+    EXPECT_EQ(Utf8PrefixWithinBytes(name.data(), name.size(), 63, 63), 61u);
+    EXPECT_EQ(Utf8PrefixWithinBytes(name.data(), name.size(), 63, 64), 64u);
+    EXPECT_EQ(Utf8PrefixWithinBytes(name.data(), name.size(), 61, 99), 61u);
+    const std::string ansi = std::string(62, 'a') + "\xe9\xe9";
+    EXPECT_EQ(Utf8PrefixWithinBytes(ansi.data(), ansi.size(), 63, 63), 63u);
+}
+
 } // namespace

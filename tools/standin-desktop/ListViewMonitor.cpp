@@ -8,12 +8,17 @@ namespace {
 
 const UINT_PTR kSubclassId = 1;
 
+bool IsTextRequest(UINT msg) {
+    return msg == LVM_GETITEMTEXTA || msg == LVM_GETITEMTEXTW;
+}
+
 bool IsWatched(UINT msg) {
-    return msg == LVM_GETITEMCOUNT || msg == LVM_GETITEMTEXTA || msg == LVM_GETITEMPOSITION ||
+    return msg == LVM_GETITEMCOUNT || IsTextRequest(msg) || msg == LVM_GETITEMPOSITION ||
            msg == LVM_SETITEMPOSITION;
 }
 
 // The caller's record up to cchTextMax, read so that a bad address fails instead of faulting.
+// LVITEMW is laid out as LVITEMA.
 bool ReadCallerRecord(LPARAM lParam, LVITEMA* record) {
     const size_t bytes = offsetof(LVITEMA, cchTextMax) + sizeof record->cchTextMax;
     SIZE_T read = 0;
@@ -98,7 +103,7 @@ void CListViewMonitor::Record(UINT msg, WPARAM wParam, LPARAM lParam) {
     request.wParam = wParam;
     request.lParam = lParam;
     LVITEMA record = {};
-    if (msg == LVM_GETITEMTEXTA && ReadCallerRecord(lParam, &record)) {
+    if (IsTextRequest(msg) && ReadCallerRecord(lParam, &record)) {
         request.hasRecord = 1;
         request.mask = record.mask;
         request.iItem = record.iItem;

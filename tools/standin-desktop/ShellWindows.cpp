@@ -1,6 +1,8 @@
 #include "ShellWindows.h"
+#include "WideText.h"
 
 #include <cstring>
+#include <cwchar>
 
 namespace {
 
@@ -122,19 +124,17 @@ bool CShellWindows::CreateListView() {
     return monitor.ListView() != nullptr;
 }
 
-// Wine's ANSI text copy does not terminate a text that fills cchTextMax and writes its NUL as a
-// wide character at twice the offset, so the buffer keeps room for that stray write and the text is
-// measured within cchTextMax only.
+// The whole name, read with the wide request as the list view holds it, in UTF-8.
 std::string CShellWindows::ItemText(int item) {
-    for (int chars = 512;; chars *= 2) {
-        std::vector<char> text(2 * static_cast<size_t>(chars) + 2, '\0');
-        LVITEMA record = {};
+    for (int units = 512;; units *= 2) {
+        std::vector<wchar_t> text(static_cast<size_t>(units) + 1, L'\0');
+        LVITEMW record = {};
         record.pszText = text.data();
-        record.cchTextMax = chars;
-        monitor.SendOwn(LVM_GETITEMTEXTA, item, reinterpret_cast<LPARAM>(&record));
-        size_t length = strnlen(text.data(), static_cast<size_t>(chars));
-        if (length + 1 < static_cast<size_t>(chars) || chars >= kMaxItemText)
-            return std::string(text.data(), length);
+        record.cchTextMax = units;
+        monitor.SendOwn(LVM_GETITEMTEXTW, item, reinterpret_cast<LPARAM>(&record));
+        size_t length = wcsnlen(text.data(), static_cast<size_t>(units));
+        if (length + 1 < static_cast<size_t>(units) || units >= kMaxItemText)
+            return WideToUtf8(text.data(), length);
     }
 }
 
@@ -149,13 +149,16 @@ std::vector<standin::Icon> CShellWindows::Icons() {
     return icons;
 }
 
+// Wide text, as the shell holds its names: an ANSI insert would lose every character outside the
+// code page.
 bool CShellWindows::AddIcon(int item, const standin::Icon& icon) {
-    LVITEMA record = {};
+    std::wstring name = Utf8ToWide(icon.name);
+    LVITEMW record = {};
     record.mask = LVIF_TEXT | LVIF_IMAGE;
     record.iItem = item;
-    record.pszText = const_cast<char*>(icon.name.c_str());
+    record.pszText = &name[0];
     record.iImage = 0;
-    return monitor.SendOwn(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&record)) == item;
+    return monitor.SendOwn(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&record)) == item;
 }
 
 // Wine's list view arranges every icon at its first paint after it was empty; it gets that paint

@@ -4,9 +4,11 @@
 #include "ControlChannel.h"
 #include "ShellWindows.h"
 #include "StartingIcons.h"
+#include "WideText.h"
 
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -19,12 +21,26 @@ int Fail(const std::string& message) {
     return 1;
 }
 
+// The arguments after the program's name, in UTF-8: the ANSI command line would have lost every
+// character of a name outside the code page.
+std::vector<std::string> Arguments() {
+    std::vector<std::string> arguments;
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!wide)
+        return arguments;
+    for (int i = 1; i < count; ++i)
+        arguments.push_back(WideToUtf8(wide[i], wcslen(wide[i])));
+    LocalFree(wide);
+    return arguments;
+}
+
 } // namespace
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
     std::vector<standin::Icon> icons;
     std::string error;
-    if (!ReadStartingIcons(__argc, __argv, &icons, &error))
+    if (!ReadStartingIcons(Arguments(), &icons, &error))
         return Fail(error);
 
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};

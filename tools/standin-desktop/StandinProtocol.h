@@ -4,7 +4,7 @@
 // bytes, or kReplyFailed.
 //
 // Encodings (little-endian, packed by hand, no padding):
-//   icon list  : uint32 count, then per icon int32 x, int32 y, uint32 nameBytes, name bytes
+//   icon list  : uint32 count, then per icon int32 x, int32 y, uint32 nameBytes, name bytes (UTF-8)
 //   move       : int32 item, int32 x, int32 y
 //   snap grid  : int32 grid
 //   shift      : int32 dx
@@ -51,7 +51,7 @@ struct LoggedRequest {
     uint32_t hasRecord;
     uint64_t wParam;
     int64_t lParam;
-    // For LVM_GETITEMTEXTA: the caller's record, read as a 64-bit LVITEMA.
+    // For LVM_GETITEMTEXTW and LVM_GETITEMTEXTA: the caller's record, read as a 64-bit LVITEM.
     uint32_t mask;
     int32_t iItem;
     int32_t iSubItem;

@@ -1,4 +1,5 @@
 #include "StartingIcons.h"
+#include "WideText.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -44,10 +45,10 @@ bool ParseFileLine(std::string line, std::vector<standin::Icon>* icons) {
     return true;
 }
 
-// Owns the stream of one file read.
+// Owns the stream of one file read; the path is UTF-8.
 class CInputFile {
   public:
-    explicit CInputFile(const char* path) : file(fopen(path, "rb")) {}
+    explicit CInputFile(const char* path) : file(_wfopen(Utf8ToWide(path).c_str(), L"rb")) {}
     ~CInputFile() {
         if (file)
             fclose(file);
@@ -102,11 +103,11 @@ bool ReadIconFile(const char* path, std::vector<standin::Icon>* icons) {
     return !ferror(file.Get());
 }
 
-bool ReadStartingIcons(int argc, char** argv, std::vector<standin::Icon>* icons,
+bool ReadStartingIcons(const std::vector<std::string>& arguments, std::vector<standin::Icon>* icons,
                        std::string* error) {
-    for (int i = 1; i < argc; ++i) {
-        const char* option = argv[i];
-        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const char* option = arguments[i].c_str();
+        const char* value = i + 1 < arguments.size() ? arguments[i + 1].c_str() : nullptr;
         if (strcmp(option, "--layout") == 0 && value) {
             ParseLayoutText(value, icons);
         } else if (strcmp(option, "--file") == 0 && value) {
