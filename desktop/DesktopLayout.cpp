@@ -35,7 +35,7 @@ bool IsAbsoluteDirectory(const char* directory) {
 CDesktopLayout::CDesktopLayout()
     : processHandle(nullptr), processId(0), remoteBuffer(nullptr), startWithWindows(0),
       autoSaveMode(0), snapshots(nullptr), undoStack(nullptr), captureLimit(kMaxLayoutBytes),
-      listViewLost(0), shell64Bit(0), captureBuffer(nullptr), captureCapacity(0), captureLength(0),
+      listViewLost(0), shell64Bit(0), captureBuffer(kMaxLayoutBytes), captureLength(0),
       settingsRead(0), settingsStamp(), savedAutoSaveMode(0), unsavedSnapshots(nullptr) {
     // No usable folder (cut, relative or too long) leaves the path empty: the store then lives
     // in memory only, and every save says so.
@@ -63,7 +63,6 @@ CDesktopLayout::~CDesktopLayout() {
     delete snapshots;
     delete undoStack;
     delete unsavedSnapshots;
-    delete[] captureBuffer;
 }
 
 // Frees every snapshot and undo buffer; the lists own only their nodes.

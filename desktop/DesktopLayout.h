@@ -2,6 +2,7 @@
 // view, the snapshot store and the undo stack.
 #pragma once
 
+#include "app/GrowingBuffer.h"
 #include "app/PtrList.h"
 #include "desktop/IconName.h"
 #include "ini/FileAccess.h"
@@ -83,8 +84,7 @@ class CDesktopLayout {
     // Record layout the shell process expects: 1 for a 64-bit process, 0 for a 32-bit one.
     int shell64Bit;
     // Grows to the longest capture so far.
-    char* captureBuffer;
-    size_t captureCapacity;
+    CGrowingBuffer captureBuffer;
     size_t captureLength;
 
     // The settings file as this copy last read or wrote it. A save that finds the file otherwise

@@ -121,12 +121,12 @@ const char* CDesktopLayout::CaptureLayout(int* complete) {
     if (complete)
         *complete = 0;
     captureLength = 0;
-    if (captureBuffer)
-        captureBuffer[0] = '\0';
+    if (captureBuffer.Text())
+        captureBuffer.Text()[0] = '\0';
     listViewLost = 0;
     HWND listView = FindDesktopListView();
     if (!BeginListViewAccess(listView))
-        return captureBuffer ? captureBuffer : "";
+        return captureBuffer.Text() ? captureBuffer.Text() : "";
 
     char name[kIconNameBytes];
     memset(name, 0, sizeof name);
@@ -148,31 +148,15 @@ const char* CDesktopLayout::CaptureLayout(int* complete) {
     }
     if (complete)
         *complete = whole && !listViewLost && unread == 0;
-    return captureBuffer ? captureBuffer : "";
+    return captureBuffer.Text() ? captureBuffer.Text() : "";
 }
 
-// Doubles the buffer as the text grows, up to captureLimit; false when the text would pass the
-// limit or memory ran out.
+// False when the text would pass captureLimit or memory ran out.
 bool CDesktopLayout::AppendToCapture(const char* text, size_t length) {
     size_t needed = captureLength + length + 1;
-    if (needed > captureLimit)
+    if (needed > captureLimit || !captureBuffer.Reserve(needed, captureLength))
         return false;
-    if (needed > captureCapacity) {
-        size_t capacity = captureCapacity ? captureCapacity : 16384;
-        while (capacity < needed)
-            capacity *= 2;
-        if (capacity > captureLimit)
-            capacity = captureLimit;
-        char* grown = new (std::nothrow) char[capacity];
-        if (!grown)
-            return false;
-        if (captureBuffer)
-            memcpy(grown, captureBuffer, captureLength + 1);
-        delete[] captureBuffer;
-        captureBuffer = grown;
-        captureCapacity = capacity;
-    }
-    memcpy(captureBuffer + captureLength, text, length + 1);
+    memcpy(captureBuffer.Text() + captureLength, text, length + 1);
     captureLength += length;
     return true;
 }

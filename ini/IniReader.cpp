@@ -1,6 +1,7 @@
 // The text form, read: "[section]" headers and "key=value" lines; no comments, no trimming. Text
 // comes out in UTF-8.
 #include "ini/IniFile.h"
+#include "app/GrowingBuffer.h"
 #include "app/TextEncoding.h"
 
 #include <cstdio>
@@ -58,47 +59,6 @@ template <class Source> void SkipRestOfLine(Source& source) {
     }
 }
 
-// A line on the heap: it grows to the longest line met, up to its limit, and is reused for every
-// line.
-class CLineBuffer {
-  public:
-    explicit CLineBuffer(size_t most) : text(nullptr), capacity(0), limit(most) {}
-    CLineBuffer(const CLineBuffer&) = delete;
-    CLineBuffer& operator=(const CLineBuffer&) = delete;
-    ~CLineBuffer() { delete[] text; }
-
-    char* Text() const { return text; }
-
-    // Room for size characters, the first kept bytes of them moved along; false past the limit or
-    // when there is no memory for it.
-    bool Reserve(size_t size, size_t kept) {
-        if (size <= capacity)
-            return true;
-        if (size > limit)
-            return false;
-        size_t grown = capacity ? capacity : kFirstLineChars;
-        while (grown < size)
-            grown *= 2;
-        if (grown > limit)
-            grown = limit;
-        char* larger = new (std::nothrow) char[grown];
-        if (!larger)
-            return false;
-        if (kept > 0)
-            memcpy(larger, text, kept);
-        delete[] text;
-        text = larger;
-        capacity = grown;
-        return true;
-    }
-
-  private:
-    static const size_t kFirstLineChars = 4096;
-    char* text;
-    size_t capacity;
-    size_t limit;
-};
-
 enum LineResult {
     kLineRead,
     kNoMoreLines,
@@ -109,7 +69,7 @@ enum LineResult {
 // Reads the bytes up to and including the next line feed into line, at most kIniMaxLineChars of
 // them, and terminates them. The rest of a longer line is dropped up to its line end, so its tail
 // never reads as a line of its own. length becomes the number of bytes stored.
-template <class Source> LineResult ReadLine(Source& source, CLineBuffer& line, size_t* length) {
+template <class Source> LineResult ReadLine(Source& source, CGrowingBuffer& line, size_t* length) {
     *length = 0;
     bool complete = false;
     const char* bytes = nullptr;
@@ -220,7 +180,7 @@ bool StartsWithByteOrderMark(const char* text, size_t length) {
 // A line that is not UTF-8 was written in the system's ANSI code page (files of the program's
 // earlier versions, or a hand-edited one): the line in UTF-8, converted line by line since an
 // edited file may mix both. Null when memory ran out.
-char* InUtf8(char* text, size_t* length, CLineBuffer& converted) {
+char* InUtf8(char* text, size_t* length, CGrowingBuffer& converted) {
     // An ANSI character takes at most three bytes in UTF-8.
     size_t size = 3 * *length + 1;
     if (!converted.Reserve(size, 0))
@@ -233,8 +193,8 @@ char* InUtf8(char* text, size_t* length, CLineBuffer& converted) {
 template <class Source> bool ParseLines(CIniFile* document, Source& source) {
     CIniLineParser parser(document);
     // A line read, with its terminator; and the same line in UTF-8, each byte of it up to three.
-    CLineBuffer line(kIniMaxLineChars + 1);
-    CLineBuffer converted(3 * kIniMaxLineChars + 1);
+    CGrowingBuffer line(kIniMaxLineChars + 1);
+    CGrowingBuffer converted(3 * kIniMaxLineChars + 1);
     size_t length = 0;
     bool first = true;
     LineResult result;
