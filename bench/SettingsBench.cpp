@@ -225,7 +225,14 @@ int main(int argc, char** argv) {
         fprintf(stderr, "usage: settings_bench DIR prepare | time [N] | many [N] | once WHAT\n");
         return 2;
     }
-    directory = argv[1];
+    // A module's path is always a full one, and the program keeps no settings beside a relative one.
+    char* full = realpath(argv[1], nullptr);
+    if (!full) {
+        fprintf(stderr, "settings_bench: no folder %s\n", argv[1]);
+        return 2;
+    }
+    directory = full;
+    free(full);
     // glibc gives the top of its heap back to the system once a free leaves more than 128 KB
     // there, and the next round then pays the kernel for every page again (10 ms for the largest
     // file on this machine). Whether a round's frees reach the top depends on where a few small
