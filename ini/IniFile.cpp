@@ -1,4 +1,5 @@
 #include "ini/IniFile.h"
+#include "app/BoundedText.h"
 #include "app/Decimal.h"
 
 #include <cstdint>
@@ -17,14 +18,6 @@ bool CopyName(char (&destination)[kIniNameChars], const char* name) {
         return false;
     memcpy(destination, name, length + 1);
     return true;
-}
-
-char* CopyText(const char* text) {
-    size_t length = strlen(text);
-    char* copy = new (std::nothrow) char[length + 1];
-    if (copy)
-        memcpy(copy, text, length + 1);
-    return copy;
 }
 
 void FreeKeys(IniKey* key) {
@@ -244,7 +237,7 @@ IniKey* CIniFile::AddKey(const char* section, const char* key) {
 int CIniFile::SetString(const char* section, const char* key, const char* value) {
     // The copy comes first: the value may be the key's own text, which AddKey frees. Without a
     // copy the document stays as it was rather than losing the old value.
-    char* copy = CopyText(value ? value : "");
+    char* copy = CopyToHeap(value ? value : "");
     if (!copy)
         return 0;
     IniKey* node = AddKey(section, key);

@@ -111,13 +111,6 @@ char* LineEnd(char* text, size_t length) {
     return carriageReturn ? carriageReturn : end;
 }
 
-// Ends a UTF-8 text at most most bytes in, before the character that would not fit whole.
-void CutBetweenCharacters(char* text, size_t most) {
-    while (most > 0 && (static_cast<unsigned char>(text[most]) & 0xC0) == 0x80)
-        most--;
-    text[most] = '\0';
-}
-
 // Applies the lines of one text to a document, one at a time, holding the current section.
 class CIniLineParser {
   public:
@@ -160,8 +153,9 @@ class CIniLineParser {
         if (equals - line >= kIniNameChars && !keyMayGrow)
             return;
         *equals = '\0';
-        if (equals - line >= kIniNameChars)
-            CutBetweenCharacters(line, kIniNameChars - 1);
+        size_t keyLength = static_cast<size_t>(equals - line);
+        if (keyLength >= kIniNameChars)
+            line[Utf8PrefixWithinBytes(line, keyLength, keyLength, kIniNameChars - 1)] = '\0';
         char* raw = equals + 1;
         char* end = LineEnd(raw, length - static_cast<size_t>(raw - line));
         *end = '\0';

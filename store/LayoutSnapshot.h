@@ -21,6 +21,8 @@ struct LayoutSnapshot {
     LayoutSnapshot(const LayoutSnapshot&) = delete;
     LayoutSnapshot& operator=(const LayoutSnapshot&) = delete;
 
+    // Copies text into the name, cut between characters where it does not fit.
+    void SetName(const char* text);
     // Replaces the layout with a copy of text; false, with the layout as it was, without memory.
     bool SetLayout(const char* text);
 };

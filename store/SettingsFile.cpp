@@ -30,14 +30,6 @@ size_t WholeCharactersWithin(const char* text, size_t capacity) {
     return Utf8PrefixWithinBytes(text, strlen(text), capacity - 1, capacity - 1);
 }
 
-// Keys of a hand-edited file can be longer than a snapshot's name holds; the cut leaves no half of
-// a character.
-void CopySnapshotName(char (&target)[kSnapshotNameChars], const char* name) {
-    size_t keep = WholeCharactersWithin(name, sizeof target);
-    memcpy(target, name, keep);
-    target[keep] = '\0';
-}
-
 // Keys of a hand-edited file can be longer than a snapshot's name and are cut to fit. Two cut
 // alike would be saved as one key and lose a snapshot, so a name that is taken ends in " (2)",
 // " (3)", ... instead. Keys are unique, so only a cut name can be taken, and a cut between
@@ -122,7 +114,6 @@ bool LoadSnapshots(const CIniFile& ini, int kind, CPtrList* snapshots) {
         LayoutSnapshot* snapshot = NewSnapshot(name, layout, kind);
         if (!snapshot)
             return false;
-        CopySnapshotName(snapshot->name, name);
         fullNames.MakeUnique(snapshot->name);
         if (!snapshots->Append(snapshot)) {
             delete snapshot;

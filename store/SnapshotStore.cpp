@@ -2,6 +2,7 @@
 #include "desktop/DesktopLayout.h"
 #include "app/BoundedText.h"
 #include "app/ErrorBox.h"
+#include "app/TextEncoding.h"
 #include "store/LayoutSnapshot.h"
 
 #include <cstdio>
@@ -24,6 +25,13 @@ void FormatSnapshotName(int kind, char* name) {
 
 } // namespace
 
+// Keys of a hand-edited file can be longer than a name holds; a cut leaves no half of a character.
+void LayoutSnapshot::SetName(const char* text) {
+    size_t keep = Utf8PrefixWithinBytes(text, strlen(text), sizeof name - 1, sizeof name - 1);
+    memcpy(name, text, keep);
+    name[keep] = '\0';
+}
+
 bool LayoutSnapshot::SetLayout(const char* text) {
     char* copy = CopyToHeap(text);
     if (!copy)
@@ -41,7 +49,7 @@ LayoutSnapshot* NewSnapshot(const char* name, const char* layout, int kind) {
         delete snapshot;
         return nullptr;
     }
-    CopyBounded(snapshot->name, sizeof snapshot->name, name);
+    snapshot->SetName(name);
     snapshot->kind = kind;
     return snapshot;
 }
@@ -75,13 +83,13 @@ void StoreSnapshot(CPtrList* list, const char* name, const char* layout, int kin
     }
 
     if (sameLayout) {
-        CopyBounded(sameLayout->name, sizeof sameLayout->name, name);
+        sameLayout->SetName(name);
     } else if (countOfKind < kMaxSnapshotsPerKind || !lastOfKind) {
         LayoutSnapshot* snapshot = NewSnapshot(name, layout, kind);
         if (snapshot && !list->Append(snapshot))
             delete snapshot;
     } else if (lastOfKind->SetLayout(layout)) {
-        CopyBounded(lastOfKind->name, sizeof lastOfKind->name, name);
+        lastOfKind->SetName(name);
     }
     list->Sort(SnapshotNameLess);
 }
