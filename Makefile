@@ -1,5 +1,5 @@
 # Two commands do all the set-up on a fresh Debian machine: `make run` and `make test`.
-.PHONY: all deps host windows test run bench fuzz clean
+.PHONY: all deps host windows test run dist bench fuzz clean
 
 all: host windows
 
@@ -19,6 +19,11 @@ test: host windows
 
 run: windows
 	@tools/run-program.sh
+
+# What a user downloads: build/dist/quillmarsh-<version>.zip with the program, README.md and
+# LICENSE; the version is the one res/QuillMarsh.rc's version record holds (tools/version.sh).
+dist: windows
+	@tools/make-dist.sh
 
 # Not part of `make test`: the settings engine on the host and capture/apply under Wine; the
 # figures and how to read them are in docs/performance.md.
