@@ -1,5 +1,6 @@
 #include "ui/AboutDialog.h"
 
+#include "ui/DpiQuery.h"
 #include "ui/GradientFill.h"
 
 #include <new>
@@ -54,8 +55,8 @@ void DrawLine(HDC hdc, const char* text, const RECT& frame, int top, int bottom)
 } // namespace
 
 CAboutDialog::CAboutDialog()
-    : hHeadingFont(nullptr), hTextFont(nullptr), groupBox(nullptr), okButton(nullptr), frameRect() {
-}
+    : hHeadingFont(nullptr), hTextFont(nullptr), groupBox(nullptr), okButton(nullptr), frameRect(),
+      layout(AboutLayoutFor(kBaseDpi)) {}
 
 CAboutDialog::~CAboutDialog() {
     OnDestroy();
@@ -80,8 +81,9 @@ INT_PTR CAboutDialog::DialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
 
 INT_PTR CAboutDialog::OnInitDialog(HWND dialog) {
     SetWindowTextA(dialog, kCaption);
-    hHeadingFont = CreateAboutFont(28, FW_BOLD, "Tahoma");
-    hTextFont = CreateAboutFont(-11, FW_NORMAL, "MS Shell Dlg");
+    layout = AboutLayoutFor(DpiOfWindow(dialog));
+    hHeadingFont = CreateAboutFont(layout.headingFontHeight, FW_BOLD, "Tahoma");
+    hTextFont = CreateAboutFont(layout.textFontHeight, FW_NORMAL, "MS Shell Dlg");
     RECT client = {};
     GetClientRect(dialog, &client);
     CreateChildren(dialog, client);
@@ -89,10 +91,14 @@ INT_PTR CAboutDialog::OnInitDialog(HWND dialog) {
 }
 
 void CAboutDialog::CreateChildren(HWND dialog, const RECT& client) {
-    groupBox = new (std::nothrow) CButton(hInstance, dialog, 0, 20, 20, client.right - 40,
-                                          client.bottom - 60, kGroupBoxStyle, 0);
-    okButton = new (std::nothrow) CButton(hInstance, dialog, IDOK, client.right / 2 - 32,
-                                          client.bottom - 30, 75, 20, kOkButtonStyle, 0);
+    const AboutLayout& a = layout;
+    const RECT frame = {a.margin, a.margin, client.right - a.margin, client.bottom - a.frameBottom};
+    groupBox = new (std::nothrow)
+        CButton(hInstance, dialog, 0, frame.left, frame.top, frame.right - frame.left,
+                frame.bottom - frame.top, kGroupBoxStyle, 0);
+    okButton = new (std::nothrow)
+        CButton(hInstance, dialog, IDOK, client.right / 2 - a.okLeftOfCentre,
+                client.bottom - a.okAbove, a.okWidth, a.okHeight, kOkButtonStyle, 0);
     if (okButton != nullptr && okButton->hwnd != nullptr) {
         SetWindowTextA(okButton->hwnd, "OK");
     }
@@ -100,7 +106,7 @@ void CAboutDialog::CreateChildren(HWND dialog, const RECT& client) {
     if (groupBox != nullptr && groupBox->hwnd != nullptr) {
         frameRect = ClientRectOf(dialog, groupBox->hwnd);
     } else {
-        frameRect = RECT{20, 20, client.right - 20, client.bottom - 40};
+        frameRect = frame;
     }
 }
 
@@ -120,19 +126,21 @@ void CAboutDialog::PaintAboutBackground(HWND dialog, HDC hdc) {
 }
 
 void CAboutDialog::PaintTexts(HDC hdc) {
-    RECT heading = {frameRect.left, frameRect.top + 10, frameRect.right, frameRect.bottom - 80};
-    OffsetRect(&heading, 2, 2);
+    const AboutLayout& a = layout;
+    RECT heading = {frameRect.left, frameRect.top + a.headingTop, frameRect.right,
+                    frameRect.bottom - a.headingBottom};
+    OffsetRect(&heading, a.shadowShift, a.shadowShift);
     SetTextColor(hdc, kHeadingShadow);
     DrawTextA(hdc, kHeading, -1, &heading, kTextFlags);
-    OffsetRect(&heading, -3, -3);
+    OffsetRect(&heading, a.headingShift, a.headingShift);
     SetTextColor(hdc, kBlack);
     DrawTextA(hdc, kHeading, -1, &heading, kTextFlags);
 
     SelectObject(hdc, hTextFont);
     const int b = frameRect.bottom;
-    DrawLine(hdc, kVersion, frameRect, b - 80, b - 65);
-    DrawLine(hdc, kBuild, frameRect, b - 65, b - 50);
-    DrawLine(hdc, kCopyright, frameRect, b - 30, b - 15);
+    DrawLine(hdc, kVersion, frameRect, b - a.versionBand[0], b - a.versionBand[1]);
+    DrawLine(hdc, kBuild, frameRect, b - a.buildBand[0], b - a.buildBand[1]);
+    DrawLine(hdc, kCopyright, frameRect, b - a.copyrightBand[0], b - a.copyrightBand[1]);
 }
 
 INT_PTR CAboutDialog::OnCtlColorStatic(HDC hdc) {

@@ -4,6 +4,7 @@
 
 #include "ui/Button.h"
 #include "ui/DialogClass.h"
+#include "ui/DisplayScale.h"
 
 class CAboutDialog : public CDialogClass {
   public:
@@ -13,6 +14,8 @@ class CAboutDialog : public CDialogClass {
     CButton* okButton;
     // The group box in client coordinates; every text is placed relative to it.
     RECT frameRect;
+    // Sizes at the dialog's DPI, from WM_INITDIALOG on.
+    AboutLayout layout;
 
     CAboutDialog();
     // Releases whatever a dialog that never reached WM_DESTROY left behind.
