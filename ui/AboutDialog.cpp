@@ -86,8 +86,24 @@ INT_PTR CAboutDialog::OnInitDialog(HWND dialog) {
     hTextFont = CreateAboutFont(layout.textFontHeight, FW_NORMAL, "MS Shell Dlg");
     RECT client = {};
     GetClientRect(dialog, &client);
+    if (client.right < layout.minClientWidth || client.bottom < layout.minClientHeight) {
+        GrowAndCentre(dialog, client);
+        GetClientRect(dialog, &client);
+    }
     CreateChildren(dialog, client);
     return 1;
+}
+
+// Grown to the least client the layout needs, about the same centre.
+void CAboutDialog::GrowAndCentre(HWND dialog, const RECT& client) {
+    const int dx = client.right < layout.minClientWidth ? layout.minClientWidth - client.right : 0;
+    const int dy =
+        client.bottom < layout.minClientHeight ? layout.minClientHeight - client.bottom : 0;
+    RECT window = {};
+    GetWindowRect(dialog, &window);
+    SetWindowPos(dialog, nullptr, window.left - dx / 2, window.top - dy / 2,
+                 window.right - window.left + dx, window.bottom - window.top + dy,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CAboutDialog::CreateChildren(HWND dialog, const RECT& client) {

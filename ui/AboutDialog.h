@@ -30,6 +30,7 @@ class CAboutDialog : public CDialogClass {
     INT_PTR OnCommand(HWND dialog, WPARAM wParam);
     INT_PTR OnDestroy();
 
+    void GrowAndCentre(HWND dialog, const RECT& client);
     void CreateChildren(HWND dialog, const RECT& client);
     void PaintAboutBackground(HWND dialog, HDC hdc);
     void PaintTexts(HDC hdc);

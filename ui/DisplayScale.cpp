@@ -78,6 +78,8 @@ AboutLayout AboutLayoutFor(int dpi) {
     if (!Plausible(dpi))
         dpi = kBaseDpi;
     AboutLayout a = {};
+    a.minClientWidth = ScaleToDpi(240, dpi);
+    a.minClientHeight = ScaleToDpi(180, dpi);
     a.margin = ScaleToDpi(20, dpi);
     a.frameBottom = ScaleToDpi(40, dpi);
     a.okWidth = ScaleToDpi(75, dpi);

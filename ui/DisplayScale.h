@@ -67,6 +67,12 @@ MenuMetrics MenuMetricsFor(int dpi, int imageSize, int checkMarkSize, int textHe
 // The About box, relative to its client rectangle (the dialog template itself is in dialog units
 // and scales with its font).
 struct AboutLayout {
+    // The least client area that holds the layout: the template's 160 x 120 dialog units at
+    // 96 DPI, scaled. Dialog units follow the dialog font, which need not grow as fast as the
+    // DPI (Wine's 150 % gives 142 % of the height), so the box is grown to this where it falls
+    // short.
+    int minClientWidth;
+    int minClientHeight;
     // Group box: margin from the client's left, top and right edges, frameBottom from its bottom.
     int margin;
     int frameBottom;

@@ -127,6 +127,9 @@ TEST(DisplayScale, ImplausibleDpiDrawsAt96) {
 
 TEST(DisplayScale, AboutBoxAt96AndScaled) {
     const AboutLayout a = AboutLayoutFor(96);
+    // The template's client at 96 DPI, as Wine makes it (Windows' fonts make it 195 high).
+    EXPECT_EQ(240, a.minClientWidth);
+    EXPECT_EQ(180, a.minClientHeight);
     EXPECT_EQ(20, a.margin);
     EXPECT_EQ(40, a.frameBottom);
     EXPECT_EQ(75, a.okWidth);
@@ -155,6 +158,10 @@ TEST(DisplayScale, AboutBoxAt96AndScaled) {
             EXPECT_GE((band[0] - band[1]) * 10, -s.textFontHeight * 12) << dpi;
         }
         EXPECT_GE(s.headingFontHeight * 96, 28 * dpi - 48) << dpi;
+        // The least client leaves the heading a band as high as its font.
+        const int frameBottom = s.minClientHeight - s.frameBottom;
+        EXPECT_GE(frameBottom - s.headingBottom - (s.margin + s.headingTop), s.headingFontHeight)
+            << dpi;
         EXPECT_EQ(s.shadowShift + s.headingShift, -ScaleToDpi(1, dpi)) << dpi;
     }
 }
