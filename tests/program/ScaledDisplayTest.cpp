@@ -5,6 +5,7 @@
 #include "program/DisplayScaleSetting.h"
 #include "program/PopupMenuReader.h"
 #include "program/ProgramFolder.h"
+#include "program/ProgramTestSupport.h"
 #include "program/RunningProgram.h"
 #include "tests/ui/MemoryCanvas.h"
 #include "ui/ColorModel.h"
@@ -18,7 +19,7 @@
 
 namespace {
 
-const UINT kAbout = 110;
+using programtest::commands::kAbout;
 // The About image's dark rim and the check cross's red, as the strips draw them at every size.
 const COLORREF kAboutRim = RGB(0, 45, 130);
 const COLORREF kCrossRed = RGB(230, 30, 30);
@@ -93,21 +94,6 @@ Shot CaptureOnceDrawn(HWND popup, COLORREF colour, const std::string& savedAs) {
             break;
     } while (GetTickCount() - started < kBoundMs);
     return shot;
-}
-
-HWND WaitForAboutBox(DWORD processId) {
-    const DWORD started = GetTickCount();
-    while (GetTickCount() - started < kBoundMs) {
-        HWND found = nullptr;
-        while ((found = FindWindowExA(nullptr, found, "#32770", "About Quill Marsh")) != nullptr) {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(found, &owner);
-            if (owner == processId && IsWindowVisible(found))
-                return found;
-        }
-        Sleep(20);
-    }
-    return nullptr;
 }
 
 // The rows of the tray menu from its top.
@@ -282,7 +268,7 @@ int ShadowOffset(const Shot& shot, const RECT& area) {
 
 TEST_P(ProgramAtScale, AboutBoxPlacesItsTextsAndButtonsAtTheScale) {
     ASSERT_TRUE(program.PostCommand(kAbout));
-    HWND dialog = WaitForAboutBox(program.ProcessId());
+    HWND dialog = program.WaitForDialog("About Quill Marsh");
     ASSERT_NE(nullptr, dialog);
     Sleep(500);
     RECT client = {};
