@@ -71,6 +71,8 @@ MenuMetrics MenuMetricsFor(int dpi, int imageSize, int checkMarkSize, int textHe
     m.checkMarkLeft = m.imageOffset + ScaleToDpi(2, dpi);
     m.checkMarkTop = m.imageOffset;
     m.menuBarShadow = ScaleToDpi(4, dpi);
+    m.arrowRight = ScaleToDpi(6, dpi);
+    m.arrowHalf = ScaleToDpi(3, dpi);
     return m;
 }
 

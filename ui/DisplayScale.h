@@ -57,6 +57,11 @@ struct MenuMetrics {
     int checkMarkTop;
     // Right of a selected menu-bar item: the shadow strip's width and its drop from the top.
     int menuBarShadow;
+    // The arrow of an item that opens a submenu, where the menu draws it (away from 96 DPI; at
+    // 96 the system's own): pointing right, its tip arrowRight from the item's right edge,
+    // arrowHalf + 1 columns wide and 2 * arrowHalf + 1 rows high, centred on the item.
+    int arrowRight;
+    int arrowHalf;
 };
 
 // imageSize: the chosen strip's; checkMarkSize: the system's check-mark width at dpi; textHeight:

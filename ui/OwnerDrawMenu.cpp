@@ -441,6 +441,8 @@ void COwnerDrawMenu::DrawContents(const MenuItemNode* node, const DRAWITEMSTRUCT
         DrawTextW(hdc, node->shortcut, node->shortcutLength, &text, DT_VCENTER);
     }
     DrawMark(hdc, node, r, state);
+    if (node->hSubMenu != nullptr && m.dpi != kBaseDpi)
+        DrawSubmenuArrow(hdc, r);
 }
 
 void COwnerDrawMenu::DrawMark(HDC hdc, const MenuItemNode* node, const RECT& r, UINT state) {
@@ -476,6 +478,23 @@ void COwnerDrawMenu::DrawMark(HDC hdc, const MenuItemNode* node, const RECT& r, 
                GetSysColor(COLOR_HIGHLIGHT), HighlightFill());
     SetBkColor(hdc, HighlightFill());
     DrawStateA(hdc, nullptr, nullptr, check, 0, markX, markY, m.imageSize, m.imageSize, DST_BITMAP);
+}
+
+// The system draws its arrow after the item, at the size it has for its own DPI; away from 96 DPI
+// the arrow is drawn here at the menu's, and the item is then kept from the system's brush.
+void COwnerDrawMenu::DrawSubmenuArrow(HDC hdc, const RECT& r) const {
+    const MenuMetrics& m = metrics;
+    const int middle = (r.top + r.bottom) / 2;
+    const int tip = r.right - m.arrowRight;
+    HBRUSH ink = CreateSolidBrush(GetTextColor(hdc));
+    for (int column = 0; column <= m.arrowHalf; column++) {
+        const int half = m.arrowHalf - column;
+        const RECT line = {tip - m.arrowHalf + column, middle - half,
+                           tip - m.arrowHalf + column + 1, middle + half + 1};
+        FillRect(hdc, &line, ink);
+    }
+    DeleteObject(ink);
+    ExcludeClipRect(hdc, r.left, r.top, r.right, r.bottom);
 }
 
 void COwnerDrawMenu::DrawImage(HDC hdc, int k, int x0, int y0, bool selected, bool disabled) {

@@ -61,6 +61,7 @@ class COwnerDrawMenu {
   private:
     void LoadStrip(int strip);
     void DrawContents(const MenuItemNode* node, const DRAWITEMSTRUCT* request);
+    void DrawSubmenuArrow(HDC hdc, const RECT& r) const;
     void DrawImage(HDC hdc, int k, int x0, int y0, bool selected, bool disabled);
     void DrawMark(HDC hdc, const MenuItemNode* node, const RECT& r, UINT state);
 };

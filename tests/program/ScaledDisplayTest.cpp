@@ -196,6 +196,15 @@ TEST_P(ProgramAtScale, MenuRowsHoldTheirTextAndImagesStandAtTheirScaledSize) {
                                    ("row at " + std::to_string(rowTop)).c_str());
         rowTop += height;
     }
+    // Away from 96 DPI the submenu arrows are the menu's own, at the scale.
+    if (Dpi() != 96) {
+        const int autosaveTop = top + itemHeight + separatorHeight;
+        const RECT arrow =
+            shot.Box(RECT{right - Scaled(20), autosaveTop, right, autosaveTop + itemHeight},
+                     GetSysColor(COLOR_MENUTEXT));
+        EXPECT_EQ(2 * Scaled(3) + 1, arrow.bottom - arrow.top);
+        EXPECT_EQ(Scaled(3) + 1, arrow.right - arrow.left);
+    }
     // The text is drawn at the scale, not at 96 DPI: "About..." rises a font's height.
     const RECT about =
         shot.Box(RECT{lineLeft, top, right, top + itemHeight}, GetSysColor(COLOR_MENUTEXT));

@@ -848,7 +848,53 @@ TEST_P(ScaledMenu, DrawingInTheMenuFontLeavesNoGdiObjectsBehind) {
     EXPECT_EQ(font, GetCurrentObject(canvas.Dc(), OBJ_FONT));
 }
 
+// The item that opens a submenu, drawn as it is before and after the system's own part.
+const MenuItemNode* SubmenuItem(const COwnerDrawMenu& menu) {
+    const MenuItemNode* node = menu.root->child->child;
+    while (node != nullptr && node->hSubMenu == nullptr) {
+        node = node->next;
+    }
+    return node;
+}
+
+TEST_P(ScaledMenu, SubmenuArrowAtTheScaleAndTheSystemsKeptOff) {
+    const MenuMetrics& m = M();
+    const int width = 300;
+    const RECT item = {0, 0, width, m.itemHeight};
+    MemoryCanvas canvas(width, m.itemHeight, kPaper);
+    const MenuItemNode* sub = SubmenuItem(menu);
+    ASSERT_NE(nullptr, sub);
+    Draw(menu, sub, 0, canvas, item);
+    const RECT arrow = BoxOf(canvas, RECT{width / 2, 0, width, m.itemHeight}, Sys(COLOR_MENUTEXT));
+    EXPECT_EQ(width - m.arrowRight + 1, arrow.right);
+    EXPECT_EQ(m.arrowHalf + 1, arrow.right - arrow.left);
+    EXPECT_EQ(2 * m.arrowHalf + 1, arrow.bottom - arrow.top);
+    EXPECT_EQ(m.itemHeight / 2, (arrow.top + arrow.bottom) / 2);
+    // Seven rows at 96 DPI, about as many more at the scale.
+    EXPECT_GE(arrow.bottom - arrow.top, ScaleToDpi(7, GetParam()) - 1);
+    // Whatever the system draws over the item afterwards is clipped away.
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    FillRect(canvas.Dc(), &item, red);
+    DeleteObject(red);
+    EXPECT_EQ(0, canvas.Count(item, RGB(255, 0, 0)));
+}
+
 INSTANTIATE_TEST_SUITE_P(AtDpi, ScaledMenu, ::testing::Values(120, 144, 192));
+
+TEST(ScaledMenuAtItsOwnDpi, At96TheSystemDrawsTheSubmenuArrow) {
+    TestMenu source;
+    COwnerDrawMenu menu;
+    menu.Init(Self(), source.bar, MAKEINTRESOURCEA(IDB_MENUIMAGES), MENU_IMAGE_CHECK);
+    menu.SetDpi(96);
+    MemoryCanvas canvas(160, 20, kPaper);
+    const RECT item = {0, 0, 160, 20};
+    Draw(menu, SubmenuItem(menu), 0, canvas, item);
+    EXPECT_EQ(0, canvas.Count(RECT{80, 0, 160, 20}, Sys(COLOR_MENUTEXT)));
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    FillRect(canvas.Dc(), &item, red);
+    DeleteObject(red);
+    EXPECT_EQ(160 * 20, canvas.Count(item, RGB(255, 0, 0)));
+}
 
 TEST(ScaledMenuAtItsOwnDpi, DrawsWithTheFontTheSystemSelects) {
     TestMenu source;

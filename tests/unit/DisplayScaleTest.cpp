@@ -70,6 +70,8 @@ TEST(DisplayScale, MenuAt96IsThePixelsItAlwaysHad) {
         EXPECT_EQ(5, m.checkMarkLeft);
         EXPECT_EQ(3, m.checkMarkTop);
         EXPECT_EQ(4, m.menuBarShadow);
+        EXPECT_EQ(6, m.arrowRight);
+        EXPECT_EQ(3, m.arrowHalf);
     }
 }
 
@@ -85,6 +87,8 @@ TEST(DisplayScale, MenuAt144AsWineGivesIt) {
     EXPECT_EQ(31, m.itemHeight);
     EXPECT_EQ(9, m.separatorHeight);
     EXPECT_EQ(12, m.shortcutMargin);
+    EXPECT_EQ(9, m.arrowRight);
+    EXPECT_EQ(5, m.arrowHalf);
 }
 
 TEST(DisplayScale, ColumnFollowsTheLargerOfImageAndCheckMark) {
