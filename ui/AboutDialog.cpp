@@ -14,6 +14,8 @@ const char kBuild[] = "Build : Apr 22 2005 , 19:41:37";
 const char kCopyright[] = "Copyright (C) 2026 Quill Marsh";
 
 const UINT kTextFlags = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
+// WM_DPICHANGED, which the headers declare only for Windows 7 and later.
+const UINT kDpiChanged = 0x02E0;
 const COLORREF kHeadingShadow = RGB(170, 170, 170);
 const COLORREF kBlack = RGB(0, 0, 0);
 const DWORD kGroupBoxStyle = WS_CHILD | WS_VISIBLE | BS_GROUPBOX;
@@ -47,6 +49,21 @@ RECT ClientRectOf(HWND dialog, HWND child) {
     return RECT{topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
 }
 
+RECT FrameIn(const AboutLayout& a, const RECT& client) {
+    return RECT{a.margin, a.margin, client.right - a.margin, client.bottom - a.frameBottom};
+}
+
+RECT OkButtonIn(const AboutLayout& a, const RECT& client) {
+    const int left = client.right / 2 - a.okLeftOfCentre;
+    const int top = client.bottom - a.okAbove;
+    return RECT{left, top, left + a.okWidth, top + a.okHeight};
+}
+
+void MoveChild(const CButton* button, const RECT& r) {
+    if (button != nullptr && button->hwnd != nullptr)
+        MoveWindow(button->hwnd, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+}
+
 void DrawLine(HDC hdc, const char* text, const RECT& frame, int top, int bottom) {
     RECT band = {frame.left, top, frame.right, bottom};
     DrawTextA(hdc, text, -1, &band, kTextFlags);
@@ -62,10 +79,12 @@ CAboutDialog::~CAboutDialog() {
     OnDestroy();
 }
 
-INT_PTR CAboutDialog::DialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
+INT_PTR CAboutDialog::DialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_INITDIALOG:
         return OnInitDialog(dialog);
+    case kDpiChanged:
+        return OnDpiChanged(dialog, HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
     case WM_ERASEBKGND:
         return OnEraseBkgnd(dialog, reinterpret_cast<HDC>(wParam));
     case WM_CTLCOLORSTATIC:
@@ -81,7 +100,32 @@ INT_PTR CAboutDialog::DialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
 
 INT_PTR CAboutDialog::OnInitDialog(HWND dialog) {
     SetWindowTextA(dialog, kCaption);
-    layout = AboutLayoutFor(DpiOfWindow(dialog));
+    CreateChildren(dialog, LayOut(dialog, DpiOfWindow(dialog)));
+    return 1;
+}
+
+// Moved to a monitor of another scale: to the rectangle the system suggests, and everything the
+// dialog sizes itself laid out again.
+INT_PTR CAboutDialog::OnDpiChanged(HWND dialog, int dpi, const RECT* suggested) {
+    if (suggested != nullptr)
+        SetWindowPos(dialog, nullptr, suggested->left, suggested->top,
+                     suggested->right - suggested->left, suggested->bottom - suggested->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT client = LayOut(dialog, dpi);
+    MoveChild(groupBox, FrameIn(layout, client));
+    MoveChild(okButton, OkButtonIn(layout, client));
+    frameRect = groupBox != nullptr && groupBox->hwnd != nullptr
+                    ? ClientRectOf(dialog, groupBox->hwnd)
+                    : FrameIn(layout, client);
+    InvalidateRect(dialog, nullptr, TRUE);
+    return 1;
+}
+
+// The layout and fonts for the DPI, the dialog grown to hold them; returns the client area.
+RECT CAboutDialog::LayOut(HWND dialog, int dpi) {
+    layout = AboutLayoutFor(dpi);
+    DeleteFont(hHeadingFont);
+    DeleteFont(hTextFont);
     hHeadingFont = CreateAboutFont(layout.headingFontHeight, FW_BOLD, "Tahoma");
     hTextFont = CreateAboutFont(layout.textFontHeight, FW_NORMAL, "MS Shell Dlg");
     RECT client = {};
@@ -90,8 +134,7 @@ INT_PTR CAboutDialog::OnInitDialog(HWND dialog) {
         GrowAndCentre(dialog, client);
         GetClientRect(dialog, &client);
     }
-    CreateChildren(dialog, client);
-    return 1;
+    return client;
 }
 
 // Grown to the least client the layout needs, about the same centre.
@@ -107,14 +150,14 @@ void CAboutDialog::GrowAndCentre(HWND dialog, const RECT& client) {
 }
 
 void CAboutDialog::CreateChildren(HWND dialog, const RECT& client) {
-    const AboutLayout& a = layout;
-    const RECT frame = {a.margin, a.margin, client.right - a.margin, client.bottom - a.frameBottom};
+    const RECT frame = FrameIn(layout, client);
+    const RECT ok = OkButtonIn(layout, client);
     groupBox = new (std::nothrow)
         CButton(hInstance, dialog, 0, frame.left, frame.top, frame.right - frame.left,
                 frame.bottom - frame.top, kGroupBoxStyle, 0);
-    okButton = new (std::nothrow)
-        CButton(hInstance, dialog, IDOK, client.right / 2 - a.okLeftOfCentre,
-                client.bottom - a.okAbove, a.okWidth, a.okHeight, kOkButtonStyle, 0);
+    okButton =
+        new (std::nothrow) CButton(hInstance, dialog, IDOK, ok.left, ok.top, ok.right - ok.left,
+                                   ok.bottom - ok.top, kOkButtonStyle, 0);
     if (okButton != nullptr && okButton->hwnd != nullptr) {
         SetWindowTextA(okButton->hwnd, "OK");
     }

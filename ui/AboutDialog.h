@@ -25,11 +25,13 @@ class CAboutDialog : public CDialogClass {
 
   private:
     INT_PTR OnInitDialog(HWND dialog);
+    INT_PTR OnDpiChanged(HWND dialog, int dpi, const RECT* suggested);
     INT_PTR OnEraseBkgnd(HWND dialog, HDC hdc);
     INT_PTR OnCtlColorStatic(HDC hdc);
     INT_PTR OnCommand(HWND dialog, WPARAM wParam);
     INT_PTR OnDestroy();
 
+    RECT LayOut(HWND dialog, int dpi);
     void GrowAndCentre(HWND dialog, const RECT& client);
     void CreateChildren(HWND dialog, const RECT& client);
     void PaintAboutBackground(HWND dialog, HDC hdc);

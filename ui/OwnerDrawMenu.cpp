@@ -12,7 +12,9 @@ namespace {
 
 const int kMeasureChars = 255;
 // The strips for larger scales follow the 100 % strip's bitmap id in steps of this.
-const WORD kStripIdStep = 100;
+const int kStripIdStep = 100;
+// Larger images are no menu images: the strip is refused.
+const long long kLargestImage = 256;
 // OBM_CHECK, which <windows.h> declares only under OEMRESOURCE.
 const WORD kSystemCheckBitmap = 32760;
 
@@ -207,8 +209,9 @@ void COwnerDrawMenu::LoadStrip(int strip) {
     if (bitmapId == 0 || hImageList == nullptr)
         return;
     for (; strip > 0 && strip != loadedStrip; strip--) {
-        const LPCSTR name = MAKEINTRESOURCEA(bitmapId + kStripIdStep * strip);
-        if (FindResourceA(hInstance, name, MAKEINTRESOURCEA(2)) == nullptr)
+        const int id = bitmapId + kStripIdStep * strip;
+        const LPCSTR name = MAKEINTRESOURCEA(id);
+        if (id > 0xFFFF || FindResourceA(hInstance, name, MAKEINTRESOURCEA(2)) == nullptr)
             continue;
         HIMAGELIST list = LoadImageStrip(hInstance, name);
         if (list == nullptr)
@@ -240,18 +243,20 @@ HIMAGELIST COwnerDrawMenu::LoadImageStrip(HINSTANCE instance, LPCSTR name) {
         return nullptr;
     }
     // Square images side by side: as high as the strip (its height is negative when top-down).
-    const int width = header->biWidth > 0 ? static_cast<int>(header->biWidth) : 0;
-    const int size = header->biHeight < 0 ? -static_cast<int>(header->biHeight)
-                                          : static_cast<int>(header->biHeight);
-    if (size <= 0 || size > width) {
+    const long long width = header->biWidth;
+    const long long height =
+        header->biHeight < 0 ? -static_cast<long long>(header->biHeight) : header->biHeight;
+    if (height <= 0 || height > kLargestImage || height > width) {
         return nullptr;
     }
+    const int size = static_cast<int>(height);
     HBITMAP strip = static_cast<HBITMAP>(
         LoadImageA(instance, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION | LR_DEFAULTSIZE));
     if (strip == nullptr) {
         return nullptr;
     }
-    HIMAGELIST list = ImageList_Create(size, size, ILC_MASK | ILC_COLOR24, width / size, 0);
+    HIMAGELIST list =
+        ImageList_Create(size, size, ILC_MASK | ILC_COLOR24, static_cast<int>(width / size), 0);
     if (list != nullptr) {
         // CLR_DEFAULT: the strip's top-left pixel is the transparent colour.
         ImageList_AddMasked(list, strip, CLR_DEFAULT);
