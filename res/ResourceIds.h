@@ -5,6 +5,10 @@
 #define IDI_QUILLMARSH 101
 #define IDB_MENUIMAGES 102
 #define IDR_MAINMENU 103
+// The same strip at 125, 150 and 200 %: the menu finds each 100, 200 and 300 ids above the first.
+#define IDB_MENUIMAGES_125 202
+#define IDB_MENUIMAGES_150 302
+#define IDB_MENUIMAGES_200 402
 
 // Images of the menu strip, by position.
 #define MENU_IMAGE_ABOUT 0

@@ -1,9 +1,14 @@
 #!/usr/bin/env python3
 """Draws the program's images and writes them as the files res/QuillMarsh.rc binds.
 
-    res/QuillMarsh.ico  icon 101: 16 x 16 and 32 x 32, 32 bits with alpha and an AND mask
-    res/MenuImages.bmp  bitmap 102: the menu's strip of four 16 x 16 images, 24 bits, magenta
-                        (255, 0, 255) where an image is transparent
+    res/QuillMarsh.ico      icon 101: 16, 20, 24 and 32 pixels square, 32 bits with alpha and an
+                            AND mask; 48 pixels as a PNG image, which keeps the file small
+    res/MenuImages.bmp      bitmap 102: the menu's strip of four 16 x 16 images, 24 bits, magenta
+                            (255, 0, 255) where an image is transparent
+    res/MenuImages125.bmp   bitmaps 202, 302 and 402: the same strip at 125, 150 and 200 %, images
+    res/MenuImages150.bmp   of 20, 24 and 32 pixels, each drawn at its own size (the 16-pixel
+    res/MenuImages200.bmp   glyphs are enlarged pixel by pixel, everything else drawn anew); 8 bits
+                            a pixel with a palette
 
 Only the standard library is used; the output is committed, so building needs no Python.
 Run from anywhere: python3 tools/draw-resources.py
@@ -11,6 +16,7 @@ Run from anywhere: python3 tools/draw-resources.py
 import math
 import os
 import struct
+import zlib
 
 RES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "res")
 MAGENTA = (255, 0, 255)
@@ -102,12 +108,28 @@ def icon_image(size):
     return header + xor + bytes(mask)
 
 
-def write_icon(path, sizes):
-    images = [icon_image(s) for s in sizes]
+def png_image(size):
+    """The icon at this size as an 8-bit RGBA PNG, every row unfiltered."""
+    pixels = [[icon_pixel(size, x, y) for x in range(size)] for y in range(size)]
+    raw = b"".join(b"\0" + b"".join(struct.pack("BBBB", *p) for p in row) for row in pixels)
+
+    def chunk(kind, data):
+        return (struct.pack(">I", len(data)) + kind + data +
+                struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
+
+    header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
+            chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+
+
+def write_icon(path, sizes, png_sizes):
+    images = [icon_image(s) for s in sizes] + [png_image(s) for s in png_sizes]
     out = struct.pack("<HHH", 0, 1, len(images))
     offset = 6 + 16 * len(images)
-    for size, data in zip(sizes, images):
-        out += struct.pack("<BBBBHHII", size, size, 0, 0, 1, 32, len(data), offset)
+    for size, data in zip(sizes + png_sizes, images):
+        # A directory entry says 0 for 256.
+        side = size % 256
+        out += struct.pack("<BBBBHHII", side, side, 0, 0, 1, 32, len(data), offset)
         offset += len(data)
     with open(path, "wb") as f:
         f.write(out + b"".join(images))
@@ -165,57 +187,76 @@ PALETTE = {
 }
 
 
-def blank():
-    return [[MAGENTA] * 16 for _ in range(16)]
+def blank(n):
+    return [[MAGENTA] * n for _ in range(n)]
 
 
-def from_map(rows):
-    image = blank()
-    for y, row in enumerate(rows):
-        for x, ch in enumerate(row):
+def map_at(rows, n, x, y):
+    """The character of a 16 x 16 map under pixel (x, y) of an n x n image: the nearest pixel."""
+    return rows[min(15, int((y + 0.5) * 16 / n))][min(15, int((x + 0.5) * 16 / n))]
+
+
+def from_map(rows, n):
+    image = blank(n)
+    for y in range(n):
+        for x in range(n):
+            ch = map_at(rows, n, x, y)
             if ch != ".":
                 image[y][x] = PALETTE[ch]
     return image
 
 
-def about_image():
-    image = blank()
-    for y in range(16):
-        for x in range(16):
-            d = math.hypot(x + 0.5 - 8, y + 0.5 - 7.5)
+def about_image(n):
+    s = n / 16
+    image = blank(n)
+    for y in range(n):
+        for x in range(n):
+            # Pixel centres in the coordinates of the 16-pixel image.
+            px, py = (x + 0.5) / s, (y + 0.5) / s
+            d = math.hypot(px - 8, py - 7.5)
             if d <= 7.0:
-                # Lit from the upper left; a darker rim keeps the disc apart from the menu.
-                light = max(0.0, 1.0 - math.hypot(x + 0.5 - 5.5, y + 0.5 - 5) / 10)
+                # Lit from the upper left; a darker rim, one pixel of the 16-pixel image wide at
+                # every size, keeps the disc apart from the menu.
+                light = max(0.0, 1.0 - math.hypot(px - 5.5, py - 5) / 10)
                 colour = mix((0, 70, 180), (70, 150, 240), light)
                 if d > 6.0:
                     colour = (0, 45, 130)
                 image[y][x] = tuple(int(c) for c in colour)
-    for y, row in enumerate(QUESTION):
-        for x, ch in enumerate(row):
-            if ch == "W":
+    for y in range(n):
+        for x in range(n):
+            if map_at(QUESTION, n, x, y) == "W":
                 image[y][x] = PALETTE["W"]
     return image
 
 
-def cross_image():
-    image = blank()
-    for y in range(2, 14):
-        for x in range(2, 14):
-            a = (x - 2) - (y - 2)
-            b = (x - 2) + (y - 2) - 11
-            if abs(a) <= 1 or abs(b) <= 1:
-                edge = abs(a) == 1 if abs(a) <= 1 else abs(b) == 1
+def cross_image(n):
+    """Two strokes three pixels of the 16-pixel image wide, a darker pixel along each side."""
+    s = n / 16
+    image = blank(n)
+    for y in range(n):
+        for x in range(n):
+            # Coordinates of the 16-pixel image in which its pixels stand at whole numbers.
+            u, v = (x + 0.5) / s - 0.5, (y + 0.5) / s - 0.5
+            low, high = 2 - 0.5 + 0.5 / s, 13 + 0.5 - 0.5 / s
+            if not (low <= u <= high and low <= v <= high):
+                continue
+            a = (u - 2) - (v - 2)
+            b = (u - 2) + (v - 2) - 11
+            half = 1.5 - 0.5 / s
+            if abs(a) <= half or abs(b) <= half:
+                edge = abs(a) > 0.5 if abs(a) <= half else abs(b) > 0.5
                 image[y][x] = (170, 0, 0) if edge else (230, 30, 30)
     return image
 
 
-def arrow_image():
+def arrow_image(n):
     """An arc over the top from right to left, ending in a head that points down."""
-    image = blank()
+    s = n / 16
+    image = blank(n)
     cx, cy = 8.5, 9.0
-    for y in range(16):
-        for x in range(16):
-            px, py = x + 0.5, y + 0.5
+    for y in range(n):
+        for x in range(n):
+            px, py = (x + 0.5) / s, (y + 0.5) / s
             d = math.hypot(px - cx, py - cy)
             arc = 2.6 <= d <= 5.4 and (py <= cy or (px > cx and py <= cy + 3))
             # Head: a triangle under the arc's left end, tip at the bottom.
@@ -227,24 +268,46 @@ def arrow_image():
     return image
 
 
-def write_strip(path, images):
-    width, height = 16 * len(images), 16
-    stride = (width * 3 + 3) & ~3
+def write_strip(path, images, paletted):
+    """Images side by side, bottom-up rows: 24 bits a pixel, or 8 with a palette of the colours
+    used (fewer than 256 in every strip), which keeps the program small."""
+    n = len(images[0])
+    width, height = n * len(images), n
+    pixels = [[p for image in images for p in image[y]] for y in range(height)]
+    palette = b""
+    if paletted:
+        colours = sorted({p for row in pixels for p in row})
+        assert len(colours) <= 256, path
+        index = {c: i for i, c in enumerate(colours)}
+        palette = b"".join(struct.pack("BBBB", c[2], c[1], c[0], 0) for c in colours)
+        encode = lambda row: bytes(index[p] for p in row)
+        bits, used = 8, len(colours)
+    else:
+        encode = lambda row: b"".join(struct.pack("BBB", p[2], p[1], p[0]) for p in row)
+        bits, used = 24, 0
     rows = b""
     for y in reversed(range(height)):
-        row = b"".join(struct.pack("BBB", p[2], p[1], p[0])
-                       for image in images for p in image[y])
-        rows += row + b"\0" * (stride - len(row))
-    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(rows), 2835, 2835, 0, 0)
-    head = struct.pack("<2sIHHI", b"BM", 14 + len(info) + len(rows), 0, 0, 14 + len(info))
+        row = encode(pixels[y])
+        rows += row + b"\0" * (-len(row) % 4)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, bits, 0, len(rows), 2835, 2835,
+                       used, 0)
+    start = 14 + len(info) + len(palette)
+    head = struct.pack("<2sIHHI", b"BM", start + len(rows), 0, 0, start)
     with open(path, "wb") as f:
-        f.write(head + info + rows)
+        f.write(head + info + palette + rows)
+
+
+# The strips by file, and the size of their images: 100, 125, 150 and 200 %.
+STRIPS = (("MenuImages.bmp", 16), ("MenuImages125.bmp", 20), ("MenuImages150.bmp", 24),
+          ("MenuImages200.bmp", 32))
 
 
 def main():
-    write_icon(os.path.join(RES, "QuillMarsh.ico"), [16, 32])
-    write_strip(os.path.join(RES, "MenuImages.bmp"),
-                [about_image(), from_map(WINDOW), cross_image(), arrow_image()])
+    write_icon(os.path.join(RES, "QuillMarsh.ico"), [16, 20, 24, 32], [48])
+    for name, n in STRIPS:
+        write_strip(os.path.join(RES, name),
+                    [about_image(n), from_map(WINDOW, n), cross_image(n), arrow_image(n)],
+                    paletted=n > 16)
 
 
 if __name__ == "__main__":

@@ -1,5 +1,6 @@
 #include "ui/AboutDialog.h"
 
+#include "ui/DpiQuery.h"
 #include "ui/GradientFill.h"
 
 #include <new>
@@ -13,6 +14,8 @@ const char kBuild[] = "Build : Apr 22 2005 , 19:41:37";
 const char kCopyright[] = "Copyright (C) 2026 Quill Marsh";
 
 const UINT kTextFlags = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
+// WM_DPICHANGED, which the headers declare only for Windows 7 and later.
+const UINT kDpiChanged = 0x02E0;
 const COLORREF kHeadingShadow = RGB(170, 170, 170);
 const COLORREF kBlack = RGB(0, 0, 0);
 const DWORD kGroupBoxStyle = WS_CHILD | WS_VISIBLE | BS_GROUPBOX;
@@ -46,6 +49,21 @@ RECT ClientRectOf(HWND dialog, HWND child) {
     return RECT{topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
 }
 
+RECT FrameIn(const AboutLayout& a, const RECT& client) {
+    return RECT{a.margin, a.margin, client.right - a.margin, client.bottom - a.frameBottom};
+}
+
+RECT OkButtonIn(const AboutLayout& a, const RECT& client) {
+    const int left = client.right / 2 - a.okLeftOfCentre;
+    const int top = client.bottom - a.okAbove;
+    return RECT{left, top, left + a.okWidth, top + a.okHeight};
+}
+
+void MoveChild(const CButton* button, const RECT& r) {
+    if (button != nullptr && button->hwnd != nullptr)
+        MoveWindow(button->hwnd, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+}
+
 void DrawLine(HDC hdc, const char* text, const RECT& frame, int top, int bottom) {
     RECT band = {frame.left, top, frame.right, bottom};
     DrawTextA(hdc, text, -1, &band, kTextFlags);
@@ -54,17 +72,19 @@ void DrawLine(HDC hdc, const char* text, const RECT& frame, int top, int bottom)
 } // namespace
 
 CAboutDialog::CAboutDialog()
-    : hHeadingFont(nullptr), hTextFont(nullptr), groupBox(nullptr), okButton(nullptr), frameRect() {
-}
+    : hHeadingFont(nullptr), hTextFont(nullptr), groupBox(nullptr), okButton(nullptr), frameRect(),
+      layout(AboutLayoutFor(kBaseDpi)) {}
 
 CAboutDialog::~CAboutDialog() {
     OnDestroy();
 }
 
-INT_PTR CAboutDialog::DialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
+INT_PTR CAboutDialog::DialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_INITDIALOG:
         return OnInitDialog(dialog);
+    case kDpiChanged:
+        return OnDpiChanged(dialog, HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
     case WM_ERASEBKGND:
         return OnEraseBkgnd(dialog, reinterpret_cast<HDC>(wParam));
     case WM_CTLCOLORSTATIC:
@@ -80,19 +100,64 @@ INT_PTR CAboutDialog::DialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
 
 INT_PTR CAboutDialog::OnInitDialog(HWND dialog) {
     SetWindowTextA(dialog, kCaption);
-    hHeadingFont = CreateAboutFont(28, FW_BOLD, "Tahoma");
-    hTextFont = CreateAboutFont(-11, FW_NORMAL, "MS Shell Dlg");
-    RECT client = {};
-    GetClientRect(dialog, &client);
-    CreateChildren(dialog, client);
+    CreateChildren(dialog, LayOut(dialog, DpiOfWindow(dialog)));
     return 1;
 }
 
+// Moved to a monitor of another scale: to the rectangle the system suggests, and everything the
+// dialog sizes itself laid out again.
+INT_PTR CAboutDialog::OnDpiChanged(HWND dialog, int dpi, const RECT* suggested) {
+    if (suggested != nullptr)
+        SetWindowPos(dialog, nullptr, suggested->left, suggested->top,
+                     suggested->right - suggested->left, suggested->bottom - suggested->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT client = LayOut(dialog, dpi);
+    MoveChild(groupBox, FrameIn(layout, client));
+    MoveChild(okButton, OkButtonIn(layout, client));
+    frameRect = groupBox != nullptr && groupBox->hwnd != nullptr
+                    ? ClientRectOf(dialog, groupBox->hwnd)
+                    : FrameIn(layout, client);
+    InvalidateRect(dialog, nullptr, TRUE);
+    return 1;
+}
+
+// The layout and fonts for the DPI, the dialog grown to hold them; returns the client area.
+RECT CAboutDialog::LayOut(HWND dialog, int dpi) {
+    layout = AboutLayoutFor(dpi);
+    DeleteFont(hHeadingFont);
+    DeleteFont(hTextFont);
+    hHeadingFont = CreateAboutFont(layout.headingFontHeight, FW_BOLD, "Tahoma");
+    hTextFont = CreateAboutFont(layout.textFontHeight, FW_NORMAL, "MS Shell Dlg");
+    RECT client = {};
+    GetClientRect(dialog, &client);
+    if (client.right < layout.minClientWidth || client.bottom < layout.minClientHeight) {
+        GrowAndCentre(dialog, client);
+        GetClientRect(dialog, &client);
+    }
+    return client;
+}
+
+// Grown to the least client the layout needs, about the same centre.
+void CAboutDialog::GrowAndCentre(HWND dialog, const RECT& client) {
+    const int dx = client.right < layout.minClientWidth ? layout.minClientWidth - client.right : 0;
+    const int dy =
+        client.bottom < layout.minClientHeight ? layout.minClientHeight - client.bottom : 0;
+    RECT window = {};
+    GetWindowRect(dialog, &window);
+    SetWindowPos(dialog, nullptr, window.left - dx / 2, window.top - dy / 2,
+                 window.right - window.left + dx, window.bottom - window.top + dy,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void CAboutDialog::CreateChildren(HWND dialog, const RECT& client) {
-    groupBox = new (std::nothrow) CButton(hInstance, dialog, 0, 20, 20, client.right - 40,
-                                          client.bottom - 60, kGroupBoxStyle, 0);
-    okButton = new (std::nothrow) CButton(hInstance, dialog, IDOK, client.right / 2 - 32,
-                                          client.bottom - 30, 75, 20, kOkButtonStyle, 0);
+    const RECT frame = FrameIn(layout, client);
+    const RECT ok = OkButtonIn(layout, client);
+    groupBox = new (std::nothrow)
+        CButton(hInstance, dialog, 0, frame.left, frame.top, frame.right - frame.left,
+                frame.bottom - frame.top, kGroupBoxStyle, 0);
+    okButton =
+        new (std::nothrow) CButton(hInstance, dialog, IDOK, ok.left, ok.top, ok.right - ok.left,
+                                   ok.bottom - ok.top, kOkButtonStyle, 0);
     if (okButton != nullptr && okButton->hwnd != nullptr) {
         SetWindowTextA(okButton->hwnd, "OK");
     }
@@ -100,7 +165,7 @@ void CAboutDialog::CreateChildren(HWND dialog, const RECT& client) {
     if (groupBox != nullptr && groupBox->hwnd != nullptr) {
         frameRect = ClientRectOf(dialog, groupBox->hwnd);
     } else {
-        frameRect = RECT{20, 20, client.right - 20, client.bottom - 40};
+        frameRect = frame;
     }
 }
 
@@ -120,19 +185,21 @@ void CAboutDialog::PaintAboutBackground(HWND dialog, HDC hdc) {
 }
 
 void CAboutDialog::PaintTexts(HDC hdc) {
-    RECT heading = {frameRect.left, frameRect.top + 10, frameRect.right, frameRect.bottom - 80};
-    OffsetRect(&heading, 2, 2);
+    const AboutLayout& a = layout;
+    RECT heading = {frameRect.left, frameRect.top + a.headingTop, frameRect.right,
+                    frameRect.bottom - a.headingBottom};
+    OffsetRect(&heading, a.shadowShift, a.shadowShift);
     SetTextColor(hdc, kHeadingShadow);
     DrawTextA(hdc, kHeading, -1, &heading, kTextFlags);
-    OffsetRect(&heading, -3, -3);
+    OffsetRect(&heading, a.headingShift, a.headingShift);
     SetTextColor(hdc, kBlack);
     DrawTextA(hdc, kHeading, -1, &heading, kTextFlags);
 
     SelectObject(hdc, hTextFont);
     const int b = frameRect.bottom;
-    DrawLine(hdc, kVersion, frameRect, b - 80, b - 65);
-    DrawLine(hdc, kBuild, frameRect, b - 65, b - 50);
-    DrawLine(hdc, kCopyright, frameRect, b - 30, b - 15);
+    DrawLine(hdc, kVersion, frameRect, b - a.versionBand[0], b - a.versionBand[1]);
+    DrawLine(hdc, kBuild, frameRect, b - a.buildBand[0], b - a.buildBand[1]);
+    DrawLine(hdc, kCopyright, frameRect, b - a.copyrightBand[0], b - a.copyrightBand[1]);
 }
 
 INT_PTR CAboutDialog::OnCtlColorStatic(HDC hdc) {

@@ -1,6 +1,7 @@
 #include "ui/OwnerDrawMenu.h"
 
 #include "ui/ColorModel.h"
+#include "ui/DpiQuery.h"
 #include "ui/GradientFill.h"
 
 #include <cstring>
@@ -9,13 +10,11 @@
 
 namespace {
 
-const int kImageSize = 16;
-const int kIconColumnRight = 22;
-const int kTextIndent = 30;
-const int kItemExtraWidth = 34;
-const int kItemHeight = 20;
-const int kSeparatorHeight = 6;
 const int kMeasureChars = 255;
+// The strips for larger scales follow the 100 % strip's bitmap id in steps of this.
+const int kStripIdStep = 100;
+// Larger images are no menu images: the strip is refused.
+const long long kLargestImage = 256;
 // OBM_CHECK, which <windows.h> declares only under OEMRESOURCE.
 const WORD kSystemCheckBitmap = 32760;
 
@@ -139,7 +138,8 @@ const MenuItemNode* NodeOf(ULONG_PTR itemData) {
 
 COwnerDrawMenu::COwnerDrawMenu()
     : hInstance(nullptr), menu(nullptr), ownsMenu(0), root(nullptr), hCheckBitmap(nullptr),
-      checkImage(-1), hImageList(nullptr) {}
+      checkImage(-1), hImageList(nullptr), metrics(MenuMetricsFor(kBaseDpi, 0, 0, 0)),
+      hMenuFont(nullptr), drawWithMenuFont(0), bitmapId(0), loadedStrip(0) {}
 
 COwnerDrawMenu::COwnerDrawMenu(HINSTANCE instance, LPCSTR menuName, LPCSTR bitmapName,
                                int checkImageIndex)
@@ -167,12 +167,68 @@ void COwnerDrawMenu::Init(HINSTANCE instance, HMENU hmenu, LPCSTR bitmapName, in
     hInstance = instance;
     if (bitmapName != nullptr) {
         hImageList = LoadImageStrip(instance, bitmapName);
+        bitmapId = IS_INTRESOURCE(bitmapName) ? LOWORD(reinterpret_cast<ULONG_PTR>(bitmapName)) : 0;
+        loadedStrip = 0;
         checkImage = checkImageIndex;
     }
     if (checkImage == -1) {
         hCheckBitmap = LoadBitmapA(nullptr, MAKEINTRESOURCEA(kSystemCheckBitmap));
     }
+    SetDpi(SystemDpi());
     Rebuild();
+}
+
+void COwnerDrawMenu::SetDpi(int dpi) {
+    dpi = ChooseDpi({0, 0, dpi});
+    LoadStrip(NearestStrip(dpi));
+    if (hMenuFont != nullptr)
+        DeleteObject(hMenuFont);
+    hMenuFont = CreateMenuFontForDpi(dpi);
+    // At the system's DPI the system selects its menu font itself, as it always has.
+    drawWithMenuFont = hMenuFont != nullptr && dpi != SystemDpi();
+    int textHeight = 0;
+    if (hMenuFont != nullptr) {
+        HDC screen = GetDC(nullptr);
+        HGDIOBJ previous = SelectObject(screen, hMenuFont);
+        TEXTMETRICA text = {};
+        GetTextMetricsA(screen, &text);
+        textHeight = static_cast<int>(text.tmHeight);
+        SelectObject(screen, previous);
+        ReleaseDC(nullptr, screen);
+    }
+    int imageSize = 0;
+    int ignored = 0;
+    if (hImageList != nullptr)
+        ImageList_GetIconSize(hImageList, &imageSize, &ignored);
+    metrics = MenuMetricsFor(dpi, imageSize, CheckMarkSizeForDpi(dpi), textHeight);
+}
+
+// The strip nearest the wanted one that the resources hold, going down toward 100 %; the images
+// at their own size, never stretched. Kept as it is when nothing nearer loads.
+void COwnerDrawMenu::LoadStrip(int strip) {
+    if (bitmapId == 0 || hImageList == nullptr)
+        return;
+    for (; strip > 0 && strip != loadedStrip; strip--) {
+        const int id = bitmapId + kStripIdStep * strip;
+        const LPCSTR name = MAKEINTRESOURCEA(id);
+        if (id > 0xFFFF || FindResourceA(hInstance, name, MAKEINTRESOURCEA(2)) == nullptr)
+            continue;
+        HIMAGELIST list = LoadImageStrip(hInstance, name);
+        if (list == nullptr)
+            continue;
+        ImageList_Destroy(hImageList);
+        hImageList = list;
+        loadedStrip = strip;
+        return;
+    }
+    if (strip == 0 && loadedStrip != 0) {
+        HIMAGELIST list = LoadImageStrip(hInstance, MAKEINTRESOURCEA(bitmapId));
+        if (list != nullptr) {
+            ImageList_Destroy(hImageList);
+            hImageList = list;
+            loadedStrip = 0;
+        }
+    }
 }
 
 HIMAGELIST COwnerDrawMenu::LoadImageStrip(HINSTANCE instance, LPCSTR name) {
@@ -186,14 +242,21 @@ HIMAGELIST COwnerDrawMenu::LoadImageStrip(HINSTANCE instance, LPCSTR name) {
     if (header == nullptr) {
         return nullptr;
     }
-    const int width = header->biWidth > 0 ? static_cast<int>(header->biWidth) : 0;
+    // Square images side by side: as high as the strip (its height is negative when top-down).
+    const long long width = header->biWidth;
+    const long long height =
+        header->biHeight < 0 ? -static_cast<long long>(header->biHeight) : header->biHeight;
+    if (height <= 0 || height > kLargestImage || height > width) {
+        return nullptr;
+    }
+    const int size = static_cast<int>(height);
     HBITMAP strip = static_cast<HBITMAP>(
         LoadImageA(instance, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION | LR_DEFAULTSIZE));
     if (strip == nullptr) {
         return nullptr;
     }
     HIMAGELIST list =
-        ImageList_Create(kImageSize, kImageSize, ILC_MASK | ILC_COLOR24, width / kImageSize, 0);
+        ImageList_Create(size, size, ILC_MASK | ILC_COLOR24, static_cast<int>(width / size), 0);
     if (list != nullptr) {
         // CLR_DEFAULT: the strip's top-left pixel is the transparent colour.
         ImageList_AddMasked(list, strip, CLR_DEFAULT);
@@ -293,19 +356,29 @@ void COwnerDrawMenu::MeasureItem(HWND owner, MEASUREITEMSTRUCT* request) {
     WCHAR measured[kMeasureChars + 1];
     int used = AppendWithoutPrefix(measured, 0, node->text);
     used = AppendWithoutPrefix(measured, used, node->shortcut);
+    // In the device context's own font, as items always were, and in the menu font at the
+    // menu's DPI, which is what the text is drawn in: wide enough for either.
     SIZE extent = {0, 0};
     HDC hdc = GetDC(owner);
     GetTextExtentPoint32W(hdc, measured, used, &extent);
+    if (hMenuFont != nullptr) {
+        HGDIOBJ previous = SelectObject(hdc, hMenuFont);
+        SIZE inMenuFont = {0, 0};
+        GetTextExtentPoint32W(hdc, measured, used, &inMenuFont);
+        SelectObject(hdc, previous);
+        extent.cx = extent.cx > inMenuFont.cx ? extent.cx : inMenuFont.cx;
+        extent.cy = extent.cy > inMenuFont.cy ? extent.cy : inMenuFont.cy;
+    }
     ReleaseDC(owner, hdc);
     if (node->topLevel) {
         request->itemWidth = static_cast<UINT>(extent.cx);
         request->itemHeight = static_cast<UINT>(extent.cy);
     } else if (node->separator) {
         request->itemWidth = 0;
-        request->itemHeight = kSeparatorHeight;
+        request->itemHeight = static_cast<UINT>(metrics.separatorHeight);
     } else {
-        request->itemWidth = static_cast<UINT>(extent.cx + kItemExtraWidth);
-        request->itemHeight = kItemHeight;
+        request->itemWidth = static_cast<UINT>(extent.cx + metrics.itemExtraWidth);
+        request->itemHeight = static_cast<UINT>(metrics.itemHeight);
     }
 }
 
@@ -314,6 +387,17 @@ void COwnerDrawMenu::DrawItem(const DRAWITEMSTRUCT* request) {
     if (node == nullptr) {
         return;
     }
+    if (!drawWithMenuFont) {
+        DrawContents(node, request);
+        return;
+    }
+    HGDIOBJ previous = SelectObject(request->hDC, hMenuFont);
+    DrawContents(node, request);
+    SelectObject(request->hDC, previous);
+}
+
+void COwnerDrawMenu::DrawContents(const MenuItemNode* node, const DRAWITEMSTRUCT* request) {
+    const MenuMetrics& m = metrics;
     HDC hdc = request->hDC;
     const RECT r = request->rcItem;
     const UINT state = request->itemState;
@@ -323,22 +407,24 @@ void COwnerDrawMenu::DrawItem(const DRAWITEMSTRUCT* request) {
     const bool highlighted = !node->separator && (selected || hot);
 
     if (node->topLevel && selected) {
-        FramedRect(hdc, r.left, r.top, r.right - 4, r.bottom, GetSysColor(COLOR_3DDKSHADOW),
+        const int shadow = m.menuBarShadow;
+        FramedRect(hdc, r.left, r.top, r.right - shadow, r.bottom, GetSysColor(COLOR_3DDKSHADOW),
                    MenuBarSelectedFill());
-        FillSolid(hdc, RECT{r.right - 4, r.top + 4, r.right, r.bottom}, MenuBarShadow());
+        FillSolid(hdc, RECT{r.right - shadow, r.top + shadow, r.right, r.bottom}, MenuBarShadow());
     } else if (highlighted) {
-        FramedRect(hdc, r.left, r.top, node->topLevel ? r.right - 4 : r.right, r.bottom,
-                   GetSysColor(COLOR_HIGHLIGHT), disabled ? MenuBackground() : HighlightFill());
+        FramedRect(hdc, r.left, r.top, node->topLevel ? r.right - m.menuBarShadow : r.right,
+                   r.bottom, GetSysColor(COLOR_HIGHLIGHT),
+                   disabled ? MenuBackground() : HighlightFill());
     } else if (node->topLevel) {
         FillRect(hdc, &r, GetSysColorBrush(COLOR_BTNFACE));
     } else {
-        GradientFillHorizontal(hdc, RECT{r.left, r.top, kIconColumnRight, r.bottom},
+        GradientFillHorizontal(hdc, RECT{r.left, r.top, m.iconColumnRight, r.bottom},
                                IconColumnStart(), MenuBackground());
-        FillSolid(hdc, RECT{kIconColumnRight, r.top, r.right, r.bottom}, MenuBackground());
+        FillSolid(hdc, RECT{m.iconColumnRight, r.top, r.right, r.bottom}, MenuBackground());
     }
 
     if (node->separator) {
-        HorizontalLine(hdc, r.left + kTextIndent, r.right - 1, (r.top + r.bottom) / 2,
+        HorizontalLine(hdc, r.left + m.textIndent, r.right - 1, (r.top + r.bottom) / 2,
                        SeparatorLine());
         return;
     }
@@ -346,20 +432,22 @@ void COwnerDrawMenu::DrawItem(const DRAWITEMSTRUCT* request) {
     SetTextColor(hdc, GetSysColor(disabled ? COLOR_GRAYTEXT : COLOR_MENUTEXT));
     SetBkMode(hdc, TRANSPARENT);
     RECT text = r;
-    text.top += 2;
+    text.top += m.textTop;
     if (node->topLevel) {
         DrawTextW(hdc, node->text, node->textLength, &text, DT_CENTER | DT_VCENTER);
         return;
     }
-    text.left = r.left + kTextIndent;
+    text.left = r.left + m.textIndent;
     DrawTextW(hdc, node->text, node->textLength, &text, DT_VCENTER);
     if (node->shortcutLength > 0) {
         SIZE size = {0, 0};
         GetTextExtentPoint32W(hdc, node->shortcut, node->shortcutLength, &size);
-        text.left = r.right - size.cx - 8;
+        text.left = r.right - size.cx - m.shortcutMargin;
         DrawTextW(hdc, node->shortcut, node->shortcutLength, &text, DT_VCENTER);
     }
     DrawMark(hdc, node, r, state);
+    if (node->hSubMenu != nullptr && m.dpi != kBaseDpi)
+        DrawSubmenuArrow(hdc, r);
 }
 
 void COwnerDrawMenu::DrawMark(HDC hdc, const MenuItemNode* node, const RECT& r, UINT state) {
@@ -378,32 +466,55 @@ void COwnerDrawMenu::DrawMark(HDC hdc, const MenuItemNode* node, const RECT& r, 
         return;
     }
     const LPARAM check = reinterpret_cast<LPARAM>(hCheckBitmap);
+    const MenuMetrics& m = metrics;
+    const int markX = x0 + m.checkMarkLeft;
+    const int markY = y0 + m.checkMarkTop;
     if (disabled) {
         HBRUSH brush = CreateSolidBrush(ImageShadow());
         HGDIOBJ previous = SelectObject(hdc, brush);
-        DrawStateA(hdc, brush, nullptr, check, 0, x0 + 5, y0 + 3, kImageSize, kImageSize,
+        DrawStateA(hdc, brush, nullptr, check, 0, markX, markY, m.imageSize, m.imageSize,
                    DST_BITMAP | DSS_MONO);
         SelectObject(hdc, previous);
         DeleteObject(brush);
         return;
     }
-    FramedRect(hdc, x0 + 1, y0 + 1, x0 + 20, r.bottom - 1, GetSysColor(COLOR_HIGHLIGHT),
-               HighlightFill());
+    const int inset = m.checkBoxInset;
+    FramedRect(hdc, x0 + inset, y0 + inset, x0 + m.checkBoxRight, r.bottom - inset,
+               GetSysColor(COLOR_HIGHLIGHT), HighlightFill());
     SetBkColor(hdc, HighlightFill());
-    DrawStateA(hdc, nullptr, nullptr, check, 0, x0 + 5, y0 + 3, kImageSize, kImageSize, DST_BITMAP);
+    DrawStateA(hdc, nullptr, nullptr, check, 0, markX, markY, m.imageSize, m.imageSize, DST_BITMAP);
+}
+
+// The system draws its arrow after the item, at the size it has for its own DPI; away from 96 DPI
+// the arrow is drawn here at the menu's, and the item is then kept from the system's brush.
+void COwnerDrawMenu::DrawSubmenuArrow(HDC hdc, const RECT& r) const {
+    const MenuMetrics& m = metrics;
+    const int middle = (r.top + r.bottom) / 2;
+    const int tip = r.right - m.arrowRight;
+    HBRUSH ink = CreateSolidBrush(GetTextColor(hdc));
+    for (int column = 0; column <= m.arrowHalf; column++) {
+        const int half = m.arrowHalf - column;
+        const RECT line = {tip - m.arrowHalf + column, middle - half,
+                           tip - m.arrowHalf + column + 1, middle + half + 1};
+        FillRect(hdc, &line, ink);
+    }
+    DeleteObject(ink);
+    ExcludeClipRect(hdc, r.left, r.top, r.right, r.bottom);
 }
 
 void COwnerDrawMenu::DrawImage(HDC hdc, int k, int x0, int y0, bool selected, bool disabled) {
     if (hImageList == nullptr) {
         return;
     }
+    const MenuMetrics& m = metrics;
+    const int rest = m.imageOffset;
     if (disabled || selected) {
         // A one-colour silhouette: the whole image when disabled, the drop shadow when selected.
-        const int at = disabled ? 3 : 4;
+        const int at = disabled ? rest : rest + m.imageLift;
         HICON icon = ImageList_GetIcon(hImageList, k, ILD_NORMAL);
         HBRUSH brush = CreateSolidBrush(ImageShadow());
         DrawStateA(hdc, brush, nullptr, reinterpret_cast<LPARAM>(icon), 0, x0 + at, y0 + at,
-                   kImageSize, kImageSize, DST_ICON | DSS_MONO);
+                   m.imageSize, m.imageSize, DST_ICON | DSS_MONO);
         DeleteObject(brush);
         if (icon != nullptr) {
             DestroyIcon(icon);
@@ -411,15 +522,17 @@ void COwnerDrawMenu::DrawImage(HDC hdc, int k, int x0, int y0, bool selected, bo
         if (disabled) {
             return;
         }
-        ImageList_Draw(hImageList, k, hdc, x0 + 2, y0 + 2, ILD_TRANSPARENT);
+        const int lifted = rest - m.imageLift;
+        ImageList_Draw(hImageList, k, hdc, x0 + lifted, y0 + lifted, ILD_TRANSPARENT);
         return;
     }
-    ImageList_Draw(hImageList, k, hdc, x0 + 3, y0 + 3, ILD_TRANSPARENT);
+    ImageList_Draw(hImageList, k, hdc, x0 + rest, y0 + rest, ILD_TRANSPARENT);
 }
 
 UINT COwnerDrawMenu::ShowPopup(HWND owner, UINT flags) {
     POINT cursor = {0, 0};
     GetCursorPos(&cursor);
+    SetDpi(DpiAt(cursor, owner));
     SetForegroundWindow(owner);
     BOOL result = TrackPopupMenu(GetSubMenu(menu, 0), flags, cursor.x, cursor.y, 0, owner, nullptr);
     // Sent, not posted: the menu has closed before this returns.
@@ -439,6 +552,13 @@ void COwnerDrawMenu::Destroy() {
         hImageList = nullptr;
     }
     checkImage = -1;
+    if (hMenuFont != nullptr) {
+        DeleteObject(hMenuFont);
+        hMenuFont = nullptr;
+    }
+    drawWithMenuFont = 0;
+    bitmapId = 0;
+    loadedStrip = 0;
     if (ownsMenu && menu != nullptr) {
         DestroyMenu(menu);
     }

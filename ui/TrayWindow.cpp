@@ -52,6 +52,14 @@ UINT AutoSavePeriod(int mode) {
     }
 }
 
+// At the size the notification area shows, drawn for it rather than shrunk from a larger image;
+// unlike a shared LoadIconA icon this one is the window's own, destroyed with it.
+HICON LoadTrayIcon(HINSTANCE instance) {
+    return static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_QUILLMARSH), IMAGE_ICON,
+                                         GetSystemMetrics(SM_CXSMICON),
+                                         GetSystemMetrics(SM_CYSMICON), 0));
+}
+
 bool IsRestoreId(UINT id) {
     return id >= ID_RESTORE_FIRST && id <= ID_RESTORE_LAST;
 }
@@ -191,7 +199,7 @@ LRESULT CTrayWindow::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPa
         break;
     case WM_MEASUREITEM:
         if (popupMenu)
-            COwnerDrawMenu::MeasureItem(window, reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+            popupMenu->MeasureItem(window, reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
         break;
     }
     return DefWindowProcA(window, msg, wParam, lParam);
@@ -207,7 +215,7 @@ void CTrayWindow::TakeSnapshot(int kind) {
 
 // Every start records the desktop as it stands, whatever the autosave interval.
 LRESULT CTrayWindow::OnCreate(HWND window, WPARAM wParam, LPARAM lParam) {
-    hTrayIcon = LoadIconA(hInstance, MAKEINTRESOURCEA(IDI_QUILLMARSH));
+    hTrayIcon = LoadTrayIcon(hInstance);
     popupMenu =
         new (std::nothrow) COwnerDrawMenu(hInstance, MAKEINTRESOURCEA(IDR_MAINMENU),
                                           MAKEINTRESOURCEA(IDB_MENUIMAGES), MENU_IMAGE_CHECK);

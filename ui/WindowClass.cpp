@@ -1,5 +1,8 @@
 #include "ui/WindowClass.h"
 
+#include "ui/DisplayScale.h"
+#include "ui/DpiQuery.h"
+
 namespace {
 
 const char kFrameworkClass[] = "CWindowClass32";
@@ -36,9 +39,10 @@ bool RegisterFrameworkClassOnce(HINSTANCE instance) {
                                nullptr, IDC_ARROW) != 0;
 }
 
+// 11 pixels high at 96 DPI, scaled to the DPI the process started at.
 HFONT CreateDialogFont() {
-    return CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, 0, 0, 0, 0,
-                       "MS Shell Dlg");
+    return CreateFontA(ScaleToDpi(-11, ChooseDpi({0, 0, SystemDpi()})), 0, 0, 0, FW_NORMAL, FALSE,
+                       FALSE, FALSE, ANSI_CHARSET, 0, 0, 0, 0, "MS Shell Dlg");
 }
 
 } // namespace

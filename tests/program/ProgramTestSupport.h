@@ -16,6 +16,7 @@ namespace programtest {
 // The tray window's command ids, as its menu sends them. They are the program's interface, so
 // they are spelled out here rather than taken from its headers.
 namespace commands {
+const UINT kAbout = 110;
 const UINT kStartWithWindows = 111;
 const UINT kExit = 112;
 const UINT kSave = 113;

@@ -119,6 +119,17 @@ std::string CRunningProgram::WaitForErrorBox() {
     return text;
 }
 
+HWND CRunningProgram::WaitForDialog(const char* title) const {
+    DWORD started = GetTickCount();
+    HWND dialog = nullptr;
+    while (!(dialog = FindTopLevel("#32770", title, ProcessId())) || !IsWindowVisible(dialog)) {
+        if (GetTickCount() - started > kBoxBoundMs || !Running())
+            return nullptr;
+        Sleep(kPollMs);
+    }
+    return dialog;
+}
+
 int CRunningProgram::OpenErrorBoxes() const {
     int open = 0;
     HWND box = nullptr;

@@ -37,6 +37,9 @@ class CRunningProgram {
     // The text of the next "Error" box of this process, which is then answered with OK and gone
     // when this returns; empty when none showed within the bound.
     std::string WaitForErrorBox();
+    // The visible dialog of this process with the title (the About box: "About Quill Marsh"),
+    // left open; null if none showed within the bound.
+    HWND WaitForDialog(const char* title) const;
     // How many "Error" boxes of this process are on the screen now.
     int OpenErrorBoxes() const;
     // True with the exit code once the process has ended within the bound.

@@ -228,4 +228,50 @@ TEST(AboutDialog, PaintsGradientAndShadowedHeading) {
     EXPECT_TRUE(about.SavePng(BesideExe("about-box.png").c_str()));
 }
 
+// Moved to a monitor of another scale, the dialog takes the rectangle the system suggests and
+// lays itself out again: fonts, group box and OK button at the new DPI, none of the old fonts
+// left behind.
+TEST(AboutDialog, LaysItselfOutAgainWhenItsDpiChanges) {
+    {
+        CAboutDialog warmUp;
+        RunAbout(warmUp, [](HWND d) { PostMessageA(d, WM_COMMAND, IDCANCEL, 0); });
+    }
+    const long before = GdiObjectCount();
+    CAboutDialog dialog;
+    Observed seen;
+    LOGFONTA heading = {};
+    LOGFONTA text = {};
+    RECT suggested = {};
+    RECT window = {};
+    HFONT oldHeading = nullptr;
+    RunAbout(dialog, [&](HWND d) {
+        oldHeading = dialog.hHeadingFont;
+        GetWindowRect(d, &suggested);
+        // Half as big again, as the system suggests for 150 %.
+        suggested.right = suggested.left + (suggested.right - suggested.left) * 3 / 2;
+        suggested.bottom = suggested.top + (suggested.bottom - suggested.top) * 3 / 2;
+        SendMessageA(d, 0x02E0, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+        GetWindowRect(d, &window);
+        GetClientRect(d, &seen.client);
+        seen.ok = ChildRect(d, GetDlgItem(d, IDOK));
+        seen.frame = dialog.frameRect;
+        GetObjectA(dialog.hHeadingFont, sizeof heading, &heading);
+        GetObjectA(dialog.hTextFont, sizeof text, &text);
+        PostMessageA(d, WM_COMMAND, IDOK, 0);
+    });
+    EXPECT_EQ(0u, GetObjectType(oldHeading));
+    EXPECT_EQ(42, heading.lfHeight);
+    EXPECT_EQ(-17, text.lfHeight);
+    EXPECT_TRUE(EqualRect(&suggested, &window));
+    EXPECT_EQ(seen.client.right / 2 - 48, seen.ok.left);
+    EXPECT_EQ(seen.client.bottom - 45, seen.ok.top);
+    EXPECT_EQ(113, seen.ok.right - seen.ok.left);
+    EXPECT_EQ(30, seen.ok.bottom - seen.ok.top);
+    EXPECT_EQ(30, seen.frame.left);
+    EXPECT_EQ(30, seen.frame.top);
+    EXPECT_EQ(seen.client.right - 30, seen.frame.right);
+    EXPECT_EQ(seen.client.bottom - 60, seen.frame.bottom);
+    EXPECT_EQ(before, GdiObjectCount());
+}
+
 } // namespace

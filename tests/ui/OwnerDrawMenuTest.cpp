@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <initializer_list>
 #include <string>
 
@@ -664,6 +665,249 @@ TEST(OwnerDrawMenuPopup, ShowsTheTrayMenuDrawnByItsOwner) {
     MemoryCanvas image(all.right, all.bottom, kPaper);
     BitBlt(image.Dc(), 0, 0, all.right, all.bottom, shot.Dc(), 0, 0, SRCCOPY);
     EXPECT_TRUE(image.SavePng(BesideExe("menu-open.png").c_str()));
+}
+
+// The bounding box of the colour inside the area; right and bottom exclusive, empty when none.
+RECT BoxOf(const MemoryCanvas& canvas, const RECT& area, COLORREF colour) {
+    RECT box = {area.right, area.bottom, area.left, area.top};
+    for (int y = area.top; y < area.bottom; ++y) {
+        for (int x = area.left; x < area.right; ++x) {
+            if (canvas.At(x, y) == colour) {
+                box.left = std::min<LONG>(box.left, x);
+                box.top = std::min<LONG>(box.top, y);
+                box.right = std::max<LONG>(box.right, x + 1);
+                box.bottom = std::max<LONG>(box.bottom, y + 1);
+            }
+        }
+    }
+    return box;
+}
+
+const COLORREF kMagenta = RGB(255, 0, 255);
+
+// A menu drawn at another DPI than the process's, as on a second monitor at another scale:
+// every size follows the scale, and the text is drawn in the menu font of that DPI.
+class ScaledMenu : public ::testing::TestWithParam<int> {
+  protected:
+    TestMenu source;
+    COwnerDrawMenu menu;
+
+    void SetUp() override {
+        menu.Init(Self(), source.bar, MAKEINTRESOURCEA(IDB_MENUIMAGES), MENU_IMAGE_CHECK);
+        menu.SetDpi(GetParam());
+    }
+    MenuItemNode* Node(UINT id) { return menu.FindItem(menu.root, id); }
+    const MenuMetrics& M() const { return menu.metrics; }
+};
+
+TEST_P(ScaledMenu, ImagesComeFromTheStripOfTheirOwnSize) {
+    const int expected = GetParam() == 120 ? 20 : GetParam() == 144 ? 24 : 32;
+    EXPECT_EQ(GetParam(), M().dpi);
+    EXPECT_EQ(expected, M().imageSize);
+    int cx = 0;
+    int cy = 0;
+    ASSERT_TRUE(ImageList_GetIconSize(menu.hImageList, &cx, &cy));
+    EXPECT_EQ(expected, cx);
+    EXPECT_EQ(expected, cy);
+    EXPECT_EQ(4, ImageList_GetImageCount(menu.hImageList));
+    EXPECT_EQ(ScaleToDpi(3, GetParam()), M().imageOffset);
+    // Back at 96, the 16-pixel strip again.
+    menu.SetDpi(96);
+    ASSERT_TRUE(ImageList_GetIconSize(menu.hImageList, &cx, &cy));
+    EXPECT_EQ(16, cx);
+    EXPECT_EQ(22, menu.metrics.iconColumnRight);
+}
+
+TEST_P(ScaledMenu, ItemAtRestWithItsImage) {
+    const MenuMetrics& m = M();
+    const int width = 400;
+    const RECT item = {0, 0, width, m.itemHeight};
+    MemoryCanvas canvas(width, m.itemHeight, kPaper);
+    MenuItemNode* node = Node(206);
+    node->image = MENU_IMAGE_ABOUT;
+    Draw(menu, node, 0, canvas, item);
+    EXPECT_EQ(0, canvas.Count(item, kPaper));
+    EXPECT_EQ(0, canvas.Count(item, kMagenta));
+    // The shaded column ends where the scaled metrics put it, as wide as the image and more.
+    EXPECT_EQ(IconColumnStart(), canvas.At(0, 1));
+    EXPECT_NE(MenuBackground(), canvas.At(m.iconColumnRight - 1, 1));
+    EXPECT_EQ(MenuBackground(), canvas.At(m.iconColumnRight, 1));
+    EXPECT_GE(m.iconColumnRight, m.imageSize + 2 * m.imageOffset);
+    EXPECT_GE(m.iconColumnRight, GetSystemMetrics(SM_CXMENUCHECK) * GetParam() / 96);
+    // The image's rim at its scaled size, inside its place.
+    const RECT rim = BoxOf(canvas, RECT{0, 0, m.iconColumnRight, m.itemHeight}, kAboutRim);
+    EXPECT_GE(rim.left, m.imageOffset);
+    EXPECT_GE(rim.top, m.imageOffset);
+    EXPECT_LE(rim.right, m.imageOffset + m.imageSize);
+    EXPECT_LE(rim.bottom, m.imageOffset + m.imageSize);
+    // The disc is 14 sixteenths of the image wide.
+    EXPECT_GE((rim.right - rim.left) * 16, m.imageSize * 14 - 16);
+    // The text in the menu font of this DPI, from the scaled indent, inside the row.
+    const RECT ink = BoxOf(canvas, item, Sys(COLOR_MENUTEXT));
+    EXPECT_GE(ink.left, m.textIndent);
+    EXPECT_LE(ink.left, m.textIndent + ScaleToDpi(2, GetParam()));
+    EXPECT_GT(ink.top, m.textTop);
+    EXPECT_LT(ink.bottom, m.itemHeight);
+    HFONT font = CreateMenuFont();
+    LOGFONTA asked = {};
+    GetObjectA(font, sizeof asked, &asked);
+    DeleteObject(font);
+    // "Plain" stands as tall as the menu font scaled to this DPI makes it, taller than at 96.
+    EXPECT_GE((ink.bottom - ink.top) * 10, ScaleToDpi(-asked.lfHeight, GetParam()) * 6)
+        << ink.bottom - ink.top;
+
+    // Selected: lifted by the scaled lift over its shadow.
+    canvas.Fill(kPaper);
+    Draw(menu, node, ODS_SELECTED, canvas, item);
+    const RECT lifted = BoxOf(canvas, RECT{0, 0, m.iconColumnRight, m.itemHeight}, kAboutRim);
+    EXPECT_EQ(rim.left - m.imageLift, lifted.left);
+    EXPECT_EQ(rim.top - m.imageLift, lifted.top);
+    EXPECT_GT(canvas.Count(RECT{0, 0, m.iconColumnRight, m.itemHeight}, ImageShadow()), 0);
+}
+
+TEST_P(ScaledMenu, SeparatorAndShortcutWhereTheScaledMetricsPutThem) {
+    const MenuMetrics& m = M();
+    const int width = 400;
+    MemoryCanvas canvas(width, m.itemHeight, kPaper);
+    const MenuItemNode* separator = Node(201)->next;
+    const RECT line = {0, 0, width, m.separatorHeight};
+    Draw(menu, separator, 0, canvas, line);
+    const int mid = m.separatorHeight / 2;
+    EXPECT_EQ(SeparatorLine(), canvas.At(m.textIndent, mid));
+    EXPECT_EQ(MenuBackground(), canvas.At(m.textIndent - 1, mid));
+    EXPECT_EQ(SeparatorLine(), canvas.At(width - 2, mid));
+    EXPECT_EQ(MenuBackground(), canvas.At(m.textIndent + 10, mid - 1));
+
+    canvas.Fill(kPaper);
+    const RECT item = {0, 0, width, m.itemHeight};
+    Draw(menu, Node(201), 0, canvas, item);
+    const int right = RightmostOf(canvas, item, Sys(COLOR_MENUTEXT));
+    EXPECT_LE(right, width - m.shortcutMargin - 1);
+    EXPECT_GE(right, width - m.shortcutMargin - ScaleToDpi(3, GetParam()));
+}
+
+TEST_P(ScaledMenu, ItemsMeasureForTheirTextInTheMenuFontOfTheirDpi) {
+    HWND owner =
+        CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, Self(), nullptr);
+    ASSERT_NE(nullptr, owner);
+    MEASUREITEMSTRUCT request = {};
+    request.CtlType = ODT_MENU;
+    request.itemData = reinterpret_cast<ULONG_PTR>(Node(206));
+    menu.MeasureItem(owner, &request);
+
+    // The text as the menu draws it at this DPI.
+    const int width = 600;
+    MemoryCanvas canvas(width, M().itemHeight, kPaper);
+    Draw(menu, Node(206), 0, canvas, RECT{0, 0, width, M().itemHeight});
+    const RECT ink = BoxOf(canvas, RECT{0, 0, width, M().itemHeight}, Sys(COLOR_MENUTEXT));
+    DestroyWindow(owner);
+    EXPECT_GE(static_cast<LONG>(request.itemWidth), ink.right + ScaleToDpi(4, GetParam()));
+    EXPECT_EQ(static_cast<UINT>(M().itemHeight), request.itemHeight);
+    EXPECT_GE(M().itemHeight, ScaleToDpi(20, GetParam()));
+
+    request.itemData = reinterpret_cast<ULONG_PTR>(Node(201)->next);
+    menu.MeasureItem(owner, &request);
+    EXPECT_EQ(static_cast<UINT>(ScaleToDpi(6, GetParam())), request.itemHeight);
+}
+
+TEST_P(ScaledMenu, SystemCheckMarkBoxFollowsTheScale) {
+    COwnerDrawMenu plain;
+    TestMenu other;
+    plain.Init(Self(), other.bar, nullptr, MENU_IMAGE_CHECK);
+    plain.SetDpi(GetParam());
+    const MenuMetrics& m = plain.metrics;
+    EXPECT_EQ(ScaleToDpi(16, GetParam()), m.imageSize);
+    MemoryCanvas canvas(200, m.itemHeight, kPaper);
+    Draw(plain, plain.FindItem(plain.root, 206), ODS_CHECKED, canvas,
+         RECT{0, 0, 200, m.itemHeight});
+    const int in = m.checkBoxInset;
+    EXPECT_EQ(Sys(COLOR_HIGHLIGHT), canvas.At(in, in));
+    EXPECT_EQ(Sys(COLOR_HIGHLIGHT), canvas.At(m.checkBoxRight - 1, in));
+    EXPECT_EQ(Sys(COLOR_HIGHLIGHT), canvas.At(in, m.itemHeight - in - 1));
+    EXPECT_NE(Sys(COLOR_HIGHLIGHT), canvas.At(m.checkBoxRight, in + 2));
+    EXPECT_EQ(HighlightFill(), canvas.At(in + 1, in + 1));
+}
+
+TEST_P(ScaledMenu, DrawingInTheMenuFontLeavesNoGdiObjectsBehind) {
+    ASSERT_TRUE(menu.drawWithMenuFont);
+    MenuItemNode* node = Node(206);
+    node->image = MENU_IMAGE_UNDO;
+    MemoryCanvas canvas(200, M().itemHeight, kPaper);
+    const HGDIOBJ font = GetCurrentObject(canvas.Dc(), OBJ_FONT);
+    long before = 0;
+    for (int round = 0; round < 3; ++round) {
+        if (round == 1) {
+            before = GdiObjectCount();
+        }
+        for (UINT state : {0u, unsigned{ODS_SELECTED}, unsigned{ODS_DISABLED}}) {
+            Draw(menu, node, state, canvas, RECT{0, 0, 200, M().itemHeight});
+        }
+    }
+    EXPECT_EQ(before, GdiObjectCount());
+    // The caller's font is selected again afterwards.
+    EXPECT_EQ(font, GetCurrentObject(canvas.Dc(), OBJ_FONT));
+}
+
+// The item that opens a submenu, drawn as it is before and after the system's own part.
+const MenuItemNode* SubmenuItem(const COwnerDrawMenu& menu) {
+    const MenuItemNode* node = menu.root->child->child;
+    while (node != nullptr && node->hSubMenu == nullptr) {
+        node = node->next;
+    }
+    return node;
+}
+
+TEST_P(ScaledMenu, SubmenuArrowAtTheScaleAndTheSystemsKeptOff) {
+    const MenuMetrics& m = M();
+    const int width = 300;
+    const RECT item = {0, 0, width, m.itemHeight};
+    MemoryCanvas canvas(width, m.itemHeight, kPaper);
+    const MenuItemNode* sub = SubmenuItem(menu);
+    ASSERT_NE(nullptr, sub);
+    Draw(menu, sub, 0, canvas, item);
+    const RECT arrow = BoxOf(canvas, RECT{width / 2, 0, width, m.itemHeight}, Sys(COLOR_MENUTEXT));
+    EXPECT_EQ(width - m.arrowRight + 1, arrow.right);
+    EXPECT_EQ(m.arrowHalf + 1, arrow.right - arrow.left);
+    EXPECT_EQ(2 * m.arrowHalf + 1, arrow.bottom - arrow.top);
+    EXPECT_EQ(m.itemHeight / 2, (arrow.top + arrow.bottom) / 2);
+    // Seven rows at 96 DPI, about as many more at the scale.
+    EXPECT_GE(arrow.bottom - arrow.top, ScaleToDpi(7, GetParam()) - 1);
+    // Whatever the system draws over the item afterwards is clipped away.
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    FillRect(canvas.Dc(), &item, red);
+    DeleteObject(red);
+    EXPECT_EQ(0, canvas.Count(item, RGB(255, 0, 0)));
+}
+
+INSTANTIATE_TEST_SUITE_P(AtDpi, ScaledMenu, ::testing::Values(120, 144, 192));
+
+TEST(ScaledMenuAtItsOwnDpi, At96TheSystemDrawsTheSubmenuArrow) {
+    TestMenu source;
+    COwnerDrawMenu menu;
+    menu.Init(Self(), source.bar, MAKEINTRESOURCEA(IDB_MENUIMAGES), MENU_IMAGE_CHECK);
+    menu.SetDpi(96);
+    MemoryCanvas canvas(160, 20, kPaper);
+    const RECT item = {0, 0, 160, 20};
+    Draw(menu, SubmenuItem(menu), 0, canvas, item);
+    EXPECT_EQ(0, canvas.Count(RECT{80, 0, 160, 20}, Sys(COLOR_MENUTEXT)));
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    FillRect(canvas.Dc(), &item, red);
+    DeleteObject(red);
+    EXPECT_EQ(160 * 20, canvas.Count(item, RGB(255, 0, 0)));
+}
+
+TEST(ScaledMenuAtItsOwnDpi, DrawsWithTheFontTheSystemSelects) {
+    TestMenu source;
+    COwnerDrawMenu menu;
+    menu.Init(Self(), source.bar, MAKEINTRESOURCEA(IDB_MENUIMAGES), MENU_IMAGE_CHECK);
+    // This process runs at its system DPI: the system's own menu font is the right one.
+    EXPECT_FALSE(menu.drawWithMenuFont);
+    EXPECT_NE(nullptr, menu.hMenuFont);
+    // A DPI no display has draws at 96.
+    menu.SetDpi(0);
+    EXPECT_EQ(96, menu.metrics.dpi);
+    menu.Destroy();
+    EXPECT_EQ(nullptr, menu.hMenuFont);
 }
 
 } // namespace

@@ -127,6 +127,92 @@ TEST(Resources, ManifestAsksForCommonControlsSix) {
     EXPECT_NE(std::string::npos, manifest.find("processorArchitecture=\"amd64\""));
 }
 
+// The icon is drawn for every size the system asks for at 100 to 200 %, the largest stored as PNG.
+TEST(Resources, IconAtEachScaleIsDrawnForItsSize) {
+    for (int size : {16, 20, 24, 32, 48}) {
+        HICON icon = static_cast<HICON>(
+            LoadImageA(Self(), MAKEINTRESOURCEA(IDI_QUILLMARSH), IMAGE_ICON, size, size, 0));
+        ASSERT_NE(nullptr, icon) << size;
+        ICONINFO info = {};
+        ASSERT_TRUE(GetIconInfo(icon, &info));
+        BITMAP bm = {};
+        GetObjectA(info.hbmColor, sizeof(bm), &bm);
+        EXPECT_EQ(size, bm.bmWidth);
+        EXPECT_EQ(size, bm.bmHeight);
+        DeleteObject(info.hbmColor);
+        DeleteObject(info.hbmMask);
+        DestroyIcon(icon);
+    }
+    // The directory of the icon group names each image by its size; the 48-pixel one is a PNG.
+    HRSRC group = FindResourceA(Self(), MAKEINTRESOURCEA(IDI_QUILLMARSH), RT_GROUP_ICON);
+    ASSERT_NE(nullptr, group);
+    const BYTE* directory = static_cast<const BYTE*>(LockResource(LoadResource(Self(), group)));
+    const int count = directory[4] | directory[5] << 8;
+    EXPECT_EQ(5, count);
+    bool foundPng = false;
+    for (int i = 0; i < count; ++i) {
+        const BYTE* entry = directory + 6 + 14 * i;
+        const int id = entry[12] | entry[13] << 8;
+        HRSRC image = FindResourceA(Self(), MAKEINTRESOURCEA(id), RT_ICON);
+        ASSERT_NE(nullptr, image);
+        const char* data = static_cast<const char*>(LockResource(LoadResource(Self(), image)));
+        const bool png = std::memcmp(data, "\x89PNG", 4) == 0;
+        EXPECT_EQ(entry[0] == 48, png) << "image of " << int{entry[0]} << " pixels";
+        foundPng = foundPng || png;
+    }
+    EXPECT_TRUE(foundPng);
+}
+
+std::string ManifestText() {
+    HRSRC found = FindResourceA(Self(), MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+    if (found == nullptr) {
+        return std::string();
+    }
+    const char* text = static_cast<const char*>(LockResource(LoadResource(Self(), found)));
+    return std::string(text, SizeofResource(Self(), found));
+}
+
+// The text between <name ...> and </name>, with the opening tag's attributes; empty if none.
+std::string Element(const std::string& xml, const std::string& name, std::string* attributes) {
+    size_t open = xml.find("<" + name + " ");
+    if (open == std::string::npos) {
+        open = xml.find("<" + name + ">");
+    }
+    const size_t close = xml.find("</" + name + ">");
+    if (open == std::string::npos || close == std::string::npos || close < open) {
+        return std::string();
+    }
+    const size_t end = xml.find('>', open);
+    if (attributes != nullptr) {
+        *attributes = xml.substr(open, end - open);
+    }
+    return xml.substr(end + 1, close - end - 1);
+}
+
+// Windows reads these settings only where they stand: in the v3 application element's
+// windowsSettings, each in its own namespace.
+TEST(Resources, ManifestDeclaresPerMonitorAwarenessWithFallbacks) {
+    const std::string manifest = ManifestText();
+    ASSERT_FALSE(manifest.empty());
+    std::string attributes;
+    const std::string application = Element(manifest, "application", &attributes);
+    EXPECT_NE(std::string::npos, attributes.find("xmlns=\"urn:schemas-microsoft-com:asm.v3\""));
+    const std::string inside = Element(application, "windowsSettings", nullptr);
+    ASSERT_FALSE(inside.empty());
+
+    // Windows 10 from 1703 takes PerMonitorV2; 1607, which does not know it, the next form.
+    EXPECT_EQ("PerMonitorV2, PerMonitor", Element(inside, "dpiAwareness", &attributes));
+    EXPECT_NE(std::string::npos,
+              attributes.find("xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\""));
+    // Windows 8.1 reads per monitor from "true/pm", Vista to 8 system-aware from its "true".
+    EXPECT_EQ("true/pm", Element(inside, "dpiAware", &attributes));
+    EXPECT_NE(std::string::npos,
+              attributes.find("xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\""));
+    // Still one assembly, ended once.
+    EXPECT_EQ(manifest.rfind("</assembly>"), manifest.find("</assembly>"));
+    EXPECT_LT(manifest.find("</application>"), manifest.find("</assembly>"));
+}
+
 TEST(Resources, VersionRecord) {
     char path[MAX_PATH] = {};
     ASSERT_GT(GetModuleFileNameA(nullptr, path, MAX_PATH), 0u);
