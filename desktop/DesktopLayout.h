@@ -70,8 +70,8 @@ class CDesktopLayout {
     // Applies a layout text as a restore does, undo included. The text must not be the one
     // CaptureLayout returned, since the restore captures first.
     void RestoreLayout(const char* layout);
-    // Restores the newest snapshot taken under the display configuration as RestoreSnapshot does;
-    // 0 when there is none.
+    // Restores the newest snapshot taken under the display configuration as RestoreSnapshot does:
+    // 1 when it was applied, 0 when there is none, -1 when the desktop could not be read.
     int RestoreNewestUnder(const char* displays);
     void Undo();
 

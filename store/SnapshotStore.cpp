@@ -227,7 +227,7 @@ int CDesktopLayout::RestoreNewestUnder(const char* displays) {
     int complete = 0;
     const char* standing = CaptureLayout(&complete);
     if (!complete || standing[0] == '\0')
-        return 0;
+        return -1;
     char* layout = CopyToHeap(newest->layout);
     if (!layout)
         return 0;

@@ -287,14 +287,17 @@ void CTrayWindow::OnDisplaysSettled() {
 
 // With the option on, displays other than those of the newest snapshot count as a change since
 // the last run: their own arrangement comes back before the start-up snapshot records the
-// desktop. Snapshots of earlier versions know no displays and count as no change.
+// desktop. Snapshots of earlier versions know no displays and count as no change. At logon the
+// desktop may not be readable yet: the watch then takes the newest snapshot's displays as the
+// last seen, so the next look finds the change and tries again once the displays stand still.
 void CTrayWindow::RestoreForDisplaysAtStart() {
     const char* displays = desktopLayout->displayKey;
     const LayoutSnapshot* newest = NewestSnapshot(*desktopLayout->snapshots);
     if (!desktopLayout->restoreOnDisplayChange || !newest || displays[0] == '\0' ||
         newest->Displays()[0] == '\0' || strcmp(newest->Displays(), displays) == 0)
         return;
-    desktopLayout->RestoreNewestUnder(displays);
+    if (desktopLayout->RestoreNewestUnder(displays) < 0)
+        displayWatch.Start(newest->Displays());
 }
 
 // Every start records the desktop as it stands, whatever the autosave interval.

@@ -478,6 +478,34 @@ TEST_F(Program, StartUnderOtherDisplaysRestoresTheirArrangementFirstWhenTheOptio
     ExpectExitsCleanly();
 }
 
+// At logon the program may start before the desktop's icons are there: the arrangement of these
+// displays comes back once the desktop can be read.
+TEST_F(Program, AStartBeforeTheDesktopRestoresOnceTheDesktopIsThere) {
+    char displays[kDisplayKeyChars];
+    ReadDisplayConfiguration(displays);
+    const std::string ours = "Recycle Bin;300;200;Notes.txt;310;300;Photos;320;400;";
+    ASSERT_TRUE(program.Command(kExit));
+    DWORD code = 99;
+    ASSERT_TRUE(program.WaitForExit(&code));
+    testdesktop::Stop();
+    ASSERT_TRUE(WriteWholeFile(
+        folder.SettingsFile(),
+        std::string("[Settings]\r\nAutoSave=2\r\nRestoreOnDisplayChange=1\r\n"
+                    "[Saves]\r\n2020-01-01 00:00:03=Recycle Bin;1;1;\r\n"
+                    "2020-01-01 00:00:01=") +
+            ours + "\r\n[SaveDisplays]\r\n" + "2020-01-01 00:00:03=0,0,640,480|0,0,640,480@96\r\n" +
+            "2020-01-01 00:00:01=" + displays + "\r\n"));
+    ASSERT_TRUE(program.Start(folder.Exe()));
+    ASSERT_NE(program.WaitForWindow(), nullptr);
+    ASSERT_TRUE(testdesktop::Start(StartingIcons()));
+    DWORD started = GetTickCount();
+    while (Positions() != Positions_t{{300, 200}, {310, 300}, {320, 400}} &&
+           GetTickCount() - started < 20000)
+        Sleep(50);
+    EXPECT_EQ(Positions(), (Positions_t{{300, 200}, {310, 300}, {320, 400}}));
+    ExpectExitsCleanly();
+}
+
 // The program's other timers have ids of their own: only id 0, the autosave timer's, autosaves.
 TEST_F(Program, OnlyTheAutosaveTimerAutosaves) {
     WaitForNextSecond();

@@ -178,7 +178,7 @@ TEST_F(DisplaySnapshots, RestoreTakesTheNewestOfTheConfigurationAndUndoTakesItBa
 
     // Nobody chose this restore: a desktop that cannot be read gets no box and keeps its icons.
     hostsim::SetShellHung(true);
-    EXPECT_EQ(layout->RestoreNewestUnder(kDocked), 0);
+    EXPECT_EQ(layout->RestoreNewestUnder(kDocked), -1);
     hostsim::SetShellHung(false);
     EXPECT_TRUE(hostsim::MessageBoxes().empty());
     EXPECT_EQ(hostsim::Icons()[0].x, 500);
