@@ -7,31 +7,15 @@
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 
-display_file=$(mktemp)
+. "$root/tools/private-xvfb.sh"
 xvfb_pid=
 cleanup() {
-    if [ -n "$xvfb_pid" ]; then
-        kill "$xvfb_pid" 2>/dev/null
-        wait "$xvfb_pid" 2>/dev/null
-    fi
-    rm -f "$display_file"
+    stop_private_xvfb
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-Xvfb -displayfd 3 -noreset -screen 0 1920x1200x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
-xvfb_pid=$!
-tries=0
-while [ ! -s "$display_file" ] && [ $tries -lt 100 ]; do
-    sleep 0.1
-    tries=$((tries + 1))
-done
-if [ ! -s "$display_file" ]; then
-    echo "private-display: Xvfb did not start" >&2
-    exit 1
-fi
-DISPLAY=":$(head -n 1 "$display_file")"
-export DISPLAY
+start_private_xvfb -noreset -screen 0 1920x1200x24 || exit 1
 
 output=$(xrandr 2>/dev/null | sed -n 's/^\([^ ]*\) connected.*/\1/p' | head -n 1)
 if [ -z "$output" ] ||

@@ -12,19 +12,12 @@
 
 namespace {
 
+using programtest::Positions;
+using programtest::Positions_t;
 using programtest::Section;
 using programtest::WaitForNextSecond;
 using namespace programtest::commands;
 using testdesktop::Icon;
-
-using Positions_t = std::vector<std::pair<int, int>>;
-
-Positions_t Positions() {
-    Positions_t positions;
-    for (const Icon& icon : testdesktop::Icons())
-        positions.push_back({icon.x, icon.y});
-    return positions;
-}
 
 void MoveTo(const Positions_t& positions) {
     for (size_t i = 0; i < positions.size(); i++)

@@ -17,6 +17,8 @@ namespace {
 
 using programtest::ClearRunValues;
 using programtest::LayoutOf;
+using programtest::Positions;
+using programtest::Positions_t;
 using programtest::RunValue;
 using programtest::Section;
 using programtest::WaitForNextSecond;
@@ -31,15 +33,6 @@ const char kStartingLayout[] = "Recycle Bin;20;10;Notes.txt;100;10;Photos;180;10
 
 std::vector<Icon> StartingIcons() {
     return {{"Recycle Bin", 20, 10}, {"Notes.txt", 100, 10}, {"Photos", 180, 10}};
-}
-
-using Positions_t = std::vector<std::pair<int, int>>;
-
-Positions_t Positions() {
-    Positions_t positions;
-    for (const Icon& icon : testdesktop::Icons())
-        positions.push_back({icon.x, icon.y});
-    return positions;
 }
 
 // "YYYY-MM-DD HH:MM:SS", then the suffix.

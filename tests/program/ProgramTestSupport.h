@@ -86,6 +86,16 @@ inline std::string LayoutOf(const std::vector<testdesktop::Icon>& icons) {
     return text;
 }
 
+using Positions_t = std::vector<std::pair<int, int>>;
+
+// Where the desktop's icons stand, in item order.
+inline Positions_t Positions() {
+    Positions_t positions;
+    for (const testdesktop::Icon& icon : testdesktop::Icons())
+        positions.push_back({icon.x, icon.y});
+    return positions;
+}
+
 // Snapshot names carry the second: the next one must fall in a later second to be told apart.
 inline void WaitForNextSecond() {
     SYSTEMTIME start, now;
