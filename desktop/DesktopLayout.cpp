@@ -34,9 +34,10 @@ bool IsAbsoluteDirectory(const char* directory) {
 
 CDesktopLayout::CDesktopLayout()
     : processHandle(nullptr), processId(0), remoteBuffer(nullptr), startWithWindows(0),
-      autoSaveMode(0), snapshots(nullptr), undoStack(nullptr), captureLimit(kMaxLayoutBytes),
-      listViewLost(0), shell64Bit(0), captureBuffer(kMaxLayoutBytes), captureLength(0),
-      settingsRead(0), settingsStamp(), savedAutoSaveMode(0), unsavedSnapshots(nullptr) {
+      autoSaveMode(0), restoreOnDisplayChange(0), displayKey(), snapshots(nullptr),
+      undoStack(nullptr), captureLimit(kMaxLayoutBytes), listViewLost(0), shell64Bit(0),
+      captureBuffer(kMaxLayoutBytes), captureLength(0), settingsRead(0), settingsStamp(),
+      savedAutoSaveMode(0), savedRestoreOnDisplayChange(0), unsavedSnapshots(nullptr) {
     // No usable folder (cut, relative or too long) leaves the path empty: the store then lives
     // in memory only, and every save says so.
     iniPath[0] = '\0';

@@ -4,6 +4,7 @@
 
 #include "app/GrowingBuffer.h"
 #include "app/PtrList.h"
+#include "desktop/DisplayConfiguration.h"
 #include "desktop/IconName.h"
 #include "ini/FileAccess.h"
 #include "ini/IniFile.h"
@@ -36,6 +37,11 @@ class CDesktopLayout {
     LPVOID remoteBuffer;
     int startWithWindows;
     int autoSaveMode;
+    // 1 when a change of the displays restores the newest snapshot of the new configuration.
+    int restoreOnDisplayChange;
+    // The display configuration each new snapshot records; the tray window keeps it up to date.
+    // Empty when the displays could not be read: snapshots then record none.
+    char displayKey[kDisplayKeyChars];
     CPtrList* snapshots;
     CPtrList* undoStack;
     // The most a capture may hold, kMaxLayoutBytes; tests lower it.
@@ -64,6 +70,9 @@ class CDesktopLayout {
     // Applies a layout text as a restore does, undo included. The text must not be the one
     // CaptureLayout returned, since the restore captures first.
     void RestoreLayout(const char* layout);
+    // Restores the newest snapshot taken under the display configuration as RestoreSnapshot does:
+    // 1 when it was applied, 0 when there is none, -1 when the desktop could not be read.
+    int RestoreNewestUnder(const char* displays);
     void Undo();
 
     // The settings file; store/SettingsFile.cpp. LoadSettings returns 1.
@@ -93,6 +102,7 @@ class CDesktopLayout {
     FileStamp settingsStamp;
     // autoSaveMode as the file held it: a mode that differs was chosen here since.
     int savedAutoSaveMode;
+    int savedRestoreOnDisplayChange;
     // What this copy took since its last save that reached the file, by the rules of taking a
     // snapshot; a save replays it into the file's snapshots.
     CPtrList* unsavedSnapshots;

@@ -10,14 +10,19 @@ enum {
     kSnapshotNameChars = 64,
 };
 
-// A snapshot owns its layout text: a heap copy of exactly its length.
+// A snapshot owns its layout text and its display configuration: heap copies of exactly their
+// length. Snapshots of files written before configurations were kept have none.
 struct LayoutSnapshot {
     char name[kSnapshotNameChars] = {};
     char* layout = nullptr;
     int kind = kSnapshotManual;
+    char* displays = nullptr;
 
     LayoutSnapshot() = default;
-    ~LayoutSnapshot() { delete[] layout; }
+    ~LayoutSnapshot() {
+        delete[] layout;
+        delete[] displays;
+    }
     LayoutSnapshot(const LayoutSnapshot&) = delete;
     LayoutSnapshot& operator=(const LayoutSnapshot&) = delete;
 
@@ -25,10 +30,17 @@ struct LayoutSnapshot {
     void SetName(const char* text);
     // Replaces the layout with a copy of text; false, with the layout as it was, without memory.
     bool SetLayout(const char* text);
+    // Replaces the display configuration; the empty key leaves none. False, with the
+    // configuration as it was, without memory.
+    bool SetDisplays(const char* key);
+    // The display configuration key, empty when there is none.
+    const char* Displays() const { return displays ? displays : ""; }
 };
 
-// A snapshot with copies of name (cut to fit) and layout; null when memory ran out.
-LayoutSnapshot* NewSnapshot(const char* name, const char* layout, int kind);
+// A snapshot with copies of name (cut to fit), layout and display configuration; null when memory
+// ran out.
+LayoutSnapshot* NewSnapshot(const char* name, const char* layout, int kind,
+                            const char* displays = "");
 
 struct CPtrList;
 
@@ -36,9 +48,16 @@ struct CPtrList;
 void FreeSnapshots(CPtrList* list);
 
 // Files a snapshot into list by the rules of taking one: a layout the list holds for this kind
-// only renews that record's name; past ten of a kind, the oldest of the kind is overwritten. The
+// under the same display configuration only renews that record's name; past ten of a kind, the
+// oldest of the kind gives way, except the only one of its kind left for its configuration. The
 // list is left newest first.
-void StoreSnapshot(CPtrList* list, const char* name, const char* layout, int kind);
+void StoreSnapshot(CPtrList* list, const char* name, const char* layout, int kind,
+                   const char* displays = "");
+
+// The newest snapshot of list, by name, or null; the list need not be sorted.
+const LayoutSnapshot* NewestSnapshot(const CPtrList& list);
+// The newest snapshot taken under the display configuration key, or null; none for the empty key.
+const LayoutSnapshot* NewestSnapshotUnder(const CPtrList& list, const char* displays);
 
 // Comparator for CPtrList::Sort: 1 when the first name sorts before the second in unsigned byte
 // order, which leaves the list newest first.

@@ -18,11 +18,24 @@ namespace {
 
 const char kSettingsSection[] = "Settings";
 const char kAutoSaveKey[] = "AutoSave";
+const char kRestoreOnDisplayChangeKey[] = "RestoreOnDisplayChange";
 const int kDefaultAutoSaveMode = 2;
 
 const char* SectionOf(int kind) {
     return kind != 0 ? "AutoSaves" : "Saves";
 }
+
+// The display configurations of the snapshots of a kind, by snapshot name, in sections of their
+// own: files of earlier versions read the same snapshots from the sections above.
+const char* DisplaysSectionOf(int kind) {
+    return kind != 0 ? "AutoSaveDisplays" : "SaveDisplays";
+}
+
+// The options of the "Settings" section.
+struct StoredOptions {
+    int autoSaveMode;
+    int restoreOnDisplayChange;
+};
 
 // The first bytes of text that fit capacity - 1 and end between two characters: a character that
 // would not fit whole is left out.
@@ -103,6 +116,7 @@ class CFullNames {
 // memory ran out before every snapshot was held.
 bool LoadSnapshots(const CIniFile& ini, int kind, CPtrList* snapshots) {
     const char* section = SectionOf(kind);
+    const char* displaysSection = DisplaysSectionOf(kind);
     if (!ini.HasSection(section))
         return true;
     CFullNames fullNames(*snapshots, kind);
@@ -111,7 +125,8 @@ bool LoadSnapshots(const CIniFile& ini, int kind, CPtrList* snapshots) {
         const char* layout = key->value;
         if (!layout || layout[0] == '\0')
             continue;
-        LayoutSnapshot* snapshot = NewSnapshot(name, layout, kind);
+        const char* displays = ini.GetString(displaysSection, name, "");
+        LayoutSnapshot* snapshot = NewSnapshot(name, layout, kind, displays ? displays : "");
         if (!snapshot)
             return false;
         fullNames.MakeUnique(snapshot->name);
@@ -123,24 +138,26 @@ bool LoadSnapshots(const CIniFile& ini, int kind, CPtrList* snapshots) {
     return !fullNames.Lost();
 }
 
-// The autosave mode and the snapshots the file at path holds; a missing file holds none. False
-// when the file is there but could not be read whole: what was read must not stand for it.
-bool ReadSettings(const char* path, CPtrList* snapshots, int* autoSaveMode) {
-    *autoSaveMode = kDefaultAutoSaveMode;
+// The options and the snapshots the file at path holds; a missing file holds none. False when the
+// file is there but could not be read whole: what was read must not stand for it.
+bool ReadSettings(const char* path, CPtrList* snapshots, StoredOptions* options) {
+    *options = StoredOptions{kDefaultAutoSaveMode, 0};
     CIniFile* ini = new (std::nothrow) CIniFile;
     if (!ini)
         return false;
     CopyBounded(ini->path, sizeof ini->path, path);
     bool read = ini->ReadChecked() != kIniReadFailed;
     if (read) {
-        *autoSaveMode = ini->GetInt(kSettingsSection, kAutoSaveKey, kDefaultAutoSaveMode);
+        options->autoSaveMode = ini->GetInt(kSettingsSection, kAutoSaveKey, kDefaultAutoSaveMode);
+        options->restoreOnDisplayChange =
+            ini->GetInt(kSettingsSection, kRestoreOnDisplayChangeKey, 0) != 0 ? 1 : 0;
         read = LoadSnapshots(*ini, kSnapshotManual, snapshots) &&
                LoadSnapshots(*ini, kSnapshotAutomatic, snapshots);
     }
     delete ini;
     if (!read) {
         FreeSnapshots(snapshots);
-        *autoSaveMode = kDefaultAutoSaveMode;
+        *options = StoredOptions{kDefaultAutoSaveMode, 0};
     }
     return read;
 }
@@ -158,8 +175,12 @@ void LockPathOf(const char* iniPath, char (&lockPath)[kPathChars]) {
 int CDesktopLayout::LoadSettings() {
     ClearStore();
     settingsStamp = StampOf(iniPath);
-    settingsRead = ReadSettings(iniPath, snapshots, &autoSaveMode) ? 1 : 0;
+    StoredOptions options;
+    settingsRead = ReadSettings(iniPath, snapshots, &options) ? 1 : 0;
+    autoSaveMode = options.autoSaveMode;
+    restoreOnDisplayChange = options.restoreOnDisplayChange;
     savedAutoSaveMode = autoSaveMode;
+    savedRestoreOnDisplayChange = restoreOnDisplayChange;
     LoadStartWithWindows();
     return 1;
 }
@@ -189,9 +210,17 @@ IniSaveResult CDesktopLayout::WriteSettings() {
     if (!ini)
         return kIniNotWritten;
     ini->SetInt(kSettingsSection, kAutoSaveKey, autoSaveMode);
+    // Written only while on, so a user who never turns it on keeps the file as it was.
+    if (restoreOnDisplayChange)
+        ini->SetInt(kSettingsSection, kRestoreOnDisplayChangeKey, 1);
     for (PtrListNode* node = snapshots->head; node; node = node->next) {
         const LayoutSnapshot* snapshot = static_cast<const LayoutSnapshot*>(node->data);
         ini->SetString(SectionOf(snapshot->kind), snapshot->name, snapshot->layout);
+    }
+    for (PtrListNode* node = snapshots->head; node; node = node->next) {
+        const LayoutSnapshot* snapshot = static_cast<const LayoutSnapshot*>(node->data);
+        if (snapshot->Displays()[0] != '\0')
+            ini->SetString(DisplaysSectionOf(snapshot->kind), snapshot->name, snapshot->displays);
     }
     CopyBounded(ini->path, sizeof ini->path, iniPath);
     IniSaveResult result = ini->SaveQuietly();
@@ -199,13 +228,14 @@ IniSaveResult CDesktopLayout::WriteSettings() {
     if (result == kIniSaved) {
         settingsStamp = StampOf(iniPath);
         savedAutoSaveMode = autoSaveMode;
+        savedRestoreOnDisplayChange = restoreOnDisplayChange;
         FreeSnapshots(unsavedSnapshots);
     }
     return result;
 }
 
 // The file as it stands now becomes the store, and what this copy took since its last save is
-// filed into it again; an autosave mode chosen here since then stays. A file that has gone keeps
+// filed into it again; an option chosen here since then stays. A file that has gone keeps
 // the store as it is. False, with the store unchanged, when the file cannot be read.
 bool CDesktopLayout::TakeInSettingsFile() {
     FileStamp stamp = StampOf(iniPath);
@@ -214,12 +244,12 @@ bool CDesktopLayout::TakeInSettingsFile() {
         return true;
     }
     CPtrList loaded;
-    int fileMode = kDefaultAutoSaveMode;
-    if (!ReadSettings(iniPath, &loaded, &fileMode))
+    StoredOptions file;
+    if (!ReadSettings(iniPath, &loaded, &file))
         return false;
     for (PtrListNode* node = unsavedSnapshots->tail; node; node = node->prev) {
         const LayoutSnapshot* unsaved = static_cast<const LayoutSnapshot*>(node->data);
-        StoreSnapshot(&loaded, unsaved->name, unsaved->layout, unsaved->kind);
+        StoreSnapshot(&loaded, unsaved->name, unsaved->layout, unsaved->kind, unsaved->Displays());
     }
     FreeSnapshots(snapshots);
     for (PtrListNode* node = loaded.head; node; node = node->next) {
@@ -227,8 +257,11 @@ bool CDesktopLayout::TakeInSettingsFile() {
             delete static_cast<LayoutSnapshot*>(node->data);
     }
     if (autoSaveMode == savedAutoSaveMode)
-        autoSaveMode = fileMode;
-    savedAutoSaveMode = fileMode;
+        autoSaveMode = file.autoSaveMode;
+    savedAutoSaveMode = file.autoSaveMode;
+    if (restoreOnDisplayChange == savedRestoreOnDisplayChange)
+        restoreOnDisplayChange = file.restoreOnDisplayChange;
+    savedRestoreOnDisplayChange = file.restoreOnDisplayChange;
     settingsStamp = stamp;
     settingsRead = 1;
     return true;

@@ -41,11 +41,20 @@ bool LayoutSnapshot::SetLayout(const char* text) {
     return true;
 }
 
-LayoutSnapshot* NewSnapshot(const char* name, const char* layout, int kind) {
+bool LayoutSnapshot::SetDisplays(const char* key) {
+    char* copy = nullptr;
+    if (key[0] != '\0' && !(copy = CopyToHeap(key)))
+        return false;
+    delete[] displays;
+    displays = copy;
+    return true;
+}
+
+LayoutSnapshot* NewSnapshot(const char* name, const char* layout, int kind, const char* displays) {
     LayoutSnapshot* snapshot = new (std::nothrow) LayoutSnapshot;
     if (!snapshot)
         return nullptr;
-    if (!snapshot->SetLayout(layout)) {
+    if (!snapshot->SetLayout(layout) || !snapshot->SetDisplays(displays)) {
         delete snapshot;
         return nullptr;
     }
@@ -66,32 +75,99 @@ void FreeSnapshots(CPtrList* list) {
     list->Clear();
 }
 
-void StoreSnapshot(CPtrList* list, const char* name, const char* layout, int kind) {
+namespace {
+
+const LayoutSnapshot* SnapshotOf(const PtrListNode* node) {
+    return static_cast<const LayoutSnapshot*>(node->data);
+}
+
+// Whether a record may give way to a new snapshot of its kind under displays: a record without a
+// configuration always may; one with a configuration only while another of its kind, the new one
+// included, stays for that configuration.
+bool MayGiveWay(const CPtrList& list, const LayoutSnapshot* record, const char* displays) {
+    const char* own = record->Displays();
+    if (own[0] == '\0' || strcmp(own, displays) == 0)
+        return true;
+    for (PtrListNode* node = list.head; node; node = node->next) {
+        const LayoutSnapshot* other = SnapshotOf(node);
+        if (other != record && other->kind == record->kind && strcmp(other->Displays(), own) == 0)
+            return true;
+    }
+    return false;
+}
+
+// The record of kind that a new snapshot under displays overwrites: the one standing last in the
+// list that may give way, or, when none may (every record the only one of its configuration),
+// the last of the kind.
+LayoutSnapshot* RecordToGiveWay(const CPtrList& list, int kind, const char* displays) {
     LayoutSnapshot* lastOfKind = nullptr;
-    LayoutSnapshot* sameLayout = nullptr;
+    for (PtrListNode* node = list.tail; node; node = node->prev) {
+        LayoutSnapshot* record = static_cast<LayoutSnapshot*>(node->data);
+        if (record->kind != kind)
+            continue;
+        if (!lastOfKind)
+            lastOfKind = record;
+        if (MayGiveWay(list, record, displays))
+            return record;
+    }
+    return lastOfKind;
+}
+
+} // namespace
+
+void StoreSnapshot(CPtrList* list, const char* name, const char* layout, int kind,
+                   const char* displays) {
+    LayoutSnapshot* sameArrangement = nullptr;
     int countOfKind = 0;
-    for (PtrListNode* node = list->head; node && !sameLayout; node = node->next) {
+    for (PtrListNode* node = list->head; node && !sameArrangement; node = node->next) {
         LayoutSnapshot* snapshot = static_cast<LayoutSnapshot*>(node->data);
         if (snapshot->kind != kind)
             continue;
-        if (strcmp(snapshot->layout, layout) == 0) {
-            sameLayout = snapshot;
-        } else {
+        if (strcmp(snapshot->layout, layout) == 0 && strcmp(snapshot->Displays(), displays) == 0)
+            sameArrangement = snapshot;
+        else
             countOfKind++;
-            lastOfKind = snapshot;
-        }
     }
 
-    if (sameLayout) {
-        sameLayout->SetName(name);
-    } else if (countOfKind < kMaxSnapshotsPerKind || !lastOfKind) {
-        LayoutSnapshot* snapshot = NewSnapshot(name, layout, kind);
+    LayoutSnapshot* overwritten = nullptr;
+    if (sameArrangement) {
+        sameArrangement->SetName(name);
+    } else if (countOfKind < kMaxSnapshotsPerKind) {
+        LayoutSnapshot* snapshot = NewSnapshot(name, layout, kind, displays);
         if (snapshot && !list->Append(snapshot))
             delete snapshot;
-    } else if (lastOfKind->SetLayout(layout)) {
-        lastOfKind->SetName(name);
+    } else if ((overwritten = RecordToGiveWay(*list, kind, displays)) &&
+               overwritten->SetLayout(layout)) {
+        // Without memory for the configuration the record is left without one rather than
+        // keeping one that is not its own.
+        if (!overwritten->SetDisplays(displays))
+            overwritten->SetDisplays("");
+        overwritten->SetName(name);
     }
     list->Sort(SnapshotNameLess);
+}
+
+const LayoutSnapshot* NewestSnapshot(const CPtrList& list) {
+    const LayoutSnapshot* newest = nullptr;
+    for (PtrListNode* node = list.head; node; node = node->next) {
+        if (!newest || SnapshotNameLess(newest->name, SnapshotOf(node)->name))
+            newest = SnapshotOf(node);
+    }
+    return newest;
+}
+
+const LayoutSnapshot* NewestSnapshotUnder(const CPtrList& list, const char* displays) {
+    const LayoutSnapshot* newest = nullptr;
+    if (displays[0] == '\0')
+        return nullptr;
+    for (PtrListNode* node = list.head; node; node = node->next) {
+        const LayoutSnapshot* snapshot = SnapshotOf(node);
+        if (strcmp(snapshot->Displays(), displays) != 0)
+            continue;
+        if (!newest || SnapshotNameLess(newest->name, snapshot->name))
+            newest = snapshot;
+    }
+    return newest;
 }
 
 // Only a capture that read every icon is stored: a failed or empty one would take the place of a
@@ -107,8 +183,8 @@ void CDesktopLayout::TakeSnapshot(int kind) {
     }
     char name[kSnapshotNameChars];
     FormatSnapshotName(kind, name);
-    StoreSnapshot(snapshots, name, captured, kind);
-    StoreSnapshot(unsavedSnapshots, name, captured, kind);
+    StoreSnapshot(snapshots, name, captured, kind, displayKey);
+    StoreSnapshot(unsavedSnapshots, name, captured, kind, displayKey);
     SaveSettings();
 }
 
@@ -139,6 +215,25 @@ void CDesktopLayout::RestoreLayout(const char* layout) {
         return;
     if (!undoStack->Append(undo))
         delete[] undo;
+}
+
+// Nobody asked for this restore, so a desktop that cannot be read (the shell still starting)
+// is left alone without a box. The layout is copied first: the record may be overwritten by a
+// timer tick before the restore is done.
+int CDesktopLayout::RestoreNewestUnder(const char* displays) {
+    const LayoutSnapshot* newest = NewestSnapshotUnder(*snapshots, displays);
+    if (!newest)
+        return 0;
+    int complete = 0;
+    const char* standing = CaptureLayout(&complete);
+    if (!complete || standing[0] == '\0')
+        return -1;
+    char* layout = CopyToHeap(newest->layout);
+    if (!layout)
+        return 0;
+    RestoreLayout(layout);
+    delete[] layout;
+    return 1;
 }
 
 void CDesktopLayout::Undo() {

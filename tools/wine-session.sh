@@ -8,35 +8,18 @@ export WINEDEBUG="${WINEDEBUG:--all,err+all}"
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
 
+. "$root/tools/private-xvfb.sh"
 xvfb_pid=
-display_file=
 cleanup() {
     wineserver -k >/dev/null 2>&1
     wineserver -w >/dev/null 2>&1
-    if [ -n "$xvfb_pid" ]; then
-        kill "$xvfb_pid" 2>/dev/null
-        wait "$xvfb_pid" 2>/dev/null
-    fi
-    [ -n "$display_file" ] && rm -f "$display_file"
+    stop_private_xvfb
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
 if [ -z "${DISPLAY:-}" ]; then
-    display_file=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
-    xvfb_pid=$!
-    tries=0
-    while [ ! -s "$display_file" ] && [ $tries -lt 100 ]; do
-        sleep 0.1
-        tries=$((tries + 1))
-    done
-    if [ ! -s "$display_file" ]; then
-        echo "wine-session: Xvfb did not start" >&2
-        exit 1
-    fi
-    DISPLAY=":$(head -n 1 "$display_file")"
-    export DISPLAY
+    start_private_xvfb -screen 0 1280x1024x24 || exit 1
 fi
 
 mkdir -p "$(dirname "$WINEPREFIX")"

@@ -7,6 +7,7 @@
 #include "res/ResourceIds.h"
 #include "store/LayoutSnapshot.h"
 #include "ui/AboutDialog.h"
+#include "ui/DisplayMonitors.h"
 #include "ui/OwnerDrawMenu.h"
 
 #include <cstring>
@@ -17,8 +18,21 @@ namespace {
 
 const char kTrayClass[] = "QuillmarshClass32";
 const char kTrayTitle[] = "Quill Marsh Version 1.0";
+const char kTrayTip[] = "Quill Marsh";
 const UINT kTrayIconId = 1;
+// Only the autosave timer autosaves; the others have ids of their own.
 const UINT_PTR kAutoSaveTimer = 0;
+// Some changes of the displays come with no message at all: a slow look catches them.
+const UINT_PTR kDisplayPollTimer = 1;
+const UINT kDisplayPollPeriod = 5000;
+// The shell rearranges the icons after a change, not at once: a change counts once the displays
+// have stood still this long.
+const UINT_PTR kDisplaySettleTimer = 2;
+const UINT kDisplaySettlePeriod = 2000;
+
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
 
 // Positions in the popup that are reached by position.
 const int kAutosavePosition = 2;
@@ -66,10 +80,10 @@ bool IsRestoreId(UINT id) {
 
 // Names are UTF-8 and may be in any script, so the entry is added in UTF-16. A byte that is not
 // UTF-8 shows as U+FFFD; a UTF-16 name never needs more units than its UTF-8 bytes.
-void AppendSnapshotEntry(HMENU restore, UINT id, const char* name) {
+void AppendSnapshotEntry(HMENU restore, UINT id, const char* name, bool marked) {
     WCHAR wide[kSnapshotNameChars];
     Utf8ToUtf16(name, strlen(name), wide, kSnapshotNameChars);
-    AppendMenuW(restore, MF_STRING, id, wide);
+    AppendMenuW(restore, MF_STRING | (marked ? MF_CHECKED : MF_UNCHECKED), id, wide);
 }
 
 } // namespace
@@ -77,7 +91,7 @@ void AppendSnapshotEntry(HMENU restore, UINT id, const char* name) {
 CTrayWindow::CTrayWindow(CDesktopLayout* layout)
     : desktopLayout(layout), popupMenu(nullptr), hTrayIcon(nullptr),
       taskbarCreatedMessage(RegisterWindowMessageA("TaskbarCreated")), shownLayouts(),
-      shownCount(0), menuOpen(0) {}
+      shownCount(0), menuOpen(0), displayWatch(), autoSaveDeferred(0) {}
 
 CTrayWindow::~CTrayWindow() {
     ReleaseShownLayouts();
@@ -107,9 +121,10 @@ int CTrayWindow::CreateTrayWindow(HINSTANCE instance, HWND parent) {
 
 void CTrayWindow::AddTrayIcon() {
     NOTIFYICONDATAA record = TrayRecord(hwnd);
-    record.uFlags = NIF_MESSAGE | NIF_ICON;
+    record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     record.uCallbackMessage = WM_TRAYICON;
     record.hIcon = hTrayIcon;
+    CopyBounded(record.szTip, sizeof record.szTip, kTrayTip);
     Shell_NotifyIconA(NIM_ADD, &record);
 }
 
@@ -132,6 +147,9 @@ void CTrayWindow::PrepareMenu() {
     HMENU main = GetSubMenu(menu, 0);
     CheckMenuItem(menu, ID_START_WITH_WINDOWS,
                   MF_BYCOMMAND | (desktopLayout->startWithWindows ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(menu, ID_RESTORE_ON_DISPLAY_CHANGE,
+                  MF_BYCOMMAND |
+                      (desktopLayout->restoreOnDisplayChange ? MF_CHECKED : MF_UNCHECKED));
     HMENU autosave = GetSubMenu(main, kAutosavePosition);
     for (int position = 0; position < 4; position++) {
         UINT mark = desktopLayout->autoSaveMode == position ? MF_CHECKED : MF_UNCHECKED;
@@ -149,11 +167,14 @@ void CTrayWindow::PrepareMenu() {
 }
 
 // The newest snapshots, as many as there are Restore ids; a snapshot whose layout cannot be kept
-// is not listed, so every entry can restore what it shows.
+// is not listed, so every entry can restore what it shows. Those taken under the displays as they
+// stand are checked.
 void CTrayWindow::RebuildRestoreMenu(HMENU restore) {
     for (int n = GetMenuItemCount(restore); n > 0; n--)
         DeleteMenu(restore, 0, MF_BYPOSITION);
     ReleaseShownLayouts();
+    char displays[kDisplayKeyChars];
+    ReadDisplayConfiguration(displays);
     for (PtrListNode* node = desktopLayout->snapshots->head; node && shownCount < kRestoreEntries;
          node = node->next) {
         const LayoutSnapshot* snapshot = static_cast<const LayoutSnapshot*>(node->data);
@@ -161,7 +182,8 @@ void CTrayWindow::RebuildRestoreMenu(HMENU restore) {
         if (!layout)
             break;
         shownLayouts[shownCount] = layout;
-        AppendSnapshotEntry(restore, ID_RESTORE_FIRST + shownCount, snapshot->name);
+        bool current = displays[0] != '\0' && strcmp(snapshot->Displays(), displays) == 0;
+        AppendSnapshotEntry(restore, ID_RESTORE_FIRST + shownCount, snapshot->name, current);
         shownCount++;
     }
     if (shownCount == 0)
@@ -189,7 +211,15 @@ LRESULT CTrayWindow::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPa
     case WM_COMMAND:
         return OnCommand(window, wParam, lParam);
     case WM_TIMER:
-        TakeSnapshot(kSnapshotAutomatic);
+        OnTimer(wParam);
+        break;
+    case WM_DISPLAYCHANGE:
+    case WM_DPICHANGED:
+        OnDisplaysDisturbed();
+        break;
+    case WM_SETTINGCHANGE:
+        if (wParam == SPI_SETWORKAREA)
+            OnDisplaysDisturbed();
         break;
     case WM_TRAYICON:
         return OnTrayIcon(wParam, lParam);
@@ -205,12 +235,77 @@ LRESULT CTrayWindow::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPa
     return DefWindowProcA(window, msg, wParam, lParam);
 }
 
-// A save may take in the autosave interval that another copy chose; the timer follows it.
+// A save may take in the autosave interval that another copy chose; the timer follows it. Every
+// capture records the displays as they stand. While a change of the displays is pending and
+// restoring for it is on, no automatic snapshot is taken: the shell's rearranged icons must not
+// become the newest arrangement of the new displays before theirs is restored.
 void CTrayWindow::TakeSnapshot(int kind) {
+    LookAtDisplays();
+    if (kind == kSnapshotAutomatic && desktopLayout->restoreOnDisplayChange &&
+        displayWatch.Pending()) {
+        autoSaveDeferred = 1;
+        return;
+    }
     int mode = desktopLayout->autoSaveMode;
     desktopLayout->TakeSnapshot(kind);
     if (desktopLayout->autoSaveMode != mode)
         UpdateAutoSaveTimer();
+}
+
+void CTrayWindow::OnTimer(UINT_PTR id) {
+    if (id == kAutoSaveTimer)
+        TakeSnapshot(kSnapshotAutomatic);
+    else if (id == kDisplayPollTimer)
+        LookAtDisplays();
+    else if (id == kDisplaySettleTimer)
+        OnDisplaysSettled();
+}
+
+// The displays as they stand become the configuration of the next snapshot; a change starts the
+// wait for them to stand still.
+void CTrayWindow::LookAtDisplays() {
+    ReadDisplayConfiguration(desktopLayout->displayKey);
+    if (displayWatch.Look(desktopLayout->displayKey))
+        SetTimer(hwnd, kDisplaySettleTimer, kDisplaySettlePeriod, nullptr);
+}
+
+// Setting the timer again starts the steady period anew.
+void CTrayWindow::OnDisplaysDisturbed() {
+    char displays[kDisplayKeyChars];
+    ReadDisplayConfiguration(displays);
+    displayWatch.Disturbed(displays);
+    SetTimer(hwnd, kDisplaySettleTimer, kDisplaySettlePeriod, nullptr);
+}
+
+// The timer stops before anything runs: a restore may show a box whose loop dispatches ticks.
+void CTrayWindow::OnDisplaysSettled() {
+    char displays[kDisplayKeyChars];
+    ReadDisplayConfiguration(displays);
+    CDisplayWatch::Settled settled = displayWatch.Settle(displays);
+    if (settled == CDisplayWatch::kStillMoving)
+        return;
+    KillTimer(hwnd, kDisplaySettleTimer);
+    if (settled == CDisplayWatch::kChanged && desktopLayout->restoreOnDisplayChange)
+        desktopLayout->RestoreNewestUnder(displays);
+    if (autoSaveDeferred) {
+        autoSaveDeferred = 0;
+        TakeSnapshot(kSnapshotAutomatic);
+    }
+}
+
+// With the option on, displays other than those of the newest snapshot count as a change since
+// the last run: their own arrangement comes back before the start-up snapshot records the
+// desktop. Snapshots of earlier versions know no displays and count as no change. At logon the
+// desktop may not be readable yet: the watch then takes the newest snapshot's displays as the
+// last seen, so the next look finds the change and tries again once the displays stand still.
+void CTrayWindow::RestoreForDisplaysAtStart() {
+    const char* displays = desktopLayout->displayKey;
+    const LayoutSnapshot* newest = NewestSnapshot(*desktopLayout->snapshots);
+    if (!desktopLayout->restoreOnDisplayChange || !newest || displays[0] == '\0' ||
+        newest->Displays()[0] == '\0' || strcmp(newest->Displays(), displays) == 0)
+        return;
+    if (desktopLayout->RestoreNewestUnder(displays) < 0)
+        displayWatch.Start(newest->Displays());
 }
 
 // Every start records the desktop as it stands, whatever the autosave interval.
@@ -221,12 +316,18 @@ LRESULT CTrayWindow::OnCreate(HWND window, WPARAM wParam, LPARAM lParam) {
                                           MAKEINTRESOURCEA(IDB_MENUIMAGES), MENU_IMAGE_CHECK);
     AddTrayIcon();
     UpdateAutoSaveTimer();
+    ReadDisplayConfiguration(desktopLayout->displayKey);
+    displayWatch.Start(desktopLayout->displayKey);
+    SetTimer(hwnd, kDisplayPollTimer, kDisplayPollPeriod, nullptr);
+    RestoreForDisplaysAtStart();
     TakeSnapshot(kSnapshotAutomatic);
     return DefWindowProcA(window, WM_CREATE, wParam, lParam);
 }
 
 LRESULT CTrayWindow::OnDestroy() {
     KillTimer(hwnd, kAutoSaveTimer);
+    KillTimer(hwnd, kDisplayPollTimer);
+    KillTimer(hwnd, kDisplaySettleTimer);
     RemoveTrayIcon();
     if (popupMenu) {
         popupMenu->Destroy();
@@ -258,6 +359,12 @@ LRESULT CTrayWindow::OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
         // set for all users stays.
         if (!desktopLayout->ApplyStartWithWindows() && !turnOn)
             ShowErrorBox("Could not remove Start With Windows for all users!");
+    } else if (id == ID_RESTORE_ON_DISPLAY_CHANGE) {
+        int mode = desktopLayout->autoSaveMode;
+        desktopLayout->restoreOnDisplayChange = desktopLayout->restoreOnDisplayChange ? 0 : 1;
+        desktopLayout->SaveSettings();
+        if (desktopLayout->autoSaveMode != mode)
+            UpdateAutoSaveTimer();
     } else if (id == ID_EXIT) {
         return DestroyWindow(hwnd);
     } else if (id == ID_SAVE) {

@@ -2,6 +2,7 @@
 // the popup menu, and turns menu choices into calls on the core object.
 #pragma once
 
+#include "desktop/DisplayConfiguration.h"
 #include "res/ResourceIds.h"
 #include "ui/WindowClass.h"
 
@@ -43,8 +44,18 @@ class CTrayWindow final : public CWindowClass {
     int shownCount;
     // 1 while the menu that a tray click opened is showing.
     int menuOpen;
+    // The displays as last seen, and a change until they stand still.
+    CDisplayWatch displayWatch;
+    // 1 when an autosave fell while a change of the displays was pending; it is taken once they
+    // have settled.
+    int autoSaveDeferred;
 
     void TakeSnapshot(int kind);
+    void OnTimer(UINT_PTR id);
+    void LookAtDisplays();
+    void OnDisplaysDisturbed();
+    void OnDisplaysSettled();
+    void RestoreForDisplaysAtStart();
     LRESULT OnCreate(HWND window, WPARAM wParam, LPARAM lParam);
     LRESULT OnDestroy();
     LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam);

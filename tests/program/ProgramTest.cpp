@@ -6,6 +6,7 @@
 #include "program/ProgramFolder.h"
 #include "program/ProgramTestSupport.h"
 #include "program/RunningProgram.h"
+#include "ui/DisplayMonitors.h"
 
 #include <gtest/gtest.h>
 
@@ -16,6 +17,8 @@ namespace {
 
 using programtest::ClearRunValues;
 using programtest::LayoutOf;
+using programtest::Positions;
+using programtest::Positions_t;
 using programtest::RunValue;
 using programtest::Section;
 using programtest::WaitForNextSecond;
@@ -30,15 +33,6 @@ const char kStartingLayout[] = "Recycle Bin;20;10;Notes.txt;100;10;Photos;180;10
 
 std::vector<Icon> StartingIcons() {
     return {{"Recycle Bin", 20, 10}, {"Notes.txt", 100, 10}, {"Photos", 180, 10}};
-}
-
-using Positions_t = std::vector<std::pair<int, int>>;
-
-Positions_t Positions() {
-    Positions_t positions;
-    for (const Icon& icon : testdesktop::Icons())
-        positions.push_back({icon.x, icon.y});
-    return positions;
 }
 
 // "YYYY-MM-DD HH:MM:SS", then the suffix.
@@ -133,8 +127,12 @@ TEST_F(Program, FirstStartWritesOneAutomaticSnapshotShowsTheIconAndExitEndsWithC
     auto automatic = Section(file, "AutoSaves");
     ASSERT_EQ(automatic.size(), 1u) << file;
     EXPECT_TRUE(IsTimeStamp(automatic[0].first, " (AutoSave)")) << automatic[0].first;
+    char displays[kDisplayKeyChars];
+    ReadDisplayConfiguration(displays);
+    ASSERT_STRNE(displays, "");
     EXPECT_EQ(file, "[Settings]\r\nAutoSave=2\r\n[AutoSaves]\r\n" + automatic[0].first + "=" +
-                        kStartingLayout + "\r\n");
+                        kStartingLayout + "\r\n[AutoSaveDisplays]\r\n" + automatic[0].first + "=" +
+                        displays + "\r\n");
     EXPECT_TRUE(TrayIconExists(program.Window(), kTrayIconId));
 
     ExpectExitsCleanly();
@@ -407,12 +405,23 @@ TEST_F(Program, StartWithWindowsTogglesTheRunValue) {
     ExpectExitsCleanly();
 }
 
+TEST_F(Program, RestoreWhenDisplaysChangeIsWrittenOnlyWhileOn) {
+    const std::string off = Settings();
+    ASSERT_TRUE(program.Command(kRestoreOnDisplayChange));
+    std::string on = off;
+    on.insert(on.find("[AutoSaves]"), "RestoreOnDisplayChange=1\r\n");
+    EXPECT_EQ(Settings(), on);
+    ASSERT_TRUE(program.Command(kRestoreOnDisplayChange));
+    EXPECT_EQ(Settings(), off);
+    ExpectExitsCleanly();
+}
+
 TEST_F(Program, UnknownCommandsChangeNothing) {
     testdesktop::MoveIcon(1, 300, 300);
     const Positions_t before = Positions();
     const std::string file = Settings();
-    for (UINT id : {0u, 100u, 109u, 115u, 116u, 117u, 118u, 119u, 124u, 125u, 126u, 127u, 128u,
-                    129u, 151u, 152u, 999u, 65535u})
+    for (UINT id : {0u, 100u, 109u, 115u, 117u, 118u, 119u, 124u, 125u, 126u, 127u, 128u, 129u,
+                    151u, 152u, 999u, 65535u})
         ASSERT_TRUE(program.Command(id)) << id;
     EXPECT_EQ(Settings(), file);
     EXPECT_EQ(Positions(), before);
@@ -433,6 +442,73 @@ TEST_F(Program, TimerTickTakesAnAutomaticSnapshot) {
     EXPECT_EQ(automatic[0].second, "Recycle Bin;333;222;Notes.txt;100;10;Photos;180;10;");
     EXPECT_EQ(automatic[1].second, kStartingLayout);
     EXPECT_TRUE(Section(file, "Saves").empty());
+    ExpectExitsCleanly();
+}
+
+// A start under displays other than the newest snapshot's is a change: with the option on, the
+// newest arrangement of these displays comes back first, and the start's snapshot records it.
+TEST_F(Program, StartUnderOtherDisplaysRestoresTheirArrangementFirstWhenTheOptionIsOn) {
+    char displays[kDisplayKeyChars];
+    ReadDisplayConfiguration(displays);
+    const std::string ours = "Recycle Bin;300;200;Notes.txt;310;300;Photos;320;400;";
+    const std::string file = std::string("[Settings]\r\nAutoSave=2\r\n%s[Saves]\r\n") +
+                             "2020-01-01 00:00:03=Recycle Bin;1;1;\r\n" +
+                             "2020-01-01 00:00:02=Recycle Bin;2;2;\r\n" +
+                             "2020-01-01 00:00:01=" + ours + "\r\n[SaveDisplays]\r\n" +
+                             "2020-01-01 00:00:03=0,0,640,480|0,0,640,480@96\r\n" +
+                             "2020-01-01 00:00:01=" + displays + "\r\n";
+    const std::string off = file.substr(0, file.find("%s")) + file.substr(file.find("%s") + 2);
+    RestartWithSettings(off);
+    EXPECT_EQ(Positions(), (Positions_t{{20, 10}, {100, 10}, {180, 10}}));
+
+    std::string on = off;
+    on.insert(on.find("[Saves]"), "RestoreOnDisplayChange=1\r\n");
+    RestartWithSettings(on);
+    EXPECT_EQ(Positions(), (Positions_t{{300, 200}, {310, 300}, {320, 400}}));
+    EXPECT_EQ(Section(Settings(), "AutoSaves")[0].second, ours);
+    ASSERT_TRUE(program.Command(kUndo));
+    EXPECT_EQ(Positions(), (Positions_t{{20, 10}, {100, 10}, {180, 10}}));
+    ExpectExitsCleanly();
+}
+
+// At logon the program may start before the desktop's icons are there: the arrangement of these
+// displays comes back once the desktop can be read.
+TEST_F(Program, AStartBeforeTheDesktopRestoresOnceTheDesktopIsThere) {
+    char displays[kDisplayKeyChars];
+    ReadDisplayConfiguration(displays);
+    const std::string ours = "Recycle Bin;300;200;Notes.txt;310;300;Photos;320;400;";
+    ASSERT_TRUE(program.Command(kExit));
+    DWORD code = 99;
+    ASSERT_TRUE(program.WaitForExit(&code));
+    testdesktop::Stop();
+    ASSERT_TRUE(WriteWholeFile(
+        folder.SettingsFile(),
+        std::string("[Settings]\r\nAutoSave=2\r\nRestoreOnDisplayChange=1\r\n"
+                    "[Saves]\r\n2020-01-01 00:00:03=Recycle Bin;1;1;\r\n"
+                    "2020-01-01 00:00:01=") +
+            ours + "\r\n[SaveDisplays]\r\n" + "2020-01-01 00:00:03=0,0,640,480|0,0,640,480@96\r\n" +
+            "2020-01-01 00:00:01=" + displays + "\r\n"));
+    ASSERT_TRUE(program.Start(folder.Exe()));
+    ASSERT_NE(program.WaitForWindow(), nullptr);
+    ASSERT_TRUE(testdesktop::Start(StartingIcons()));
+    DWORD started = GetTickCount();
+    while (Positions() != Positions_t{{300, 200}, {310, 300}, {320, 400}} &&
+           GetTickCount() - started < 20000)
+        Sleep(50);
+    EXPECT_EQ(Positions(), (Positions_t{{300, 200}, {310, 300}, {320, 400}}));
+    ExpectExitsCleanly();
+}
+
+// The program's other timers have ids of their own: only id 0, the autosave timer's, autosaves.
+TEST_F(Program, OnlyTheAutosaveTimerAutosaves) {
+    WaitForNextSecond();
+    testdesktop::MoveIcon(0, 333, 222);
+    const std::string file = Settings();
+    for (WPARAM id : {1u, 2u, 7u})
+        SendMessageA(program.Window(), WM_TIMER, id, 0);
+    EXPECT_EQ(Settings(), file);
+    ASSERT_TRUE(program.TimerTick());
+    EXPECT_EQ(Section(Settings(), "AutoSaves").size(), 2u);
     ExpectExitsCleanly();
 }
 

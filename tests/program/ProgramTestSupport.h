@@ -21,6 +21,7 @@ const UINT kStartWithWindows = 111;
 const UINT kExit = 112;
 const UINT kSave = 113;
 const UINT kUndo = 114;
+const UINT kRestoreOnDisplayChange = 116;
 // Autosave Never, then the three intervals up to every hour: the setting is the id minus Never.
 const UINT kAutosaveNever = 120;
 const UINT kAutosaveHour = 123;
@@ -84,6 +85,16 @@ inline std::string LayoutOf(const std::vector<testdesktop::Icon>& icons) {
     for (const testdesktop::Icon& icon : icons)
         text += icon.name + ";" + std::to_string(icon.x) + ";" + std::to_string(icon.y) + ";";
     return text;
+}
+
+using Positions_t = std::vector<std::pair<int, int>>;
+
+// Where the desktop's icons stand, in item order.
+inline Positions_t Positions() {
+    Positions_t positions;
+    for (const testdesktop::Icon& icon : testdesktop::Icons())
+        positions.push_back({icon.x, icon.y});
+    return positions;
 }
 
 // Snapshot names carry the second: the next one must fall in a later second to be told apart.

@@ -85,14 +85,20 @@ TEST(Resources, TrayMenuItemsStandWhereTheTrayWindowLooks) {
     EXPECT_EQ("MainMenu", ItemText(menu, 0));
     HMENU main = GetSubMenu(menu, 0);
     ASSERT_NE(nullptr, main);
-    ASSERT_EQ(10, GetMenuItemCount(main));
+    ASSERT_EQ(11, GetMenuItemCount(main));
     const UINT kSeparator = 0xFFFFFFFFu;
-    const Item items[] = {{"About...", ID_ABOUT}, {"", kSeparator},
-                          {"Autosave", 0},        {"Save", ID_SAVE},
-                          {"Restore", 0},         {"Undo", ID_UNDO},
-                          {"", kSeparator},       {"Start With Windows", ID_START_WITH_WINDOWS},
-                          {"", kSeparator},       {"Exit", ID_EXIT}};
-    for (int i = 0; i < 10; ++i) {
+    const Item items[] = {{"About...", ID_ABOUT},
+                          {"", kSeparator},
+                          {"Autosave", 0},
+                          {"Save", ID_SAVE},
+                          {"Restore", 0},
+                          {"Undo", ID_UNDO},
+                          {"", kSeparator},
+                          {"Start With Windows", ID_START_WITH_WINDOWS},
+                          {"Restore When Displays Change", ID_RESTORE_ON_DISPLAY_CHANGE},
+                          {"", kSeparator},
+                          {"Exit", ID_EXIT}};
+    for (int i = 0; i < 11; ++i) {
         EXPECT_EQ(items[i].text, ItemText(main, i)) << i;
         if (items[i].id != 0) {
             EXPECT_EQ(items[i].id, ItemId(main, i)) << i;

@@ -4,6 +4,7 @@
 #include "desktop/DesktopLayout.h"
 #include "res/ResourceIds.h"
 #include "store/LayoutSnapshot.h"
+#include "ui/DisplayMonitors.h"
 #include "ui/OwnerDrawMenu.h"
 #include "ui/TrayWindow.h"
 
@@ -161,6 +162,35 @@ TEST_F(TrayMenu, RestoreEntriesShowNamesInAnyScript) {
     EXPECT_EQ(TextOf(ID_RESTORE_FIRST + 1), mixed);
     EXPECT_EQ(TextOf(ID_RESTORE_FIRST + 2), "Caf\xef\xbf\xbd \xef\xbf\xbd list");
     EXPECT_EQ(TextOf(ID_RESTORE_FIRST + 3), longest);
+}
+
+// The check marks the arrangements of the displays as they stand; names, order and ids stay.
+TEST_F(TrayMenu, RestoreChecksTheEntriesOfTheCurrentDisplays) {
+    char displays[kDisplayKeyChars];
+    ReadDisplayConfiguration(displays);
+    ASSERT_STRNE(displays, "");
+    const char* under[] = {displays, "0,0,800,600|0,0,800,600@96", "", displays};
+    for (int i = 0; i < 4; i++) {
+        char name[32];
+        snprintf(name, sizeof name, "2024-03-01 09:0%d:00", 4 - i);
+        layout.snapshots->Append(NewSnapshot(name, "A;1;1;", kSnapshotManual, under[i]));
+    }
+    layout.restoreOnDisplayChange = 1;
+    tray.PrepareMenu();
+
+    ASSERT_EQ(GetMenuItemCount(Restore()), 4);
+    for (int i = 0; i < 4; i++) {
+        EXPECT_EQ(GetMenuItemID(Restore(), i), static_cast<UINT>(ID_RESTORE_FIRST + i));
+        EXPECT_EQ((GetMenuState(Restore(), i, MF_BYPOSITION) & MF_CHECKED) != 0,
+                  under[i] == displays)
+            << i;
+    }
+    EXPECT_EQ(TextOf(ID_RESTORE_FIRST + 1), "2024-03-01 09:03:00");
+    EXPECT_TRUE(GetMenuState(menu->menu, ID_RESTORE_ON_DISPLAY_CHANGE, MF_BYCOMMAND) & MF_CHECKED);
+
+    layout.restoreOnDisplayChange = 0;
+    tray.PrepareMenu();
+    EXPECT_FALSE(GetMenuState(menu->menu, ID_RESTORE_ON_DISPLAY_CHANGE, MF_BYCOMMAND) & MF_CHECKED);
 }
 
 TEST(TrayClick, WithoutAMenuObjectDoesNothing) {

@@ -7,6 +7,7 @@
 #include "contract/TestDesktop.h"
 #include "program/DisplayScaleSetting.h"
 #include "program/PopupMenuReader.h"
+#include "program/ProgramFolder.h"
 #include "program/ProgramTestSupport.h"
 #include "program/RunningProgram.h"
 #include "tests/ui/MemoryCanvas.h"
@@ -125,6 +126,36 @@ bool OpenRestoreMenu(CRunningProgram& program, std::vector<HWND>* popups) {
     return WaitForPopups(program.ProcessId(), 2, popups);
 }
 
+// An earlier run's Save, taken under displays of 1024x768: the Restore submenu lists it without the
+// check that marks the arrangements of the displays as they stand.
+bool WriteEarlierRun(const std::string& folder) {
+    const char name[] = "2020-01-05 08:30:00";
+    return WriteWholeFile(folder + "\\Quillmarsh.ini",
+                          std::string("[Settings]\r\nAutoSave=2\r\n[Saves]\r\n") + name +
+                              "=Recycle Bin;300;300;Photos;400;300;\r\n[SaveDisplays]\r\n" + name +
+                              "=0,0,1024,768|0,0,1024,768@96\r\n");
+}
+
+// Without a tray of the desktop's own, Wine shows the notification icons in a small window of its
+// own, each icon a child window; the pointer rests on the first until its tip shows. False when
+// there is no such window.
+bool HoverTrayIcon(RECT* area) {
+    HWND tray = FindWindowA("__winex11_standalone_tray", nullptr);
+    HWND icon = tray ? GetWindow(tray, GW_CHILD) : nullptr;
+    if (!icon || !IsWindowVisible(tray))
+        return false;
+    RECT shown;
+    GetWindowRect(icon, &shown);
+    SetCursorPos((shown.left + shown.right) / 2, (shown.top + shown.bottom) / 2);
+    // The tip shows after the pointer has rested a moment; the screen shows it after a paint.
+    Sleep(1500);
+    LetItPaint();
+    GetWindowRect(tray, area);
+    area->right += 200;
+    area->bottom += 80;
+    return true;
+}
+
 bool Tour(CRunningProgram& program, const std::string& folder) {
     Say("started beside the stand-in desktop; the start took an automatic snapshot");
     LetItPaint();
@@ -167,6 +198,14 @@ bool Tour(CRunningProgram& program, const std::string& folder) {
     LetItPaint();
     Screenshot(folder, "5-undone.png", DesktopRect());
 
+    RECT tray;
+    if (HoverTrayIcon(&tray)) {
+        Say("the pointer rests on the tray icon: its tip says who it is");
+        Screenshot(folder, "6-tray-tip.png", tray);
+    } else {
+        Say("no tray window to hover over");
+    }
+
     DWORD code = 99;
     if (!program.Command(kExit) || !program.WaitForExit(&code))
         return false;
@@ -190,7 +229,7 @@ bool ScaledTour(const char* exe, const std::string& folder, int dpi) {
         LetItPaint();
         RECT shown;
         GetWindowRect(popups.front(), &shown);
-        Screenshot(folder, ("6-menu-at-" + percent + ".png").c_str(), shown);
+        Screenshot(folder, ("7-menu-at-" + percent + ".png").c_str(), shown);
         done = CloseMenus(program.ProcessId()) && program.PostCommand(kAbout);
     }
     HWND about = done ? program.WaitForDialog("About Quill Marsh") : nullptr;
@@ -202,7 +241,7 @@ bool ScaledTour(const char* exe, const std::string& folder, int dpi) {
         POINT origin = {0, 0};
         ClientToScreen(about, &origin);
         OffsetRect(&client, origin.x, origin.y);
-        Screenshot(folder, ("7-about-at-" + percent + ".png").c_str(), client);
+        Screenshot(folder, ("8-about-at-" + percent + ".png").c_str(), client);
         PostMessageA(about, WM_COMMAND, IDOK, 0);
     }
     DWORD code = 99;
@@ -213,6 +252,10 @@ bool ScaledTour(const char* exe, const std::string& folder, int dpi) {
 
 int RunTour(const char* exe, const std::string& folder) {
     CRunningProgram program;
+    if (!WriteEarlierRun(folder))
+        Say("could not write the earlier run's settings file");
+    else
+        Say("an earlier run left a Save taken under other displays (1024x768)");
     bool done = StartBesideDesktop(program, exe) && Tour(program, folder);
     CloseMenus(program.ProcessId());
     program.Kill();
