@@ -19,6 +19,19 @@ namespace {
 const char kSettingsSection[] = "Settings";
 const char kAutoSaveKey[] = "AutoSave";
 const int kDefaultAutoSaveMode = 2;
+const char kDesktopRouteKey[] = "DesktopRoute";
+// By DesktopRoute value; "auto" is the default and is never written.
+const char* const kDesktopRouteNames[] = {"auto", "shell", "listview"};
+
+// Any other value, or none, is "auto".
+int DesktopRouteOf(const CIniFile& ini) {
+    const char* value = ini.GetString(kSettingsSection, kDesktopRouteKey, "");
+    for (int route = kRouteShell; route <= kRouteListView; route++) {
+        if (strcmp(value, kDesktopRouteNames[route]) == 0)
+            return route;
+    }
+    return kRouteAuto;
+}
 
 const char* SectionOf(int kind) {
     return kind != 0 ? "AutoSaves" : "Saves";
@@ -123,10 +136,12 @@ bool LoadSnapshots(const CIniFile& ini, int kind, CPtrList* snapshots) {
     return !fullNames.Lost();
 }
 
-// The autosave mode and the snapshots the file at path holds; a missing file holds none. False
-// when the file is there but could not be read whole: what was read must not stand for it.
-bool ReadSettings(const char* path, CPtrList* snapshots, int* autoSaveMode) {
+// The autosave mode, the route and the snapshots the file at path holds; a missing file holds
+// none. False when the file is there but could not be read whole: what was read must not stand
+// for it.
+bool ReadSettings(const char* path, CPtrList* snapshots, int* autoSaveMode, int* route) {
     *autoSaveMode = kDefaultAutoSaveMode;
+    *route = kRouteAuto;
     CIniFile* ini = new (std::nothrow) CIniFile;
     if (!ini)
         return false;
@@ -134,6 +149,7 @@ bool ReadSettings(const char* path, CPtrList* snapshots, int* autoSaveMode) {
     bool read = ini->ReadChecked() != kIniReadFailed;
     if (read) {
         *autoSaveMode = ini->GetInt(kSettingsSection, kAutoSaveKey, kDefaultAutoSaveMode);
+        *route = DesktopRouteOf(*ini);
         read = LoadSnapshots(*ini, kSnapshotManual, snapshots) &&
                LoadSnapshots(*ini, kSnapshotAutomatic, snapshots);
     }
@@ -158,7 +174,7 @@ void LockPathOf(const char* iniPath, char (&lockPath)[kPathChars]) {
 int CDesktopLayout::LoadSettings() {
     ClearStore();
     settingsStamp = StampOf(iniPath);
-    settingsRead = ReadSettings(iniPath, snapshots, &autoSaveMode) ? 1 : 0;
+    settingsRead = ReadSettings(iniPath, snapshots, &autoSaveMode, &desktopRoute) ? 1 : 0;
     savedAutoSaveMode = autoSaveMode;
     LoadStartWithWindows();
     return 1;
@@ -189,6 +205,8 @@ IniSaveResult CDesktopLayout::WriteSettings() {
     if (!ini)
         return kIniNotWritten;
     ini->SetInt(kSettingsSection, kAutoSaveKey, autoSaveMode);
+    if (desktopRoute == kRouteShell || desktopRoute == kRouteListView)
+        ini->SetString(kSettingsSection, kDesktopRouteKey, kDesktopRouteNames[desktopRoute]);
     for (PtrListNode* node = snapshots->head; node; node = node->next) {
         const LayoutSnapshot* snapshot = static_cast<const LayoutSnapshot*>(node->data);
         ini->SetString(SectionOf(snapshot->kind), snapshot->name, snapshot->layout);
@@ -215,7 +233,8 @@ bool CDesktopLayout::TakeInSettingsFile() {
     }
     CPtrList loaded;
     int fileMode = kDefaultAutoSaveMode;
-    if (!ReadSettings(iniPath, &loaded, &fileMode))
+    int fileRoute = kRouteAuto;
+    if (!ReadSettings(iniPath, &loaded, &fileMode, &fileRoute))
         return false;
     for (PtrListNode* node = unsavedSnapshots->tail; node; node = node->prev) {
         const LayoutSnapshot* unsaved = static_cast<const LayoutSnapshot*>(node->data);
@@ -229,6 +248,7 @@ bool CDesktopLayout::TakeInSettingsFile() {
     if (autoSaveMode == savedAutoSaveMode)
         autoSaveMode = fileMode;
     savedAutoSaveMode = fileMode;
+    desktopRoute = fileRoute;
     settingsStamp = stamp;
     settingsRead = 1;
     return true;
