@@ -26,6 +26,7 @@
 namespace {
 
 using testdesktop::Icon;
+using testdesktop::LayoutText;
 using testdesktop::Request;
 
 const UINT kRequestFlags = SMTO_BLOCK | SMTO_ABORTIFHUNG;
@@ -67,17 +68,6 @@ std::vector<Icon> NumberedIcons(int count, int dx, int dy, NameStyle style = kSh
     for (int i = 0; i < count; i++)
         icons.push_back({IconName(i + 1, style), 20 + 75 * (i / 10) + dx, 10 + 70 * (i % 10) + dy});
     return icons;
-}
-
-// Every icon named.
-std::string LayoutOf(const std::vector<Icon>& icons) {
-    std::string text;
-    for (const Icon& icon : icons) {
-        char coordinates[32];
-        snprintf(coordinates, sizeof coordinates, ";%d;%d;", icon.x, icon.y);
-        text += icon.name + coordinates;
-    }
-    return text;
 }
 
 struct Counts {
@@ -210,8 +200,8 @@ bool MeasureDesktop(int iconCount, int rounds) {
     }
     std::string captured = layout->CaptureLayout();
     int capturedIcons = static_cast<int>(std::count(captured.begin(), captured.end(), ';') / 3);
-    std::string homeText = LayoutOf(home);
-    std::string awayText = LayoutOf(away);
+    std::string homeText = LayoutText(home);
+    std::string awayText = LayoutText(away);
 
     Measured capture = Measure(*layout, rounds, {[&] { layout->CaptureLayout(); }});
     PrintRow("capture", iconCount, capture);
@@ -239,14 +229,14 @@ bool MeasureNamedDesktop(int iconCount, int rounds, NameStyle style) {
     std::unique_ptr<CDesktopLayout> layout(new CDesktopLayout);
     int complete = 0;
     std::string captured = layout->CaptureLayout(&complete);
-    std::string homeText = LayoutOf(home);
+    std::string homeText = LayoutText(home);
     // A capture that fails would make Restore show its box, and the bench would wait on it.
     if (!complete || captured != homeText) {
         fprintf(stderr, "desktop_bench: the capture of %d icons did not read them all\n",
                 iconCount);
         return false;
     }
-    std::string awayText = LayoutOf(away);
+    std::string awayText = LayoutText(away);
     char what[64];
     snprintf(what, sizeof what, "capture, %s", StyleName(style));
     PrintRow(what, iconCount, Measure(*layout, rounds, {[&] { layout->CaptureLayout(); }}));
@@ -269,7 +259,7 @@ bool MeasureShiftingRestore(int iconCount) {
     std::unique_ptr<CDesktopLayout> layout(new CDesktopLayout);
     testdesktop::SetShiftOnMove(5);
     testdesktop::TakeRequestLog();
-    std::string homeText = LayoutOf(home);
+    std::string homeText = LayoutText(home);
     int result = 0;
     double seconds = Seconds([&] { result = layout->ApplyLayout(homeText.c_str()); });
     std::vector<Request> log = testdesktop::TakeRequestLog();
@@ -372,8 +362,8 @@ bool MeasureRoutes(int iconCount, int rounds) {
         return false;
     }
     std::unique_ptr<CDesktopLayout> layout(new CDesktopLayout);
-    std::string homeText = LayoutOf(home);
-    std::string awayText = LayoutOf(away);
+    std::string homeText = LayoutText(home);
+    std::string awayText = LayoutText(away);
 
     layout->desktopRoute = kRouteListView;
     PrintListViewRow("capture", iconCount,

@@ -16,18 +16,9 @@
 namespace {
 
 using testdesktop::Icon;
+using testdesktop::LayoutText;
 using testdesktop::Request;
 using testshell::CTestShell;
-
-std::string LayoutOf(const std::vector<Icon>& icons) {
-    std::string text;
-    for (const Icon& icon : icons) {
-        char coordinates[32];
-        snprintf(coordinates, sizeof coordinates, ";%d;%d;", icon.x, icon.y);
-        text += icon.name + coordinates;
-    }
-    return text;
-}
 
 std::vector<Icon> NumberedIcons(int count, int dx = 0) {
     std::vector<Icon> icons;
@@ -123,7 +114,7 @@ TEST_F(ShellRoute, ApplyPlacesEveryIconOutOfPlaceInOneCallPerPass) {
     std::vector<Icon> saved = NumberedIcons(30);
     StartWith(NumberedIcons(30, 400));
     testdesktop::MoveIcon(4, 20, 290); // already where the text wants it
-    EXPECT_EQ(Apply(LayoutOf(saved)), 1);
+    EXPECT_EQ(Apply(LayoutText(saved)), 1);
     EXPECT_EQ(layout->LastRoute(), kRouteShell);
     EXPECT_EQ(testdesktop::Icons(), saved);
     ASSERT_EQ(shell->Placements().size(), 1u);
@@ -155,7 +146,7 @@ TEST_F(ShellRoute, ApplyMatchesNamesExactlyAndSharedNamesInOrder) {
 TEST_F(ShellRoute, TextThatNamesNoIconRunsOnePassAndPlacesNothing) {
     StartWith(NumberedIcons(5));
     EXPECT_EQ(Apply("Elsewhere;1;2;"), 0);
-    EXPECT_EQ(Apply(LayoutOf(NumberedIcons(5))), 0);
+    EXPECT_EQ(Apply(LayoutText(NumberedIcons(5))), 0);
     EXPECT_EQ(shell->Calls(testshell::kItemCount), 2);
     EXPECT_EQ(shell->Placements().size(), 0u);
     EXPECT_EQ(layout->LastRoute(), kRouteShell);
@@ -198,12 +189,12 @@ TEST_P(ShellRouteFailure, BeforeAnythingMovedTheListViewServes) {
     StartWith(NumberedIcons(12, 300));
     shell->FailFrom(GetParam().method, 1, GetParam().result);
     int complete = 0;
-    EXPECT_EQ(Capture(&complete), LayoutOf(NumberedIcons(12, 300)));
+    EXPECT_EQ(Capture(&complete), LayoutText(NumberedIcons(12, 300)));
     EXPECT_EQ(complete, 1);
     // A capture does not place.
     bool capturesThroughShell = GetParam().method == testshell::kSelectAndPositionItems;
     EXPECT_EQ(layout->LastRoute(), capturesThroughShell ? kRouteShell : kRouteListView);
-    EXPECT_EQ(Apply(LayoutOf(saved)), 1);
+    EXPECT_EQ(Apply(LayoutText(saved)), 1);
     EXPECT_EQ(layout->LastRoute(), kRouteListView);
     EXPECT_EQ(testdesktop::Icons(), saved);
     EXPECT_EQ(shell->Placements().size(), 0u);
@@ -228,7 +219,7 @@ TEST_F(ShellRoute, PlacingCallThatFailsEndsTheOperation) {
     StartWith(NumberedIcons(6, 300));
     shell->FailFrom(testshell::kSelectAndPositionItems, 1, E_FAIL);
     // It may have moved some: the restore keeps its undo.
-    EXPECT_EQ(Apply(LayoutOf(NumberedIcons(6))), 1);
+    EXPECT_EQ(Apply(LayoutText(NumberedIcons(6))), 1);
     EXPECT_EQ(layout->LastRoute(), kRouteShell);
     EXPECT_EQ(testdesktop::Icons(), NumberedIcons(6, 300));
     EXPECT_EQ(MovesSentToTheListView(), 0);
@@ -237,7 +228,7 @@ TEST_F(ShellRoute, PlacingCallThatFailsEndsTheOperation) {
 TEST_F(ShellRoute, FailureAfterAMoveEndsTheOperationOnTheShellRoute) {
     StartWith(NumberedIcons(6, 300));
     shell->FailFrom(testshell::kItemCount, 2, RPC_E_DISCONNECTED);
-    EXPECT_EQ(Apply(LayoutOf(NumberedIcons(6))), 1);
+    EXPECT_EQ(Apply(LayoutText(NumberedIcons(6))), 1);
     EXPECT_EQ(layout->LastRoute(), kRouteShell);
     EXPECT_EQ(testdesktop::Icons(), NumberedIcons(6));
     EXPECT_EQ(MovesSentToTheListView(), 0);
@@ -246,9 +237,9 @@ TEST_F(ShellRoute, FailureAfterAMoveEndsTheOperationOnTheShellRoute) {
 TEST_F(ShellRoute, DisconnectedShellIsFoundAgainAtTheNextOperation) {
     StartWith(NumberedIcons(4));
     shell->Fail(testshell::kItemCount, 1, 1, RPC_E_DISCONNECTED);
-    EXPECT_EQ(Capture(), LayoutOf(NumberedIcons(4)));
+    EXPECT_EQ(Capture(), LayoutText(NumberedIcons(4)));
     EXPECT_EQ(layout->LastRoute(), kRouteListView);
-    EXPECT_EQ(Capture(), LayoutOf(NumberedIcons(4)));
+    EXPECT_EQ(Capture(), LayoutText(NumberedIcons(4)));
     EXPECT_EQ(layout->LastRoute(), kRouteShell);
     EXPECT_EQ(shell->Calls(testshell::kSource), 2);
     // A view that works is kept from one operation to the next.
@@ -261,14 +252,14 @@ TEST_F(ShellRoute, NotImplementedIsNotAskedAgainUntilTheShellProcessChanges) {
     shell->FailFrom(testshell::kGetItemPosition, 1, E_NOTIMPL);
     Capture();
     int calls = shell->TotalCalls();
-    EXPECT_EQ(Capture(), LayoutOf(NumberedIcons(4)));
-    EXPECT_EQ(Apply(LayoutOf(NumberedIcons(4, 10))), 1);
+    EXPECT_EQ(Capture(), LayoutText(NumberedIcons(4)));
+    EXPECT_EQ(Apply(LayoutText(NumberedIcons(4, 10))), 1);
     EXPECT_EQ(layout->LastRoute(), kRouteListView);
     EXPECT_EQ(shell->TotalCalls(), calls);
     testdesktop::RestartShell();
     shell->window = CDesktopLayout::FindDesktopDefView();
     shell->Fail(testshell::kGetItemPosition, 0, 0, S_OK);
-    EXPECT_EQ(Capture(), LayoutOf(NumberedIcons(4, 10)));
+    EXPECT_EQ(Capture(), LayoutText(NumberedIcons(4, 10)));
     EXPECT_EQ(layout->LastRoute(), kRouteShell);
     EXPECT_EQ(shell->Calls(testshell::kSource), 2);
 }
@@ -277,9 +268,9 @@ TEST_F(ShellRoute, NotImplementedIsNotAskedAgainUntilTheShellProcessChanges) {
 TEST_F(ShellRoute, ViewOfAnotherWindowIsNotTheDesktop) {
     StartWith(NumberedIcons(3));
     shell->window = nullptr;
-    EXPECT_EQ(Capture(), LayoutOf(NumberedIcons(3)));
+    EXPECT_EQ(Capture(), LayoutText(NumberedIcons(3)));
     EXPECT_EQ(layout->LastRoute(), kRouteListView);
-    EXPECT_EQ(Capture(), LayoutOf(NumberedIcons(3)));
+    EXPECT_EQ(Capture(), LayoutText(NumberedIcons(3)));
     EXPECT_EQ(shell->Calls(testshell::kSource), 1);
     EXPECT_EQ(shell->Calls(testshell::kItemCount), 0);
 }
@@ -289,9 +280,9 @@ TEST_F(ShellRoute, CallThatNeverReturnsIsGivenUp) {
     StartWith(NumberedIcons(5));
     shell->Attach(layout.get(), 200);
     shell->HangAt(testshell::kGetDisplayNameOf, 3);
-    EXPECT_EQ(Capture(), LayoutOf(NumberedIcons(5)));
+    EXPECT_EQ(Capture(), LayoutText(NumberedIcons(5)));
     EXPECT_EQ(layout->LastRoute(), kRouteListView);
-    EXPECT_EQ(Capture(), LayoutOf(NumberedIcons(5)));
+    EXPECT_EQ(Capture(), LayoutText(NumberedIcons(5)));
     EXPECT_EQ(layout->LastRoute(), kRouteShell);
     EXPECT_EQ(shell->Calls(testshell::kSource), 2);
 }
@@ -300,10 +291,10 @@ TEST_F(ShellRoute, PlacingCallThatNeverReturnsEndsTheOperation) {
     StartWith(NumberedIcons(5, 300));
     shell->Attach(layout.get(), 200);
     shell->HangAt(testshell::kSelectAndPositionItems, 1);
-    EXPECT_EQ(Apply(LayoutOf(NumberedIcons(5))), 1);
+    EXPECT_EQ(Apply(LayoutText(NumberedIcons(5))), 1);
     EXPECT_EQ(layout->LastRoute(), kRouteShell);
     EXPECT_EQ(MovesSentToTheListView(), 0);
-    EXPECT_EQ(Apply(LayoutOf(NumberedIcons(5))), 1);
+    EXPECT_EQ(Apply(LayoutText(NumberedIcons(5))), 1);
     EXPECT_EQ(layout->LastRoute(), kRouteShell);
     EXPECT_EQ(testdesktop::Icons(), NumberedIcons(5));
 }
@@ -334,9 +325,9 @@ TEST(ShellRouteOfTheSystem, IsTriedOnceAndTheListViewServes) {
     std::unique_ptr<CDesktopLayout> layout(new CDesktopLayout);
     layout->shellViewContext = &record;
     layout->shellViewSource = RecordedChain;
-    EXPECT_EQ(std::string(layout->CaptureLayout()), LayoutOf(NumberedIcons(8, 200)));
+    EXPECT_EQ(std::string(layout->CaptureLayout()), LayoutText(NumberedIcons(8, 200)));
     EXPECT_EQ(layout->LastRoute(), kRouteListView);
-    EXPECT_EQ(layout->ApplyLayout(LayoutOf(saved).c_str()), 1);
+    EXPECT_EQ(layout->ApplyLayout(LayoutText(saved).c_str()), 1);
     EXPECT_EQ(layout->LastRoute(), kRouteListView);
     EXPECT_EQ(testdesktop::Icons(), saved);
     EXPECT_EQ(record.calls, 1);
@@ -350,8 +341,8 @@ TEST(ShellRouteOfTheSystem, IsTriedOnceAndTheListViewServes) {
 TEST_F(ShellRoute, ListViewChoiceNeverAsksTheShell) {
     StartWith(NumberedIcons(3, 50));
     layout->desktopRoute = kRouteListView;
-    EXPECT_EQ(Capture(), LayoutOf(NumberedIcons(3, 50)));
-    EXPECT_EQ(Apply(LayoutOf(NumberedIcons(3))), 1);
+    EXPECT_EQ(Capture(), LayoutText(NumberedIcons(3, 50)));
+    EXPECT_EQ(Apply(LayoutText(NumberedIcons(3))), 1);
     EXPECT_EQ(layout->LastRoute(), kRouteListView);
     EXPECT_EQ(shell->TotalCalls(), 0);
 }
@@ -364,7 +355,7 @@ TEST_F(ShellRoute, ShellChoiceDoesNotFallBack) {
     EXPECT_EQ(Capture(&complete), "");
     EXPECT_EQ(complete, 0);
     EXPECT_EQ(layout->LastRoute(), kRouteNone);
-    EXPECT_EQ(Apply(LayoutOf(NumberedIcons(3))), 0);
+    EXPECT_EQ(Apply(LayoutText(NumberedIcons(3))), 0);
     EXPECT_EQ(layout->LastRoute(), kRouteNone);
     EXPECT_EQ(testdesktop::TakeRequestLog().size(), 0u);
 }

@@ -40,16 +40,18 @@ int Snap(int value, int grid) {
     return snapped > value ? snapped - grid : snapped;
 }
 
-class CTestFolder final : public IShellFolder {
+// IUnknown of a double that answers for its own interface.
+template <typename Interface> class CCounted : public Interface {
   public:
-    explicit CTestFolder(CTestShell* owner) : shell(owner), references(1) {}
+    explicit CCounted(const IID& own) : iid(own), references(1) {}
+    virtual ~CCounted() = default;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
         *object = nullptr;
-        if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IShellFolder))
+        if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, iid))
             return E_NOINTERFACE;
-        AddRef();
-        *object = static_cast<IShellFolder*>(this);
+        this->AddRef();
+        *object = static_cast<Interface*>(this);
         return S_OK;
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
@@ -59,6 +61,15 @@ class CTestFolder final : public IShellFolder {
             delete this;
         return left;
     }
+
+  private:
+    const IID& iid;
+    std::atomic<ULONG> references;
+};
+
+class CTestFolder final : public CCounted<IShellFolder> {
+  public:
+    explicit CTestFolder(CTestShell* owner) : CCounted(IID_IShellFolder), shell(owner) {}
 
     HRESULT STDMETHODCALLTYPE ParseDisplayName(HWND, IBindCtx*, LPWSTR, ULONG*, PIDLIST_RELATIVE*,
                                                ULONG*) override {
@@ -108,28 +119,11 @@ class CTestFolder final : public IShellFolder {
 
   private:
     CTestShell* shell;
-    std::atomic<ULONG> references;
 };
 
-class CTestView final : public IFolderView {
+class CTestView final : public CCounted<IFolderView> {
   public:
-    explicit CTestView(CTestShell* owner) : shell(owner), references(1) {}
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-        *object = nullptr;
-        if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IFolderView))
-            return E_NOINTERFACE;
-        AddRef();
-        *object = static_cast<IFolderView*>(this);
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        ULONG left = --references;
-        if (left == 0)
-            delete this;
-        return left;
-    }
+    explicit CTestView(CTestShell* owner) : CCounted(IID_IFolderView), shell(owner) {}
 
     HRESULT STDMETHODCALLTYPE GetCurrentViewMode(UINT*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE SetCurrentViewMode(UINT) override { return E_NOTIMPL; }
@@ -183,7 +177,6 @@ class CTestView final : public IFolderView {
 
   private:
     CTestShell* shell;
-    std::atomic<ULONG> references;
 };
 
 // Every shell ever made, never freed: a worker given up may still be inside one.
