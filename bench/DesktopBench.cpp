@@ -6,6 +6,7 @@
 // Whatever the operation costs above floor 2 is our own work.
 #include "BenchStats.h"
 #include "contract/TestDesktop.h"
+#include "contract/TestShellView.h"
 
 #include "desktop/DesktopLayout.h"
 #include "desktop/ListViewRecord.h"
@@ -25,6 +26,7 @@
 namespace {
 
 using testdesktop::Icon;
+using testdesktop::LayoutText;
 using testdesktop::Request;
 
 const UINT kRequestFlags = SMTO_BLOCK | SMTO_ABORTIFHUNG;
@@ -66,17 +68,6 @@ std::vector<Icon> NumberedIcons(int count, int dx, int dy, NameStyle style = kSh
     for (int i = 0; i < count; i++)
         icons.push_back({IconName(i + 1, style), 20 + 75 * (i / 10) + dx, 10 + 70 * (i % 10) + dy});
     return icons;
-}
-
-// Every icon named.
-std::string LayoutOf(const std::vector<Icon>& icons) {
-    std::string text;
-    for (const Icon& icon : icons) {
-        char coordinates[32];
-        snprintf(coordinates, sizeof coordinates, ";%d;%d;", icon.x, icon.y);
-        text += icon.name + coordinates;
-    }
-    return text;
 }
 
 struct Counts {
@@ -209,8 +200,8 @@ bool MeasureDesktop(int iconCount, int rounds) {
     }
     std::string captured = layout->CaptureLayout();
     int capturedIcons = static_cast<int>(std::count(captured.begin(), captured.end(), ';') / 3);
-    std::string homeText = LayoutOf(home);
-    std::string awayText = LayoutOf(away);
+    std::string homeText = LayoutText(home);
+    std::string awayText = LayoutText(away);
 
     Measured capture = Measure(*layout, rounds, {[&] { layout->CaptureLayout(); }});
     PrintRow("capture", iconCount, capture);
@@ -238,14 +229,14 @@ bool MeasureNamedDesktop(int iconCount, int rounds, NameStyle style) {
     std::unique_ptr<CDesktopLayout> layout(new CDesktopLayout);
     int complete = 0;
     std::string captured = layout->CaptureLayout(&complete);
-    std::string homeText = LayoutOf(home);
+    std::string homeText = LayoutText(home);
     // A capture that fails would make Restore show its box, and the bench would wait on it.
     if (!complete || captured != homeText) {
         fprintf(stderr, "desktop_bench: the capture of %d icons did not read them all\n",
                 iconCount);
         return false;
     }
-    std::string awayText = LayoutOf(away);
+    std::string awayText = LayoutText(away);
     char what[64];
     snprintf(what, sizeof what, "capture, %s", StyleName(style));
     PrintRow(what, iconCount, Measure(*layout, rounds, {[&] { layout->CaptureLayout(); }}));
@@ -268,7 +259,7 @@ bool MeasureShiftingRestore(int iconCount) {
     std::unique_ptr<CDesktopLayout> layout(new CDesktopLayout);
     testdesktop::SetShiftOnMove(5);
     testdesktop::TakeRequestLog();
-    std::string homeText = LayoutOf(home);
+    std::string homeText = LayoutText(home);
     int result = 0;
     double seconds = Seconds([&] { result = layout->ApplyLayout(homeText.c_str()); });
     std::vector<Request> log = testdesktop::TakeRequestLog();
@@ -284,10 +275,131 @@ bool MeasureShiftingRestore(int iconCount) {
     return true;
 }
 
+// The shell route against its double over the stand-in's list view, beside the list-view route on
+// the same desktop. The double's own cross-process work (one read of every icon per count, one
+// move per placed icon) replayed bare is the shell route's floor; the calls a real shell would
+// take across the process boundary are the double's COM calls, counted per icon.
+struct RouteRun {
+    Spread operation;
+    Spread floor;
+    double comCallsPerIcon = 0;
+    double desktopCallsPerIcon = 0;
+};
+
+// Replays what the double asked of the desktop for one operation: counts read every icon, and
+// each placed item moves to where targets places it.
+void ReplayDoubleWork(int counts, const std::vector<std::vector<int>>& placements,
+                      const std::vector<Icon>& targets) {
+    for (int i = 0; i < counts; i++)
+        testdesktop::Icons();
+    for (const std::vector<int>& items : placements) {
+        for (int item : items)
+            testdesktop::MoveIcon(item, targets[item].x, targets[item].y);
+    }
+}
+
+// operation(i) runs the i-th operation of a round; targets(i) is where it places icons.
+RouteRun MeasureShellOperations(CDesktopLayout& layout, testshell::CTestShell& shell, int rounds,
+                                int operations, int iconCount,
+                                const std::function<void(int)>& operation,
+                                const std::function<const std::vector<Icon>&(int)>& targets) {
+    std::vector<double> op, floor;
+    RouteRun run;
+    for (int round = 0; round < rounds; round++) {
+        for (int i = 0; i < operations; i++) {
+            int comBefore = shell.TotalCalls();
+            int countsBefore = shell.Calls(testshell::kItemCount);
+            size_t placementsBefore = shell.Placements().size();
+            op.push_back(Seconds([&] { operation(i); }));
+            if (layout.LastRoute() != kRouteShell) {
+                fprintf(stderr, "desktop_bench: the shell route did not serve\n");
+                exit(1);
+            }
+            int counts = shell.Calls(testshell::kItemCount) - countsBefore;
+            std::vector<std::vector<int>> placements(shell.Placements().begin() +
+                                                         static_cast<long>(placementsBefore),
+                                                     shell.Placements().end());
+            int moved = 0;
+            for (const std::vector<int>& items : placements)
+                moved += static_cast<int>(items.size());
+            run.comCallsPerIcon = static_cast<double>(shell.TotalCalls() - comBefore) / iconCount;
+            run.desktopCallsPerIcon = static_cast<double>(counts + moved) / iconCount;
+            // The floor starts from where the operation started: undo its moves first.
+            if (moved > 0)
+                ReplayDoubleWork(0, placements, targets(operations - 1 - i));
+            floor.push_back(Seconds([&] { ReplayDoubleWork(counts, placements, targets(i)); }));
+        }
+    }
+    run.operation = SpreadOf(op);
+    run.floor = SpreadOf(floor);
+    return run;
+}
+
+void PrintRouteRow(const char* route, const char* what, int icons, const RouteRun& run) {
+    printf("%-10s %-16s %5d | %8.1f ms (%7.1f..%7.1f) | floor %8.1f ms  x%.2f | "
+           "COM calls/icon %.2f  desktop calls/icon %.2f\n",
+           route, what, icons, 1e3 * run.operation.median, 1e3 * run.operation.low,
+           1e3 * run.operation.high, 1e3 * run.floor.median,
+           run.operation.median / run.floor.median, run.comCallsPerIcon, run.desktopCallsPerIcon);
+    fflush(stdout);
+}
+
+void PrintListViewRow(const char* what, int icons, const Measured& m) {
+    printf("%-10s %-16s %5d | %8.1f ms (%7.1f..%7.1f) | floor %8.1f ms  x%.2f | "
+           "list-view requests/icon %.2f  memory calls/icon %.2f\n",
+           "list view", what, icons, 1e3 * m.operation.median, 1e3 * m.operation.low,
+           1e3 * m.operation.high, 1e3 * m.floor2.median, m.operation.median / m.floor2.median,
+           static_cast<double>(m.counts.Messages()) / icons,
+           static_cast<double>(m.counts.MemoryCalls()) / icons);
+    fflush(stdout);
+}
+
+bool MeasureRoutes(int iconCount, int rounds) {
+    std::vector<Icon> home = NumberedIcons(iconCount, 0, 0);
+    std::vector<Icon> away = NumberedIcons(iconCount, 7, 3);
+    if (!testdesktop::Start(home)) {
+        fprintf(stderr, "desktop_bench: the stand-in desktop did not start\n");
+        return false;
+    }
+    std::unique_ptr<CDesktopLayout> layout(new CDesktopLayout);
+    std::string homeText = LayoutText(home);
+    std::string awayText = LayoutText(away);
+
+    layout->desktopRoute = kRouteListView;
+    PrintListViewRow("capture", iconCount,
+                     Measure(*layout, rounds, {[&] { layout->CaptureLayout(); }}));
+    PrintListViewRow("apply, all move", iconCount,
+                     Measure(*layout, rounds,
+                             {[&] { layout->ApplyLayout(awayText.c_str()); },
+                              [&] { layout->ApplyLayout(homeText.c_str()); }}));
+
+    layout->desktopRoute = kRouteAuto;
+    testshell::CTestShell* shell = testshell::CTestShell::Create();
+    shell->Attach(layout.get(), kShellCallBoundMs);
+    if (std::string(layout->CaptureLayout()) != homeText) {
+        fprintf(stderr, "desktop_bench: the shell route did not read every icon\n");
+        return false;
+    }
+    auto none = [&](int) -> const std::vector<Icon>& { return home; };
+    PrintRouteRow(
+        "shell", "capture", iconCount,
+        MeasureShellOperations(
+            *layout, *shell, rounds, 1, iconCount, [&](int) { layout->CaptureLayout(); }, none));
+    const std::string* texts[] = {&awayText, &homeText};
+    const std::vector<Icon>* places[] = {&away, &home};
+    PrintRouteRow("shell", "apply, all move", iconCount,
+                  MeasureShellOperations(
+                      *layout, *shell, rounds, 2, iconCount,
+                      [&](int i) { layout->ApplyLayout(texts[i]->c_str()); },
+                      [&](int i) -> const std::vector<Icon>& { return *places[i]; }));
+    return true;
+}
+
 } // namespace
 
 // desktop_bench [rounds [part]]: part "short" (short names, 100 to 1,000 icons), "names" (40
-// characters, 1,000 and 2,000 icons) or "shift" (the restore that never settles); all by default.
+// characters, 1,000 and 2,000 icons), "shift" (the restore that never settles) or "routes" (the
+// shell route against its double beside the list-view route); all by default.
 int main(int argc, char** argv) {
     int rounds = argc > 1 ? atoi(argv[1]) : 5;
     if (rounds < 1)
@@ -312,6 +424,12 @@ int main(int argc, char** argv) {
     }
     if ((part.empty() || part == "shift") && !MeasureShiftingRestore(1000))
         return 1;
+    if (part.empty() || part == "routes") {
+        for (int icons : {100, 500}) {
+            if (!MeasureRoutes(icons, rounds))
+                return 1;
+        }
+    }
     testdesktop::Stop();
     return 0;
 }

@@ -35,9 +35,13 @@ bool IsAbsoluteDirectory(const char* directory) {
 CDesktopLayout::CDesktopLayout()
     : processHandle(nullptr), processId(0), remoteBuffer(nullptr), startWithWindows(0),
       autoSaveMode(0), restoreOnDisplayChange(0), displayKey(), snapshots(nullptr),
-      undoStack(nullptr), captureLimit(kMaxLayoutBytes), listViewLost(0), shell64Bit(0),
+      undoStack(nullptr), captureLimit(kMaxLayoutBytes), desktopRoute(kRouteAuto),
+      shellViewSource(FindShellDesktopView), shellViewContext(nullptr),
+      shellCallBoundMs(kShellCallBoundMs), listViewLost(0), shell64Bit(0),
       captureBuffer(kMaxLayoutBytes), captureLength(0), settingsRead(0), settingsStamp(),
-      savedAutoSaveMode(0), savedRestoreOnDisplayChange(0), unsavedSnapshots(nullptr) {
+      savedAutoSaveMode(0), savedRestoreOnDisplayChange(0), unsavedSnapshots(nullptr),
+      shellWorker(nullptr), shellOwner(0), shellViewWindow(nullptr), shellRefusedWindow(nullptr),
+      shellRefusedOwner(0), lastRoute(kRouteNone), shellPlaced(0) {
     // No usable folder (cut, relative or too long) leaves the path empty: the store then lives
     // in memory only, and every save says so.
     iniPath[0] = '\0';
@@ -59,6 +63,7 @@ CDesktopLayout::CDesktopLayout()
 }
 
 CDesktopLayout::~CDesktopLayout() {
+    LetShellWorker();
     CloseShellProcess();
     ClearStore();
     delete snapshots;
@@ -101,11 +106,16 @@ const char* CDesktopLayout::GetExeDirectory() {
 }
 
 // Newer shells move the DefView under a "WorkerW" window after a wallpaper change.
-HWND CDesktopLayout::FindDesktopListView() {
+HWND CDesktopLayout::FindDesktopDefView() {
     HWND progman = FindWindowA(nullptr, "Program Manager");
     HWND defView = progman ? FindDefView(progman) : nullptr;
     HWND worker = nullptr;
     while (!defView && (worker = FindWindowExA(nullptr, worker, "WorkerW", nullptr)) != nullptr)
         defView = FindDefView(worker);
+    return defView;
+}
+
+HWND CDesktopLayout::FindDesktopListView() {
+    HWND defView = FindDesktopDefView();
     return defView ? FindListViewIn(defView) : nullptr;
 }

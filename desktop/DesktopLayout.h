@@ -6,6 +6,7 @@
 #include "app/PtrList.h"
 #include "desktop/DisplayConfiguration.h"
 #include "desktop/IconName.h"
+#include "desktop/ShellWorker.h"
 #include "ini/FileAccess.h"
 #include "ini/IniFile.h"
 #include "platform/win32.h"
@@ -18,6 +19,15 @@ enum {
     // cut.
     kMaxLayoutBytes = 16 * 1024 * 1024,
     kMaxApplyPasses = 21,
+};
+
+// The ways to the desktop's icons: the shell's folder view, or the list view that shows them.
+// kRouteAuto tries the shell's first; kRouteNone is the route of an operation that none served.
+enum DesktopRoute {
+    kRouteNone = -1,
+    kRouteAuto = 0,
+    kRouteShell = 1,
+    kRouteListView = 2,
 };
 
 // One parsed name;x;y; triple of a layout text. The name is UTF-8 as a capture writes it, or the
@@ -46,6 +56,13 @@ class CDesktopLayout {
     CPtrList* undoStack;
     // The most a capture may hold, kMaxLayoutBytes; tests lower it.
     size_t captureLimit;
+    // kRouteAuto, kRouteShell or kRouteListView: the way capture and apply take.
+    int desktopRoute;
+    // Where the shell route finds the desktop's folder view, and the bound of one call into it
+    // (kShellCallBoundMs); tests hand in their own.
+    ShellViewSource shellViewSource;
+    void* shellViewContext;
+    DWORD shellCallBoundMs;
 
     CDesktopLayout();
     ~CDesktopLayout();
@@ -54,6 +71,7 @@ class CDesktopLayout {
 
     static const char* GetExeDirectory();
     static HWND FindDesktopListView();
+    static HWND FindDesktopDefView();
 
     // Layout text of the current desktop, every icon of it, in a buffer of the object's own that
     // the next capture reuses and may move: valid until then. complete,
@@ -63,6 +81,8 @@ class CDesktopLayout {
     static void ParseLayout(const char* text, CPtrList* list);
     // 1 when at least one icon was sent a move, else 0.
     int ApplyLayout(const char* text);
+    // The route that served the last capture or apply: kRouteShell, kRouteListView or kRouteNone.
+    int LastRoute() const { return lastRoute; }
 
     // Snapshots, restore and undo; store/SnapshotStore.cpp.
     void TakeSnapshot(int kind);
@@ -107,6 +127,29 @@ class CDesktopLayout {
     // snapshot; a save replays it into the file's snapshots.
     CPtrList* unsavedSnapshots;
 
+    // The shell route (DesktopRoute.cpp). The worker holds the folder view between operations.
+    CShellWorker* shellWorker;
+    // The process that owned the desktop's list view when the worker found its view.
+    DWORD shellOwner;
+    // The window the worker's view is shown in, null when it has none.
+    HWND shellViewWindow;
+    // The shell route is not asked again while this desktop window of this process stands: its
+    // view answered E_NOTIMPL or is not the desktop the list view shows.
+    HWND shellRefusedWindow;
+    DWORD shellRefusedOwner;
+    int lastRoute;
+    // Set once an apply through the shell sent a placing call: from then on the operation ends
+    // where it fails.
+    int shellPlaced;
+
+    int BeginShellRoute();
+    int ShellSucceeded(HRESULT hr);
+    void LetShellWorker();
+    int CaptureThroughShell(int* complete);
+    int ApplyThroughShell(const char* text, int* moved);
+    int RunShellApplyPass(const char* text, int* moves);
+    int PlaceMatches(const CPtrList& exact, const CPtrList& ansi, int* moves);
+
     // ListViewAccess.cpp: the only code that talks to the shell process.
     void OpenShellProcess(DWORD ownerId);
     void CloseShellProcess();
@@ -119,10 +162,15 @@ class CDesktopLayout {
     int ReadItemPosition(HWND listView, int item, POINT* position);
     int MoveItem(HWND listView, int item, int x, int y);
 
+    const char* CaptureThroughListView(int* complete);
+    void ClearCapture();
+    const char* CaptureText();
     bool AppendToCapture(const char* text, size_t length);
+    bool AppendTriple(const char* name, int x, int y);
+    int ApplyThroughListView(const char* text);
     int RunApplyPass(const char* text);
-    int MatchAnsiForms(HWND listView, CPtrList* entries, const CPtrList& taken,
-                       const CPtrList& unmatched);
+    int MoveAnsiMatches(HWND listView, CPtrList* entries, const CPtrList& taken,
+                        const CPtrList& unmatched);
     int MoveToEntry(HWND listView, int item, const LayoutEntry& entry);
     void ClearStore();
 

@@ -1,6 +1,7 @@
 // Puts the icons named in a layout text back where the text places them.
 #include "desktop/DesktopLayout.h"
 #include "app/TextEncoding.h"
+#include "desktop/ShellCoordinates.h"
 
 #include <cstring>
 #include <new>
@@ -11,6 +12,12 @@ namespace {
 struct UnmatchedIcon {
     int item;
     char name[kIconNameBytes];
+};
+
+// An icon and the entry it took.
+struct ItemMatch {
+    int item;
+    LayoutEntry* entry;
 };
 
 // The first entry that holds name (or, when given, otherName), and its index in the list.
@@ -53,6 +60,29 @@ void FreeUnmatched(CPtrList* unmatched) {
     unmatched->Clear();
 }
 
+// False when memory ran out: the icon then keeps its place.
+bool KeepMatch(CPtrList* matches, int item, LayoutEntry* entry) {
+    ItemMatch* match = new (std::nothrow) ItemMatch;
+    if (!match)
+        return false;
+    match->item = item;
+    match->entry = entry;
+    if (matches->Append(match))
+        return true;
+    delete match;
+    return false;
+}
+
+// The matches own their entries.
+void FreeMatches(CPtrList* matches) {
+    for (PtrListNode* node = matches->head; node; node = node->next) {
+        ItemMatch* match = static_cast<ItemMatch*>(node->data);
+        delete match->entry;
+        delete match;
+    }
+    matches->Clear();
+}
+
 // Entries whose name an icon took exactly are left over because more entries than icons bear it;
 // they stay unused, and only entries that name no icon on the desktop are left.
 // Each entry goes round from the head to the tail once, so the list keeps its order.
@@ -90,11 +120,35 @@ bool AnsiFormOf(const char* name, AnsiForm* form) {
     return true;
 }
 
+// Layouts stored before names were UTF-8 hold each name as the ANSI request gave it: "Łódź.txt" as
+// "Lódz.txt", "日本語.txt" and "中文字.txt" both as "???.txt". An entry that names no icon on the
+// desktop goes to an icon whose ANSI form it holds, in the code page's bytes or read into UTF-8, as
+// long as that icon's own name is named by no entry: an exact name always wins. Icons that share an
+// ANSI form take its entries in item order, as they did when the ANSI form was all there was.
+// Each match, in item order, goes to matches with its entry.
+void MatchAnsiForms(CPtrList* entries, const CPtrList& taken, const CPtrList& unmatched,
+                    CPtrList* matches) {
+    if (unmatched.count == 0)
+        return;
+    DropEntriesOfTakenNames(entries, taken);
+    for (PtrListNode* node = unmatched.head; node && entries->count > 0; node = node->next) {
+        const UnmatchedIcon* icon = static_cast<const UnmatchedIcon*>(node->data);
+        if (FindEntry(taken, icon->name))
+            continue;
+        AnsiForm ansi;
+        if (!AnsiFormOf(icon->name, &ansi))
+            continue;
+        LayoutEntry* entry = TakeEntry(entries, ansi.bytes, ansi.inUtf8);
+        if (entry && !KeepMatch(matches, icon->item, entry))
+            delete entry;
+    }
+}
+
 } // namespace
 
 // Moving one icon can make the list view shift others, so passes repeat while the last one moved
 // something, up to kMaxApplyPasses.
-int CDesktopLayout::ApplyLayout(const char* text) {
+int CDesktopLayout::ApplyThroughListView(const char* text) {
     listViewLost = 0;
     int totalMoves = 0;
     for (int pass = 0; pass < kMaxApplyPasses; pass++) {
@@ -137,39 +191,25 @@ int CDesktopLayout::RunApplyPass(const char* text) {
         if (!taken.Append(entry))
             delete entry;
     }
-    moves += MatchAnsiForms(listView, &entries, taken, unmatched);
+    moves += MoveAnsiMatches(listView, &entries, taken, unmatched);
     FreeUnmatched(&unmatched);
     FreeLayoutEntries(&taken);
     FreeLayoutEntries(&entries);
     return moves;
 }
 
-// Layouts stored before names were UTF-8 hold each name as the ANSI request gave it: "Łódź.txt" as
-// "Lódz.txt", "日本語.txt" and "中文字.txt" both as "???.txt". An entry that names no icon on the
-// desktop goes to an icon whose ANSI form it holds, in the code page's bytes or read into UTF-8, as
-// long as that icon's own name is named by no entry: an exact name always wins. Icons that share an
-// ANSI form take its entries in item order, as they did when the ANSI form was all there was.
+// The icons that took entries by their ANSI forms (see MatchAnsiForms), moved in item order.
 // Returns the number of moves sent.
-int CDesktopLayout::MatchAnsiForms(HWND listView, CPtrList* entries, const CPtrList& taken,
-                                   const CPtrList& unmatched) {
-    if (unmatched.count == 0)
-        return 0;
-    DropEntriesOfTakenNames(entries, taken);
+int CDesktopLayout::MoveAnsiMatches(HWND listView, CPtrList* entries, const CPtrList& taken,
+                                    const CPtrList& unmatched) {
+    CPtrList matches;
+    MatchAnsiForms(entries, taken, unmatched, &matches);
     int moves = 0;
-    for (PtrListNode* node = unmatched.head; node && entries->count > 0 && !listViewLost;
-         node = node->next) {
-        const UnmatchedIcon* icon = static_cast<const UnmatchedIcon*>(node->data);
-        if (FindEntry(taken, icon->name))
-            continue;
-        AnsiForm ansi;
-        if (!AnsiFormOf(icon->name, &ansi))
-            continue;
-        LayoutEntry* entry = TakeEntry(entries, ansi.bytes, ansi.inUtf8);
-        if (!entry)
-            continue;
-        moves += MoveToEntry(listView, icon->item, *entry);
-        delete entry;
+    for (PtrListNode* node = matches.head; node && !listViewLost; node = node->next) {
+        const ItemMatch* match = static_cast<const ItemMatch*>(node->data);
+        moves += MoveToEntry(listView, match->item, *match->entry);
     }
+    FreeMatches(&matches);
     return moves;
 }
 
@@ -181,4 +221,88 @@ int CDesktopLayout::MoveToEntry(HWND listView, int item, const LayoutEntry& entr
                    MoveItem(listView, item, entry.x, entry.y)
                ? 1
                : 0;
+}
+
+// One pass of an apply through the shell: every name is read, matched as a list-view pass matches
+// it, and every matched icon that stands elsewhere is placed in one call. 0 when a call failed.
+int CDesktopLayout::RunShellApplyPass(const char* text, int* moves) {
+    *moves = 0;
+    int count = 0;
+    if (!ShellSucceeded(shellWorker->CountItems(&count)))
+        return 0;
+    CPtrList entries;
+    CPtrList taken;
+    CPtrList unmatched;
+    CPtrList matches;
+    ParseLayout(text, &entries);
+    char name[kIconNameBytes];
+    int read = 1;
+    for (int item = 0; item < count && read; item++) {
+        read = ShellSucceeded(shellWorker->ReadName(item, name));
+        LayoutEntry* entry = read ? TakeEntry(&entries, name) : nullptr;
+        if (!entry) {
+            if (read && entries.count > 0 && !IsAscii(name))
+                KeepUnmatched(&unmatched, item, name);
+            continue;
+        }
+        if (!taken.Append(entry)) {
+            delete entry;
+            read = 0;
+        } else if (!KeepMatch(&matches, item, entry)) {
+            read = 0;
+        }
+    }
+    // The exact matches' entries belong to taken; the ANSI forms' to their matches.
+    int placed = 0;
+    if (read) {
+        CPtrList ansiMatches;
+        MatchAnsiForms(&entries, taken, unmatched, &ansiMatches);
+        placed = PlaceMatches(matches, ansiMatches, moves);
+        FreeMatches(&ansiMatches);
+    }
+    for (PtrListNode* node = matches.head; node; node = node->next)
+        delete static_cast<ItemMatch*>(node->data);
+    matches.Clear();
+    FreeUnmatched(&unmatched);
+    FreeLayoutEntries(&taken);
+    FreeLayoutEntries(&entries);
+    return read && placed;
+}
+
+// Reads where each matched icon stands and places, in one call, those that stand elsewhere.
+// 0 when a call failed.
+int CDesktopLayout::PlaceMatches(const CPtrList& exact, const CPtrList& ansi, int* moves) {
+    int total = exact.count + ansi.count;
+    if (total == 0)
+        return 1;
+    int* items = new (std::nothrow) int[total];
+    POINT* points = new (std::nothrow) POINT[total];
+    int ok = items && points;
+    int placing = 0;
+    const CPtrList* lists[] = {&exact, &ansi};
+    for (const CPtrList* list : lists) {
+        for (PtrListNode* node = list->head; node && ok; node = node->next) {
+            const ItemMatch* match = static_cast<const ItemMatch*>(node->data);
+            POINT shellPoint;
+            ok = ShellSucceeded(shellWorker->ReadPosition(match->item, &shellPoint));
+            POINT standing = ListViewPointOfShellPoint(shellPoint);
+            if (!ok || (standing.x == match->entry->x && standing.y == match->entry->y))
+                continue;
+            items[placing] = match->item;
+            points[placing] = ShellPointOfListViewPoint(match->entry->x, match->entry->y);
+            placing++;
+        }
+    }
+    if (ok && placing > 0) {
+        HRESULT hr = shellWorker->Place(placing, items, points);
+        // A view that does not place at all has moved nothing.
+        if (hr != E_NOTIMPL)
+            shellPlaced = 1;
+        ok = ShellSucceeded(hr);
+        if (ok)
+            *moves = placing;
+    }
+    delete[] items;
+    delete[] points;
+    return ok;
 }

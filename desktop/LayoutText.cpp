@@ -117,16 +117,22 @@ bool ReadsWithEscapes(const char* text) {
 
 } // namespace
 
-const char* CDesktopLayout::CaptureLayout(int* complete) {
-    if (complete)
-        *complete = 0;
+void CDesktopLayout::ClearCapture() {
     captureLength = 0;
     if (captureBuffer.Text())
         captureBuffer.Text()[0] = '\0';
+}
+
+const char* CDesktopLayout::CaptureText() {
+    return captureBuffer.Text() ? captureBuffer.Text() : "";
+}
+
+const char* CDesktopLayout::CaptureThroughListView(int* complete) {
+    ClearCapture();
     listViewLost = 0;
     HWND listView = FindDesktopListView();
     if (!BeginListViewAccess(listView))
-        return captureBuffer.Text() ? captureBuffer.Text() : "";
+        return CaptureText();
 
     char name[kIconNameBytes];
     memset(name, 0, sizeof name);
@@ -139,16 +145,20 @@ const char* CDesktopLayout::CaptureLayout(int* complete) {
             unread++;
             continue;
         }
-        char escaped[kEscapedNameBytes];
-        EscapeName(name, escaped);
-        char triple[kEscapedNameBytes + 2 * kCoordinateChars];
-        int tripleLength = snprintf(triple, sizeof triple, "%s;%d;%d;", escaped,
-                                    static_cast<int>(position.x), static_cast<int>(position.y));
-        whole = tripleLength > 0 && AppendToCapture(triple, static_cast<size_t>(tripleLength));
+        whole = AppendTriple(name, position.x, position.y);
     }
     if (complete)
         *complete = whole && !listViewLost && unread == 0;
-    return captureBuffer.Text() ? captureBuffer.Text() : "";
+    return CaptureText();
+}
+
+// False when the triple does not fit: the capture then ends incomplete.
+bool CDesktopLayout::AppendTriple(const char* name, int x, int y) {
+    char escaped[kEscapedNameBytes];
+    EscapeName(name, escaped);
+    char triple[kEscapedNameBytes + 2 * kCoordinateChars];
+    int tripleLength = snprintf(triple, sizeof triple, "%s;%d;%d;", escaped, x, y);
+    return tripleLength > 0 && AppendToCapture(triple, static_cast<size_t>(tripleLength));
 }
 
 // False when the text would pass captureLimit or memory ran out.

@@ -171,13 +171,7 @@ int CDesktopLayout::ReadItemText(HWND listView, int item, char* name) {
     if (!ReadProcessMemory(processHandle, textArea, text, sizeof text, &read) ||
         read != sizeof text)
         return 0;
-    size_t units = 0;
-    while (units < kIconNameUnits && text[units] != 0)
-        units++;
-    // The list view cuts a long name after kIconNameUnits units, which can split a surrogate pair.
-    if (units == kIconNameUnits && text[units - 1] >= 0xD800 && text[units - 1] <= 0xDBFF)
-        units--;
-    return units == 0 || Utf16ToUtf8(text, units, name, kIconNameBytes) > 0;
+    return IconNameFromUtf16(text, kRemoteTextUnits, name);
 }
 
 int CDesktopLayout::ReadItemPosition(HWND listView, int item, POINT* position) {

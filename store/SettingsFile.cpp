@@ -20,6 +20,19 @@ const char kSettingsSection[] = "Settings";
 const char kAutoSaveKey[] = "AutoSave";
 const char kRestoreOnDisplayChangeKey[] = "RestoreOnDisplayChange";
 const int kDefaultAutoSaveMode = 2;
+const char kDesktopRouteKey[] = "DesktopRoute";
+// By DesktopRoute value; "auto" is the default and is never written.
+const char* const kDesktopRouteNames[] = {"auto", "shell", "listview"};
+
+// Any other value, or none, is "auto".
+int DesktopRouteOf(const CIniFile& ini) {
+    const char* value = ini.GetString(kSettingsSection, kDesktopRouteKey, "");
+    for (int route = kRouteShell; route <= kRouteListView; route++) {
+        if (strcmp(value, kDesktopRouteNames[route]) == 0)
+            return route;
+    }
+    return kRouteAuto;
+}
 
 const char* SectionOf(int kind) {
     return kind != 0 ? "AutoSaves" : "Saves";
@@ -35,6 +48,7 @@ const char* DisplaysSectionOf(int kind) {
 struct StoredOptions {
     int autoSaveMode;
     int restoreOnDisplayChange;
+    int desktopRoute;
 };
 
 // The first bytes of text that fit capacity - 1 and end between two characters: a character that
@@ -141,7 +155,7 @@ bool LoadSnapshots(const CIniFile& ini, int kind, CPtrList* snapshots) {
 // The options and the snapshots the file at path holds; a missing file holds none. False when the
 // file is there but could not be read whole: what was read must not stand for it.
 bool ReadSettings(const char* path, CPtrList* snapshots, StoredOptions* options) {
-    *options = StoredOptions{kDefaultAutoSaveMode, 0};
+    *options = StoredOptions{kDefaultAutoSaveMode, 0, kRouteAuto};
     CIniFile* ini = new (std::nothrow) CIniFile;
     if (!ini)
         return false;
@@ -151,13 +165,14 @@ bool ReadSettings(const char* path, CPtrList* snapshots, StoredOptions* options)
         options->autoSaveMode = ini->GetInt(kSettingsSection, kAutoSaveKey, kDefaultAutoSaveMode);
         options->restoreOnDisplayChange =
             ini->GetInt(kSettingsSection, kRestoreOnDisplayChangeKey, 0) != 0 ? 1 : 0;
+        options->desktopRoute = DesktopRouteOf(*ini);
         read = LoadSnapshots(*ini, kSnapshotManual, snapshots) &&
                LoadSnapshots(*ini, kSnapshotAutomatic, snapshots);
     }
     delete ini;
     if (!read) {
         FreeSnapshots(snapshots);
-        *options = StoredOptions{kDefaultAutoSaveMode, 0};
+        *options = StoredOptions{kDefaultAutoSaveMode, 0, kRouteAuto};
     }
     return read;
 }
@@ -179,6 +194,7 @@ int CDesktopLayout::LoadSettings() {
     settingsRead = ReadSettings(iniPath, snapshots, &options) ? 1 : 0;
     autoSaveMode = options.autoSaveMode;
     restoreOnDisplayChange = options.restoreOnDisplayChange;
+    desktopRoute = options.desktopRoute;
     savedAutoSaveMode = autoSaveMode;
     savedRestoreOnDisplayChange = restoreOnDisplayChange;
     LoadStartWithWindows();
@@ -213,6 +229,8 @@ IniSaveResult CDesktopLayout::WriteSettings() {
     // Written only while on, so a user who never turns it on keeps the file as it was.
     if (restoreOnDisplayChange)
         ini->SetInt(kSettingsSection, kRestoreOnDisplayChangeKey, 1);
+    if (desktopRoute == kRouteShell || desktopRoute == kRouteListView)
+        ini->SetString(kSettingsSection, kDesktopRouteKey, kDesktopRouteNames[desktopRoute]);
     for (PtrListNode* node = snapshots->head; node; node = node->next) {
         const LayoutSnapshot* snapshot = static_cast<const LayoutSnapshot*>(node->data);
         ini->SetString(SectionOf(snapshot->kind), snapshot->name, snapshot->layout);
@@ -262,6 +280,7 @@ bool CDesktopLayout::TakeInSettingsFile() {
     if (restoreOnDisplayChange == savedRestoreOnDisplayChange)
         restoreOnDisplayChange = file.restoreOnDisplayChange;
     savedRestoreOnDisplayChange = file.restoreOnDisplayChange;
+    desktopRoute = file.desktopRoute;
     settingsStamp = stamp;
     settingsRead = 1;
     return true;

@@ -2,6 +2,7 @@
 // processes with address spaces of their own, and a list view that serves requests the way comctl32
 // does, reading its record from and writing its answers into the caller's block.
 #include "platform/host/HostTesting.h"
+#include "platform/host/HostThreads.h"
 
 #include <algorithm>
 #include <cstring>
@@ -367,6 +368,8 @@ HANDLE WINAPI GetCurrentProcess(void) {
 }
 
 BOOL WINAPI CloseHandle(HANDLE hObject) {
+    if (HostCloseSyncObject(hObject))
+        return TRUE;
     if (State().handles.erase(reinterpret_cast<uintptr_t>(hObject)) == 0) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;

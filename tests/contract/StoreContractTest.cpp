@@ -95,6 +95,50 @@ TEST_F(StoreContract, StartWithWindowsSurvivesARestart) {
     EXPECT_EQ(layout->startWithWindows, 0);
 }
 
+void WriteFile(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+}
+
+// "auto" is the default and is never written, so a user who never chose keeps today's file.
+TEST_F(StoreContract, DesktopRouteIsWrittenOnlyWhenNotAuto) {
+    EXPECT_EQ(layout->desktopRoute, kRouteAuto);
+    layout->SaveSettings();
+    EXPECT_EQ(ReadFile(settingsFile).find("DesktopRoute"), std::string::npos);
+
+    layout->desktopRoute = kRouteListView;
+    layout->SaveSettings();
+    EXPECT_NE(ReadFile(settingsFile).find("[Settings]\r\nAutoSave=2\r\nDesktopRoute=listview\r\n"),
+              std::string::npos);
+    NewRun();
+    EXPECT_EQ(layout->desktopRoute, kRouteListView);
+    layout->desktopRoute = kRouteShell;
+    layout->SaveSettings();
+    NewRun();
+    EXPECT_EQ(layout->desktopRoute, kRouteShell);
+    layout->desktopRoute = kRouteAuto;
+    layout->SaveSettings();
+    EXPECT_EQ(ReadFile(settingsFile).find("DesktopRoute"), std::string::npos);
+}
+
+TEST_F(StoreContract, HandEditedDesktopRouteIsReadAsWritten) {
+    const char* const values[] = {"shell", "listview", "auto", "Shell", "list view", ""};
+    const int routes[] = {kRouteShell, kRouteListView, kRouteAuto,
+                          kRouteAuto,  kRouteAuto,     kRouteAuto};
+    for (size_t i = 0; i < sizeof values / sizeof values[0]; i++) {
+        WriteFile(settingsFile, std::string("[Settings]\r\nDesktopRoute=") + values[i] + "\r\n");
+        NewRun();
+        EXPECT_EQ(layout->desktopRoute, routes[i]) << values[i];
+    }
+    // Another copy that chose a route: a save here takes the file's choice in.
+    WriteFile(settingsFile, "[Settings]\r\nAutoSave=2\r\n");
+    NewRun();
+    WriteFile(settingsFile, "[Settings]\r\nAutoSave=2\r\nDesktopRoute=listview\r\n");
+    layout->SaveSettings();
+    EXPECT_EQ(layout->desktopRoute, kRouteListView);
+    EXPECT_NE(ReadFile(settingsFile).find("DesktopRoute=listview"), std::string::npos);
+}
+
 TEST_F(StoreContract, UnwritableSettingsFileShowsTheMessageOncePerSaveAndLosesNothing) {
     layout->TakeSnapshot(kSnapshotManual);
     std::string before = ReadFile(settingsFile);

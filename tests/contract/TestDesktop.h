@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -24,6 +25,17 @@ inline bool operator==(const Icon& a, const Icon& b) {
 
 inline std::ostream& operator<<(std::ostream& out, const Icon& icon) {
     return out << "{" << icon.name << ", " << icon.x << ", " << icon.y << "}";
+}
+
+// The layout text a capture writes for these icons, when no name needs escaping.
+inline std::string LayoutText(const std::vector<Icon>& icons) {
+    std::string text;
+    for (const Icon& icon : icons) {
+        char coordinates[32];
+        snprintf(coordinates, sizeof coordinates, ";%d;%d;", icon.x, icon.y);
+        text += icon.name + coordinates;
+    }
+    return text;
 }
 
 // One list-view request as the shell's list view received it. For LVM_GETITEMTEXTW and

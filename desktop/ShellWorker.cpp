@@ -1,0 +1,304 @@
+// The worker thread of the shell route and the calls it makes on the folder view.
+#include "desktop/ShellWorker.h"
+
+#include <cstring>
+#include <new>
+
+namespace {
+
+DWORD BoundFor(DWORD boundMs, int items) {
+    return boundMs + static_cast<DWORD>(items > 0 ? items : 0) * kShellCallBoundPerItemMs;
+}
+
+// A name in the code page, as an older folder may give it.
+bool IconNameFromAnsi(const char* text, size_t available, char* name) {
+    char bytes[kIconNameUnits + 1];
+    size_t most = kIconNameUnits;
+    size_t length = strnlen(text, available < most ? available : most);
+    memcpy(bytes, text, length);
+    bytes[length] = '\0';
+    name[0] = '\0';
+    return length == 0 || AnsiToUtf8(bytes, length, name, kIconNameBytes) > 0;
+}
+
+// Frees what the folder allocated for the name.
+bool NameOfStrRet(STRRET* text, PCUITEMID_CHILD id, char* name) {
+    switch (text->uType) {
+    case STRRET_WSTR: {
+        bool converted = text->pOleStr && IconNameFromUtf16(text->pOleStr, kIconNameUnits, name);
+        CoTaskMemFree(text->pOleStr);
+        return converted;
+    }
+    case STRRET_CSTR:
+        return IconNameFromAnsi(text->cStr, sizeof text->cStr, name);
+    case STRRET_OFFSET: {
+        USHORT size = id->mkid.cb;
+        if (text->uOffset >= size)
+            return false;
+        const char* start = reinterpret_cast<const char*>(id) + text->uOffset;
+        return IconNameFromAnsi(start, size - text->uOffset, name);
+    }
+    }
+    return false;
+}
+
+} // namespace
+
+CShellWorker::CShellWorker(ShellViewSource viewSource, void* context, DWORD bound)
+    : owners(2), givenUp(false), request(nullptr), done(nullptr), boundMs(bound),
+      source(viewSource), sourceContext(context), job(kConnect), item(0), placeCount(0),
+      placeCapacity(0), placeItems(nullptr), placePoints(nullptr), placeIds(nullptr), result(S_OK),
+      count(0), window(nullptr), position(), view(nullptr), folder(nullptr), ids(nullptr),
+      idCount(0) {
+    name[0] = '\0';
+}
+
+CShellWorker::~CShellWorker() {
+    if (request)
+        CloseHandle(request);
+    if (done)
+        CloseHandle(done);
+    delete[] placeItems;
+    delete[] placePoints;
+    delete[] placeIds;
+}
+
+CShellWorker* CShellWorker::Start(ShellViewSource source, void* context, DWORD boundMs) {
+    CShellWorker* worker = new (std::nothrow) CShellWorker(source, context, boundMs);
+    if (!worker)
+        return nullptr;
+    worker->request = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    worker->done = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    HANDLE thread = worker->request && worker->done
+                        ? CreateThread(nullptr, 0, Main, worker, 0, nullptr)
+                        : nullptr;
+    if (!thread) {
+        delete worker;
+        return nullptr;
+    }
+    CloseHandle(thread);
+    return worker;
+}
+
+void CShellWorker::Let() {
+    givenUp = true;
+    SetEvent(request);
+    Unref();
+}
+
+void CShellWorker::Unref() {
+    if (--owners == 0)
+        delete this;
+}
+
+// The worker keeps the apartment for as long as it holds the view.
+DWORD WINAPI CShellWorker::Main(LPVOID parameter) {
+    CShellWorker* worker = static_cast<CShellWorker*>(parameter);
+    HRESULT initialized = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    for (;;) {
+        WaitForSingleObject(worker->request, INFINITE);
+        if (worker->givenUp)
+            break;
+        worker->Run();
+        SetEvent(worker->done);
+    }
+    worker->ReleaseView();
+    if (SUCCEEDED(initialized))
+        CoUninitialize();
+    worker->Unref();
+    return 0;
+}
+
+HRESULT CShellWorker::Call(Job call, int items) {
+    job = call;
+    SetEvent(request);
+    if (WaitForSingleObject(done, BoundFor(boundMs, items)) != WAIT_OBJECT_0)
+        return kShellCallTimedOut;
+    return result;
+}
+
+HRESULT CShellWorker::Connect(HWND* viewWindow) {
+    HRESULT hr = Call(kConnect, 0);
+    *viewWindow = SUCCEEDED(hr) ? window : nullptr;
+    return hr;
+}
+
+HRESULT CShellWorker::CountItems(int* items) {
+    HRESULT hr = Call(kCount, 0);
+    *items = SUCCEEDED(hr) ? count : 0;
+    return hr;
+}
+
+HRESULT CShellWorker::ReadName(int index, char* itemName) {
+    item = index;
+    HRESULT hr = Call(kName, 1);
+    if (SUCCEEDED(hr))
+        memcpy(itemName, name, sizeof name);
+    return hr;
+}
+
+HRESULT CShellWorker::ReadPosition(int index, POINT* itemPosition) {
+    item = index;
+    HRESULT hr = Call(kPosition, 1);
+    if (SUCCEEDED(hr))
+        *itemPosition = position;
+    return hr;
+}
+
+HRESULT CShellWorker::Place(int items, const int* indexes, const POINT* points) {
+    if (!ReservePlacement(items))
+        return E_OUTOFMEMORY;
+    memcpy(placeItems, indexes, sizeof(int) * static_cast<size_t>(items));
+    memcpy(placePoints, points, sizeof(POINT) * static_cast<size_t>(items));
+    placeCount = items;
+    return Call(kPlace, items);
+}
+
+bool CShellWorker::ReservePlacement(int items) {
+    if (items <= placeCapacity)
+        return true;
+    int* newItems = new (std::nothrow) int[items];
+    POINT* newPoints = new (std::nothrow) POINT[items];
+    PCUITEMID_CHILD* newIds = new (std::nothrow) PCUITEMID_CHILD[items];
+    if (!newItems || !newPoints || !newIds) {
+        delete[] newItems;
+        delete[] newPoints;
+        delete[] newIds;
+        return false;
+    }
+    delete[] placeItems;
+    delete[] placePoints;
+    delete[] placeIds;
+    placeItems = newItems;
+    placePoints = newPoints;
+    placeIds = newIds;
+    placeCapacity = items;
+    return true;
+}
+
+// ---- On the worker's thread -------------------------------------------------------------------
+
+void CShellWorker::Run() {
+    switch (job) {
+    case kConnect:
+        result = RunConnect();
+        return;
+    case kCount:
+        result = RunCount();
+        return;
+    case kName:
+        result = RunName();
+        return;
+    case kPosition:
+        result = RunPosition();
+        return;
+    case kPlace:
+        result = RunPlace();
+        return;
+    }
+}
+
+HRESULT CShellWorker::RunConnect() {
+    ReleaseView();
+    window = nullptr;
+    HRESULT hr = source(sourceContext, &view, &window);
+    if (FAILED(hr) || !view) {
+        view = nullptr;
+        return FAILED(hr) ? hr : E_FAIL;
+    }
+    hr = view->GetFolder(IID_IShellFolder, reinterpret_cast<void**>(&folder));
+    if (SUCCEEDED(hr) && !folder)
+        hr = E_FAIL;
+    return hr;
+}
+
+HRESULT CShellWorker::RunCount() {
+    ForgetItems();
+    count = 0;
+    if (!view)
+        return E_FAIL;
+    int items = 0;
+    HRESULT hr = view->ItemCount(SVGIO_ALLVIEW, &items);
+    if (FAILED(hr))
+        return hr;
+    if (items < 0)
+        return E_FAIL;
+    if (items > 0) {
+        ids = new (std::nothrow) PITEMID_CHILD[items]();
+        if (!ids)
+            return E_OUTOFMEMORY;
+    }
+    idCount = items;
+    count = items;
+    return S_OK;
+}
+
+HRESULT CShellWorker::RunName() {
+    PCUITEMID_CHILD id = nullptr;
+    HRESULT hr = IdOf(item, &id);
+    if (FAILED(hr))
+        return hr;
+    STRRET text;
+    memset(&text, 0, sizeof text);
+    hr = folder->GetDisplayNameOf(id, SHGDN_INFOLDER, &text);
+    if (FAILED(hr))
+        return hr;
+    return NameOfStrRet(&text, id, name) ? S_OK : E_FAIL;
+}
+
+HRESULT CShellWorker::RunPosition() {
+    PCUITEMID_CHILD id = nullptr;
+    HRESULT hr = IdOf(item, &id);
+    if (FAILED(hr))
+        return hr;
+    POINT point = {0, 0};
+    hr = view->GetItemPosition(id, &point);
+    if (SUCCEEDED(hr))
+        position = point;
+    return hr;
+}
+
+HRESULT CShellWorker::RunPlace() {
+    for (int i = 0; i < placeCount; i++) {
+        HRESULT hr = IdOf(placeItems[i], &placeIds[i]);
+        if (FAILED(hr))
+            return hr;
+    }
+    return view->SelectAndPositionItems(static_cast<UINT>(placeCount), placeIds, placePoints,
+                                        SVSI_POSITIONITEM);
+}
+
+// The item's id, asked for once per count.
+HRESULT CShellWorker::IdOf(int index, PCUITEMID_CHILD* id) {
+    if (!view || !folder || index < 0 || index >= idCount)
+        return E_INVALIDARG;
+    if (!ids[index]) {
+        PITEMID_CHILD fetched = nullptr;
+        HRESULT hr = view->Item(index, &fetched);
+        if (FAILED(hr))
+            return hr;
+        if (!fetched)
+            return E_FAIL;
+        ids[index] = fetched;
+    }
+    *id = ids[index];
+    return S_OK;
+}
+
+void CShellWorker::ForgetItems() {
+    for (int i = 0; i < idCount; i++)
+        CoTaskMemFree(ids[i]);
+    delete[] ids;
+    ids = nullptr;
+    idCount = 0;
+}
+
+void CShellWorker::ReleaseView() {
+    ForgetItems();
+    if (folder)
+        folder->Release();
+    if (view)
+        view->Release();
+    folder = nullptr;
+    view = nullptr;
+}
