@@ -17,7 +17,10 @@ windows: deps
 test: host windows
 	@tools/run-tests.sh
 
-run: windows
+# Only what it runs: the program, the stand-in desktop and the tour's driver, not the test suites.
+run: deps
+	cmake --preset windows >/dev/null
+	cmake --build --preset windows -j2 --target quillmarsh standin-desktop program-tour
 	@tools/run-program.sh
 
 # What a user downloads: build/dist/quillmarsh-<version>.zip with the program, README.md and

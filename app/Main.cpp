@@ -1,5 +1,5 @@
 // The entry point: one copy per logon, the core object and the tray window, the message loop.
-#include "app/ErrorBox.h"
+#include "base/ErrorBox.h"
 #include "desktop/DesktopLayout.h"
 #include "ui/TrayWindow.h"
 

@@ -275,9 +275,9 @@ bool MeasureShiftingRestore(int iconCount) {
     return true;
 }
 
-// The shell route against its double over the stand-in's list view, beside the list-view route on
-// the same desktop. The double's own cross-process work (one read of every icon per count, one
-// move per placed icon) replayed bare is the shell route's floor; the calls a real shell would
+// The shell route against its double over the stand-in desktop's list view, beside the list-view
+// route on the same desktop. The double's own cross-process work (one read of every icon per count,
+// one move per placed icon) replayed bare is the shell route's floor; the calls a real shell would
 // take across the process boundary are the double's COM calls, counted per icon.
 struct RouteRun {
     Spread operation;

@@ -239,7 +239,7 @@ int main(int argc, char** argv) {
     // blocks happen to lie, which moves with unrelated changes; the program runs on the Windows
     // heap. Kept off, so that the figures are the code's.
     mallopt(M_TRIM_THRESHOLD, 1 << 30);
-    // The settings file lies beside the executable the host stand-in reports.
+    // The settings file lies beside the executable the host simulation reports.
     hostsim::SetModuleFileName(directory + "/quillmarsh.exe");
     std::string command = argv[2];
     if (command == "prepare")

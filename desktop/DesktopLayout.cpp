@@ -1,7 +1,5 @@
 #include "desktop/DesktopLayout.h"
 
-#include "store/LayoutSnapshot.h"
-
 #include <cstdio>
 #include <cstring>
 
@@ -69,15 +67,6 @@ CDesktopLayout::~CDesktopLayout() {
     delete snapshots;
     delete undoStack;
     delete unsavedSnapshots;
-}
-
-// Frees every snapshot and undo buffer; the lists own only their nodes.
-void CDesktopLayout::ClearStore() {
-    FreeSnapshots(snapshots);
-    FreeSnapshots(unsavedSnapshots);
-    for (PtrListNode* node = undoStack->head; node; node = node->next)
-        delete[] static_cast<char*>(node->data);
-    undoStack->Clear();
 }
 
 // The directory of the running executable, ending in a backslash.

@@ -2,8 +2,8 @@
 // view, the snapshot store and the undo stack.
 #pragma once
 
-#include "app/GrowingBuffer.h"
-#include "app/PtrList.h"
+#include "base/GrowingBuffer.h"
+#include "base/PtrList.h"
 #include "desktop/DisplayConfiguration.h"
 #include "desktop/IconName.h"
 #include "desktop/ShellWorker.h"

@@ -1,7 +1,7 @@
 // The display configuration key, its short form for people, and the watch over its changes.
 #include "desktop/DisplayConfiguration.h"
 
-#include "app/BoundedText.h"
+#include "base/BoundedText.h"
 
 #include <climits>
 #include <cstdio>

@@ -2,7 +2,7 @@
 // and the program holds it in UTF-8.
 #pragma once
 
-#include "app/TextEncoding.h"
+#include "base/TextEncoding.h"
 #include "platform/win32.h"
 
 #include <cstddef>

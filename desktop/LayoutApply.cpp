@@ -1,6 +1,6 @@
 // Puts the icons named in a layout text back where the text places them.
 #include "desktop/DesktopLayout.h"
-#include "app/TextEncoding.h"
+#include "base/TextEncoding.h"
 #include "desktop/ShellCoordinates.h"
 
 #include <cstring>

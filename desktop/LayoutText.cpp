@@ -1,8 +1,8 @@
 // Layout text: one name;x;y; triple per icon, in the list view's item order; a name's ";" and "\"
 // are written with a backslash before them.
 #include "desktop/DesktopLayout.h"
-#include "app/Decimal.h"
-#include "app/TextEncoding.h"
+#include "base/Decimal.h"
+#include "base/TextEncoding.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,7 +1,7 @@
 // Everything that crosses into the shell process: opening it, the remote block, and the four
 // list-view requests (count, text, position, move).
 #include "desktop/DesktopLayout.h"
-#include "app/TextEncoding.h"
+#include "base/TextEncoding.h"
 #include "desktop/ListViewRecord.h"
 
 #include <cstring>

@@ -1,6 +1,6 @@
 #include "ini/IniFile.h"
-#include "app/BoundedText.h"
-#include "app/Decimal.h"
+#include "base/BoundedText.h"
+#include "base/Decimal.h"
 
 #include <cstdint>
 #include <cstdio>

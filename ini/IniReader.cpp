@@ -1,8 +1,8 @@
 // The text form, read: "[section]" headers and "key=value" lines; no comments, no trimming. Text
 // comes out in UTF-8.
 #include "ini/IniFile.h"
-#include "app/GrowingBuffer.h"
-#include "app/TextEncoding.h"
+#include "base/GrowingBuffer.h"
+#include "base/TextEncoding.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,5 +1,5 @@
 // The text form, written: a header line per section and a line per key, each ended by CR LF.
-#include "app/ErrorBox.h"
+#include "base/ErrorBox.h"
 #include "ini/AtomicFile.h"
 #include "ini/IniFile.h"
 

@@ -1,6 +1,6 @@
 // The one include through which platform-free code reaches the shell's folder view over COM.
 //
-// On Windows this is the real SDK; elsewhere the host stand-in declares the same interfaces.
+// On Windows this is the real SDK; elsewhere the host simulation declares the same interfaces.
 #pragma once
 
 #include "platform/win32.h"

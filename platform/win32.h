@@ -1,6 +1,6 @@
 // The one include through which platform-free code reaches Win32.
 //
-// On Windows this is the real SDK. Everywhere else it is the stand-in under platform/host/,
+// On Windows this is the real SDK. Everywhere else it is the host simulation under platform/host/,
 // which declares the same names with the same signatures for the small subset the core uses.
 #pragma once
 

@@ -1,8 +1,8 @@
 // The settings file "Quillmarsh.ini": the autosave interval and every snapshot, rewritten whole.
 #include "desktop/DesktopLayout.h"
-#include "app/BoundedText.h"
-#include "app/ErrorBox.h"
-#include "app/TextEncoding.h"
+#include "base/BoundedText.h"
+#include "base/ErrorBox.h"
+#include "base/TextEncoding.h"
 #include "ini/IniFile.h"
 #include "store/LayoutSnapshot.h"
 

@@ -1,8 +1,8 @@
 // Snapshots of the desktop, restore and undo.
 #include "desktop/DesktopLayout.h"
-#include "app/BoundedText.h"
-#include "app/ErrorBox.h"
-#include "app/TextEncoding.h"
+#include "base/BoundedText.h"
+#include "base/ErrorBox.h"
+#include "base/TextEncoding.h"
 #include "store/LayoutSnapshot.h"
 
 #include <cstdio>
@@ -168,6 +168,15 @@ const LayoutSnapshot* NewestSnapshotUnder(const CPtrList& list, const char* disp
             newest = snapshot;
     }
     return newest;
+}
+
+// Frees every snapshot and undo buffer; the lists own only their nodes.
+void CDesktopLayout::ClearStore() {
+    FreeSnapshots(snapshots);
+    FreeSnapshots(unsavedSnapshots);
+    for (PtrListNode* node = undoStack->head; node; node = node->next)
+        delete[] static_cast<char*>(node->data);
+    undoStack->Clear();
 }
 
 // Only a capture that read every icon is stored: a failed or empty one would take the place of a

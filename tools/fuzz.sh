@@ -1,5 +1,5 @@
 #!/bin/sh
-# Builds the fuzz targets with clang and libFuzzer against the host stand-in and runs each for
+# Builds the fuzz targets with clang and libFuzzer against the host simulation and runs each for
 # FUZZ_SECONDS (60 by default), starting from its committed seed corpus tests/fuzz/corpus/<target>:
 #   ini       the INI reader and writer (tests/fuzz/IniFuzz.cpp)
 #   layout    ParseLayout of any bytes, then ApplyLayout on the simulated desktop (LayoutFuzz.cpp)

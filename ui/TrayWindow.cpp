@@ -1,8 +1,8 @@
 #include "ui/TrayWindow.h"
 
-#include "app/BoundedText.h"
-#include "app/ErrorBox.h"
-#include "app/TextEncoding.h"
+#include "base/BoundedText.h"
+#include "base/ErrorBox.h"
+#include "base/TextEncoding.h"
 #include "desktop/DesktopLayout.h"
 #include "res/ResourceIds.h"
 #include "store/LayoutSnapshot.h"

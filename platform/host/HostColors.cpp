@@ -1,4 +1,4 @@
-// System colours of the host stand-in: the classic Windows scheme, fixed, so derived shades have
+// System colours of the host simulation: the classic Windows scheme, fixed, so derived shades have
 // known values in tests.
 #include "platform/host/HostWin32.h"
 

@@ -1,4 +1,4 @@
-// Message boxes of the host stand-in: recorded for the tests instead of shown.
+// Message boxes of the host simulation: recorded for the tests instead of shown.
 #include "platform/host/HostTesting.h"
 #include "platform/host/HostWin32.h"
 

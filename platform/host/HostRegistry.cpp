@@ -1,4 +1,4 @@
-// The registry and the local clock of the host stand-in: keys held in memory, names compared
+// The registry and the local clock of the host simulation: keys held in memory, names compared
 // without regard to case as the platform does, handles that allow only the access they were opened
 // with, and roots that can be made to refuse opening, to open for reading only, or to fail writes.
 #include "platform/host/HostTesting.h"

@@ -1,4 +1,4 @@
-// The simulated desktop behind the host stand-in: windows found by class and title, shell
+// The simulated desktop behind the host simulation: windows found by class and title, shell
 // processes with address spaces of their own, and a list view that serves requests the way comctl32
 // does, reading its record from and writing its answers into the caller's block.
 #include "platform/host/HostTesting.h"

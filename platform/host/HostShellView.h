@@ -1,5 +1,5 @@
-// Stand-in for the COM subset of the shell's folder view that the core calls, for builds on the
-// host: the same names, the same interfaces with their methods in the platform's order, and the
+// Host simulation of the COM subset of the shell's folder view that the core calls, for builds on
+// the host: the same names, the same interfaces with their methods in the platform's order, and the
 // task allocator. No shell windows object is registered here: the product's chain finds none, and
 // tests hand the core doubles of IFolderView and IShellFolder instead.
 #pragma once

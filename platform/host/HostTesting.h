@@ -92,7 +92,7 @@ int OpenRegistryKeys();
 // The clock GetLocalTime reads.
 void SetLocalTime(const SYSTEMTIME& now);
 
-// A message box as the program showed it; the stand-in answers each at once with IDOK.
+// A message box as the program showed it; the host simulation answers each at once with IDOK.
 struct MessageBoxRecord {
     HWND owner;
     std::string text;

@@ -1,4 +1,4 @@
-// Code page conversions of the host stand-in: UTF-8, and code page 1252 as the simulated system's
+// Code page conversions of the host simulation: UTF-8, and code page 1252 as the simulated system's
 // ANSI code page, with the best fit Windows applies to Latin letters that 1252 lacks.
 #include "platform/host/HostWin32.h"
 

@@ -1,4 +1,4 @@
-// Threads, events and the COM calls of the host stand-in. Threads are the host's own, detached:
+// Threads, events and the COM calls of the host simulation. Threads are the host's own, detached:
 // as on Windows, a thread runs on after its handle is closed, and nothing waits for it unless
 // asked to. Every handle is shared by its holders, so closing one while another thread waits on
 // it is safe.

@@ -1,4 +1,4 @@
-// Between the host stand-in's files: closing the handles of threads and events.
+// Between the host simulation's files: closing the handles of threads and events.
 #pragma once
 
 #include "platform/host/HostWin32.h"

@@ -1,4 +1,4 @@
-// Stand-in for the Win32 subset that the platform-free core calls, for builds on the host.
+// Host simulation of the Win32 subset that the platform-free core calls, for builds on the host.
 //
 // Names, signatures and constants are the platform's own, so the core compiles unchanged against
 // either this header or <windows.h>. Behind the calls sits a simulated desktop (HostShell.cpp);

@@ -2,7 +2,7 @@
 // list view under Wine alike.
 #include "contract/TestDesktop.h"
 
-#include "app/TextEncoding.h"
+#include "base/TextEncoding.h"
 #include "desktop/DesktopLayout.h"
 #include "desktop/ListViewRecord.h"
 

@@ -3,7 +3,7 @@
 #include "contract/TestDesktop.h"
 #include "contract/TestShellView.h"
 
-#include "app/TextEncoding.h"
+#include "base/TextEncoding.h"
 #include "desktop/DesktopLayout.h"
 
 #include <gtest/gtest.h>

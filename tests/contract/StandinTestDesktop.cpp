@@ -1,9 +1,9 @@
-// The contract tests' desktop under Wine: the stand-in desktop program (tools/standin-desktop), a
+// The contract tests' desktop under Wine: the stand-in desktop program (tests/standin-desktop), a
 // process of its own with a real SysListView32, steered through its control channel.
 #include "contract/TestDesktop.h"
 #include "contract/ChildProcess.h"
 
-#include "tools/standin-desktop/StandinProtocol.h"
+#include "tests/standin-desktop/StandinProtocol.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 // Where a contract test's settings file lives and how the program's error boxes are seen: on the
-// host, a scratch folder and the stand-in's record of boxes; under Wine, the folder of the test
-// executable and real message boxes, read by their text and dismissed.
+// host, a scratch folder and the host simulation's record of boxes; under Wine, the folder of the
+// test executable and real message boxes, read by their text and dismissed.
 #pragma once
 
 #include <string>

@@ -1,7 +1,7 @@
 #include "contract/TestShellView.h"
 #include "contract/TestDesktop.h"
 
-#include "app/TextEncoding.h"
+#include "base/TextEncoding.h"
 
 #include <atomic>
 #include <cstring>

@@ -3,7 +3,7 @@
 // What must hold for any input: no overrun or leak (the sanitizers), every name fits its node, every
 // key and value is UTF-8, no section is empty, and a written text whose lines all fit the reader reads back as the same
 // document, byte for byte when written again.
-#include "app/TextEncoding.h"
+#include "base/TextEncoding.h"
 #include "ini/IniFile.h"
 
 #include <cstdint>

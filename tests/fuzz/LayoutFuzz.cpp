@@ -13,7 +13,7 @@
 // that capture to the desktop it came from sends no move; and the layout an older version would
 // have stored for that desktop, its names in their ANSI forms, restores by the same rules, as it
 // stands and as the settings file reads it into UTF-8.
-#include "app/TextEncoding.h"
+#include "base/TextEncoding.h"
 #include "desktop/DesktopLayout.h"
 #include "platform/host/HostTesting.h"
 

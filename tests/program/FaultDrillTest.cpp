@@ -51,7 +51,8 @@ bool HasAutomaticSnapshot(const std::string& file) {
     return !Section(file, "AutoSaves").empty();
 }
 
-// Only a killed process ends this way; the stand-in's driver finds it gone at its next start.
+// Only a killed process ends this way; the stand-in desktop's driver finds it gone at its next
+// start.
 bool KillShellProcess() {
     HANDLE shell =
         OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, testdesktop::ShellProcessId());

@@ -1,6 +1,6 @@
 #include "program/PopupMenuReader.h"
 
-#include "app/TextEncoding.h"
+#include "base/TextEncoding.h"
 #include "ui/MemoryCanvas.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 // The tray menu as PrepareMenu leaves it, read in this process where the menu lives; and a tray
 // click without a menu object. The program end to end is in tests/program.
-#include "app/TextEncoding.h"
+#include "base/TextEncoding.h"
 #include "desktop/DesktopLayout.h"
 #include "res/ResourceIds.h"
 #include "store/LayoutSnapshot.h"

@@ -1,7 +1,7 @@
 // Snapshots that remember the displays they were taken under: renewal, the limit of ten, the
 // settings file's own sections, restore of a configuration's newest, and two copies of the program.
 #include "unit/SnapshotStoreFixture.h"
-#include "app/BoundedText.h"
+#include "base/BoundedText.h"
 
 #include <gtest/gtest.h>
 

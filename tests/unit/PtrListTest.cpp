@@ -1,4 +1,4 @@
-#include "app/PtrList.h"
+#include "base/PtrList.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The conversions between the desktop's UTF-16, the program's UTF-8 and the system's ANSI code page
 // (1252 on the host and in the Wine prefix the tests run in). Run in both configurations, so the
 // host's conversions are held to the system's.
-#include "app/TextEncoding.h"
+#include "base/TextEncoding.h"
 
 #include <gtest/gtest.h>
 

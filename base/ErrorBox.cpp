@@ -1,4 +1,4 @@
-#include "app/ErrorBox.h"
+#include "base/ErrorBox.h"
 
 #include "platform/win32.h"
 

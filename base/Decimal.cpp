@@ -1,4 +1,4 @@
-#include "app/Decimal.h"
+#include "base/Decimal.h"
 
 #include <climits>
 
