@@ -6,27 +6,41 @@
 
 #include "platform/win32.h"
 
-// A pen, brush, font or bitmap made for the step, deleted with DeleteObject. Never a stock object
-// or one that belongs to someone else.
-template <typename T> class CScopedGdiObject {
+// Owns a handle and gives it back with Release when it leaves scope; a null handle holds nothing.
+template <typename T, BOOL(WINAPI* Release)(T)> class CScopedHandle {
   public:
-    explicit CScopedGdiObject(T owned) : object(owned) {}
-    ~CScopedGdiObject() {
-        if (object)
-            DeleteObject(object);
+    explicit CScopedHandle(T owned) : handle(owned) {}
+    ~CScopedHandle() {
+        if (handle)
+            Release(handle);
     }
-    CScopedGdiObject(const CScopedGdiObject&) = delete;
-    CScopedGdiObject& operator=(const CScopedGdiObject&) = delete;
+    CScopedHandle(const CScopedHandle&) = delete;
+    CScopedHandle& operator=(const CScopedHandle&) = delete;
 
-    T Get() const { return object; }
+    T Get() const { return handle; }
 
   private:
-    T object;
+    T handle;
 };
 
-typedef CScopedGdiObject<HPEN> CScopedPen;
-typedef CScopedGdiObject<HBRUSH> CScopedBrush;
-typedef CScopedGdiObject<HBITMAP> CScopedBitmap;
+// The release of each handle type as a function of that type, as CScopedHandle takes it.
+template <typename T> BOOL WINAPI DeleteGdiObject(T object) {
+    return DeleteObject(object);
+}
+
+inline BOOL WINAPI DestroyOwnedIcon(HICON icon) {
+    return DestroyIcon(icon);
+}
+
+// A pen, brush or bitmap made for the step. Never a stock object or one that belongs to someone
+// else.
+typedef CScopedHandle<HPEN, DeleteGdiObject<HPEN>> CScopedPen;
+typedef CScopedHandle<HBRUSH, DeleteGdiObject<HBRUSH>> CScopedBrush;
+typedef CScopedHandle<HBITMAP, DeleteGdiObject<HBITMAP>> CScopedBitmap;
+
+// An icon this code made or loaded unshared (ImageList_GetIcon, LoadImageA without LR_SHARED).
+// Never an icon from LoadIconA, which the system shares.
+typedef CScopedHandle<HICON, DestroyOwnedIcon> CScopedIcon;
 
 // An object selected into a DC for the step; the object it replaced is selected back. Selecting
 // nothing (a null object) does nothing and restores nothing.
@@ -63,22 +77,4 @@ class CWindowDc {
   private:
     HWND window;
     HDC hdc;
-};
-
-// An icon this code made or loaded unshared (ImageList_GetIcon, LoadImageA without LR_SHARED),
-// destroyed with DestroyIcon. Never an icon from LoadIconA, which the system shares.
-class CScopedIcon {
-  public:
-    explicit CScopedIcon(HICON owned) : icon(owned) {}
-    ~CScopedIcon() {
-        if (icon)
-            DestroyIcon(icon);
-    }
-    CScopedIcon(const CScopedIcon&) = delete;
-    CScopedIcon& operator=(const CScopedIcon&) = delete;
-
-    HICON Get() const { return icon; }
-
-  private:
-    HICON icon;
 };
