@@ -8,6 +8,8 @@
 namespace {
 
 const char kInstanceMutex[] = "Quillmarsh";
+// A program whose window could not be made has no icon and no menu: it says so and ends.
+const int kNoTrayWindowExitCode = 1;
 
 // A zeroed record makes a failed query count as a system that is not NT.
 bool IsWindowsNt() {
@@ -18,19 +20,26 @@ bool IsWindowsNt() {
     return version.dwPlatformId == VER_PLATFORM_WIN32_NT;
 }
 
-void RunTrayProgram(HINSTANCE instance) {
+// The exit code: 0, or kNoTrayWindowExitCode.
+int RunTrayProgram(HINSTANCE instance) {
     CDesktopLayout* layout = new (std::nothrow) CDesktopLayout;
     if (!layout)
-        return;
+        return 0;
+    int exitCode = 0;
     if (layout->LoadSettings()) {
         CTrayWindow* tray = new (std::nothrow) CTrayWindow(layout);
         if (tray) {
-            tray->CreateTrayWindow(instance, nullptr);
-            tray->Run();
+            if (tray->CreateTrayWindow(instance, nullptr)) {
+                tray->Run();
+            } else {
+                ShowErrorBox("Could not create the tray window!");
+                exitCode = kNoTrayWindowExitCode;
+            }
             delete tray;
         }
     }
     delete layout;
+    return exitCode;
 }
 
 } // namespace
@@ -52,6 +61,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         return 0;
     }
     InitCommonControls();
-    RunTrayProgram(instance);
-    return 0;
+    return RunTrayProgram(instance);
 }

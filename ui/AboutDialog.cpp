@@ -2,6 +2,7 @@
 
 #include "ui/DpiQuery.h"
 #include "ui/GradientFill.h"
+#include "ui/ScopedGdi.h"
 
 #include <new>
 
@@ -179,13 +180,12 @@ void CAboutDialog::PaintAboutBackground(HWND dialog, HDC hdc) {
     GetClientRect(dialog, &fill);
     GradientFillVertical(hdc, fill, GetSysColor(COLOR_BTNFACE), GetSysColor(COLOR_WINDOW));
     SetBkMode(hdc, TRANSPARENT);
-    const HGDIOBJ previousFont = SelectObject(hdc, hHeadingFont);
     PaintTexts(hdc);
-    SelectObject(hdc, previousFont);
 }
 
 void CAboutDialog::PaintTexts(HDC hdc) {
     const AboutLayout& a = layout;
+    CScopedSelection headingFont(hdc, hHeadingFont);
     RECT heading = {frameRect.left, frameRect.top + a.headingTop, frameRect.right,
                     frameRect.bottom - a.headingBottom};
     OffsetRect(&heading, a.shadowShift, a.shadowShift);
@@ -195,7 +195,7 @@ void CAboutDialog::PaintTexts(HDC hdc) {
     SetTextColor(hdc, kBlack);
     DrawTextA(hdc, kHeading, -1, &heading, kTextFlags);
 
-    SelectObject(hdc, hTextFont);
+    CScopedSelection textFont(hdc, hTextFont);
     const int b = frameRect.bottom;
     DrawLine(hdc, kVersion, frameRect, b - a.versionBand[0], b - a.versionBand[1]);
     DrawLine(hdc, kBuild, frameRect, b - a.buildBand[0], b - a.buildBand[1]);

@@ -1,6 +1,7 @@
 #include "ui/DisplayMonitors.h"
 
 #include "platform/win32.h"
+#include "ui/ScopedGdi.h"
 
 namespace {
 
@@ -24,11 +25,8 @@ GetDpiForMonitorFunction DpiForMonitorFunction() {
 
 // Without a DPI of each monitor's own, every monitor has the system's.
 int SystemDpi() {
-    HDC screen = GetDC(nullptr);
-    int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
-    if (screen)
-        ReleaseDC(nullptr, screen);
-    return dpi;
+    CWindowDc screen(nullptr);
+    return screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSX) : 96;
 }
 
 struct MonitorList {

@@ -1,6 +1,7 @@
 #include "ui/DpiQuery.h"
 
 #include "ui/DisplayScale.h"
+#include "ui/ScopedGdi.h"
 
 namespace {
 
@@ -36,11 +37,8 @@ HMODULE ShellCore() {
 } // namespace
 
 int SystemDpi() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
-    if (screen != nullptr)
-        ReleaseDC(nullptr, screen);
-    return dpi;
+    CWindowDc screen(nullptr);
+    return screen.Get() != nullptr ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 0;
 }
 
 int WindowDpi(HWND window) {

@@ -1,16 +1,15 @@
 #include "ui/GradientFill.h"
 
 #include "ui/ColorModel.h"
+#include "ui/ScopedGdi.h"
 
 namespace {
 
 void DrawLine(HDC hdc, int x0, int y0, int x1, int y1, COLORREF colour) {
-    HPEN pen = CreatePen(PS_SOLID, 1, colour);
-    HGDIOBJ previous = SelectObject(hdc, pen);
+    CScopedPen pen(CreatePen(PS_SOLID, 1, colour));
+    CScopedSelection selected(hdc, pen.Get());
     MoveToEx(hdc, x0, y0, nullptr);
     LineTo(hdc, x1, y1);
-    SelectObject(hdc, previous);
-    DeleteObject(pen);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "ui/ColorModel.h"
 #include "ui/DpiQuery.h"
 #include "ui/GradientFill.h"
+#include "ui/ScopedGdi.h"
 
 #include <cstring>
 #include <cwchar>
@@ -42,31 +43,24 @@ COLORREF ImageShadow() {
 }
 
 void FillSolid(HDC hdc, const RECT& r, COLORREF colour) {
-    HBRUSH brush = CreateSolidBrush(colour);
-    FillRect(hdc, &r, brush);
-    DeleteObject(brush);
+    CScopedBrush brush(CreateSolidBrush(colour));
+    FillRect(hdc, &r, brush.Get());
 }
 
 // Rectangle with a 1-pixel frame in one colour and a fill in another.
 void FramedRect(HDC hdc, int left, int top, int right, int bottom, COLORREF frame, COLORREF fill) {
-    HPEN pen = CreatePen(PS_SOLID, 1, frame);
-    HBRUSH brush = CreateSolidBrush(fill);
-    HGDIOBJ previousPen = SelectObject(hdc, pen);
-    HGDIOBJ previousBrush = SelectObject(hdc, brush);
+    CScopedPen pen(CreatePen(PS_SOLID, 1, frame));
+    CScopedBrush brush(CreateSolidBrush(fill));
+    CScopedSelection selectedPen(hdc, pen.Get());
+    CScopedSelection selectedBrush(hdc, brush.Get());
     Rectangle(hdc, left, top, right, bottom);
-    SelectObject(hdc, previousBrush);
-    SelectObject(hdc, previousPen);
-    DeleteObject(brush);
-    DeleteObject(pen);
 }
 
 void HorizontalLine(HDC hdc, int x0, int x1, int y, COLORREF colour) {
-    HPEN pen = CreatePen(PS_SOLID, 1, colour);
-    HGDIOBJ previous = SelectObject(hdc, pen);
+    CScopedPen pen(CreatePen(PS_SOLID, 1, colour));
+    CScopedSelection selected(hdc, pen.Get());
     MoveToEx(hdc, x0, y, nullptr);
     LineTo(hdc, x1, y);
-    SelectObject(hdc, previous);
-    DeleteObject(pen);
 }
 
 // How many of the first length units end between characters: a lead surrogate last in line has
@@ -188,13 +182,11 @@ void COwnerDrawMenu::SetDpi(int dpi) {
     drawWithMenuFont = hMenuFont != nullptr && dpi != SystemDpi();
     int textHeight = 0;
     if (hMenuFont != nullptr) {
-        HDC screen = GetDC(nullptr);
-        HGDIOBJ previous = SelectObject(screen, hMenuFont);
+        CWindowDc screen(nullptr);
+        CScopedSelection selected(screen.Get(), hMenuFont);
         TEXTMETRICA text = {};
-        GetTextMetricsA(screen, &text);
+        GetTextMetricsA(screen.Get(), &text);
         textHeight = static_cast<int>(text.tmHeight);
-        SelectObject(screen, previous);
-        ReleaseDC(nullptr, screen);
     }
     int imageSize = 0;
     int ignored = 0;
@@ -250,18 +242,18 @@ HIMAGELIST COwnerDrawMenu::LoadImageStrip(HINSTANCE instance, LPCSTR name) {
         return nullptr;
     }
     const int size = static_cast<int>(height);
-    HBITMAP strip = static_cast<HBITMAP>(
-        LoadImageA(instance, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION | LR_DEFAULTSIZE));
-    if (strip == nullptr) {
+    // The image list copies the images; the strip itself goes with this step.
+    CScopedBitmap strip(static_cast<HBITMAP>(
+        LoadImageA(instance, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION | LR_DEFAULTSIZE)));
+    if (strip.Get() == nullptr) {
         return nullptr;
     }
     HIMAGELIST list =
         ImageList_Create(size, size, ILC_MASK | ILC_COLOR24, static_cast<int>(width / size), 0);
     if (list != nullptr) {
         // CLR_DEFAULT: the strip's top-left pixel is the transparent colour.
-        ImageList_AddMasked(list, strip, CLR_DEFAULT);
+        ImageList_AddMasked(list, strip.Get(), CLR_DEFAULT);
     }
-    DeleteObject(strip);
     return list;
 }
 
@@ -359,17 +351,15 @@ void COwnerDrawMenu::MeasureItem(HWND owner, MEASUREITEMSTRUCT* request) {
     // In the device context's own font, as items always were, and in the menu font at the
     // menu's DPI, which is what the text is drawn in: wide enough for either.
     SIZE extent = {0, 0};
-    HDC hdc = GetDC(owner);
-    GetTextExtentPoint32W(hdc, measured, used, &extent);
+    CWindowDc dc(owner);
+    GetTextExtentPoint32W(dc.Get(), measured, used, &extent);
     if (hMenuFont != nullptr) {
-        HGDIOBJ previous = SelectObject(hdc, hMenuFont);
+        CScopedSelection selected(dc.Get(), hMenuFont);
         SIZE inMenuFont = {0, 0};
-        GetTextExtentPoint32W(hdc, measured, used, &inMenuFont);
-        SelectObject(hdc, previous);
+        GetTextExtentPoint32W(dc.Get(), measured, used, &inMenuFont);
         extent.cx = extent.cx > inMenuFont.cx ? extent.cx : inMenuFont.cx;
         extent.cy = extent.cy > inMenuFont.cy ? extent.cy : inMenuFont.cy;
     }
-    ReleaseDC(owner, hdc);
     if (node->topLevel) {
         request->itemWidth = static_cast<UINT>(extent.cx);
         request->itemHeight = static_cast<UINT>(extent.cy);
@@ -391,9 +381,8 @@ void COwnerDrawMenu::DrawItem(const DRAWITEMSTRUCT* request) {
         DrawContents(node, request);
         return;
     }
-    HGDIOBJ previous = SelectObject(request->hDC, hMenuFont);
+    CScopedSelection selected(request->hDC, hMenuFont);
     DrawContents(node, request);
-    SelectObject(request->hDC, previous);
 }
 
 void COwnerDrawMenu::DrawContents(const MenuItemNode* node, const DRAWITEMSTRUCT* request) {
@@ -470,12 +459,10 @@ void COwnerDrawMenu::DrawMark(HDC hdc, const MenuItemNode* node, const RECT& r, 
     const int markX = x0 + m.checkMarkLeft;
     const int markY = y0 + m.checkMarkTop;
     if (disabled) {
-        HBRUSH brush = CreateSolidBrush(ImageShadow());
-        HGDIOBJ previous = SelectObject(hdc, brush);
-        DrawStateA(hdc, brush, nullptr, check, 0, markX, markY, m.imageSize, m.imageSize,
+        CScopedBrush brush(CreateSolidBrush(ImageShadow()));
+        CScopedSelection selectedBrush(hdc, brush.Get());
+        DrawStateA(hdc, brush.Get(), nullptr, check, 0, markX, markY, m.imageSize, m.imageSize,
                    DST_BITMAP | DSS_MONO);
-        SelectObject(hdc, previous);
-        DeleteObject(brush);
         return;
     }
     const int inset = m.checkBoxInset;
@@ -491,14 +478,13 @@ void COwnerDrawMenu::DrawSubmenuArrow(HDC hdc, const RECT& r) const {
     const MenuMetrics& m = metrics;
     const int middle = (r.top + r.bottom) / 2;
     const int tip = r.right - m.arrowRight;
-    HBRUSH ink = CreateSolidBrush(GetTextColor(hdc));
+    CScopedBrush ink(CreateSolidBrush(GetTextColor(hdc)));
     for (int column = 0; column <= m.arrowHalf; column++) {
         const int half = m.arrowHalf - column;
         const RECT line = {tip - m.arrowHalf + column, middle - half,
                            tip - m.arrowHalf + column + 1, middle + half + 1};
-        FillRect(hdc, &line, ink);
+        FillRect(hdc, &line, ink.Get());
     }
-    DeleteObject(ink);
     ExcludeClipRect(hdc, r.left, r.top, r.right, r.bottom);
 }
 
@@ -511,14 +497,10 @@ void COwnerDrawMenu::DrawImage(HDC hdc, int k, int x0, int y0, bool selected, bo
     if (disabled || selected) {
         // A one-colour silhouette: the whole image when disabled, the drop shadow when selected.
         const int at = disabled ? rest : rest + m.imageLift;
-        HICON icon = ImageList_GetIcon(hImageList, k, ILD_NORMAL);
-        HBRUSH brush = CreateSolidBrush(ImageShadow());
-        DrawStateA(hdc, brush, nullptr, reinterpret_cast<LPARAM>(icon), 0, x0 + at, y0 + at,
-                   m.imageSize, m.imageSize, DST_ICON | DSS_MONO);
-        DeleteObject(brush);
-        if (icon != nullptr) {
-            DestroyIcon(icon);
-        }
+        CScopedIcon icon(ImageList_GetIcon(hImageList, k, ILD_NORMAL));
+        CScopedBrush brush(CreateSolidBrush(ImageShadow()));
+        DrawStateA(hdc, brush.Get(), nullptr, reinterpret_cast<LPARAM>(icon.Get()), 0, x0 + at,
+                   y0 + at, m.imageSize, m.imageSize, DST_ICON | DSS_MONO);
         if (disabled) {
             return;
         }

@@ -29,6 +29,11 @@ const UINT kDisplayPollPeriod = 5000;
 // have stood still this long.
 const UINT_PTR kDisplaySettleTimer = 2;
 const UINT kDisplaySettlePeriod = 2000;
+// At logon the taskbar may exist yet be too busy to answer, and the add times out: it is tried
+// again every two seconds, sixty times in all, about two minutes.
+const UINT_PTR kTrayIconRetryTimer = 3;
+const UINT kTrayIconRetryPeriod = 2000;
+const int kTrayIconTries = 60;
 
 #ifndef WM_DPICHANGED
 #define WM_DPICHANGED 0x02E0
@@ -89,26 +94,17 @@ void AppendSnapshotEntry(HMENU restore, UINT id, const char* name, bool marked) 
 } // namespace
 
 CTrayWindow::CTrayWindow(CDesktopLayout* layout)
-    : desktopLayout(layout), popupMenu(nullptr), hTrayIcon(nullptr),
+    : desktopLayout(layout), popupMenu(nullptr), hTrayIcon(nullptr), notifyIcon(Shell_NotifyIconA),
       taskbarCreatedMessage(RegisterWindowMessageA("TaskbarCreated")), shownLayouts(),
-      shownCount(0), menuOpen(0), displayWatch(), autoSaveDeferred(0) {}
+      shownCount(0), menuOpen(0), displayWatch(), autoSaveDeferred(0), trayIconTriesLeft(0) {}
 
 CTrayWindow::~CTrayWindow() {
     ReleaseShownLayouts();
 }
 
 int CTrayWindow::CreateTrayWindow(HINSTANCE instance, HWND parent) {
-    WNDCLASSEXA windowClass;
-    ZeroMemory(&windowClass, sizeof windowClass);
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = StaticWndProc;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_QUILLMARSH));
-    windowClass.hIconSm = windowClass.hIcon;
-    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
-    windowClass.lpszClassName = kTrayClass;
-    if (!RegisterClassExA(&windowClass))
+    if (!RegisterWindowClass(instance, kTrayClass, 0, GetSysColorBrush(COLOR_WINDOW),
+                             MAKEINTRESOURCEA(IDI_QUILLMARSH), IDC_ARROW))
         return 0;
     hInstance = instance;
     hwndParent = parent;
@@ -120,17 +116,29 @@ int CTrayWindow::CreateTrayWindow(HINSTANCE instance, HWND parent) {
 }
 
 void CTrayWindow::AddTrayIcon() {
+    trayIconTriesLeft = kTrayIconTries;
+    TryAddTrayIcon();
+}
+
+// An add that timed out may still have reached the taskbar: an icon that can be modified is there.
+void CTrayWindow::TryAddTrayIcon() {
     NOTIFYICONDATAA record = TrayRecord(hwnd);
     record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     record.uCallbackMessage = WM_TRAYICON;
     record.hIcon = hTrayIcon;
     CopyBounded(record.szTip, sizeof record.szTip, kTrayTip);
-    Shell_NotifyIconA(NIM_ADD, &record);
+    trayIconTriesLeft--;
+    if (notifyIcon(NIM_ADD, &record) || notifyIcon(NIM_MODIFY, &record))
+        trayIconTriesLeft = 0;
+    if (trayIconTriesLeft > 0)
+        SetTimer(hwnd, kTrayIconRetryTimer, kTrayIconRetryPeriod, nullptr);
+    else
+        KillTimer(hwnd, kTrayIconRetryTimer);
 }
 
 void CTrayWindow::RemoveTrayIcon() {
     NOTIFYICONDATAA record = TrayRecord(hwnd);
-    Shell_NotifyIconA(NIM_DELETE, &record);
+    notifyIcon(NIM_DELETE, &record);
 }
 
 // Setting the timer again restarts its period from now.
@@ -259,6 +267,8 @@ void CTrayWindow::OnTimer(UINT_PTR id) {
         LookAtDisplays();
     else if (id == kDisplaySettleTimer)
         OnDisplaysSettled();
+    else if (id == kTrayIconRetryTimer && trayIconTriesLeft > 0)
+        TryAddTrayIcon();
 }
 
 // The displays as they stand become the configuration of the next snapshot; a change starts the
@@ -328,6 +338,7 @@ LRESULT CTrayWindow::OnDestroy() {
     KillTimer(hwnd, kAutoSaveTimer);
     KillTimer(hwnd, kDisplayPollTimer);
     KillTimer(hwnd, kDisplaySettleTimer);
+    KillTimer(hwnd, kTrayIconRetryTimer);
     RemoveTrayIcon();
     if (popupMenu) {
         popupMenu->Destroy();

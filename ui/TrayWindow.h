@@ -6,6 +6,8 @@
 #include "res/ResourceIds.h"
 #include "ui/WindowClass.h"
 
+#include <shellapi.h>
+
 class CDesktopLayout;
 class COwnerDrawMenu;
 
@@ -20,6 +22,9 @@ class CTrayWindow final : public CWindowClass {
     CDesktopLayout* desktopLayout;
     COwnerDrawMenu* popupMenu;
     HICON hTrayIcon;
+    // Shell_NotifyIconA: every request to the notification area goes through it, so a test can
+    // stand in for a taskbar that refuses.
+    BOOL(WINAPI* notifyIcon)(DWORD message, PNOTIFYICONDATAA record);
 
     explicit CTrayWindow(CDesktopLayout* layout);
     ~CTrayWindow();
@@ -28,6 +33,7 @@ class CTrayWindow final : public CWindowClass {
     // Registers "QuillmarshClass32" and creates the hidden window; 1 on success, 0 on failure.
     virtual int CreateTrayWindow(HINSTANCE instance, HWND parent);
 
+    // Adds the icon; while the notification area refuses, tries again for about two minutes.
     void AddTrayIcon();
     void RemoveTrayIcon();
     void UpdateAutoSaveTimer();
@@ -49,7 +55,10 @@ class CTrayWindow final : public CWindowClass {
     // 1 when an autosave fell while a change of the displays was pending; it is taken once they
     // have settled.
     int autoSaveDeferred;
+    // Adds of the tray icon still to be tried; 0 once it is there or tried often enough.
+    int trayIconTriesLeft;
 
+    void TryAddTrayIcon();
     void TakeSnapshot(int kind);
     void OnTimer(UINT_PTR id);
     void LookAtDisplays();

@@ -1,0 +1,151 @@
+// The tray icon against a notification area that refuses it for a while, as a taskbar too busy to
+// answer at logon does: the add is tried again on a timer of its own until the icon is there, for
+// a bounded time, and the taskbar's re-creation starts it afresh.
+#include "desktop/DesktopLayout.h"
+#include "ui/TrayWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+// The notification area as the tray window sees it through its notifyIcon.
+struct FakeTaskbar {
+    // Adds still to be refused.
+    int refusals = 0;
+    // A refused add that still lands, as one that timed out may.
+    bool refusedAddLands = false;
+    bool iconThere = false;
+    std::vector<DWORD> requests;
+    NOTIFYICONDATAA lastRecord = {};
+};
+
+FakeTaskbar taskbar;
+
+BOOL WINAPI FakeNotifyIcon(DWORD message, PNOTIFYICONDATAA record) {
+    taskbar.requests.push_back(message);
+    taskbar.lastRecord = *record;
+    switch (message) {
+    case NIM_ADD:
+        if (taskbar.refusals > 0) {
+            taskbar.refusals--;
+            taskbar.iconThere = taskbar.refusedAddLands;
+            return FALSE;
+        }
+        taskbar.iconThere = true;
+        return TRUE;
+    case NIM_MODIFY:
+        return taskbar.iconThere ? TRUE : FALSE;
+    case NIM_DELETE:
+        taskbar.iconThere = false;
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+size_t Count(DWORD message) {
+    size_t n = 0;
+    for (DWORD request : taskbar.requests)
+        n += request == message ? 1 : 0;
+    return n;
+}
+
+class TrayIconRetry : public ::testing::Test {
+  protected:
+    CDesktopLayout layout;
+    CTrayWindow tray{&layout};
+    HWND window = nullptr;
+
+    // A plain window stands in for the tray window's own, so no start-up snapshot is taken here;
+    // its timers and messages are the tray object's.
+    void SetUp() override {
+        taskbar = FakeTaskbar();
+        window = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 10, 10, nullptr, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+        ASSERT_NE(window, nullptr);
+        tray.hwnd = window;
+        tray.notifyIcon = FakeNotifyIcon;
+    }
+    void TearDown() override {
+        tray.hwnd = nullptr;
+        DestroyWindow(window);
+    }
+
+    // The next tick of a timer of the window, within the bound; 0 for none.
+    UINT_PTR WaitForTick(DWORD boundMs) {
+        DWORD started = GetTickCount();
+        MSG msg;
+        while (GetTickCount() - started < boundMs) {
+            if (PeekMessageA(&msg, window, WM_TIMER, WM_TIMER, PM_REMOVE))
+                return msg.wParam;
+            Sleep(10);
+        }
+        return 0;
+    }
+
+    void Tick(UINT_PTR id) { tray.WindowProc(window, WM_TIMER, id, 0); }
+
+    // Only a timer that still runs can be killed.
+    bool TimerRuns(UINT_PTR id) { return KillTimer(window, id) != 0; }
+};
+
+TEST_F(TrayIconRetry, RefusedAddIsTriedAgainOnATimerOfItsOwnUntilTheIconIsThere) {
+    taskbar.refusals = 2;
+    tray.AddTrayIcon();
+    EXPECT_EQ(taskbar.requests, (std::vector<DWORD>{NIM_ADD, NIM_MODIFY}));
+    EXPECT_FALSE(taskbar.iconThere);
+
+    const UINT_PTR retry = WaitForTick(10000);
+    ASSERT_NE(retry, 0u) << "no retry timer, or the autosave timer's id";
+    Tick(retry);
+    EXPECT_FALSE(taskbar.iconThere);
+    ASSERT_EQ(WaitForTick(10000), retry);
+    Tick(retry);
+
+    EXPECT_TRUE(taskbar.iconThere);
+    EXPECT_EQ(Count(NIM_ADD), 3u);
+    EXPECT_FALSE(TimerRuns(retry));
+    EXPECT_EQ(layout.snapshots->count, 0);
+    // The record the taskbar got is the tray icon's.
+    EXPECT_EQ(taskbar.lastRecord.hWnd, window);
+    EXPECT_EQ(taskbar.lastRecord.uID, 1u);
+    EXPECT_EQ(taskbar.lastRecord.uCallbackMessage, static_cast<UINT>(WM_TRAYICON));
+    EXPECT_TRUE(taskbar.lastRecord.uFlags & NIF_ICON);
+
+    // A late tick of the stopped timer asks the taskbar nothing.
+    const size_t asked = taskbar.requests.size();
+    Tick(retry);
+    EXPECT_EQ(taskbar.requests.size(), asked);
+}
+
+TEST_F(TrayIconRetry, AnAddThatTimedOutButLandedIsNotTriedAgain) {
+    taskbar.refusals = 1;
+    taskbar.refusedAddLands = true;
+    tray.AddTrayIcon();
+    EXPECT_EQ(taskbar.requests, (std::vector<DWORD>{NIM_ADD, NIM_MODIFY}));
+    EXPECT_EQ(WaitForTick(3000), 0u);
+}
+
+// Every two seconds for about two minutes, then no more; the taskbar made anew (Explorer
+// restarted) starts the adds afresh.
+TEST_F(TrayIconRetry, GivesUpAfterAboutTwoMinutesAndTaskbarCreatedStartsAfresh) {
+    taskbar.refusals = 1000;
+    tray.AddTrayIcon();
+    const UINT_PTR retry = WaitForTick(10000);
+    ASSERT_NE(retry, 0u);
+    for (int tick = 0; tick < 200; tick++)
+        Tick(retry);
+    EXPECT_EQ(Count(NIM_ADD), 60u);
+    EXPECT_FALSE(TimerRuns(retry));
+    EXPECT_FALSE(taskbar.iconThere);
+
+    taskbar.refusals = 0;
+    tray.WindowProc(window, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(taskbar.iconThere);
+    EXPECT_EQ(Count(NIM_ADD), 61u);
+    EXPECT_FALSE(TimerRuns(retry));
+}
+
+} // namespace
