@@ -14,8 +14,6 @@ const char kBuild[] = "Build : Apr 22 2005 , 19:41:37";
 const char kCopyright[] = "Copyright (C) 2026 Quill Marsh";
 
 const UINT kTextFlags = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
-// WM_DPICHANGED, which the headers declare only for Windows 7 and later.
-const UINT kDpiChanged = 0x02E0;
 const COLORREF kHeadingShadow = RGB(170, 170, 170);
 const COLORREF kBlack = RGB(0, 0, 0);
 const DWORD kGroupBoxStyle = WS_CHILD | WS_VISIBLE | BS_GROUPBOX;
@@ -83,7 +81,7 @@ INT_PTR CAboutDialog::DialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lP
     switch (msg) {
     case WM_INITDIALOG:
         return OnInitDialog(dialog);
-    case kDpiChanged:
+    case kDpiChangedMessage:
         return OnDpiChanged(dialog, HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
     case WM_ERASEBKGND:
         return OnEraseBkgnd(dialog, reinterpret_cast<HDC>(wParam));

@@ -11,8 +11,8 @@ typedef HRESULT(WINAPI* GetDpiForMonitorFn)(HMONITOR, int, UINT*, UINT*);
 
 // MDT_EFFECTIVE_DPI: the DPI the user's scale setting gives the monitor.
 const int kEffectiveDpi = 0;
-// LOAD_LIBRARY_SEARCH_SYSTEM32: never a copy of the library from the program's own folder.
-const DWORD kSystemFolderOnly = 0x00000800;
+// Never a copy of the library from the program's own folder.
+const DWORD kSystemFolderOnly = LOAD_LIBRARY_SEARCH_SYSTEM32;
 
 // GetProcAddress's result as the function type it is; the detour through a plain function type
 // is the conversion the compiler accepts between unrelated function types.

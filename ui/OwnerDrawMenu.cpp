@@ -211,7 +211,7 @@ void COwnerDrawMenu::LoadStrip(int strip) {
     for (; strip > 0 && strip != loadedStrip; strip--) {
         const int id = bitmapId + kStripIdStep * strip;
         const LPCSTR name = MAKEINTRESOURCEA(id);
-        if (id > 0xFFFF || FindResourceA(hInstance, name, MAKEINTRESOURCEA(2)) == nullptr)
+        if (id > 0xFFFF || FindResourceA(hInstance, name, RT_BITMAP) == nullptr)
             continue;
         HIMAGELIST list = LoadImageStrip(hInstance, name);
         if (list == nullptr)
@@ -235,7 +235,7 @@ HIMAGELIST COwnerDrawMenu::LoadImageStrip(HINSTANCE instance, LPCSTR name) {
     if (name == nullptr) {
         return nullptr;
     }
-    HRSRC found = FindResourceA(instance, name, MAKEINTRESOURCEA(2));
+    HRSRC found = FindResourceA(instance, name, RT_BITMAP);
     HGLOBAL loaded = found != nullptr ? LoadResource(instance, found) : nullptr;
     const auto* header =
         loaded != nullptr ? static_cast<const BITMAPINFOHEADER*>(LockResource(loaded)) : nullptr;

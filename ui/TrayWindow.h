@@ -7,10 +7,11 @@
 #include "ui/WindowClass.h"
 
 class CDesktopLayout;
+enum SnapshotKind : int;
 class COwnerDrawMenu;
 
 // The tray icon's callback message.
-#define WM_TRAYICON (WM_USER + 1)
+const UINT WM_TRAYICON = WM_USER + 1;
 
 // The Restore submenu lists at most one snapshot per Restore id.
 enum { kRestoreEntries = ID_RESTORE_LAST - ID_RESTORE_FIRST + 1 };
@@ -50,7 +51,7 @@ class CTrayWindow final : public CWindowClass {
     // have settled.
     int autoSaveDeferred;
 
-    void TakeSnapshot(int kind);
+    void TakeSnapshot(SnapshotKind kind);
     void OnTimer(UINT_PTR id);
     void LookAtDisplays();
     void OnDisplaysDisturbed();
