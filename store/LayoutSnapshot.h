@@ -1,7 +1,7 @@
 // One stored arrangement of the desktop icons.
 #pragma once
 
-// The number is the kind's own in the settings file's sections and in every list: fixed to int.
+// Fixed to int, so that headers which only pass a kind along can declare it without this one.
 enum SnapshotKind : int {
     kSnapshotManual = 0,
     kSnapshotAutomatic = 1,
