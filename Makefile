@@ -1,5 +1,5 @@
 # Two commands do all the set-up on a fresh Debian machine: `make run` and `make test`.
-.PHONY: all deps host windows test run dist bench fuzz clean
+.PHONY: all deps host windows test run readme-images dist bench fuzz clean
 
 all: host windows
 
@@ -22,6 +22,10 @@ run: deps
 	cmake --preset windows >/dev/null
 	cmake --build --preset windows -j2 --target quillmarsh standin-desktop program-tour
 	@tools/run-program.sh
+
+# The README's pictures in docs/images/, taken by make run's scripted tour.
+readme-images: windows
+	@tools/readme-images.sh
 
 # What a user downloads: build/dist/quillmarsh-<version>.zip with the program, README.md and
 # LICENSE; the version is the one res/QuillMarsh.rc's version record holds (tools/version.sh).

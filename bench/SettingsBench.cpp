@@ -66,7 +66,7 @@ std::string FullLayout(int seed) {
     return text;
 }
 
-void AddSnapshot(CDesktopLayout& layout, const char* name, int kind, int seed) {
+void AddSnapshot(CDesktopLayout& layout, const char* name, SnapshotKind kind, int seed) {
     layout.snapshots->Append(NewSnapshot(name, FullLayout(seed).c_str(), kind));
 }
 
@@ -74,7 +74,7 @@ int Prepare() {
     CDesktopLayout layout;
     // A store that never read its file takes in what the file holds before its first save.
     layout.LoadSettings();
-    layout.autoSaveMode = 2;
+    layout.autoSaveMode = kAutoSaveEveryTenMinutes;
     int seed = 0;
     for (int i = 0; i < kProgramSnapshotsPerKind; i++) {
         char name[64];

@@ -32,12 +32,12 @@ bool IsAbsoluteDirectory(const char* directory) {
 
 CDesktopLayout::CDesktopLayout()
     : processHandle(nullptr), processId(0), remoteBuffer(nullptr), startWithWindows(0),
-      autoSaveMode(0), restoreOnDisplayChange(0), displayKey(), snapshots(nullptr),
+      autoSaveMode(kAutoSaveNever), restoreOnDisplayChange(0), displayKey(), snapshots(nullptr),
       undoStack(nullptr), captureLimit(kMaxLayoutBytes), desktopRoute(kRouteAuto),
       shellViewSource(FindShellDesktopView), shellViewContext(nullptr),
       shellCallBoundMs(kShellCallBoundMs), listViewLost(0), shell64Bit(0),
       captureBuffer(kMaxLayoutBytes), captureLength(0), settingsRead(0), settingsStamp(),
-      savedAutoSaveMode(0), savedRestoreOnDisplayChange(0), unsavedSnapshots(nullptr),
+      savedAutoSaveMode(kAutoSaveNever), savedRestoreOnDisplayChange(0), unsavedSnapshots(nullptr),
       shellWorker(nullptr), shellOwner(0), shellViewWindow(nullptr), shellRefusedWindow(nullptr),
       shellRefusedOwner(0), lastRoute(kRouteNone), shellPlaced(0) {
     // No usable folder (cut, relative or too long) leaves the path empty: the store then lives
@@ -99,7 +99,7 @@ HWND CDesktopLayout::FindDesktopDefView() {
     HWND progman = FindWindowA(nullptr, "Program Manager");
     HWND defView = progman ? FindDefView(progman) : nullptr;
     HWND worker = nullptr;
-    while (!defView && (worker = FindWindowExA(nullptr, worker, "WorkerW", nullptr)) != nullptr)
+    while (!defView && (worker = FindWindowExA(nullptr, worker, "WorkerW", nullptr)))
         defView = FindDefView(worker);
     return defView;
 }

@@ -23,12 +23,25 @@ enum {
 
 // The ways to the desktop's icons: the shell's folder view, or the list view that shows them.
 // kRouteAuto tries the shell's first; kRouteNone is the route of an operation that none served.
-enum DesktopRoute {
+enum DesktopRoute : int {
     kRouteNone = -1,
     kRouteAuto = 0,
     kRouteShell = 1,
     kRouteListView = 2,
 };
+
+// The autosave interval, the number the settings file's "AutoSave" holds. A hand-edited file may
+// hold any other number: it is kept as it stands and written back unchanged (no timer runs and no
+// menu entry is marked for it), so the type holds every int.
+enum AutoSaveMode : int {
+    kAutoSaveNever = 0,
+    kAutoSaveEveryMinute = 1,
+    kAutoSaveEveryTenMinutes = 2,
+    kAutoSaveEveryHour = 3,
+};
+
+// Manual or automatic; store/LayoutSnapshot.h names them.
+enum SnapshotKind : int;
 
 // One parsed name;x;y; triple of a layout text. The name is UTF-8 as a capture writes it, or the
 // ANSI code page in layouts stored before; either way at most kIconNameUnits UTF-16 units.
@@ -46,7 +59,7 @@ class CDesktopLayout {
     DWORD processId;
     LPVOID remoteBuffer;
     int startWithWindows;
-    int autoSaveMode;
+    AutoSaveMode autoSaveMode;
     // 1 when a change of the displays restores the newest snapshot of the new configuration.
     int restoreOnDisplayChange;
     // The display configuration each new snapshot records; the tray window keeps it up to date.
@@ -57,7 +70,7 @@ class CDesktopLayout {
     // The most a capture may hold, kMaxLayoutBytes; tests lower it.
     size_t captureLimit;
     // kRouteAuto, kRouteShell or kRouteListView: the way capture and apply take.
-    int desktopRoute;
+    DesktopRoute desktopRoute;
     // Where the shell route finds the desktop's folder view, and the bound of one call into it
     // (kShellCallBoundMs); tests hand in their own.
     ShellViewSource shellViewSource;
@@ -82,10 +95,10 @@ class CDesktopLayout {
     // 1 when at least one icon was sent a move, else 0.
     int ApplyLayout(const char* text);
     // The route that served the last capture or apply: kRouteShell, kRouteListView or kRouteNone.
-    int LastRoute() const { return lastRoute; }
+    DesktopRoute LastRoute() const { return lastRoute; }
 
     // Snapshots, restore and undo; store/SnapshotStore.cpp.
-    void TakeSnapshot(int kind);
+    void TakeSnapshot(SnapshotKind kind);
     void RestoreSnapshot(int index);
     // Applies a layout text as a restore does, undo included. The text must not be the one
     // CaptureLayout returned, since the restore captures first.
@@ -121,7 +134,7 @@ class CDesktopLayout {
     int settingsRead;
     FileStamp settingsStamp;
     // autoSaveMode as the file held it: a mode that differs was chosen here since.
-    int savedAutoSaveMode;
+    AutoSaveMode savedAutoSaveMode;
     int savedRestoreOnDisplayChange;
     // What this copy took since its last save that reached the file, by the rules of taking a
     // snapshot; a save replays it into the file's snapshots.
@@ -137,7 +150,7 @@ class CDesktopLayout {
     // view answered E_NOTIMPL or is not the desktop the list view shows.
     HWND shellRefusedWindow;
     DWORD shellRefusedOwner;
-    int lastRoute;
+    DesktopRoute lastRoute;
     // Set once an apply through the shell sent a placing call: from then on the operation ends
     // where it fails.
     int shellPlaced;

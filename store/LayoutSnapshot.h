@@ -1,7 +1,8 @@
 // One stored arrangement of the desktop icons.
 #pragma once
 
-enum SnapshotKind {
+// Fixed to int, so that headers which only pass a kind along can declare it without this one.
+enum SnapshotKind : int {
     kSnapshotManual = 0,
     kSnapshotAutomatic = 1,
 };
@@ -15,7 +16,7 @@ enum {
 struct LayoutSnapshot {
     char name[kSnapshotNameChars] = {};
     char* layout = nullptr;
-    int kind = kSnapshotManual;
+    SnapshotKind kind = kSnapshotManual;
     char* displays = nullptr;
 
     LayoutSnapshot() = default;
@@ -39,7 +40,7 @@ struct LayoutSnapshot {
 
 // A snapshot with copies of name (cut to fit), layout and display configuration; null when memory
 // ran out.
-LayoutSnapshot* NewSnapshot(const char* name, const char* layout, int kind,
+LayoutSnapshot* NewSnapshot(const char* name, const char* layout, SnapshotKind kind,
                             const char* displays = "");
 
 struct CPtrList;
@@ -51,7 +52,7 @@ void FreeSnapshots(CPtrList* list);
 // under the same display configuration only renews that record's name; past ten of a kind, the
 // oldest of the kind gives way, except the only one of its kind left for its configuration. The
 // list is left newest first.
-void StoreSnapshot(CPtrList* list, const char* name, const char* layout, int kind,
+void StoreSnapshot(CPtrList* list, const char* name, const char* layout, SnapshotKind kind,
                    const char* displays = "");
 
 // The newest snapshot of list, by name, or null; the list need not be sorted.
@@ -59,6 +60,8 @@ const LayoutSnapshot* NewestSnapshot(const CPtrList& list);
 // The newest snapshot taken under the display configuration key, or null; none for the empty key.
 const LayoutSnapshot* NewestSnapshotUnder(const CPtrList& list, const char* displays);
 
-// Comparator for CPtrList::Sort: 1 when the first name sorts before the second in unsigned byte
-// order, which leaves the list newest first.
+// 1 when the first name sorts before the second in unsigned byte order, else 0.
+int NameLess(const char* first, const char* second);
+// Comparator for CPtrList::Sort over LayoutSnapshot records: NameLess of their names, which
+// leaves the list newest first.
 int SnapshotNameLess(const void* first, const void* second);

@@ -19,36 +19,37 @@ namespace {
 const char kSettingsSection[] = "Settings";
 const char kAutoSaveKey[] = "AutoSave";
 const char kRestoreOnDisplayChangeKey[] = "RestoreOnDisplayChange";
-const int kDefaultAutoSaveMode = 2;
+const AutoSaveMode kDefaultAutoSaveMode = kAutoSaveEveryTenMinutes;
 const char kDesktopRouteKey[] = "DesktopRoute";
 // By DesktopRoute value; "auto" is the default and is never written.
 const char* const kDesktopRouteNames[] = {"auto", "shell", "listview"};
+const DesktopRoute kWrittenRoutes[] = {kRouteShell, kRouteListView};
 
 // Any other value, or none, is "auto".
-int DesktopRouteOf(const CIniFile& ini) {
+DesktopRoute DesktopRouteOf(const CIniFile& ini) {
     const char* value = ini.GetString(kSettingsSection, kDesktopRouteKey, "");
-    for (int route = kRouteShell; route <= kRouteListView; route++) {
+    for (DesktopRoute route : kWrittenRoutes) {
         if (strcmp(value, kDesktopRouteNames[route]) == 0)
             return route;
     }
     return kRouteAuto;
 }
 
-const char* SectionOf(int kind) {
-    return kind != 0 ? "AutoSaves" : "Saves";
+const char* SectionOf(SnapshotKind kind) {
+    return kind == kSnapshotAutomatic ? "AutoSaves" : "Saves";
 }
 
 // The display configurations of the snapshots of a kind, by snapshot name, in sections of their
 // own: files of earlier versions read the same snapshots from the sections above.
-const char* DisplaysSectionOf(int kind) {
-    return kind != 0 ? "AutoSaveDisplays" : "SaveDisplays";
+const char* DisplaysSectionOf(SnapshotKind kind) {
+    return kind == kSnapshotAutomatic ? "AutoSaveDisplays" : "SaveDisplays";
 }
 
 // The options of the "Settings" section.
 struct StoredOptions {
-    int autoSaveMode;
+    AutoSaveMode autoSaveMode;
     int restoreOnDisplayChange;
-    int desktopRoute;
+    DesktopRoute desktopRoute;
 };
 
 // The first bytes of text that fit capacity - 1 and end between two characters: a character that
@@ -67,7 +68,7 @@ size_t WholeCharactersWithin(const char* text, size_t capacity) {
 class CFullNames {
   public:
     // Takes in the names of this kind that the list holds already.
-    CFullNames(const CPtrList& snapshots, int kind) : lost(false) {
+    CFullNames(const CPtrList& snapshots, SnapshotKind kind) : lost(false) {
         for (PtrListNode* node = snapshots.head; node; node = node->next) {
             const LayoutSnapshot* snapshot = static_cast<const LayoutSnapshot*>(node->data);
             if (snapshot->kind == kind && IsFull(snapshot->name))
@@ -128,7 +129,7 @@ class CFullNames {
 
 // Every key with a value, in file order; entries with an empty value are left out. False when
 // memory ran out before every snapshot was held.
-bool LoadSnapshots(const CIniFile& ini, int kind, CPtrList* snapshots) {
+bool LoadSnapshots(const CIniFile& ini, SnapshotKind kind, CPtrList* snapshots) {
     const char* section = SectionOf(kind);
     const char* displaysSection = DisplaysSectionOf(kind);
     if (!ini.HasSection(section))
@@ -162,7 +163,9 @@ bool ReadSettings(const char* path, CPtrList* snapshots, StoredOptions* options)
     CopyBounded(ini->path, sizeof ini->path, path);
     bool read = ini->ReadChecked() != kIniReadFailed;
     if (read) {
-        options->autoSaveMode = ini->GetInt(kSettingsSection, kAutoSaveKey, kDefaultAutoSaveMode);
+        // Any number stands as it is, to be written back unchanged.
+        options->autoSaveMode = static_cast<AutoSaveMode>(
+            ini->GetInt(kSettingsSection, kAutoSaveKey, kDefaultAutoSaveMode));
         options->restoreOnDisplayChange =
             ini->GetInt(kSettingsSection, kRestoreOnDisplayChangeKey, 0) != 0 ? 1 : 0;
         options->desktopRoute = DesktopRouteOf(*ini);

@@ -16,11 +16,12 @@ const char kAutoSaveSuffix[] = " (AutoSave)";
 const char kCannotReadDesktop[] = "Could not read the desktop icons!";
 
 // The local time to the second; automatic snapshots carry " (AutoSave)" behind it.
-void FormatSnapshotName(int kind, char* name) {
+void FormatSnapshotName(SnapshotKind kind, char* name) {
     SYSTEMTIME now;
     GetLocalTime(&now);
     snprintf(name, kSnapshotNameChars, "%04d-%02d-%02d %02d:%02d:%02d%s", now.wYear, now.wMonth,
-             now.wDay, now.wHour, now.wMinute, now.wSecond, kind != 0 ? kAutoSaveSuffix : "");
+             now.wDay, now.wHour, now.wMinute, now.wSecond,
+             kind == kSnapshotAutomatic ? kAutoSaveSuffix : "");
 }
 
 } // namespace
@@ -50,7 +51,8 @@ bool LayoutSnapshot::SetDisplays(const char* key) {
     return true;
 }
 
-LayoutSnapshot* NewSnapshot(const char* name, const char* layout, int kind, const char* displays) {
+LayoutSnapshot* NewSnapshot(const char* name, const char* layout, SnapshotKind kind,
+                            const char* displays) {
     LayoutSnapshot* snapshot = new (std::nothrow) LayoutSnapshot;
     if (!snapshot)
         return nullptr;
@@ -65,8 +67,13 @@ LayoutSnapshot* NewSnapshot(const char* name, const char* layout, int kind, cons
 
 // Unsigned byte order, so the zero-padded time stamps sort newest last and a longer name after its
 // prefix.
+int NameLess(const char* first, const char* second) {
+    return strcmp(first, second) < 0;
+}
+
 int SnapshotNameLess(const void* first, const void* second) {
-    return strcmp(static_cast<const char*>(first), static_cast<const char*>(second)) < 0;
+    return NameLess(static_cast<const LayoutSnapshot*>(first)->name,
+                    static_cast<const LayoutSnapshot*>(second)->name);
 }
 
 void FreeSnapshots(CPtrList* list) {
@@ -99,7 +106,7 @@ bool MayGiveWay(const CPtrList& list, const LayoutSnapshot* record, const char* 
 // The record of kind that a new snapshot under displays overwrites: the one standing last in the
 // list that may give way, or, when none may (every record the only one of its configuration),
 // the last of the kind.
-LayoutSnapshot* RecordToGiveWay(const CPtrList& list, int kind, const char* displays) {
+LayoutSnapshot* RecordToGiveWay(const CPtrList& list, SnapshotKind kind, const char* displays) {
     LayoutSnapshot* lastOfKind = nullptr;
     for (PtrListNode* node = list.tail; node; node = node->prev) {
         LayoutSnapshot* record = static_cast<LayoutSnapshot*>(node->data);
@@ -115,7 +122,7 @@ LayoutSnapshot* RecordToGiveWay(const CPtrList& list, int kind, const char* disp
 
 } // namespace
 
-void StoreSnapshot(CPtrList* list, const char* name, const char* layout, int kind,
+void StoreSnapshot(CPtrList* list, const char* name, const char* layout, SnapshotKind kind,
                    const char* displays) {
     LayoutSnapshot* sameArrangement = nullptr;
     int countOfKind = 0;
@@ -150,7 +157,7 @@ void StoreSnapshot(CPtrList* list, const char* name, const char* layout, int kin
 const LayoutSnapshot* NewestSnapshot(const CPtrList& list) {
     const LayoutSnapshot* newest = nullptr;
     for (PtrListNode* node = list.head; node; node = node->next) {
-        if (!newest || SnapshotNameLess(newest->name, SnapshotOf(node)->name))
+        if (!newest || NameLess(newest->name, SnapshotOf(node)->name))
             newest = SnapshotOf(node);
     }
     return newest;
@@ -164,7 +171,7 @@ const LayoutSnapshot* NewestSnapshotUnder(const CPtrList& list, const char* disp
         const LayoutSnapshot* snapshot = SnapshotOf(node);
         if (strcmp(snapshot->Displays(), displays) != 0)
             continue;
-        if (!newest || SnapshotNameLess(newest->name, snapshot->name))
+        if (!newest || NameLess(newest->name, snapshot->name))
             newest = snapshot;
     }
     return newest;
@@ -182,7 +189,7 @@ void CDesktopLayout::ClearStore() {
 // Only a capture that read every icon is stored: a failed or empty one would take the place of a
 // good snapshot (at logon the desktop is there before its icons). The timer and the start say
 // nothing; a Save the user chose does.
-void CDesktopLayout::TakeSnapshot(int kind) {
+void CDesktopLayout::TakeSnapshot(SnapshotKind kind) {
     int complete = 0;
     const char* captured = CaptureLayout(&complete);
     if (!complete || captured[0] == '\0') {

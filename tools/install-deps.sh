@@ -2,7 +2,8 @@
 # Installs the Debian packages the builds and tests need, when run as root and any is missing.
 set -u
 packages="cmake make g++ libgtest-dev googletest clang g++-mingw-w64-x86-64-posix
-binutils-mingw-w64-x86-64 wine wine64 xvfb x11-xserver-utils imagemagick valgrind zip unzip"
+binutils-mingw-w64-x86-64 wine wine64 xvfb x11-xserver-utils imagemagick valgrind zip unzip
+clang-format-16"
 missing=
 for package in $packages; do
     status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null)

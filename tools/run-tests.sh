@@ -1,12 +1,16 @@
 #!/bin/sh
-# Runs the host suite and, inside one Wine session, the windows suite; ends with one line
-# "N passed, N failed" over everything that ran.
+# Checks the sources' formatting, runs the host suite and, inside one Wine session, the windows
+# suite; ends with one line "N passed, N failed" over everything that ran, the formatting check
+# counting as one.
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root" || exit 1
 mkdir -p build
 host_log=build/host-tests.log
 windows_log=build/windows-tests.log
+
+tools/check-format.sh
+format_status=$?
 
 ctest --preset host -j2 2>&1 | tee "$host_log"
 host_status=$?
@@ -19,6 +23,11 @@ total() {
 }
 passed=0
 failed=0
+if [ "$format_status" -eq 0 ]; then
+    passed=1
+else
+    failed=1
+fi
 for log in "$host_log" "$windows_log"; do
     set -- $(total "$log")
     if [ $# -eq 2 ]; then
@@ -30,5 +39,6 @@ for log in "$host_log" "$windows_log"; do
     fi
 done
 echo
+[ "$format_status" -eq 0 ] || echo "run-tests: sources not formatted (tools/check-format.sh)"
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

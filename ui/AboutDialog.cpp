@@ -15,8 +15,6 @@ const char kBuild[] = "Build : Apr 22 2005 , 19:41:37";
 const char kCopyright[] = "Copyright (C) 2026 Quill Marsh";
 
 const UINT kTextFlags = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
-// WM_DPICHANGED, which the headers declare only for Windows 7 and later.
-const UINT kDpiChanged = 0x02E0;
 const COLORREF kHeadingShadow = RGB(170, 170, 170);
 const COLORREF kBlack = RGB(0, 0, 0);
 const DWORD kGroupBoxStyle = WS_CHILD | WS_VISIBLE | BS_GROUPBOX;
@@ -27,7 +25,7 @@ HFONT CreateAboutFont(int height, int weight, const char* face) {
 }
 
 void DeleteFont(HFONT& font) {
-    if (font != nullptr) {
+    if (font) {
         DeleteObject(font);
         font = nullptr;
     }
@@ -61,7 +59,7 @@ RECT OkButtonIn(const AboutLayout& a, const RECT& client) {
 }
 
 void MoveChild(const CButton* button, const RECT& r) {
-    if (button != nullptr && button->hwnd != nullptr)
+    if (button && button->hwnd)
         MoveWindow(button->hwnd, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
 }
 
@@ -84,7 +82,7 @@ INT_PTR CAboutDialog::DialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lP
     switch (msg) {
     case WM_INITDIALOG:
         return OnInitDialog(dialog);
-    case kDpiChanged:
+    case kDpiChangedMessage:
         return OnDpiChanged(dialog, HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
     case WM_ERASEBKGND:
         return OnEraseBkgnd(dialog, reinterpret_cast<HDC>(wParam));
@@ -108,16 +106,15 @@ INT_PTR CAboutDialog::OnInitDialog(HWND dialog) {
 // Moved to a monitor of another scale: to the rectangle the system suggests, and everything the
 // dialog sizes itself laid out again.
 INT_PTR CAboutDialog::OnDpiChanged(HWND dialog, int dpi, const RECT* suggested) {
-    if (suggested != nullptr)
+    if (suggested)
         SetWindowPos(dialog, nullptr, suggested->left, suggested->top,
                      suggested->right - suggested->left, suggested->bottom - suggested->top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
     const RECT client = LayOut(dialog, dpi);
     MoveChild(groupBox, FrameIn(layout, client));
     MoveChild(okButton, OkButtonIn(layout, client));
-    frameRect = groupBox != nullptr && groupBox->hwnd != nullptr
-                    ? ClientRectOf(dialog, groupBox->hwnd)
-                    : FrameIn(layout, client);
+    frameRect =
+        groupBox && groupBox->hwnd ? ClientRectOf(dialog, groupBox->hwnd) : FrameIn(layout, client);
     InvalidateRect(dialog, nullptr, TRUE);
     return 1;
 }
@@ -159,11 +156,11 @@ void CAboutDialog::CreateChildren(HWND dialog, const RECT& client) {
     okButton =
         new (std::nothrow) CButton(hInstance, dialog, IDOK, ok.left, ok.top, ok.right - ok.left,
                                    ok.bottom - ok.top, kOkButtonStyle, 0);
-    if (okButton != nullptr && okButton->hwnd != nullptr) {
+    if (okButton && okButton->hwnd) {
         SetWindowTextA(okButton->hwnd, "OK");
     }
     // Without the group box window the texts keep the place it would have had.
-    if (groupBox != nullptr && groupBox->hwnd != nullptr) {
+    if (groupBox && groupBox->hwnd) {
         frameRect = ClientRectOf(dialog, groupBox->hwnd);
     } else {
         frameRect = frame;

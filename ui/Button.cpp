@@ -20,7 +20,7 @@ int CButton::Create(HINSTANCE instance, HWND parent, int id, int x, int y, int w
     hwndParent = parent;
     hwnd = CreateWindowExA(exStyle, "Button", "", style, x, y, width, height, parent,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
-    if (hwnd == nullptr) {
+    if (!hwnd) {
         return 0;
     }
     ownsWindow = 1;
@@ -37,7 +37,7 @@ void CButton::Attach(HINSTANCE instance, HWND parent, HWND window) {
 }
 
 void CButton::DestroyOwnedWindow() {
-    if (ownsWindow == 1 && hwnd != nullptr) {
+    if (ownsWindow == 1 && hwnd) {
         DestroyWindow(hwnd);
     }
     ownsWindow = 0;

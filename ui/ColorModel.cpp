@@ -137,10 +137,10 @@ HlsColor HlsScaleSaturation(HlsColor hls, int percent) {
 COLORREF DeriveColor(int sysColorIndex, HlsAdjustment adjust, int percent, HlsAdjustment then,
                      int thenPercent) {
     HlsColor hls = RgbToHls(GetSysColor(sysColorIndex));
-    if (adjust != nullptr) {
+    if (adjust) {
         hls = adjust(hls, percent);
     }
-    if (then != nullptr) {
+    if (then) {
         hls = then(hls, thenPercent);
     }
     return HlsToRgb(hls);

@@ -18,7 +18,7 @@ CDialogClass* DialogObject(HWND hwnd) {
 void OnInitDialog(HWND hwnd, LPARAM lParam) {
     SetWindowLongPtrA(hwnd, GWLP_USERDATA, lParam);
     auto* object = reinterpret_cast<CDialogClass*>(lParam);
-    if (object != nullptr) {
+    if (object) {
         object->hwnd = hwnd;
     }
 }
@@ -64,7 +64,7 @@ INT_PTR CALLBACK StaticDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
         OnInitDialog(hwnd, lParam);
     }
     CDialogClass* object = DialogObject(hwnd);
-    if (object == nullptr) {
+    if (!object) {
         return FALSE;
     }
     const INT_PTR result = object->DialogProc(hwnd, msg, wParam, lParam);
@@ -75,7 +75,7 @@ INT_PTR CALLBACK StaticDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
 }
 
 CDialogClass::~CDialogClass() {
-    if (hwnd != nullptr && IsWindow(hwnd) && DialogObject(hwnd) == this) {
+    if (hwnd && IsWindow(hwnd) && DialogObject(hwnd) == this) {
         SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
     }
 }

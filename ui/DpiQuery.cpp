@@ -12,13 +12,13 @@ typedef HRESULT(WINAPI* GetDpiForMonitorFn)(HMONITOR, int, UINT*, UINT*);
 
 // MDT_EFFECTIVE_DPI: the DPI the user's scale setting gives the monitor.
 const int kEffectiveDpi = 0;
-// LOAD_LIBRARY_SEARCH_SYSTEM32: never a copy of the library from the program's own folder.
-const DWORD kSystemFolderOnly = 0x00000800;
+// Never a copy of the library from the program's own folder.
+const DWORD kSystemFolderOnly = LOAD_LIBRARY_SEARCH_SYSTEM32;
 
 // GetProcAddress's result as the function type it is; the detour through a plain function type
 // is the conversion the compiler accepts between unrelated function types.
 template <typename T> T Lookup(HMODULE module, const char* name) {
-    if (module == nullptr)
+    if (!module)
         return nullptr;
     return reinterpret_cast<T>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
 }
@@ -38,13 +38,13 @@ HMODULE ShellCore() {
 
 int SystemDpi() {
     CWindowDc screen(nullptr);
-    return screen.Get() != nullptr ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 0;
+    return screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 0;
 }
 
 int WindowDpi(HWND window) {
     static const GetDpiForWindowFn getDpiForWindow =
         Lookup<GetDpiForWindowFn>(User32(), "GetDpiForWindow");
-    if (getDpiForWindow == nullptr || window == nullptr)
+    if (!getDpiForWindow || !window)
         return 0;
     return static_cast<int>(getDpiForWindow(window));
 }
@@ -52,12 +52,12 @@ int WindowDpi(HWND window) {
 int MonitorDpiAt(POINT point) {
     static const GetDpiForMonitorFn getDpiForMonitor =
         Lookup<GetDpiForMonitorFn>(ShellCore(), "GetDpiForMonitor");
-    if (getDpiForMonitor == nullptr)
+    if (!getDpiForMonitor)
         return 0;
     HMONITOR monitor = MonitorFromPoint(point, MONITOR_DEFAULTTONEAREST);
     UINT x = 0;
     UINT y = 0;
-    if (monitor == nullptr || FAILED(getDpiForMonitor(monitor, kEffectiveDpi, &x, &y)))
+    if (!monitor || FAILED(getDpiForMonitor(monitor, kEffectiveDpi, &x, &y)))
         return 0;
     return static_cast<int>(y);
 }
@@ -73,7 +73,7 @@ int DpiOfWindow(HWND window) {
 int CheckMarkSizeForDpi(int dpi) {
     static const GetSystemMetricsForDpiFn getSystemMetricsForDpi =
         Lookup<GetSystemMetricsForDpiFn>(User32(), "GetSystemMetricsForDpi");
-    if (getSystemMetricsForDpi != nullptr)
+    if (getSystemMetricsForDpi)
         return getSystemMetricsForDpi(SM_CXMENUCHECK, static_cast<UINT>(dpi));
     const int system = ChooseDpi({0, 0, SystemDpi()});
     return MulDiv(GetSystemMetrics(SM_CXMENUCHECK), dpi, system);
@@ -83,7 +83,7 @@ int CheckMarkSizeForDpi(int dpi) {
 HFONT CreateMenuFontForDpi(int dpi) {
     static const SystemParametersInfoForDpiFn systemParametersInfoForDpi =
         Lookup<SystemParametersInfoForDpiFn>(User32(), "SystemParametersInfoForDpi");
-    if (systemParametersInfoForDpi != nullptr) {
+    if (systemParametersInfoForDpi) {
         NONCLIENTMETRICSW metrics = {};
         metrics.cbSize = sizeof metrics;
         if (systemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0,

@@ -6,6 +6,9 @@
 
 #include "platform/win32.h"
 
+// WM_DPICHANGED, which the headers declare only for Windows 7 and later.
+const UINT kDpiChangedMessage = 0x02E0;
+
 // The DPI the process was started at, the one system-aware windows are drawn at.
 int SystemDpi();
 // The window's own DPI; 0 when the system cannot tell.

@@ -73,7 +73,7 @@ int WholeCharacters(const WCHAR* text, int length) {
 // Copies the text after the first TAB into the shortcut and cuts the text there.
 void SplitShortcut(MenuItemNode* node) {
     WCHAR* tab = std::wcschr(node->text, L'\t');
-    if (tab != nullptr) {
+    if (tab) {
         *tab = L'\0';
         const WCHAR* from = tab + 1;
         int n = 0;
@@ -108,7 +108,7 @@ void SetItemOwnerDrawn(HMENU hmenu, int position, MenuItemNode* node, UINT type)
     info.cbSize = sizeof(info);
     info.fMask = MIIM_FTYPE | MIIM_DATA;
     const UINT kept = type & (MFT_SEPARATOR | MFT_RADIOCHECK);
-    info.fType = node != nullptr ? (MFT_OWNERDRAW | kept) : kept;
+    info.fType = node ? (MFT_OWNERDRAW | kept) : kept;
     info.dwItemData = reinterpret_cast<ULONG_PTR>(node);
     SetMenuItemInfoA(hmenu, static_cast<UINT>(position), TRUE, &info);
 }
@@ -154,12 +154,12 @@ void COwnerDrawMenu::Init(HINSTANCE instance, HMENU hmenu, LPCSTR bitmapName, in
     hImageList = nullptr;
     ownsMenu = 0;
     checkImage = -1;
-    if (instance == nullptr || hmenu == nullptr) {
+    if (!instance || !hmenu) {
         return;
     }
     menu = hmenu;
     hInstance = instance;
-    if (bitmapName != nullptr) {
+    if (bitmapName) {
         hImageList = LoadImageStrip(instance, bitmapName);
         bitmapId = IS_INTRESOURCE(bitmapName) ? LOWORD(reinterpret_cast<ULONG_PTR>(bitmapName)) : 0;
         loadedStrip = 0;
@@ -175,13 +175,13 @@ void COwnerDrawMenu::Init(HINSTANCE instance, HMENU hmenu, LPCSTR bitmapName, in
 void COwnerDrawMenu::SetDpi(int dpi) {
     dpi = ChooseDpi({0, 0, dpi});
     LoadStrip(NearestStrip(dpi));
-    if (hMenuFont != nullptr)
+    if (hMenuFont)
         DeleteObject(hMenuFont);
     hMenuFont = CreateMenuFontForDpi(dpi);
     // At the system's DPI the system selects its menu font itself, as it always has.
-    drawWithMenuFont = hMenuFont != nullptr && dpi != SystemDpi();
+    drawWithMenuFont = hMenuFont && dpi != SystemDpi();
     int textHeight = 0;
-    if (hMenuFont != nullptr) {
+    if (hMenuFont) {
         CWindowDc screen(nullptr);
         CScopedSelection selected(screen.Get(), hMenuFont);
         TEXTMETRICA text = {};
@@ -190,7 +190,7 @@ void COwnerDrawMenu::SetDpi(int dpi) {
     }
     int imageSize = 0;
     int ignored = 0;
-    if (hImageList != nullptr)
+    if (hImageList)
         ImageList_GetIconSize(hImageList, &imageSize, &ignored);
     metrics = MenuMetricsFor(dpi, imageSize, CheckMarkSizeForDpi(dpi), textHeight);
 }
@@ -198,15 +198,15 @@ void COwnerDrawMenu::SetDpi(int dpi) {
 // The strip nearest the wanted one that the resources hold, going down toward 100 %; the images
 // at their own size, never stretched. Kept as it is when nothing nearer loads.
 void COwnerDrawMenu::LoadStrip(int strip) {
-    if (bitmapId == 0 || hImageList == nullptr)
+    if (bitmapId == 0 || !hImageList)
         return;
     for (; strip > 0 && strip != loadedStrip; strip--) {
         const int id = bitmapId + kStripIdStep * strip;
         const LPCSTR name = MAKEINTRESOURCEA(id);
-        if (id > 0xFFFF || FindResourceA(hInstance, name, MAKEINTRESOURCEA(2)) == nullptr)
+        if (id > 0xFFFF || !FindResourceA(hInstance, name, RT_BITMAP))
             continue;
         HIMAGELIST list = LoadImageStrip(hInstance, name);
-        if (list == nullptr)
+        if (!list)
             continue;
         ImageList_Destroy(hImageList);
         hImageList = list;
@@ -215,7 +215,7 @@ void COwnerDrawMenu::LoadStrip(int strip) {
     }
     if (strip == 0 && loadedStrip != 0) {
         HIMAGELIST list = LoadImageStrip(hInstance, MAKEINTRESOURCEA(bitmapId));
-        if (list != nullptr) {
+        if (list) {
             ImageList_Destroy(hImageList);
             hImageList = list;
             loadedStrip = 0;
@@ -224,14 +224,14 @@ void COwnerDrawMenu::LoadStrip(int strip) {
 }
 
 HIMAGELIST COwnerDrawMenu::LoadImageStrip(HINSTANCE instance, LPCSTR name) {
-    if (name == nullptr) {
+    if (!name) {
         return nullptr;
     }
-    HRSRC found = FindResourceA(instance, name, MAKEINTRESOURCEA(2));
-    HGLOBAL loaded = found != nullptr ? LoadResource(instance, found) : nullptr;
+    HRSRC found = FindResourceA(instance, name, RT_BITMAP);
+    HGLOBAL loaded = found ? LoadResource(instance, found) : nullptr;
     const auto* header =
-        loaded != nullptr ? static_cast<const BITMAPINFOHEADER*>(LockResource(loaded)) : nullptr;
-    if (header == nullptr) {
+        loaded ? static_cast<const BITMAPINFOHEADER*>(LockResource(loaded)) : nullptr;
+    if (!header) {
         return nullptr;
     }
     // Square images side by side: as high as the strip (its height is negative when top-down).
@@ -245,12 +245,12 @@ HIMAGELIST COwnerDrawMenu::LoadImageStrip(HINSTANCE instance, LPCSTR name) {
     // The image list copies the images; the strip itself goes with this step.
     CScopedBitmap strip(static_cast<HBITMAP>(
         LoadImageA(instance, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION | LR_DEFAULTSIZE)));
-    if (strip.Get() == nullptr) {
+    if (!strip.Get()) {
         return nullptr;
     }
     HIMAGELIST list =
         ImageList_Create(size, size, ILC_MASK | ILC_COLOR24, static_cast<int>(width / size), 0);
-    if (list != nullptr) {
+    if (list) {
         // CLR_DEFAULT: the strip's top-left pixel is the transparent colour.
         ImageList_AddMasked(list, strip.Get(), CLR_DEFAULT);
     }
@@ -258,15 +258,15 @@ HIMAGELIST COwnerDrawMenu::LoadImageStrip(HINSTANCE instance, LPCSTR name) {
 }
 
 void COwnerDrawMenu::Rebuild() {
-    if (root != nullptr) {
+    if (root) {
         FreeItems(root);
         root = nullptr;
     }
-    if (menu == nullptr) {
+    if (!menu) {
         return;
     }
     root = new (std::nothrow) MenuItemNode();
-    if (root == nullptr) {
+    if (!root) {
         return;
     }
     root->image = -1;
@@ -276,7 +276,7 @@ void COwnerDrawMenu::Rebuild() {
 }
 
 MenuItemNode* COwnerDrawMenu::BuildItems(HMENU hmenu, int topLevel) {
-    if (hmenu == nullptr) {
+    if (!hmenu) {
         return nullptr;
     }
     const int count = GetMenuItemCount(hmenu);
@@ -284,7 +284,7 @@ MenuItemNode* COwnerDrawMenu::BuildItems(HMENU hmenu, int topLevel) {
     MenuItemNode* last = nullptr;
     for (int position = 0; position < count; ++position) {
         MenuItemNode* node = new (std::nothrow) MenuItemNode();
-        if (node == nullptr) {
+        if (!node) {
             MENUITEMINFOA info = {};
             info.cbSize = sizeof(info);
             info.fMask = MIIM_FTYPE;
@@ -295,7 +295,7 @@ MenuItemNode* COwnerDrawMenu::BuildItems(HMENU hmenu, int topLevel) {
         node->hParentMenu = hmenu;
         node->position = position;
         node->hSubMenu = GetSubMenu(hmenu, position);
-        if (node->hSubMenu != nullptr) {
+        if (node->hSubMenu) {
             node->subItemCount = GetMenuItemCount(node->hSubMenu);
             node->child = BuildItems(node->hSubMenu, 0);
         }
@@ -305,7 +305,7 @@ MenuItemNode* COwnerDrawMenu::BuildItems(HMENU hmenu, int topLevel) {
         node->image = -1;
         node->separator = type & MFT_SEPARATOR;
         node->radio = type & MFT_RADIOCHECK;
-        if (last == nullptr) {
+        if (!last) {
             first = node;
         } else {
             last->next = node;
@@ -317,7 +317,7 @@ MenuItemNode* COwnerDrawMenu::BuildItems(HMENU hmenu, int topLevel) {
 }
 
 void COwnerDrawMenu::FreeItems(MenuItemNode* node) {
-    while (node != nullptr) {
+    while (node) {
         MenuItemNode* next = node->next;
         FreeItems(node->child);
         delete node;
@@ -326,13 +326,13 @@ void COwnerDrawMenu::FreeItems(MenuItemNode* node) {
 }
 
 MenuItemNode* COwnerDrawMenu::FindItem(MenuItemNode* start, UINT id) {
-    for (MenuItemNode* node = start; node != nullptr; node = node->next) {
+    for (MenuItemNode* node = start; node; node = node->next) {
         if (node->id == id) {
             return node;
         }
-        if (node->child != nullptr) {
+        if (node->child) {
             MenuItemNode* found = FindItem(node->child, id);
-            if (found != nullptr) {
+            if (found) {
                 return found;
             }
         }
@@ -342,7 +342,7 @@ MenuItemNode* COwnerDrawMenu::FindItem(MenuItemNode* start, UINT id) {
 
 void COwnerDrawMenu::MeasureItem(HWND owner, MEASUREITEMSTRUCT* request) {
     const MenuItemNode* node = NodeOf(request->itemData);
-    if (node == nullptr) {
+    if (!node) {
         return;
     }
     WCHAR measured[kMeasureChars + 1];
@@ -353,7 +353,7 @@ void COwnerDrawMenu::MeasureItem(HWND owner, MEASUREITEMSTRUCT* request) {
     SIZE extent = {0, 0};
     CWindowDc dc(owner);
     GetTextExtentPoint32W(dc.Get(), measured, used, &extent);
-    if (hMenuFont != nullptr) {
+    if (hMenuFont) {
         CScopedSelection selected(dc.Get(), hMenuFont);
         SIZE inMenuFont = {0, 0};
         GetTextExtentPoint32W(dc.Get(), measured, used, &inMenuFont);
@@ -374,7 +374,7 @@ void COwnerDrawMenu::MeasureItem(HWND owner, MEASUREITEMSTRUCT* request) {
 
 void COwnerDrawMenu::DrawItem(const DRAWITEMSTRUCT* request) {
     const MenuItemNode* node = NodeOf(request->itemData);
-    if (node == nullptr) {
+    if (!node) {
         return;
     }
     if (!drawWithMenuFont) {
@@ -435,7 +435,7 @@ void COwnerDrawMenu::DrawContents(const MenuItemNode* node, const DRAWITEMSTRUCT
         DrawTextW(hdc, node->shortcut, node->shortcutLength, &text, DT_VCENTER);
     }
     DrawMark(hdc, node, r, state);
-    if (node->hSubMenu != nullptr && m.dpi != kBaseDpi)
+    if (node->hSubMenu && m.dpi != kBaseDpi)
         DrawSubmenuArrow(hdc, r);
 }
 
@@ -489,7 +489,7 @@ void COwnerDrawMenu::DrawSubmenuArrow(HDC hdc, const RECT& r) const {
 }
 
 void COwnerDrawMenu::DrawImage(HDC hdc, int k, int x0, int y0, bool selected, bool disabled) {
-    if (hImageList == nullptr) {
+    if (!hImageList) {
         return;
     }
     const MenuMetrics& m = metrics;
@@ -525,23 +525,23 @@ UINT COwnerDrawMenu::ShowPopup(HWND owner, UINT flags) {
 void COwnerDrawMenu::Destroy() {
     FreeItems(root);
     root = nullptr;
-    if (hCheckBitmap != nullptr) {
+    if (hCheckBitmap) {
         DeleteObject(hCheckBitmap);
         hCheckBitmap = nullptr;
     }
-    if (hImageList != nullptr) {
+    if (hImageList) {
         ImageList_Destroy(hImageList);
         hImageList = nullptr;
     }
     checkImage = -1;
-    if (hMenuFont != nullptr) {
+    if (hMenuFont) {
         DeleteObject(hMenuFont);
         hMenuFont = nullptr;
     }
     drawWithMenuFont = 0;
     bitmapId = 0;
     loadedStrip = 0;
-    if (ownsMenu && menu != nullptr) {
+    if (ownsMenu && menu) {
         DestroyMenu(menu);
     }
     // Cleared so a second Destroy (or the destructor after one) does nothing.

@@ -8,6 +8,7 @@
 #include "store/LayoutSnapshot.h"
 #include "ui/AboutDialog.h"
 #include "ui/DisplayMonitors.h"
+#include "ui/DpiQuery.h"
 #include "ui/OwnerDrawMenu.h"
 
 #include <cstring>
@@ -35,17 +36,13 @@ const UINT_PTR kTrayIconRetryTimer = 3;
 const UINT kTrayIconRetryPeriod = 2000;
 const int kTrayIconTries = 60;
 
-#ifndef WM_DPICHANGED
-#define WM_DPICHANGED 0x02E0
-#endif
-
 // Positions in the popup that are reached by position.
 const int kAutosavePosition = 2;
 const int kRestorePosition = 4;
 const int kUndoPosition = 5;
 
-const DWORD kAboutStyle = 0x80C808C8; // WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_CENTER |
-                                      // DS_MODALFRAME | DS_SETFONT | DS_FIXEDSYS
+const DWORD kAboutStyle =
+    WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_CENTER | DS_MODALFRAME | DS_SETFONT | DS_FIXEDSYS;
 
 // The record as the Windows 2000 shell knows it (tip of 128 characters and balloon fields), in
 // the layout of this build's pointer size.
@@ -58,13 +55,14 @@ NOTIFYICONDATAA TrayRecord(HWND window) {
     return record;
 }
 
-UINT AutoSavePeriod(int mode) {
+// 0 for Never and for any number a hand-edited file brought: no timer.
+UINT AutoSavePeriod(AutoSaveMode mode) {
     switch (mode) {
-    case 1:
+    case kAutoSaveEveryMinute:
         return 60000;
-    case 2:
+    case kAutoSaveEveryTenMinutes:
         return 600000;
-    case 3:
+    case kAutoSaveEveryHour:
         return 3600000;
     default:
         return 0;
@@ -159,7 +157,8 @@ void CTrayWindow::PrepareMenu() {
                   MF_BYCOMMAND |
                       (desktopLayout->restoreOnDisplayChange ? MF_CHECKED : MF_UNCHECKED));
     HMENU autosave = GetSubMenu(main, kAutosavePosition);
-    for (int position = 0; position < 4; position++) {
+    // The entries stand in the order of the modes; a mode outside them marks none.
+    for (int position = kAutoSaveNever; position <= kAutoSaveEveryHour; position++) {
         UINT mark = desktopLayout->autoSaveMode == position ? MF_CHECKED : MF_UNCHECKED;
         CheckMenuItem(autosave, position, MF_BYPOSITION | mark);
     }
@@ -222,7 +221,7 @@ LRESULT CTrayWindow::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPa
         OnTimer(wParam);
         break;
     case WM_DISPLAYCHANGE:
-    case WM_DPICHANGED:
+    case kDpiChangedMessage:
         OnDisplaysDisturbed();
         break;
     case WM_SETTINGCHANGE:
@@ -247,14 +246,14 @@ LRESULT CTrayWindow::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPa
 // capture records the displays as they stand. While a change of the displays is pending and
 // restoring for it is on, no automatic snapshot is taken: the shell's rearranged icons must not
 // become the newest arrangement of the new displays before theirs is restored.
-void CTrayWindow::TakeSnapshot(int kind) {
+void CTrayWindow::TakeSnapshot(SnapshotKind kind) {
     LookAtDisplays();
     if (kind == kSnapshotAutomatic && desktopLayout->restoreOnDisplayChange &&
         displayWatch.Pending()) {
         autoSaveDeferred = 1;
         return;
     }
-    int mode = desktopLayout->autoSaveMode;
+    AutoSaveMode mode = desktopLayout->autoSaveMode;
     desktopLayout->TakeSnapshot(kind);
     if (desktopLayout->autoSaveMode != mode)
         UpdateAutoSaveTimer();
@@ -356,7 +355,7 @@ LRESULT CTrayWindow::OnDestroy() {
 LRESULT CTrayWindow::OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     UINT id = LOWORD(wParam);
     if (id >= ID_AUTOSAVE_NEVER && id <= ID_AUTOSAVE_1HOUR) {
-        desktopLayout->autoSaveMode = static_cast<int>(id - ID_AUTOSAVE_NEVER);
+        desktopLayout->autoSaveMode = static_cast<AutoSaveMode>(id - ID_AUTOSAVE_NEVER);
         desktopLayout->SaveSettings();
         UpdateAutoSaveTimer();
     } else if (IsRestoreId(id)) {
@@ -371,7 +370,7 @@ LRESULT CTrayWindow::OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
         if (!desktopLayout->ApplyStartWithWindows() && !turnOn)
             ShowErrorBox("Could not remove Start With Windows for all users!");
     } else if (id == ID_RESTORE_ON_DISPLAY_CHANGE) {
-        int mode = desktopLayout->autoSaveMode;
+        AutoSaveMode mode = desktopLayout->autoSaveMode;
         desktopLayout->restoreOnDisplayChange = desktopLayout->restoreOnDisplayChange ? 0 : 1;
         desktopLayout->SaveSettings();
         if (desktopLayout->autoSaveMode != mode)

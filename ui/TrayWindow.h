@@ -9,10 +9,11 @@
 #include <shellapi.h>
 
 class CDesktopLayout;
+enum SnapshotKind : int;
 class COwnerDrawMenu;
 
 // The tray icon's callback message.
-#define WM_TRAYICON (WM_USER + 1)
+const UINT WM_TRAYICON = WM_USER + 1;
 
 // The Restore submenu lists at most one snapshot per Restore id.
 enum { kRestoreEntries = ID_RESTORE_LAST - ID_RESTORE_FIRST + 1 };
@@ -59,7 +60,7 @@ class CTrayWindow final : public CWindowClass {
     int trayIconTriesLeft;
 
     void TryAddTrayIcon();
-    void TakeSnapshot(int kind);
+    void TakeSnapshot(SnapshotKind kind);
     void OnTimer(UINT_PTR id);
     void LookAtDisplays();
     void OnDisplaysDisturbed();

@@ -16,7 +16,7 @@ void OnCreate(HWND hwnd, LPARAM lParam) {
     const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
     auto* object = static_cast<CWindowClass*>(create->lpCreateParams);
     SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(object));
-    if (object != nullptr) {
+    if (object) {
         object->hwnd = hwnd;
     }
 }
@@ -52,7 +52,7 @@ LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
         OnCreate(hwnd, lParam);
     }
     CWindowClass* object = WindowObject(hwnd);
-    if (object == nullptr) {
+    if (!object) {
         return DefWindowProcA(hwnd, msg, wParam, lParam);
     }
     if (msg == WM_GETFONT) {
@@ -73,11 +73,11 @@ ATOM RegisterWindowClass(HINSTANCE hInstance, LPCSTR className, UINT style, HBRU
     wc.lpszClassName = className;
     wc.lpfnWndProc = StaticWndProc;
     wc.style = style;
-    if (iconName != nullptr) {
+    if (iconName) {
         wc.hIcon = LoadIconA(hInstance, iconName);
         wc.hIconSm = LoadIconA(hInstance, iconName);
     }
-    if (cursorName != nullptr) {
+    if (cursorName) {
         wc.hCursor = LoadCursorA(nullptr, cursorName);
     }
     wc.hbrBackground = background;
@@ -89,15 +89,15 @@ CWindowClass::CWindowClass() : hMenu(nullptr), hAccel(nullptr), hFont(nullptr), 
 CWindowClass::~CWindowClass() {
     // Detached first: the derived part is already gone, so the messages of the destruction must
     // not reach WindowProc. A handle that no longer names this object's window is left alone.
-    if (hwnd != nullptr && WindowObject(hwnd) == this) {
+    if (hwnd && WindowObject(hwnd) == this) {
         SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
         DestroyWindow(hwnd);
     }
-    if (hMenu != nullptr) {
+    if (hMenu) {
         DestroyMenu(hMenu);
         hMenu = nullptr;
     }
-    if (hAccel != nullptr) {
+    if (hAccel) {
         DestroyAcceleratorTable(hAccel);
         hAccel = nullptr;
     }
@@ -105,7 +105,7 @@ CWindowClass::~CWindowClass() {
 }
 
 void CWindowClass::ReleaseOwnedFont() {
-    if (hFont != nullptr && ownsFont == 1) {
+    if (hFont && ownsFont == 1) {
         DeleteObject(hFont);
         hFont = nullptr;
     }
@@ -126,7 +126,7 @@ int CWindowClass::Create(HINSTANCE instance, HWND parent, int x, int y, int widt
     // teardown never deletes a parent's font.
     ReleaseOwnedFont();
     DWORD style;
-    if (parent != nullptr) {
+    if (parent) {
         style = WS_CHILD | WS_VISIBLE;
         hFont = reinterpret_cast<HFONT>(SendMessageA(parent, WM_GETFONT, 0, 0));
     } else {
@@ -137,11 +137,11 @@ int CWindowClass::Create(HINSTANCE instance, HWND parent, int x, int y, int widt
     CWindowClass* self = this;
     const HWND created = CreateWindowExA(WS_EX_CONTROLPARENT, kFrameworkClass, title, style, x, y,
                                          width, height, parent, nullptr, instance, self);
-    return created != nullptr ? 1 : 0;
+    return created ? 1 : 0;
 }
 
 int CWindowClass::MessageLoop() {
-    if (hwnd == nullptr) {
+    if (!hwnd) {
         return kNoWindowExitCode;
     }
     MSG msg;

@@ -1,7 +1,8 @@
 // `make run` inside Wine: the stand-in desktop with sample icons and the real program beside it.
 //   program-tour --stay <quillmarsh.exe>          until the person chooses Exit in the tray menu
 //   program-tour --tour <quillmarsh.exe> <folder> a scripted tour with screenshots in <folder>,
-//                                                 the menu and About box also at 150 and 200 %
+//                                                 the menu and About box also at 100, 150 and
+//                                                 200 %
 // The program is driven as the tests drive it: commands to its hidden window, a tray click and
 // keys to its popup menu.
 #include "contract/TestDesktop.h"
@@ -178,12 +179,16 @@ bool Tour(CRunningProgram& program, const std::string& folder) {
     Say("the tray menu is open at Restore");
     LetItPaint();
     RECT area = DesktopRect();
+    RECT menus;
+    GetWindowRect(popups.front(), &menus);
     for (HWND popup : popups) {
         RECT shown;
         GetWindowRect(popup, &shown);
         area = Union(area, shown);
+        menus = Union(menus, shown);
     }
     Screenshot(folder, "3-menu.png", area);
+    Screenshot(folder, "3-menu-alone.png", menus);
     // The newest snapshot, the Save, is the first entry and already highlighted.
     PressKey(popups.front(), VK_RETURN);
     if (!WaitForPopups(program.ProcessId(), 0, &popups) || !WaitUntilRestored())
@@ -259,7 +264,7 @@ int RunTour(const char* exe, const std::string& folder) {
     bool done = StartBesideDesktop(program, exe) && Tour(program, folder);
     CloseMenus(program.ProcessId());
     program.Kill();
-    for (int dpi : {144, 192})
+    for (int dpi : {96, 144, 192})
         done = done && ScaledTour(exe, folder, dpi);
     if (!done)
         Say("the tour stopped early");

@@ -66,7 +66,7 @@ class TrayMenu : public ::testing::Test {
 };
 
 TEST_F(TrayMenu, EmptyStoreShowsOneDisabledNoneAndDisablesUndo) {
-    layout.autoSaveMode = 3;
+    layout.autoSaveMode = kAutoSaveEveryHour;
     layout.startWithWindows = 1;
     tray.PrepareMenu();
 
@@ -86,6 +86,19 @@ TEST_F(TrayMenu, EmptyStoreShowsOneDisabledNoneAndDisablesUndo) {
     EXPECT_EQ(COwnerDrawMenu::FindItem(menu->root, ID_UNDO)->image, MENU_IMAGE_UNDO);
 }
 
+// A hand-edited file may hold any number: none of the entries stands for it.
+TEST_F(TrayMenu, AnAutosaveModeOutsideTheEntriesMarksNone) {
+    HMENU autosave = GetSubMenu(Main(), kAutosavePosition);
+    for (int mode : {-7, 4, -2147483647 - 1}) {
+        layout.autoSaveMode = kAutoSaveEveryHour;
+        tray.PrepareMenu();
+        layout.autoSaveMode = static_cast<AutoSaveMode>(mode);
+        tray.PrepareMenu();
+        for (UINT position = 0; position < 4; position++)
+            EXPECT_FALSE(GetMenuState(autosave, position, MF_BYPOSITION) & MF_CHECKED) << mode;
+    }
+}
+
 TEST_F(TrayMenu, SnapshotsReplaceNoneInListOrderAndUndoFollowsItsStack) {
     tray.PrepareMenu();
     AddSnapshot("2024-03-01 09:15:00");
@@ -93,7 +106,7 @@ TEST_F(TrayMenu, SnapshotsReplaceNoneInListOrderAndUndoFollowsItsStack) {
     char* undo = new char[16];
     strcpy(undo, "A;2;2;");
     layout.undoStack->Append(undo);
-    layout.autoSaveMode = 0;
+    layout.autoSaveMode = kAutoSaveNever;
     layout.startWithWindows = 0;
     tray.PrepareMenu();
 

@@ -28,7 +28,7 @@ struct IniReplaceWindowsTest : ::testing::Test {
 
     // Opened without sharing, as a virus scanner might hold it.
     HANDLE HoldTarget() {
-        return CreateFileA(target.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+        return CreateFileA(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     }
 };
 

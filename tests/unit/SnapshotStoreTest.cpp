@@ -63,19 +63,26 @@ TEST_F(SnapshotStore, NoDesktopOrAnEmptyOneIsNotSnapshotted) {
     EXPECT_TRUE(hostsim::MessageBoxes().empty());
 }
 
+// The list sorts records, and each is compared by its name, wherever the record keeps it.
 TEST(SnapshotNameOrder, NewestFirstAndAutomaticBeforeManualOfTheSameSecond) {
-    char auto30[] = "2024-03-01 08:15:30 (AutoSave)", manual30[] = "2024-03-01 08:15:30",
-         manual10[] = "2024-03-01 08:10:00";
+    std::unique_ptr<LayoutSnapshot> auto30(
+        NewSnapshot("2024-03-01 08:15:30 (AutoSave)", "A;1;1;", kSnapshotAutomatic));
+    std::unique_ptr<LayoutSnapshot> manual30(
+        NewSnapshot("2024-03-01 08:15:30", "A;2;2;", kSnapshotManual));
+    std::unique_ptr<LayoutSnapshot> manual10(
+        NewSnapshot("2024-03-01 08:10:00", "A;3;3;", kSnapshotManual));
     CPtrList list;
-    list.Append(manual10);
-    list.Append(auto30);
-    list.Append(manual30);
+    list.Append(manual10.get());
+    list.Append(auto30.get());
+    list.Append(manual30.get());
     list.Sort(SnapshotNameLess);
-    EXPECT_EQ(list.head->data, auto30);
-    EXPECT_EQ(list.head->next->data, manual30);
-    EXPECT_EQ(list.tail->data, manual10);
-    char high[] = "\xe9", low[] = "z";
-    EXPECT_EQ(SnapshotNameLess(low, high), 1);
+    EXPECT_EQ(list.head->data, auto30.get());
+    EXPECT_EQ(list.head->next->data, manual30.get());
+    EXPECT_EQ(list.tail->data, manual10.get());
+    EXPECT_EQ(SnapshotNameLess(manual10.get(), manual30.get()), 1);
+    EXPECT_EQ(SnapshotNameLess(manual30.get(), manual10.get()), 0);
+    EXPECT_EQ(NameLess("z", "\xe9"), 1);
+    EXPECT_EQ(NameLess("z", "z"), 0);
 }
 
 // ---- Restore and undo -------------------------------------------------------------------------
@@ -140,7 +147,7 @@ TEST_F(SnapshotStore, StoreWithoutSnapshotsIsWrittenAsTwoLines) {
 }
 
 TEST_F(SnapshotStore, SectionsFollowTheFirstSnapshotOfEachKind) {
-    layout->autoSaveMode = 3;
+    layout->autoSaveMode = kAutoSaveEveryHour;
     layout->TakeSnapshot(kSnapshotManual);
     layout->TakeSnapshot(kSnapshotAutomatic);
     EXPECT_EQ(SettingsFile(), "[Settings]\r\nAutoSave=3\r\n"
@@ -176,6 +183,25 @@ TEST_F(SnapshotStore, HandEditedValuesLoadWithinBounds) {
     EXPECT_EQ(layout->autoSaveMode, 0);
     ASSERT_EQ(Snapshots().size(), 1u);
     EXPECT_EQ(Snapshots()[0].name, std::string(63, 'n'));
+}
+
+// A number that no menu entry stands for is kept as it stands and written back unchanged, by this
+// copy's save and when a save takes in what another copy wrote.
+TEST_F(SnapshotStore, AnyAutoSaveNumberIsWrittenBackAsItStands) {
+    for (const char* number : {"-7", "4", "-2147483648", "2147483647", "0", "3"}) {
+        const std::string file = std::string("[Settings]\r\nAutoSave=") + number + "\r\n";
+        WriteSettingsFile(file);
+        NewRun();
+        EXPECT_EQ(std::to_string(static_cast<int>(layout->autoSaveMode)), number);
+        layout->SaveSettings();
+        EXPECT_EQ(SettingsFile(), file);
+
+        WriteSettingsFile("[Settings]\r\nAutoSave=1\r\n");
+        NewRun();
+        WriteSettingsFile(file + "[Other]\r\n");
+        layout->SaveSettings();
+        EXPECT_EQ(SettingsFile(), file) << number;
+    }
 }
 
 // Both would be saved under the one cut name, and the next load would find a single snapshot.

@@ -108,7 +108,7 @@ TEST_F(StoreRegression, TwoCopiesKeepEachOthersSnapshotsAndChoices) {
     first.TakeSnapshot(kSnapshotManual);
     NextDesktop(9, 16, 40);
     second.TakeSnapshot(kSnapshotManual);
-    second.autoSaveMode = 3;
+    second.autoSaveMode = kAutoSaveEveryHour;
     second.SaveSettings();
     NextDesktop(9, 17, 70);
     first.TakeSnapshot(kSnapshotAutomatic);
@@ -122,7 +122,7 @@ TEST_F(StoreRegression, TwoCopiesKeepEachOthersSnapshotsAndChoices) {
     EXPECT_EQ(mode, 3);
 
     // A choice made in this copy since its last save is not undone by the other's.
-    first.autoSaveMode = 0;
+    first.autoSaveMode = kAutoSaveNever;
     first.SaveSettings();
     NextDesktop(9, 18, 80);
     second.TakeSnapshot(kSnapshotManual);
