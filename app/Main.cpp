@@ -23,8 +23,9 @@ bool IsWindowsNt() {
 // The exit code: 0, or kNoTrayWindowExitCode.
 int RunTrayProgram(HINSTANCE instance) {
     CDesktopLayout* layout = new (std::nothrow) CDesktopLayout;
-    if (!layout)
+    if (!layout) {
         return 0;
+    }
     int exitCode = 0;
     if (layout->LoadSettings()) {
         CTrayWindow* tray = new (std::nothrow) CTrayWindow(layout);
@@ -56,8 +57,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (error == ERROR_ALREADY_EXISTS || (!mutex && error == ERROR_ACCESS_DENIED)) {
         ShowErrorBox("Already running!");
         // The running copy owns the mutex; this handle only refers to it.
-        if (mutex)
+        if (mutex) {
             CloseHandle(mutex);
+        }
         return 0;
     }
     InitCommonControls();

@@ -8,8 +8,9 @@
 // Copies at most capacity - 1 characters of source and always terminates target.
 inline void CopyBounded(char* target, size_t capacity, const char* source) {
     size_t length = strlen(source);
-    if (length >= capacity)
+    if (length >= capacity) {
         length = capacity - 1;
+    }
     memcpy(target, source, length);
     target[length] = '\0';
 }
@@ -18,7 +19,8 @@ inline void CopyBounded(char* target, size_t capacity, const char* source) {
 inline char* CopyToHeap(const char* text) {
     size_t length = strlen(text);
     char* copy = new (std::nothrow) char[length + 1];
-    if (copy)
+    if (copy) {
         memcpy(copy, text, length + 1);
+    }
     return copy;
 }

@@ -10,8 +10,9 @@ bool boxOpen = false;
 } // namespace
 
 int ShowErrorBox(const char* text) {
-    if (boxOpen)
+    if (boxOpen) {
         return 0;
+    }
     boxOpen = true;
     MessageBoxA(nullptr, text, "Error", MB_OK | MB_ICONERROR);
     boxOpen = false;

@@ -19,20 +19,26 @@ class CGrowingBuffer {
     // Room for size bytes, the first kept bytes moved along; false past the limit or when there is
     // no memory for it, with the buffer as it was.
     bool Reserve(size_t size, size_t kept) {
-        if (size <= capacity)
+        if (size <= capacity) {
             return true;
-        if (size > limit)
+        }
+        if (size > limit) {
             return false;
+        }
         size_t grown = capacity ? capacity : kFirstBytes;
-        while (grown < size)
+        while (grown < size) {
             grown *= 2;
-        if (grown > limit)
+        }
+        if (grown > limit) {
             grown = limit;
+        }
         char* larger = new (std::nothrow) char[grown];
-        if (!larger)
+        if (!larger) {
             return false;
-        if (kept > 0)
+        }
+        if (kept > 0) {
             memcpy(larger, text, kept);
+        }
         delete[] text;
         text = larger;
         capacity = grown;

@@ -4,55 +4,65 @@
 
 PtrListNode* CPtrList::Append(void* data) {
     PtrListNode* node = new (std::nothrow) PtrListNode{data, tail, nullptr};
-    if (!node)
+    if (!node) {
         return nullptr;
+    }
     count++;
-    if (tail)
+    if (tail) {
         tail->next = node;
+    }
     tail = node;
-    if (!head)
+    if (!head) {
         head = node;
+    }
     return node;
 }
 
 void CPtrList::RemoveFirst() {
-    if (!head)
+    if (!head) {
         return;
+    }
     PtrListNode* next = head->next;
     delete head;
     count--;
     head = next;
-    if (head)
+    if (head) {
         head->prev = nullptr;
-    else
+    } else {
         tail = nullptr;
+    }
 }
 
 void CPtrList::RemoveLast() {
-    if (!tail)
+    if (!tail) {
         return;
+    }
     PtrListNode* prev = tail->prev;
     delete tail;
     count--;
     tail = prev;
-    if (tail)
+    if (tail) {
         tail->next = nullptr;
-    else
+    } else {
         head = nullptr;
+    }
 }
 
 void CPtrList::RemoveAt(int index) {
-    if (index < 0)
+    if (index < 0) {
         return;
+    }
     if (index == 0) {
         RemoveFirst();
         return;
     }
     PtrListNode* node = head;
-    for (int i = 0; i < index && node; i++)
+    for (int i = 0; i < index && node; i++) {
         node = node->next;
-    if (!node)
+    }
+    if (!node) {
         return;
+    }
     if (node == tail) {
         RemoveLast();
         return;
@@ -64,15 +74,17 @@ void CPtrList::RemoveAt(int index) {
 }
 
 void CPtrList::Clear() {
-    while (head)
+    while (head) {
         RemoveFirst();
+    }
 }
 
 int CPtrList::IndexOf(const void* data) const {
     int index = 0;
     for (PtrListNode* node = head; node; node = node->next, index++) {
-        if (node->data == data)
+        if (node->data == data) {
             return index;
+        }
     }
     return -1;
 }
@@ -113,8 +125,9 @@ PtrListNode* SortedChain(PtrListNode* head, PtrListLess less) {
     }
     PtrListNode* sorted = nullptr;
     for (PtrListNode* run : runs) {
-        if (run)
+        if (run) {
             sorted = Merge(run, sorted, less);
+        }
     }
     return sorted;
 }
@@ -131,8 +144,9 @@ void MoveDataToPlace(PtrListNode* head, PtrListNode* sorted) {
     }
     for (PtrListNode* start = head; start; start = start->next) {
         PtrListNode* target = start->prev;
-        if (target == start)
+        if (target == start) {
             continue;
+        }
         void* carried = start->data;
         start->prev = start;
         while (target != start) {
@@ -150,8 +164,9 @@ void MoveDataToPlace(PtrListNode* head, PtrListNode* sorted) {
 } // namespace
 
 void CPtrList::Sort(PtrListLess less) {
-    if (!head || head == tail)
+    if (!head || head == tail) {
         return;
+    }
     MoveDataToPlace(head, SortedChain(head, less));
     PtrListNode* previous = nullptr;
     for (PtrListNode* node = head; node; node = node->next) {

@@ -6,14 +6,18 @@ namespace {
 
 // The bytes that follow a lead byte, or -1 for a byte no character starts with.
 int FollowingBytes(unsigned char lead) {
-    if (lead < 0x80)
+    if (lead < 0x80) {
         return 0;
-    if (lead >= 0xC2 && lead <= 0xDF)
+    }
+    if (lead >= 0xC2 && lead <= 0xDF) {
         return 1;
-    if (lead >= 0xE0 && lead <= 0xEF)
+    }
+    if (lead >= 0xE0 && lead <= 0xEF) {
         return 2;
-    if (lead >= 0xF0 && lead <= 0xF4)
+    }
+    if (lead >= 0xF0 && lead <= 0xF4) {
         return 3;
+    }
     return -1;
 }
 
@@ -21,27 +25,31 @@ int FollowingBytes(unsigned char lead) {
 // U+10FFFF.
 bool SecondByteFits(unsigned char lead, unsigned char second) {
     unsigned char low = 0x80, high = 0xBF;
-    if (lead == 0xE0)
+    if (lead == 0xE0) {
         low = 0xA0;
-    else if (lead == 0xED)
+    } else if (lead == 0xED) {
         high = 0x9F;
-    else if (lead == 0xF0)
+    } else if (lead == 0xF0) {
         low = 0x90;
-    else if (lead == 0xF4)
+    } else if (lead == 0xF4) {
         high = 0x8F;
+    }
     return second >= low && second <= high;
 }
 
 // The bytes of the well-formed sequence that starts the length bytes at hand, or 0 when none does.
 size_t SequenceBytes(const unsigned char* bytes, size_t length) {
     int following = FollowingBytes(bytes[0]);
-    if (following < 0 || length <= static_cast<size_t>(following))
+    if (following < 0 || length <= static_cast<size_t>(following)) {
         return 0;
-    if (following > 0 && !SecondByteFits(bytes[0], bytes[1]))
+    }
+    if (following > 0 && !SecondByteFits(bytes[0], bytes[1])) {
         return 0;
+    }
     for (int i = 2; i <= following; i++) {
-        if ((bytes[i] & 0xC0) != 0x80)
+        if ((bytes[i] & 0xC0) != 0x80) {
             return 0;
+        }
     }
     return static_cast<size_t>(following) + 1;
 }
@@ -57,15 +65,18 @@ size_t Terminate(char* output, size_t size, int written) {
 
 // From one code page to another through UTF-16, which is the only road the system offers.
 size_t Recode(UINT from, const char* text, size_t length, UINT to, char* output, size_t size) {
-    if (!output || size == 0)
+    if (!output || size == 0) {
         return 0;
+    }
     output[0] = '\0';
-    if (!text || length == 0 || length > 0x7FFFFFFF)
+    if (!text || length == 0 || length > 0x7FFFFFFF) {
         return 0;
+    }
     int units = MultiByteToWideChar(from, 0, text, static_cast<int>(length), nullptr, 0);
     WCHAR* wide = units > 0 ? new (std::nothrow) WCHAR[units] : nullptr;
-    if (!wide)
+    if (!wide) {
         return 0;
+    }
     MultiByteToWideChar(from, 0, text, static_cast<int>(length), wide, units);
     int written = WideCharToMultiByte(to, 0, wide, units, output, static_cast<int>(size - 1),
                                       nullptr, nullptr);
@@ -79,30 +90,35 @@ bool IsUtf8(const char* text, size_t length) {
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text);
     for (size_t at = 0; at < length;) {
         size_t width = SequenceBytes(bytes + at, length - at);
-        if (width == 0)
+        if (width == 0) {
             return false;
+        }
         at += width;
     }
     return true;
 }
 
 size_t Utf16ToUtf8(const WCHAR* text, size_t units, char* output, size_t size) {
-    if (!output || size == 0)
+    if (!output || size == 0) {
         return 0;
+    }
     output[0] = '\0';
-    if (!text || units == 0 || units > 0x7FFFFFFF || size > 0x7FFFFFFF)
+    if (!text || units == 0 || units > 0x7FFFFFFF || size > 0x7FFFFFFF) {
         return 0;
+    }
     int written = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(units), output,
                                       static_cast<int>(size - 1), nullptr, nullptr);
     return Terminate(output, size, written);
 }
 
 size_t Utf8ToUtf16(const char* text, size_t length, WCHAR* output, size_t units) {
-    if (!output || units == 0)
+    if (!output || units == 0) {
         return 0;
+    }
     output[0] = 0;
-    if (!text || length == 0 || length > 0x7FFFFFFF || units > 0x7FFFFFFF)
+    if (!text || length == 0 || length > 0x7FFFFFFF || units > 0x7FFFFFFF) {
         return 0;
+    }
     int written = MultiByteToWideChar(CP_UTF8, 0, text, static_cast<int>(length), output,
                                       static_cast<int>(units - 1));
     if (written <= 0 || static_cast<size_t>(written) >= units) {
@@ -123,8 +139,9 @@ size_t Utf8ToAnsi(const char* text, size_t length, char* output, size_t size) {
 
 size_t Utf8CharacterAt(const char* text, size_t length, size_t* units) {
     size_t width = SequenceBytes(reinterpret_cast<const unsigned char*>(text), length);
-    if (width == 0)
+    if (width == 0) {
         width = 1;
+    }
     *units = width == 4 ? 2 : 1;
     return width;
 }
@@ -139,8 +156,9 @@ size_t Utf8PrefixWithinBytes(const char* text, size_t length, size_t maxUnits, s
     while (at < length) {
         size_t characterUnits = 0;
         size_t width = Utf8CharacterAt(text + at, length - at, &characterUnits);
-        if (at + width > maxBytes || units + characterUnits > maxUnits)
+        if (at + width > maxBytes || units + characterUnits > maxUnits) {
             break;
+        }
         at += width;
         units += characterUnits;
     }

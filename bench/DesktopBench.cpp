@@ -49,8 +49,9 @@ const char* StyleName(NameStyle style) {
 std::string IconName(int number, NameStyle style) {
     char digits[16];
     snprintf(digits, sizeof digits, "%04d", number);
-    if (style == kShortNames)
+    if (style == kShortNames) {
         return std::string("Icon ") + digits;
+    }
     const char* text =
         style == kAsciiNames
             ? "Quarterly figures for the board, v2"
@@ -65,8 +66,9 @@ std::string IconName(int number, NameStyle style) {
 // Icons numbered from 1, ten to a column; shifted by (dx, dy) for a second arrangement.
 std::vector<Icon> NumberedIcons(int count, int dx, int dy, NameStyle style = kShortNames) {
     std::vector<Icon> icons;
-    for (int i = 0; i < count; i++)
+    for (int i = 0; i < count; i++) {
         icons.push_back({IconName(i + 1, style), 20 + 75 * (i / 10) + dx, 10 + 70 * (i % 10) + dy});
+    }
     return icons;
 }
 
@@ -105,17 +107,20 @@ class CReplay {
 
     void Run(const std::vector<Request>& log, bool withMemory) {
         for (const Request& request : log) {
-            if (withMemory && request.msg == LVM_GETITEMTEXTW)
+            if (withMemory && request.msg == LVM_GETITEMTEXTW) {
                 WriteProcessMemory(process, block, &record, sizeof record, &done);
+            }
             DWORD_PTR answer = 0;
             SendMessageTimeoutA(listView, request.msg, static_cast<WPARAM>(request.wParam),
                                 static_cast<LPARAM>(request.lParam), kRequestFlags,
                                 kRequestTimeoutMs, &answer);
-            if (withMemory && request.msg == LVM_GETITEMTEXTW)
+            if (withMemory && request.msg == LVM_GETITEMTEXTW) {
                 ReadProcessMemory(process, static_cast<const char*>(block) + kTextOffset64, text,
                                   sizeof text, &done);
-            if (withMemory && request.msg == LVM_GETITEMPOSITION)
+            }
+            if (withMemory && request.msg == LVM_GETITEMPOSITION) {
                 ReadProcessMemory(process, block, point, sizeof point, &done);
+            }
         }
     }
 
@@ -254,8 +259,9 @@ bool MeasureNamedDesktop(int iconCount, int rounds, NameStyle style) {
 bool MeasureShiftingRestore(int iconCount) {
     std::vector<Icon> home = NumberedIcons(iconCount, 0, 0);
     std::vector<Icon> away = NumberedIcons(iconCount, 7, 3);
-    if (!testdesktop::Start(away))
+    if (!testdesktop::Start(away)) {
         return false;
+    }
     std::unique_ptr<CDesktopLayout> layout(new CDesktopLayout);
     testdesktop::SetShiftOnMove(5);
     testdesktop::TakeRequestLog();
@@ -266,8 +272,9 @@ bool MeasureShiftingRestore(int iconCount) {
     Counts counts = CountsOf(log);
     std::vector<Icon> now = testdesktop::Icons();
     int misplaced = 0;
-    for (size_t i = 0; i < now.size() && i < home.size(); i++)
+    for (size_t i = 0; i < now.size() && i < home.size(); i++) {
         misplaced += now[i].x != home[i].x || now[i].y != home[i].y;
+    }
     printf("shifting restore %d icons: result %d, %d passes, %d requests (%d text, %d position, "
            "%d moves), %.2f s; %d icons still out of place\n",
            iconCount, result, counts.count, counts.Messages(), counts.text, counts.position,
@@ -290,11 +297,13 @@ struct RouteRun {
 // each placed item moves to where targets places it.
 void ReplayDoubleWork(int counts, const std::vector<std::vector<int>>& placements,
                       const std::vector<Icon>& targets) {
-    for (int i = 0; i < counts; i++)
+    for (int i = 0; i < counts; i++) {
         testdesktop::Icons();
+    }
     for (const std::vector<int>& items : placements) {
-        for (int item : items)
+        for (int item : items) {
             testdesktop::MoveIcon(item, targets[item].x, targets[item].y);
+        }
     }
 }
 
@@ -320,13 +329,15 @@ RouteRun MeasureShellOperations(CDesktopLayout& layout, testshell::CTestShell& s
                                                          static_cast<long>(placementsBefore),
                                                      shell.Placements().end());
             int moved = 0;
-            for (const std::vector<int>& items : placements)
+            for (const std::vector<int>& items : placements) {
                 moved += static_cast<int>(items.size());
+            }
             run.comCallsPerIcon = static_cast<double>(shell.TotalCalls() - comBefore) / iconCount;
             run.desktopCallsPerIcon = static_cast<double>(counts + moved) / iconCount;
             // The floor starts from where the operation started: undo its moves first.
-            if (moved > 0)
+            if (moved > 0) {
                 ReplayDoubleWork(0, placements, targets(operations - 1 - i));
+            }
             floor.push_back(Seconds([&] { ReplayDoubleWork(counts, placements, targets(i)); }));
         }
     }
@@ -402,32 +413,37 @@ bool MeasureRoutes(int iconCount, int rounds) {
 // shell route against its double beside the list-view route); all by default.
 int main(int argc, char** argv) {
     int rounds = argc > 1 ? atoi(argv[1]) : 5;
-    if (rounds < 1)
+    if (rounds < 1) {
         rounds = 1;
+    }
     std::string part = argc > 2 ? argv[2] : "";
     printf("desktop_bench: %d rounds; medians with (min..max); floor1 = the same messages alone, "
            "floor2 = messages + memory calls\n",
            rounds);
     if (part.empty() || part == "short") {
         for (int icons : {100, 500, 1000}) {
-            if (!MeasureDesktop(icons, rounds))
+            if (!MeasureDesktop(icons, rounds)) {
                 return 1;
+            }
         }
     }
     if (part.empty() || part == "names") {
         for (int icons : {1000, 2000}) {
             for (NameStyle style : {kAsciiNames, kWideNames}) {
-                if (!MeasureNamedDesktop(icons, rounds, style))
+                if (!MeasureNamedDesktop(icons, rounds, style)) {
                     return 1;
+                }
             }
         }
     }
-    if ((part.empty() || part == "shift") && !MeasureShiftingRestore(1000))
+    if ((part.empty() || part == "shift") && !MeasureShiftingRestore(1000)) {
         return 1;
+    }
     if (part.empty() || part == "routes") {
         for (int icons : {100, 500}) {
-            if (!MeasureRoutes(icons, rounds))
+            if (!MeasureRoutes(icons, rounds)) {
                 return 1;
+            }
         }
     }
     testdesktop::Stop();

@@ -40,24 +40,28 @@ long RemoteGdiObjects(HANDLE process) {
     const auto query = reinterpret_cast<QueryProcess>(reinterpret_cast<void*>(
         GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
     PROCESS_BASIC_INFORMATION basic = {};
-    if (!query || query(process, ProcessBasicInformation, &basic, sizeof basic, nullptr) != 0)
+    if (!query || query(process, ProcessBasicInformation, &basic, sizeof basic, nullptr) != 0) {
         return -1;
+    }
     unsigned long long table = 0;
     SIZE_T read = 0;
     const char* field = reinterpret_cast<const char*>(basic.PebBaseAddress) + 0xF8;
-    if (!ReadProcessMemory(process, field, &table, sizeof table, &read) || table == 0)
+    if (!ReadProcessMemory(process, field, &table, sizeof table, &read) || table == 0) {
         return -1;
+    }
     const size_t kEntries = 0x10000;
     const size_t kEntryBytes = 24;
     const size_t kTypeOffset = 14;
     std::vector<unsigned char> entries(kEntries * kEntryBytes);
     if (!ReadProcessMemory(process, reinterpret_cast<const void*>(table), entries.data(),
                            entries.size(), &read) ||
-        read != entries.size())
+        read != entries.size()) {
         return -1;
+    }
     long live = 0;
-    for (size_t i = 0; i < kEntries; i++)
+    for (size_t i = 0; i < kEntries; i++) {
         live += entries[i * kEntryBytes + kTypeOffset] != 0 ? 1 : 0;
+    }
     return live;
 }
 
@@ -97,8 +101,9 @@ long LinuxPrivateKb(const std::string& unixProcess) {
     long total = -1;
     for (const char* field : {"Private_Clean:", "Private_Dirty:"}) {
         size_t at = rollup.find(field);
-        if (at == std::string::npos)
+        if (at == std::string::npos) {
             return -1;
+        }
         total = (total < 0 ? 0 : total) + atol(rollup.c_str() + at + strlen(field));
     }
     return total;
@@ -108,18 +113,21 @@ long LinuxPrivateKb(const std::string& unixProcess) {
 std::string FindUnixProcess(const std::string& exe) {
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA("Z:\\proc\\*", &found);
-    if (search == INVALID_HANDLE_VALUE)
+    if (search == INVALID_HANDLE_VALUE) {
         return std::string();
+    }
     std::string match;
     do {
-        if (found.cFileName[0] < '0' || found.cFileName[0] > '9')
+        if (found.cFileName[0] < '0' || found.cFileName[0] > '9') {
             continue;
+        }
         std::string commandLine =
             ReadWholeFile(std::string("Z:\\proc\\") + found.cFileName + "\\cmdline");
         std::string first = commandLine.substr(0, commandLine.find('\0'));
         if (first.size() >= exe.size() &&
-            first.compare(first.size() - exe.size(), exe.size(), exe) == 0)
+            first.compare(first.size() - exe.size(), exe.size(), exe) == 0) {
             match = found.cFileName;
+        }
     } while (match.empty() && FindNextFileA(search, &found));
     FindClose(search);
     return match;
@@ -140,8 +148,9 @@ Footprint Measure(HANDLE process, DWORD processId, const std::string& unixProces
     footprint.reportedGdi = GetGuiResources(process, GR_GDIOBJECTS);
     footprint.reportedUser = GetGuiResources(process, GR_USEROBJECTS);
     footprint.windows = WindowsOf(processId);
-    if (!GetProcessHandleCount(process, &footprint.kernelHandles))
+    if (!GetProcessHandleCount(process, &footprint.kernelHandles)) {
         footprint.kernelHandles = 0;
+    }
     return footprint;
 }
 
@@ -172,14 +181,16 @@ void PrintMenuLeakScale(int count) {
     std::vector<HMENU> menus;
     for (int n = 0; n < count; n++) {
         HMENU menu = CreatePopupMenu();
-        for (int item = 0; item < 10; item++)
+        for (int item = 0; item < 10; item++) {
             AppendMenuA(menu, MF_STRING, 100 + item, "Restore");
+        }
         menus.push_back(menu);
     }
     SIZE_T after = CommittedPrivateBytes(GetCurrentProcess());
     long linuxAfter = LinuxPrivateKb(self);
-    for (HMENU menu : menus)
+    for (HMENU menu : menus) {
         DestroyMenu(menu);
+    }
     printf("scale: %d popup menus of 10 items left undestroyed add %.1f KB of committed private "
            "memory and %ld KB of Linux private pages\n",
            count, (after - before) / 1024.0, linuxAfter - linuxBefore);
@@ -221,8 +232,9 @@ int main(int argc, char** argv) {
     }
 
     const std::string unixProcess = FindUnixProcess(folder.Exe());
-    if (unixProcess.empty())
+    if (unixProcess.empty()) {
         fprintf(stderr, "the program's Unix process not found; its Linux figures show -1\n");
+    }
     printf("openings | private KB | Linux private KB | reported | working KB |  GDI | reported GDI "
            "/ USER | "
            "windows | handles\n");
@@ -233,8 +245,9 @@ int main(int argc, char** argv) {
             fprintf(stderr, "opening %d failed\n", n);
             return 1;
         }
-        if (IsCheckpoint(n) || n == openings)
+        if (IsCheckpoint(n) || n == openings) {
             Print(n, Measure(process, program.ProcessId(), unixProcess));
+        }
     }
     printf("%d openings in %.1f s\n", openings, (GetTickCount() - started) / 1000.0);
     CloseHandle(process);

@@ -10,11 +10,13 @@ inline SIZE_T CommittedPrivateBytes(HANDLE process) {
     MEMORY_BASIC_INFORMATION region;
     const char* address = nullptr;
     while (VirtualQueryEx(process, address, &region, sizeof region) == sizeof region) {
-        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE)
+        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) {
             total += region.RegionSize;
+        }
         const char* next = static_cast<const char*>(region.BaseAddress) + region.RegionSize;
-        if (next <= address)
+        if (next <= address) {
             break;
+        }
         address = next;
     }
     return total;

@@ -97,8 +97,9 @@ int PrepareMany() {
     mkdir(folder.c_str(), 0777);
     std::string text = ManySnapshotsText(kManySnapshots);
     FILE* file = fopen(SettingsPath(folder).c_str(), "wb");
-    if (!file)
+    if (!file) {
         return 1;
+    }
     bool written = fwrite(text.data(), 1, text.size(), file) == text.size();
     return fclose(file) == 0 && written ? 0 : 1;
 }
@@ -106,12 +107,14 @@ int PrepareMany() {
 std::vector<char> FileBytes(const std::string& path) {
     std::vector<char> bytes;
     FILE* file = fopen(path.c_str(), "rb");
-    if (!file)
+    if (!file) {
         return bytes;
+    }
     char chunk[65536];
     size_t got;
-    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0)
+    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0) {
         bytes.insert(bytes.end(), chunk, chunk + got);
+    }
     fclose(file);
     return bytes;
 }
@@ -119,8 +122,9 @@ std::vector<char> FileBytes(const std::string& path) {
 // The floors. Not inlined, so callgrind can collect each call by its name.
 __attribute__((noinline)) size_t ReadFloor(const std::string& path, char* buffer, size_t size) {
     FILE* file = fopen(path.c_str(), "rb");
-    if (!file)
+    if (!file) {
         return 0;
+    }
     size_t got = fread(buffer, 1, size, file);
     fclose(file);
     return got;
@@ -128,8 +132,9 @@ __attribute__((noinline)) size_t ReadFloor(const std::string& path, char* buffer
 
 __attribute__((noinline)) bool WriteFloor(const std::string& path, const std::vector<char>& bytes) {
     FILE* file = fopen(path.c_str(), "wb");
-    if (!file)
+    if (!file) {
         return false;
+    }
     bool written = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     return fclose(file) == 0 && written;
 }
@@ -140,8 +145,9 @@ __attribute__((noinline)) bool DurableFloor(const std::string& path,
                                             const std::vector<char>& bytes) {
     std::string temporary = path + ".tmp";
     FILE* file = fopen(temporary.c_str(), "wb");
-    if (!file)
+    if (!file) {
         return false;
+    }
     bool written = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     written = fflush(file) == 0 && fsync(fileno(file)) == 0 && written;
     return fclose(file) == 0 && written && rename(temporary.c_str(), path.c_str()) == 0;
@@ -168,8 +174,9 @@ int TimeFile(const std::string& folder, int rounds, bool autosave) {
         loaded = layout.snapshots->count;
         document.push_back(Seconds([&] { delete new CIniFile(SettingsPath(folder).c_str()); }));
         save.push_back(Seconds([&] { layout.SaveSettings(); }));
-        if (autosave)
+        if (autosave) {
             automatic.push_back(Seconds([&] { layout.TakeSnapshot(kSnapshotAutomatic); }));
+        }
         readFloor.push_back(
             Seconds([&] { ReadFloor(SettingsPath(folder), buffer.data(), buffer.size()); }));
         writeFloor.push_back(Seconds([&] { WriteFloor(FloorPath(), bytes); }));
@@ -225,7 +232,8 @@ int main(int argc, char** argv) {
         fprintf(stderr, "usage: settings_bench DIR prepare | time [N] | many [N] | once WHAT\n");
         return 2;
     }
-    // A module's path is always a full one, and the program keeps no settings beside a relative one.
+    // A module's path is always a full one, and the program keeps no settings beside a relative
+    // one.
     char* full = realpath(argv[1], nullptr);
     if (!full) {
         fprintf(stderr, "settings_bench: no folder %s\n", argv[1]);
@@ -242,15 +250,19 @@ int main(int argc, char** argv) {
     // The settings file lies beside the executable the host simulation reports.
     hostsim::SetModuleFileName(directory + "/quillmarsh.exe");
     std::string command = argv[2];
-    if (command == "prepare")
+    if (command == "prepare") {
         return Prepare() || PrepareMany();
+    }
     int rounds = argc > 3 ? std::max(1, atoi(argv[3])) : 15;
-    if (command == "time")
+    if (command == "time") {
         return TimeFile(directory, rounds, false) || TimeFile(ManyDirectory(), rounds, true);
-    if (command == "many")
+    }
+    if (command == "many") {
         return TimeFile(ManyDirectory(), rounds, true);
-    if (command == "once" && argc > 3)
+    }
+    if (command == "once" && argc > 3) {
         return Once(argv[3]);
+    }
     fprintf(stderr, "settings_bench: unknown command %s\n", command.c_str());
     return 2;
 }

@@ -43,10 +43,11 @@ size_t SnapshotsIn(const std::string& file) {
     for (size_t start = 0; start < file.size();) {
         size_t end = file.find('\n', start);
         std::string line = file.substr(start, end == std::string::npos ? end : end - start);
-        if (line[0] == '[')
+        if (line[0] == '[') {
             inSnapshots = line.rfind("[Saves]", 0) == 0 || line.rfind("[AutoSaves]", 0) == 0;
-        else if (inSnapshots && line.find('=') != std::string::npos)
+        } else if (inSnapshots && line.find('=') != std::string::npos) {
             count++;
+        }
         start = end == std::string::npos ? file.size() : end + 1;
     }
     return count;
@@ -65,8 +66,9 @@ bool WaitForNewFile(const std::string& path, const FILETIME& written) {
     DWORD started = GetTickCount();
     FILETIME now = LastWrite(path);
     while (CompareFileTime(&written, &now) == 0) {
-        if (GetTickCount() - started > kBoundMs)
+        if (GetTickCount() - started > kBoundMs) {
             return false;
+        }
         Sleep(5);
         now = LastWrite(path);
     }

@@ -45,19 +45,23 @@ CDesktopLayout::CDesktopLayout()
     iniPath[0] = '\0';
     const char* directory = GetExeDirectory();
     int length = snprintf(iniPath, sizeof iniPath, "%s%s", directory, kSettingsFileName);
-    if (!IsAbsoluteDirectory(directory) || length < 0 || length >= static_cast<int>(sizeof iniPath))
+    if (!IsAbsoluteDirectory(directory) || length < 0 ||
+        length >= static_cast<int>(sizeof iniPath)) {
         iniPath[0] = '\0';
+    }
     snapshots = new CPtrList;
     undoStack = new CPtrList;
     unsavedSnapshots = new CPtrList;
 
     HWND listView = FindDesktopListView();
-    if (!listView)
+    if (!listView) {
         return;
+    }
     DWORD ownerId = 0;
     GetWindowThreadProcessId(listView, &ownerId);
-    if (ownerId)
+    if (ownerId) {
         OpenShellProcess(ownerId);
+    }
 }
 
 CDesktopLayout::~CDesktopLayout() {
@@ -76,21 +80,25 @@ const char* CDesktopLayout::GetExeDirectory() {
     memset(directory, 0, sizeof directory);
     DWORD length = GetModuleFileNameA(nullptr, modulePath, sizeof modulePath);
     // A result that fills the buffer may have been cut, and then names no real directory.
-    if (length == 0 || length >= sizeof modulePath)
+    if (length == 0 || length >= sizeof modulePath) {
         return directory;
+    }
     modulePath[length] = '\0';
 
     size_t directoryEnd = 0;
-    if (length >= 2 && modulePath[1] == ':')
+    if (length >= 2 && modulePath[1] == ':') {
         directoryEnd = 2;
+    }
     for (size_t i = 0; i < length; i++) {
-        if (modulePath[i] == '\\' || modulePath[i] == '/')
+        if (modulePath[i] == '\\' || modulePath[i] == '/') {
             directoryEnd = i + 1;
+        }
     }
     memcpy(directory, modulePath, directoryEnd);
     if (directoryEnd > 0 && directory[directoryEnd - 1] != '\\' &&
-        directory[directoryEnd - 1] != '/')
+        directory[directoryEnd - 1] != '/') {
         directory[directoryEnd] = '\\';
+    }
     return directory;
 }
 
@@ -99,8 +107,9 @@ HWND CDesktopLayout::FindDesktopDefView() {
     HWND progman = FindWindowA(nullptr, "Program Manager");
     HWND defView = progman ? FindDefView(progman) : nullptr;
     HWND worker = nullptr;
-    while (!defView && (worker = FindWindowExA(nullptr, worker, "WorkerW", nullptr)))
+    while (!defView && (worker = FindWindowExA(nullptr, worker, "WorkerW", nullptr))) {
         defView = FindDefView(worker);
+    }
     return defView;
 }
 

@@ -9,16 +9,19 @@ const char* CDesktopLayout::CaptureLayout(int* complete) {
     int whole = 0;
     lastRoute = kRouteNone;
     ClearCapture();
-    if (desktopRoute != kRouteListView && BeginShellRoute() && CaptureThroughShell(&whole))
+    if (desktopRoute != kRouteListView && BeginShellRoute() && CaptureThroughShell(&whole)) {
         lastRoute = kRouteShell;
-    else if (desktopRoute != kRouteShell)
+    } else if (desktopRoute != kRouteShell) {
         lastRoute = kRouteListView;
-    if (lastRoute == kRouteListView)
+    }
+    if (lastRoute == kRouteListView) {
         CaptureThroughListView(&whole);
-    else if (lastRoute == kRouteNone)
+    } else if (lastRoute == kRouteNone) {
         ClearCapture();
-    if (complete)
+    }
+    if (complete) {
         *complete = whole;
+    }
     return CaptureText();
 }
 
@@ -29,8 +32,9 @@ int CDesktopLayout::ApplyLayout(const char* text) {
         lastRoute = kRouteShell;
         return moved;
     }
-    if (desktopRoute == kRouteShell)
+    if (desktopRoute == kRouteShell) {
         return 0;
+    }
     lastRoute = kRouteListView;
     return ApplyThroughListView(text);
 }
@@ -40,24 +44,30 @@ int CDesktopLayout::ApplyLayout(const char* text) {
 int CDesktopLayout::BeginShellRoute() {
     HWND defView = FindDesktopDefView();
     DWORD owner = 0;
-    if (defView)
+    if (defView) {
         GetWindowThreadProcessId(defView, &owner);
-    if (!defView || owner == 0)
+    }
+    if (!defView || owner == 0) {
         return 0;
-    if (defView == shellRefusedWindow && owner == shellRefusedOwner)
+    }
+    if (defView == shellRefusedWindow && owner == shellRefusedOwner) {
         return 0;
+    }
     shellRefusedWindow = nullptr;
     shellRefusedOwner = 0;
-    if (shellWorker && owner != shellOwner)
+    if (shellWorker && owner != shellOwner) {
         LetShellWorker();
+    }
     if (!shellWorker) {
         shellWorker = CShellWorker::Start(shellViewSource, shellViewContext, shellCallBoundMs);
-        if (!shellWorker)
+        if (!shellWorker) {
             return 0;
+        }
         shellOwner = owner;
         HWND viewWindow = nullptr;
-        if (!ShellSucceeded(shellWorker->Connect(&viewWindow)))
+        if (!ShellSucceeded(shellWorker->Connect(&viewWindow))) {
             return 0;
+        }
         shellViewWindow = viewWindow;
     }
     // Another window, or none, is another desktop: under Wine, the shell's own empty one.
@@ -76,8 +86,9 @@ int CDesktopLayout::BeginShellRoute() {
 // (E_NOTIMPL), or a system without the shell's windows object, is not asked again while the same
 // shell stands.
 int CDesktopLayout::ShellSucceeded(HRESULT hr) {
-    if (SUCCEEDED(hr))
+    if (SUCCEEDED(hr)) {
         return 1;
+    }
     if (hr == E_NOTIMPL || hr == REGDB_E_CLASSNOTREG) {
         shellRefusedWindow = FindDesktopDefView();
         shellRefusedOwner = shellOwner;
@@ -87,8 +98,9 @@ int CDesktopLayout::ShellSucceeded(HRESULT hr) {
 }
 
 void CDesktopLayout::LetShellWorker() {
-    if (shellWorker)
+    if (shellWorker) {
         shellWorker->Let();
+    }
     shellWorker = nullptr;
     shellOwner = 0;
     shellViewWindow = nullptr;
@@ -97,8 +109,9 @@ void CDesktopLayout::LetShellWorker() {
 // 1 when the shell served the capture; 0, with nothing kept, when the list view is to serve it.
 int CDesktopLayout::CaptureThroughShell(int* complete) {
     int count = 0;
-    if (!ShellSucceeded(shellWorker->CountItems(&count)))
+    if (!ShellSucceeded(shellWorker->CountItems(&count))) {
         return 0;
+    }
     char name[kIconNameBytes];
     bool whole = true;
     for (int item = 0; item < count && whole; item++) {
@@ -124,13 +137,15 @@ int CDesktopLayout::ApplyThroughShell(const char* text, int* moved) {
     for (int pass = 0; pass < kMaxApplyPasses; pass++) {
         int moves = 0;
         if (!RunShellApplyPass(text, &moves)) {
-            if (!shellPlaced)
+            if (!shellPlaced) {
                 return 0;
+            }
             break;
         }
         totalMoves += moves;
-        if (moves == 0)
+        if (moves == 0) {
             break;
+        }
     }
     // A placing call that failed may still have moved icons: there is something to undo.
     *moved = totalMoves > 0 || shellPlaced ? 1 : 0;

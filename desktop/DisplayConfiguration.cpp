@@ -11,14 +11,18 @@
 namespace {
 
 bool PositionLess(const DisplayMonitor& a, const DisplayMonitor& b) {
-    if (a.left != b.left)
+    if (a.left != b.left) {
         return a.left < b.left;
-    if (a.top != b.top)
+    }
+    if (a.top != b.top) {
         return a.top < b.top;
-    if (a.right != b.right)
+    }
+    if (a.right != b.right) {
         return a.right < b.right;
-    if (a.bottom != b.bottom)
+    }
+    if (a.bottom != b.bottom) {
         return a.bottom < b.bottom;
+    }
     return a.dpi < b.dpi;
 }
 
@@ -45,8 +49,9 @@ void AppendRect(char (&key)[kDisplayKeyChars], size_t* used, const DisplayMonito
                                 r.right, r.bottom, *dpi)
                      : snprintf(piece, sizeof piece, "%s%d,%d,%d,%d", separator, r.left, r.top,
                                 r.right, r.bottom);
-    if (length <= 0 || *used + static_cast<size_t>(length) >= sizeof key)
+    if (length <= 0 || *used + static_cast<size_t>(length) >= sizeof key) {
         return;
+    }
     memcpy(key + *used, piece, static_cast<size_t>(length) + 1);
     *used += static_cast<size_t>(length);
 }
@@ -57,23 +62,29 @@ void FormatDisplayKey(const DisplayMonitor* monitors, int count, char (&key)[kDi
     key[0] = '\0';
     DisplayMonitor sorted[kMaxDisplayMonitors];
     int kept = SortedByPosition(monitors, count, sorted);
-    if (kept == 0)
+    if (kept == 0) {
         return;
+    }
     DisplayMonitor screen = sorted[0];
     for (int i = 1; i < kept; i++) {
-        if (sorted[i].left < screen.left)
+        if (sorted[i].left < screen.left) {
             screen.left = sorted[i].left;
-        if (sorted[i].top < screen.top)
+        }
+        if (sorted[i].top < screen.top) {
             screen.top = sorted[i].top;
-        if (sorted[i].right > screen.right)
+        }
+        if (sorted[i].right > screen.right) {
             screen.right = sorted[i].right;
-        if (sorted[i].bottom > screen.bottom)
+        }
+        if (sorted[i].bottom > screen.bottom) {
             screen.bottom = sorted[i].bottom;
+        }
     }
     size_t used = 0;
     AppendRect(key, &used, screen, "", nullptr);
-    for (int i = 0; i < kept; i++)
+    for (int i = 0; i < kept; i++) {
         AppendRect(key, &used, sorted[i], "|", &sorted[i].dpi);
+    }
 }
 
 // Only the virtual screen and the number of monitors are read back; a key that does not start
@@ -85,20 +96,23 @@ void DescribeDisplayKey(const char* key, char (&text)[kDisplayNameChars]) {
     for (int i = 0; i < 4; i++) {
         char* end = nullptr;
         bounds[i] = strtoll(at, &end, 10);
-        if (end == at || (i < 3 && *end != ',') || bounds[i] < INT_MIN || bounds[i] > INT_MAX)
+        if (end == at || (i < 3 && *end != ',') || bounds[i] < INT_MIN || bounds[i] > INT_MAX) {
             return;
+        }
         at = end + 1;
     }
     int monitors = 0;
-    for (const char* bar = strchr(key, '|'); bar; bar = strchr(bar + 1, '|'))
+    for (const char* bar = strchr(key, '|'); bar; bar = strchr(bar + 1, '|')) {
         monitors++;
+    }
     long long width = bounds[2] - bounds[0];
     long long height = bounds[3] - bounds[1];
     // U+00D7 MULTIPLICATION SIGN in UTF-8, the encoding of every text the program holds.
-    if (monitors > 1)
+    if (monitors > 1) {
         snprintf(text, sizeof text, "%d displays, %lld\xC3\x97%lld", monitors, width, height);
-    else
+    } else {
         snprintf(text, sizeof text, "%lld\xC3\x97%lld", width, height);
+    }
 }
 
 CDisplayWatch::CDisplayWatch() : pending(false), seen(), moving() {}
@@ -116,11 +130,13 @@ void CDisplayWatch::Disturbed(const char* key) {
 
 // Displays that cannot be read tell nothing: they neither start nor move a change.
 bool CDisplayWatch::Look(const char* key) {
-    if (key[0] == '\0')
+    if (key[0] == '\0') {
         return false;
+    }
     const char* against = pending ? moving : seen;
-    if (strcmp(key, against) == 0)
+    if (strcmp(key, against) == 0) {
         return false;
+    }
     Disturbed(key);
     return true;
 }
@@ -128,8 +144,9 @@ bool CDisplayWatch::Look(const char* key) {
 // Displays that cannot be read end the wait without a change, so a failing read never holds the
 // autosave back for good.
 CDisplayWatch::Settled CDisplayWatch::Settle(const char* key) {
-    if (!pending)
+    if (!pending) {
         return kNothing;
+    }
     if (key[0] == '\0') {
         pending = false;
         return kNothing;
@@ -139,8 +156,9 @@ CDisplayWatch::Settled CDisplayWatch::Settle(const char* key) {
         return kStillMoving;
     }
     pending = false;
-    if (strcmp(key, seen) == 0)
+    if (strcmp(key, seen) == 0) {
         return kSameAsBefore;
+    }
     CopyBounded(seen, sizeof seen, key);
     return kChanged;
 }

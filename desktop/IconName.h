@@ -20,9 +20,11 @@ enum {
 inline bool IconNameFromUtf16(const WCHAR* text, size_t available, char* name) {
     name[0] = '\0';
     size_t units = 0;
-    while (units < available && units < kIconNameUnits && text[units] != 0)
+    while (units < available && units < kIconNameUnits && text[units] != 0) {
         units++;
-    if (units == kIconNameUnits && text[units - 1] >= 0xD800 && text[units - 1] <= 0xDBFF)
+    }
+    if (units == kIconNameUnits && text[units - 1] >= 0xD800 && text[units - 1] <= 0xDBFF) {
         units--;
+    }
     return units == 0 || Utf16ToUtf8(text, units, name, kIconNameBytes) > 0;
 }

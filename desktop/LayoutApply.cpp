@@ -27,8 +27,9 @@ LayoutEntry* FindEntry(const CPtrList& entries, const char* name, int* index = n
     for (PtrListNode* node = entries.head; node; node = node->next, at++) {
         LayoutEntry* entry = static_cast<LayoutEntry*>(node->data);
         if (strcmp(entry->name, name) == 0 || (otherName && strcmp(entry->name, otherName) == 0)) {
-            if (index)
+            if (index) {
                 *index = at;
+            }
             return entry;
         }
     }
@@ -39,36 +40,42 @@ LayoutEntry* FindEntry(const CPtrList& entries, const char* name, int* index = n
 LayoutEntry* TakeEntry(CPtrList* entries, const char* name, const char* otherName = nullptr) {
     int index = 0;
     LayoutEntry* entry = FindEntry(*entries, name, &index, otherName);
-    if (entry)
+    if (entry) {
         entries->RemoveAt(index);
+    }
     return entry;
 }
 
 void KeepUnmatched(CPtrList* unmatched, int item, const char* name) {
     UnmatchedIcon* icon = new (std::nothrow) UnmatchedIcon;
-    if (!icon)
+    if (!icon) {
         return;
+    }
     icon->item = item;
     memcpy(icon->name, name, strlen(name) + 1);
-    if (!unmatched->Append(icon))
+    if (!unmatched->Append(icon)) {
         delete icon;
+    }
 }
 
 void FreeUnmatched(CPtrList* unmatched) {
-    for (PtrListNode* node = unmatched->head; node; node = node->next)
+    for (PtrListNode* node = unmatched->head; node; node = node->next) {
         delete static_cast<UnmatchedIcon*>(node->data);
+    }
     unmatched->Clear();
 }
 
 // False when memory ran out: the icon then keeps its place.
 bool KeepMatch(CPtrList* matches, int item, LayoutEntry* entry) {
     ItemMatch* match = new (std::nothrow) ItemMatch;
-    if (!match)
+    if (!match) {
         return false;
+    }
     match->item = item;
     match->entry = entry;
-    if (matches->Append(match))
+    if (matches->Append(match)) {
         return true;
+    }
     delete match;
     return false;
 }
@@ -90,15 +97,17 @@ void DropEntriesOfTakenNames(CPtrList* entries, const CPtrList& taken) {
     for (int remaining = entries->count; remaining > 0; remaining--) {
         LayoutEntry* entry = static_cast<LayoutEntry*>(entries->head->data);
         entries->RemoveFirst();
-        if (FindEntry(taken, entry->name) || !entries->Append(entry))
+        if (FindEntry(taken, entry->name) || !entries->Append(entry)) {
             delete entry;
+        }
     }
 }
 
 bool IsAscii(const char* text) {
     for (; *text != '\0'; text++) {
-        if (static_cast<unsigned char>(*text) >= 0x80)
+        if (static_cast<unsigned char>(*text) >= 0x80) {
             return false;
+        }
     }
     return true;
 }
@@ -112,11 +121,13 @@ struct AnsiForm {
 };
 
 bool AnsiFormOf(const char* name, AnsiForm* form) {
-    if (Utf8ToAnsi(name, strlen(name), form->bytes, sizeof form->bytes) == 0)
+    if (Utf8ToAnsi(name, strlen(name), form->bytes, sizeof form->bytes) == 0) {
         return false;
+    }
     form->bytes[kIconNameUnits] = '\0';
-    if (AnsiToUtf8(form->bytes, strlen(form->bytes), form->inUtf8, sizeof form->inUtf8) == 0)
+    if (AnsiToUtf8(form->bytes, strlen(form->bytes), form->inUtf8, sizeof form->inUtf8) == 0) {
         memcpy(form->inUtf8, form->bytes, sizeof form->inUtf8);
+    }
     return true;
 }
 
@@ -128,19 +139,23 @@ bool AnsiFormOf(const char* name, AnsiForm* form) {
 // Each match, in item order, goes to matches with its entry.
 void MatchAnsiForms(CPtrList* entries, const CPtrList& taken, const CPtrList& unmatched,
                     CPtrList* matches) {
-    if (unmatched.count == 0)
+    if (unmatched.count == 0) {
         return;
+    }
     DropEntriesOfTakenNames(entries, taken);
     for (PtrListNode* node = unmatched.head; node && entries->count > 0; node = node->next) {
         const UnmatchedIcon* icon = static_cast<const UnmatchedIcon*>(node->data);
-        if (FindEntry(taken, icon->name))
+        if (FindEntry(taken, icon->name)) {
             continue;
+        }
         AnsiForm ansi;
-        if (!AnsiFormOf(icon->name, &ansi))
+        if (!AnsiFormOf(icon->name, &ansi)) {
             continue;
+        }
         LayoutEntry* entry = TakeEntry(entries, ansi.bytes, ansi.inUtf8);
-        if (entry && !KeepMatch(matches, icon->item, entry))
+        if (entry && !KeepMatch(matches, icon->item, entry)) {
             delete entry;
+        }
     }
 }
 
@@ -154,8 +169,9 @@ int CDesktopLayout::ApplyThroughListView(const char* text) {
     for (int pass = 0; pass < kMaxApplyPasses; pass++) {
         int moves = RunApplyPass(text);
         totalMoves += moves;
-        if (moves == 0 || listViewLost)
+        if (moves == 0 || listViewLost) {
             break;
+        }
     }
     return totalMoves > 0 ? 1 : 0;
 }
@@ -165,8 +181,9 @@ int CDesktopLayout::ApplyThroughListView(const char* text) {
 // MatchAnsiForms). Returns the number of moves sent.
 int CDesktopLayout::RunApplyPass(const char* text) {
     HWND listView = FindDesktopListView();
-    if (!BeginListViewAccess(listView))
+    if (!BeginListViewAccess(listView)) {
         return 0;
+    }
     CPtrList entries;
     CPtrList taken;
     CPtrList unmatched;
@@ -177,19 +194,22 @@ int CDesktopLayout::RunApplyPass(const char* text) {
     memset(name, 0, sizeof name);
     int count = GetItemCount(listView);
     for (int item = 0; item < count && !listViewLost; item++) {
-        if (!ReadItemText(listView, item, name))
+        if (!ReadItemText(listView, item, name)) {
             continue;
+        }
         LayoutEntry* entry = TakeEntry(&entries, name);
         // An ASCII name is its own ANSI form, which no entry left can hold: only other names are
         // kept for MatchAnsiForms.
         if (!entry) {
-            if (entries.count > 0 && !IsAscii(name))
+            if (entries.count > 0 && !IsAscii(name)) {
                 KeepUnmatched(&unmatched, item, name);
+            }
             continue;
         }
         moves += MoveToEntry(listView, item, *entry);
-        if (!taken.Append(entry))
+        if (!taken.Append(entry)) {
             delete entry;
+        }
     }
     moves += MoveAnsiMatches(listView, &entries, taken, unmatched);
     FreeUnmatched(&unmatched);
@@ -228,8 +248,9 @@ int CDesktopLayout::MoveToEntry(HWND listView, int item, const LayoutEntry& entr
 int CDesktopLayout::RunShellApplyPass(const char* text, int* moves) {
     *moves = 0;
     int count = 0;
-    if (!ShellSucceeded(shellWorker->CountItems(&count)))
+    if (!ShellSucceeded(shellWorker->CountItems(&count))) {
         return 0;
+    }
     CPtrList entries;
     CPtrList taken;
     CPtrList unmatched;
@@ -241,8 +262,9 @@ int CDesktopLayout::RunShellApplyPass(const char* text, int* moves) {
         read = ShellSucceeded(shellWorker->ReadName(item, name));
         LayoutEntry* entry = read ? TakeEntry(&entries, name) : nullptr;
         if (!entry) {
-            if (read && entries.count > 0 && !IsAscii(name))
+            if (read && entries.count > 0 && !IsAscii(name)) {
                 KeepUnmatched(&unmatched, item, name);
+            }
             continue;
         }
         if (!taken.Append(entry)) {
@@ -260,8 +282,9 @@ int CDesktopLayout::RunShellApplyPass(const char* text, int* moves) {
         placed = PlaceMatches(matches, ansiMatches, moves);
         FreeMatches(&ansiMatches);
     }
-    for (PtrListNode* node = matches.head; node; node = node->next)
+    for (PtrListNode* node = matches.head; node; node = node->next) {
         delete static_cast<ItemMatch*>(node->data);
+    }
     matches.Clear();
     FreeUnmatched(&unmatched);
     FreeLayoutEntries(&taken);
@@ -273,8 +296,9 @@ int CDesktopLayout::RunShellApplyPass(const char* text, int* moves) {
 // 0 when a call failed.
 int CDesktopLayout::PlaceMatches(const CPtrList& exact, const CPtrList& ansi, int* moves) {
     int total = exact.count + ansi.count;
-    if (total == 0)
+    if (total == 0) {
         return 1;
+    }
     int* items = new (std::nothrow) int[total];
     POINT* points = new (std::nothrow) POINT[total];
     int ok = items && points;
@@ -286,8 +310,9 @@ int CDesktopLayout::PlaceMatches(const CPtrList& exact, const CPtrList& ansi, in
             POINT shellPoint;
             ok = ShellSucceeded(shellWorker->ReadPosition(match->item, &shellPoint));
             POINT standing = ListViewPointOfShellPoint(shellPoint);
-            if (!ok || (standing.x == match->entry->x && standing.y == match->entry->y))
+            if (!ok || (standing.x == match->entry->x && standing.y == match->entry->y)) {
                 continue;
+            }
             items[placing] = match->item;
             points[placing] = ShellPointOfListViewPoint(match->entry->x, match->entry->y);
             placing++;
@@ -296,11 +321,13 @@ int CDesktopLayout::PlaceMatches(const CPtrList& exact, const CPtrList& ansi, in
     if (ok && placing > 0) {
         HRESULT hr = shellWorker->Place(placing, items, points);
         // A view that does not place at all has moved nothing.
-        if (hr != E_NOTIMPL)
+        if (hr != E_NOTIMPL) {
             shellPlaced = 1;
+        }
         ok = ShellSucceeded(hr);
-        if (ok)
+        if (ok) {
             *moves = placing;
+        }
     }
     delete[] items;
     delete[] points;

@@ -20,8 +20,9 @@ enum {
 // its field. out holds at least 2 * strlen(name) + 1 characters.
 void EscapeName(const char* name, char* out) {
     for (; *name != '\0'; name++) {
-        if (*name == ';' || *name == '\\')
+        if (*name == ';' || *name == '\\') {
             *out++ = '\\';
+        }
         *out++ = *name;
     }
     *out = '\0';
@@ -31,8 +32,9 @@ void EscapeName(const char* name, char* out) {
 // A field cut at its capacity leaves the cursor on its remainder, which begins the next field.
 const char* ReadField(const char* cursor, char* field, size_t capacity) {
     size_t length = 0;
-    while (*cursor != ';' && *cursor != '\0' && length < capacity - 1)
+    while (*cursor != ';' && *cursor != '\0' && length < capacity - 1) {
         field[length++] = *cursor++;
+    }
     field[length] = '\0';
     return cursor;
 }
@@ -53,8 +55,9 @@ const char* ReadNameField(const char* cursor, bool escapes, char* name) {
         }
         size_t characterUnits = 0;
         size_t bytes = Utf8CharacterAt(cursor, strnlen(cursor, 4), &characterUnits);
-        if (units + characterUnits > kIconNameUnits)
+        if (units + characterUnits > kIconNameUnits) {
             break;
+        }
         memcpy(name + length, cursor, bytes);
         length += bytes;
         units += characterUnits;
@@ -80,15 +83,17 @@ using NameReader = const char* (*)(const char* cursor, char* name);
 
 // Steps over the ";" that closes a field ending at end; false for a field cut short.
 bool StepOverClosingSeparator(const char** cursor, const char* end) {
-    if (*end != ';')
+    if (*end != ';') {
         return false;
+    }
     *cursor = end + 1;
     return true;
 }
 
 bool IsDecimal(const char* field) {
-    if (*field == '-')
+    if (*field == '-') {
         field++;
+    }
     return *field != '\0' && field[strspn(field, "0123456789")] == '\0';
 }
 
@@ -99,8 +104,9 @@ bool IsDecimal(const char* field) {
 // and an older one keeps its reading unless names that look like numbers happen to fill the
 // shifted fields. Without a backslash both readings agree.
 bool ReadsWithEscapes(const char* text) {
-    if (!strchr(text, '\\'))
+    if (!strchr(text, '\\')) {
         return false;
+    }
     const char* cursor = text;
     while (*cursor != '\0') {
         char name[kIconNameBytes];
@@ -109,8 +115,9 @@ bool ReadsWithEscapes(const char* text) {
         if (!StepOverClosingSeparator(&cursor, ReadEscapedName(cursor, name)) ||
             !StepOverClosingSeparator(&cursor, ReadField(cursor, x, sizeof x)) ||
             !StepOverClosingSeparator(&cursor, ReadField(cursor, y, sizeof y)) || !IsDecimal(x) ||
-            !IsDecimal(y))
+            !IsDecimal(y)) {
             return false;
+        }
     }
     return true;
 }
@@ -119,8 +126,9 @@ bool ReadsWithEscapes(const char* text) {
 
 void CDesktopLayout::ClearCapture() {
     captureLength = 0;
-    if (captureBuffer.Text())
+    if (captureBuffer.Text()) {
         captureBuffer.Text()[0] = '\0';
+    }
 }
 
 const char* CDesktopLayout::CaptureText() {
@@ -131,8 +139,9 @@ const char* CDesktopLayout::CaptureThroughListView(int* complete) {
     ClearCapture();
     listViewLost = 0;
     HWND listView = FindDesktopListView();
-    if (!BeginListViewAccess(listView))
+    if (!BeginListViewAccess(listView)) {
         return CaptureText();
+    }
 
     char name[kIconNameBytes];
     memset(name, 0, sizeof name);
@@ -147,8 +156,9 @@ const char* CDesktopLayout::CaptureThroughListView(int* complete) {
         }
         whole = AppendTriple(name, position.x, position.y);
     }
-    if (complete)
+    if (complete) {
         *complete = whole && !listViewLost && unread == 0;
+    }
     return CaptureText();
 }
 
@@ -164,8 +174,9 @@ bool CDesktopLayout::AppendTriple(const char* name, int x, int y) {
 // False when the text would pass captureLimit or memory ran out.
 bool CDesktopLayout::AppendToCapture(const char* text, size_t length) {
     size_t needed = captureLength + length + 1;
-    if (needed > captureLimit || !captureBuffer.Reserve(needed, captureLength))
+    if (needed > captureLimit || !captureBuffer.Reserve(needed, captureLength)) {
         return false;
+    }
     memcpy(captureBuffer.Text() + captureLength, text, length + 1);
     captureLength += length;
     return true;
@@ -181,11 +192,13 @@ void CDesktopLayout::ParseLayout(const char* text, CPtrList* list) {
         cursor = StepOverSeparator(readName(cursor, name));
         cursor = StepOverSeparator(ReadField(cursor, x, sizeof x));
         cursor = StepOverSeparator(ReadField(cursor, y, sizeof y));
-        if (name[0] == '\0' && x[0] == '\0' && y[0] == '\0')
+        if (name[0] == '\0' && x[0] == '\0' && y[0] == '\0') {
             continue;
+        }
         LayoutEntry* entry = new (std::nothrow) LayoutEntry;
-        if (!entry)
+        if (!entry) {
             return;
+        }
         memcpy(entry->name, name, sizeof name);
         entry->x = ParseDecimal(x);
         entry->y = ParseDecimal(y);
@@ -197,7 +210,8 @@ void CDesktopLayout::ParseLayout(const char* text, CPtrList* list) {
 }
 
 void FreeLayoutEntries(CPtrList* list) {
-    for (PtrListNode* node = list->head; node; node = node->next)
+    for (PtrListNode* node = list->head; node; node = node->next) {
         delete static_cast<LayoutEntry*>(node->data);
+    }
     list->Clear();
 }

@@ -27,8 +27,9 @@ typedef BOOL(WINAPI* IsWow64Process2Fn)(HANDLE, USHORT*, USHORT*);
 
 IsWow64Process2Fn FindIsWow64Process2() {
     HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    if (!kernel)
+    if (!kernel) {
         return nullptr;
+    }
     FARPROC proc = GetProcAddress(kernel, "IsWow64Process2");
     return reinterpret_cast<IsWow64Process2Fn>(reinterpret_cast<void*>(proc));
 }
@@ -43,23 +44,29 @@ int ProcessBitness(HANDLE process) {
     if (isWow64Process2) {
         USHORT processMachine = IMAGE_FILE_MACHINE_UNKNOWN;
         USHORT nativeMachine = IMAGE_FILE_MACHINE_UNKNOWN;
-        if (!isWow64Process2(process, &processMachine, &nativeMachine))
+        if (!isWow64Process2(process, &processMachine, &nativeMachine)) {
             return -1;
-        if (processMachine != IMAGE_FILE_MACHINE_UNKNOWN)
+        }
+        if (processMachine != IMAGE_FILE_MACHINE_UNKNOWN) {
             return 0;
+        }
         return MachineIs64Bit(nativeMachine);
     }
     BOOL wow64 = FALSE;
-    if (!IsWow64Process(process, &wow64))
+    if (!IsWow64Process(process, &wow64)) {
         return -1;
-    if (wow64)
+    }
+    if (wow64) {
         return 0;
+    }
     // A native process is as wide as the system: 64-bit if we are, or if we run under WOW64.
-    if (sizeof(void*) == 8)
+    if (sizeof(void*) == 8) {
         return 1;
+    }
     BOOL selfWow64 = FALSE;
-    if (!IsWow64Process(GetCurrentProcess(), &selfWow64))
+    if (!IsWow64Process(GetCurrentProcess(), &selfWow64)) {
         return -1;
+    }
     return selfWow64 ? 1 : 0;
 }
 
@@ -68,11 +75,13 @@ int ProcessBitness(HANDLE process) {
 void CDesktopLayout::OpenShellProcess(DWORD ownerId) {
     processId = ownerId;
     processHandle = OpenProcess(kShellAccess, FALSE, ownerId);
-    if (!processHandle)
+    if (!processHandle) {
         return;
+    }
     int bitness = ProcessBitness(processHandle);
-    if (bitness < 0)
+    if (bitness < 0) {
         return;
+    }
     shell64Bit = bitness;
     remoteBuffer =
         VirtualAllocEx(processHandle, nullptr, kRemoteBlockBytes, MEM_COMMIT, PAGE_READWRITE);
@@ -84,10 +93,12 @@ void CDesktopLayout::OpenShellProcess(DWORD ownerId) {
 }
 
 void CDesktopLayout::CloseShellProcess() {
-    if (remoteBuffer)
+    if (remoteBuffer) {
         VirtualFreeEx(processHandle, remoteBuffer, 0, MEM_RELEASE);
-    if (processHandle)
+    }
+    if (processHandle) {
         CloseHandle(processHandle);
+    }
     remoteBuffer = nullptr;
     processHandle = nullptr;
     processId = 0;
@@ -96,12 +107,14 @@ void CDesktopLayout::CloseShellProcess() {
 // Makes the block belong to the process that owns this list view: after a shell restart the old
 // block's address means nothing in the new process and must never be handed to it.
 int CDesktopLayout::BeginListViewAccess(HWND listView) {
-    if (!listView)
+    if (!listView) {
         return 0;
+    }
     DWORD ownerId = 0;
     GetWindowThreadProcessId(listView, &ownerId);
-    if (ownerId == 0)
+    if (ownerId == 0) {
         return 0;
+    }
     if (ownerId != processId) {
         CloseShellProcess();
         OpenShellProcess(ownerId);
@@ -113,8 +126,9 @@ int CDesktopLayout::BeginListViewAccess(HWND listView) {
 // further request would only fail or wait again.
 int CDesktopLayout::SendToListView(HWND listView, UINT msg, WPARAM wParam, LPARAM lParam,
                                    LRESULT* result) {
-    if (listViewLost)
+    if (listViewLost) {
         return 0;
+    }
     DWORD_PTR answer = 0;
     if (!SendMessageTimeoutA(listView, msg, wParam, lParam, kRequestFlags, kRequestTimeoutMs,
                              &answer)) {
@@ -127,8 +141,9 @@ int CDesktopLayout::SendToListView(HWND listView, UINT msg, WPARAM wParam, LPARA
 
 int CDesktopLayout::GetItemCount(HWND listView) {
     LRESULT count = 0;
-    if (!SendToListView(listView, LVM_GETITEMCOUNT, 0, 0, &count) || count < 0)
+    if (!SendToListView(listView, LVM_GETITEMCOUNT, 0, 0, &count) || count < 0) {
         return 0;
+    }
     return count > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(count);
 }
 
@@ -159,18 +174,21 @@ int CDesktopLayout::WriteTextRecord() {
 int CDesktopLayout::ReadItemText(HWND listView, int item, char* name) {
     LRESULT ignored = 0;
     name[0] = '\0';
-    if (!WriteTextRecord())
+    if (!WriteTextRecord()) {
         return 0;
+    }
     if (!SendToListView(listView, LVM_GETITEMTEXTW, static_cast<WPARAM>(item),
-                        reinterpret_cast<LPARAM>(remoteBuffer), &ignored))
+                        reinterpret_cast<LPARAM>(remoteBuffer), &ignored)) {
         return 0;
+    }
     const char* textArea =
         static_cast<const char*>(remoteBuffer) + (shell64Bit ? kTextOffset64 : kTextOffset32);
     WCHAR text[kRemoteTextUnits];
     SIZE_T read = 0;
     if (!ReadProcessMemory(processHandle, textArea, text, sizeof text, &read) ||
-        read != sizeof text)
+        read != sizeof text) {
         return 0;
+    }
     return IconNameFromUtf16(text, kRemoteTextUnits, name);
 }
 
@@ -178,12 +196,15 @@ int CDesktopLayout::ReadItemPosition(HWND listView, int item, POINT* position) {
     LRESULT found = 0;
     if (!SendToListView(listView, LVM_GETITEMPOSITION, static_cast<WPARAM>(item),
                         reinterpret_cast<LPARAM>(remoteBuffer), &found) ||
-        !found)
+        !found) {
         return 0;
+    }
     int32_t xy[2] = {0, 0};
     SIZE_T read = 0;
-    if (!ReadProcessMemory(processHandle, remoteBuffer, xy, sizeof xy, &read) || read != sizeof xy)
+    if (!ReadProcessMemory(processHandle, remoteBuffer, xy, sizeof xy, &read) ||
+        read != sizeof xy) {
         return 0;
+    }
     position->x = xy[0];
     position->y = xy[1];
     return 1;

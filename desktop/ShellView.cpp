@@ -12,8 +12,9 @@
 namespace {
 
 template <typename Interface> void ReleaseOnce(Interface*& object) {
-    if (object)
+    if (object) {
         object->Release();
+    }
     object = nullptr;
 }
 
@@ -23,8 +24,9 @@ HRESULT FindDesktopBrowser(IShellBrowser** browser) {
     IShellWindows* windows = nullptr;
     HRESULT hr = CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER,
                                   IID_IShellWindows, reinterpret_cast<void**>(&windows));
-    if (FAILED(hr))
+    if (FAILED(hr)) {
         return hr;
+    }
     VARIANT location;
     VARIANT root;
     memset(&location, 0, sizeof location);
@@ -44,8 +46,9 @@ HRESULT FindDesktopBrowser(IShellBrowser** browser) {
     IServiceProvider* provider = nullptr;
     hr = dispatch->QueryInterface(IID_IServiceProvider, reinterpret_cast<void**>(&provider));
     dispatch->Release();
-    if (FAILED(hr))
+    if (FAILED(hr)) {
         return hr;
+    }
     hr = provider->QueryService(SID_STopLevelBrowser, IID_IShellBrowser,
                                 reinterpret_cast<void**>(browser));
     provider->Release();
@@ -59,20 +62,24 @@ HRESULT FindShellDesktopView(void*, IFolderView** view, HWND* window) {
     *window = nullptr;
     IShellBrowser* browser = nullptr;
     HRESULT hr = FindDesktopBrowser(&browser);
-    if (FAILED(hr))
+    if (FAILED(hr)) {
         return hr;
+    }
     IShellView* shellView = nullptr;
     hr = browser->QueryActiveShellView(&shellView);
     browser->Release();
-    if (FAILED(hr))
+    if (FAILED(hr)) {
         return hr;
-    if (!shellView)
+    }
+    if (!shellView) {
         return E_FAIL;
+    }
     hr = shellView->QueryInterface(IID_IFolderView, reinterpret_cast<void**>(view));
     // A view without a window shows no desktop of ours; the caller compares the window.
     HWND shown = nullptr;
-    if (SUCCEEDED(hr) && SUCCEEDED(shellView->GetWindow(&shown)))
+    if (SUCCEEDED(hr) && SUCCEEDED(shellView->GetWindow(&shown))) {
         *window = shown;
+    }
     shellView->Release();
     return hr;
 }

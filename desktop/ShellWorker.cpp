@@ -33,8 +33,9 @@ bool NameOfStrRet(STRRET* text, PCUITEMID_CHILD id, char* name) {
         return IconNameFromAnsi(text->cStr, sizeof text->cStr, name);
     case STRRET_OFFSET: {
         USHORT size = id->mkid.cb;
-        if (text->uOffset >= size)
+        if (text->uOffset >= size) {
             return false;
+        }
         const char* start = reinterpret_cast<const char*>(id) + text->uOffset;
         return IconNameFromAnsi(start, size - text->uOffset, name);
     }
@@ -54,10 +55,12 @@ CShellWorker::CShellWorker(ShellViewSource viewSource, void* context, DWORD boun
 }
 
 CShellWorker::~CShellWorker() {
-    if (request)
+    if (request) {
         CloseHandle(request);
-    if (done)
+    }
+    if (done) {
         CloseHandle(done);
+    }
     delete[] placeItems;
     delete[] placePoints;
     delete[] placeIds;
@@ -65,8 +68,9 @@ CShellWorker::~CShellWorker() {
 
 CShellWorker* CShellWorker::Start(ShellViewSource source, void* context, DWORD boundMs) {
     CShellWorker* worker = new (std::nothrow) CShellWorker(source, context, boundMs);
-    if (!worker)
+    if (!worker) {
         return nullptr;
+    }
     worker->request = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     worker->done = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     HANDLE thread = worker->request && worker->done
@@ -87,8 +91,9 @@ void CShellWorker::Let() {
 }
 
 void CShellWorker::Unref() {
-    if (--owners == 0)
+    if (--owners == 0) {
         delete this;
+    }
 }
 
 // The worker keeps the apartment for as long as it holds the view.
@@ -97,14 +102,16 @@ DWORD WINAPI CShellWorker::Main(LPVOID parameter) {
     HRESULT initialized = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     for (;;) {
         WaitForSingleObject(worker->request, INFINITE);
-        if (worker->givenUp)
+        if (worker->givenUp) {
             break;
+        }
         worker->Run();
         SetEvent(worker->done);
     }
     worker->ReleaseView();
-    if (SUCCEEDED(initialized))
+    if (SUCCEEDED(initialized)) {
         CoUninitialize();
+    }
     worker->Unref();
     return 0;
 }
@@ -112,8 +119,9 @@ DWORD WINAPI CShellWorker::Main(LPVOID parameter) {
 HRESULT CShellWorker::Call(Job call, int items) {
     job = call;
     SetEvent(request);
-    if (WaitForSingleObject(done, BoundFor(boundMs, items)) != WAIT_OBJECT_0)
+    if (WaitForSingleObject(done, BoundFor(boundMs, items)) != WAIT_OBJECT_0) {
         return kShellCallTimedOut;
+    }
     return result;
 }
 
@@ -132,22 +140,25 @@ HRESULT CShellWorker::CountItems(int* items) {
 HRESULT CShellWorker::ReadName(int index, char* itemName) {
     item = index;
     HRESULT hr = Call(kName, 1);
-    if (SUCCEEDED(hr))
+    if (SUCCEEDED(hr)) {
         memcpy(itemName, name, sizeof name);
+    }
     return hr;
 }
 
 HRESULT CShellWorker::ReadPosition(int index, POINT* itemPosition) {
     item = index;
     HRESULT hr = Call(kPosition, 1);
-    if (SUCCEEDED(hr))
+    if (SUCCEEDED(hr)) {
         *itemPosition = position;
+    }
     return hr;
 }
 
 HRESULT CShellWorker::Place(int items, const int* indexes, const POINT* points) {
-    if (!ReservePlacement(items))
+    if (!ReservePlacement(items)) {
         return E_OUTOFMEMORY;
+    }
     memcpy(placeItems, indexes, sizeof(int) * static_cast<size_t>(items));
     memcpy(placePoints, points, sizeof(POINT) * static_cast<size_t>(items));
     placeCount = items;
@@ -155,8 +166,9 @@ HRESULT CShellWorker::Place(int items, const int* indexes, const POINT* points) 
 }
 
 bool CShellWorker::ReservePlacement(int items) {
-    if (items <= placeCapacity)
+    if (items <= placeCapacity) {
         return true;
+    }
     int* newItems = new (std::nothrow) int[items];
     POINT* newPoints = new (std::nothrow) POINT[items];
     PCUITEMID_CHILD* newIds = new (std::nothrow) PCUITEMID_CHILD[items];
@@ -207,26 +219,31 @@ HRESULT CShellWorker::RunConnect() {
         return FAILED(hr) ? hr : E_FAIL;
     }
     hr = view->GetFolder(IID_IShellFolder, reinterpret_cast<void**>(&folder));
-    if (SUCCEEDED(hr) && !folder)
+    if (SUCCEEDED(hr) && !folder) {
         hr = E_FAIL;
+    }
     return hr;
 }
 
 HRESULT CShellWorker::RunCount() {
     ForgetItems();
     count = 0;
-    if (!view)
+    if (!view) {
         return E_FAIL;
+    }
     int items = 0;
     HRESULT hr = view->ItemCount(SVGIO_ALLVIEW, &items);
-    if (FAILED(hr))
+    if (FAILED(hr)) {
         return hr;
-    if (items < 0)
+    }
+    if (items < 0) {
         return E_FAIL;
+    }
     if (items > 0) {
         ids = new (std::nothrow) PITEMID_CHILD[items]();
-        if (!ids)
+        if (!ids) {
             return E_OUTOFMEMORY;
+        }
     }
     idCount = items;
     count = items;
@@ -236,33 +253,38 @@ HRESULT CShellWorker::RunCount() {
 HRESULT CShellWorker::RunName() {
     PCUITEMID_CHILD id = nullptr;
     HRESULT hr = IdOf(item, &id);
-    if (FAILED(hr))
+    if (FAILED(hr)) {
         return hr;
+    }
     STRRET text;
     memset(&text, 0, sizeof text);
     hr = folder->GetDisplayNameOf(id, SHGDN_INFOLDER, &text);
-    if (FAILED(hr))
+    if (FAILED(hr)) {
         return hr;
+    }
     return NameOfStrRet(&text, id, name) ? S_OK : E_FAIL;
 }
 
 HRESULT CShellWorker::RunPosition() {
     PCUITEMID_CHILD id = nullptr;
     HRESULT hr = IdOf(item, &id);
-    if (FAILED(hr))
+    if (FAILED(hr)) {
         return hr;
+    }
     POINT point = {0, 0};
     hr = view->GetItemPosition(id, &point);
-    if (SUCCEEDED(hr))
+    if (SUCCEEDED(hr)) {
         position = point;
+    }
     return hr;
 }
 
 HRESULT CShellWorker::RunPlace() {
     for (int i = 0; i < placeCount; i++) {
         HRESULT hr = IdOf(placeItems[i], &placeIds[i]);
-        if (FAILED(hr))
+        if (FAILED(hr)) {
             return hr;
+        }
     }
     return view->SelectAndPositionItems(static_cast<UINT>(placeCount), placeIds, placePoints,
                                         SVSI_POSITIONITEM);
@@ -270,15 +292,18 @@ HRESULT CShellWorker::RunPlace() {
 
 // The item's id, asked for once per count.
 HRESULT CShellWorker::IdOf(int index, PCUITEMID_CHILD* id) {
-    if (!view || !folder || index < 0 || index >= idCount)
+    if (!view || !folder || index < 0 || index >= idCount) {
         return E_INVALIDARG;
+    }
     if (!ids[index]) {
         PITEMID_CHILD fetched = nullptr;
         HRESULT hr = view->Item(index, &fetched);
-        if (FAILED(hr))
+        if (FAILED(hr)) {
             return hr;
-        if (!fetched)
+        }
+        if (!fetched) {
             return E_FAIL;
+        }
         ids[index] = fetched;
     }
     *id = ids[index];
@@ -286,8 +311,9 @@ HRESULT CShellWorker::IdOf(int index, PCUITEMID_CHILD* id) {
 }
 
 void CShellWorker::ForgetItems() {
-    for (int i = 0; i < idCount; i++)
+    for (int i = 0; i < idCount; i++) {
         CoTaskMemFree(ids[i]);
+    }
     delete[] ids;
     ids = nullptr;
     idCount = 0;
@@ -295,10 +321,12 @@ void CShellWorker::ForgetItems() {
 
 void CShellWorker::ReleaseView() {
     ForgetItems();
-    if (folder)
+    if (folder) {
         folder->Release();
-    if (view)
+    }
+    if (view) {
         view->Release();
+    }
     folder = nullptr;
     view = nullptr;
 }

@@ -15,18 +15,22 @@ CAtomicFile::CAtomicFile() : file(nullptr), inPlace(false) {
 
 CAtomicFile::~CAtomicFile() {
     CloseStream();
-    if (tempPath[0])
+    if (tempPath[0]) {
         remove(tempPath);
+    }
 }
 
 int CAtomicFile::Open(const char* target) {
-    if (file || !target || strlen(target) >= sizeof targetPath || IsReadOnlyFile(target))
+    if (file || !target || strlen(target) >= sizeof targetPath || IsReadOnlyFile(target)) {
         return 0;
+    }
     memcpy(targetPath, target, strlen(target) + 1);
-    if (SiblingPath(target, kTempExtension, tempPath, sizeof tempPath))
+    if (SiblingPath(target, kTempExtension, tempPath, sizeof tempPath)) {
         file = fopen(tempPath, "wb");
-    if (file)
+    }
+    if (file) {
         return 1;
+    }
     tempPath[0] = '\0';
     file = fopen(targetPath, "wb");
     inPlace = file != nullptr;
@@ -34,13 +38,16 @@ int CAtomicFile::Open(const char* target) {
 }
 
 int CAtomicFile::Commit() {
-    if (!file)
+    if (!file) {
         return 0;
+    }
     int written = fflush(file) == 0 && !ferror(file) && SyncToDisk(file);
-    if (!CloseStream() || !written)
+    if (!CloseStream() || !written) {
         return 0;
-    if (!inPlace && !MoveOntoTarget(tempPath, targetPath))
+    }
+    if (!inPlace && !MoveOntoTarget(tempPath, targetPath)) {
         return 0;
+    }
     tempPath[0] = '\0';
     return 1;
 }
@@ -52,8 +59,9 @@ void CAtomicFile::AbandonForTest() {
 
 // 1 when there was no stream or it closed cleanly.
 int CAtomicFile::CloseStream() {
-    if (!file)
+    if (!file) {
         return 1;
+    }
     int closed = fclose(file) == 0;
     file = nullptr;
     return closed ? 1 : 0;

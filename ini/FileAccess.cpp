@@ -43,8 +43,9 @@ FILE* StreamOf(HANDLE handle) {
         return nullptr;
     }
     FILE* stream = _fdopen(descriptor, "rb");
-    if (!stream)
+    if (!stream) {
         _close(descriptor);
+    }
     return stream;
 }
 #else
@@ -68,10 +69,12 @@ FileOpenResult OpenForReading(const char* path, FILE** file) {
             return *file ? kFileOpened : kFileUnreadable;
         }
         DWORD error = GetLastError();
-        if (IsMissing(error))
+        if (IsMissing(error)) {
             return kFileMissing;
-        if (attempt == kFileAttempts || !IsTransient(error))
+        }
+        if (attempt == kFileAttempts || !IsTransient(error)) {
             return kFileUnreadable;
+        }
         Sleep(kFileRetryMilliseconds);
     }
 }
@@ -79,8 +82,9 @@ FileOpenResult OpenForReading(const char* path, FILE** file) {
 FileStamp StampOf(const char* path) {
     FileStamp stamp = {0, 0, 0, 0};
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data))
+    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) {
         return stamp;
+    }
     stamp.exists = 1;
     stamp.size = Join(data.nFileSizeHigh, data.nFileSizeLow);
     stamp.writeTime = Join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime);
@@ -101,10 +105,12 @@ int SyncToDisk(FILE* file) {
 
 int MoveOntoTarget(const char* source, const char* target) {
     for (int attempt = 1;; attempt++) {
-        if (MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        if (MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
             return 1;
-        if (attempt == kFileAttempts || !IsTransient(GetLastError()))
+        }
+        if (attempt == kFileAttempts || !IsTransient(GetLastError())) {
             return 0;
+        }
         Sleep(kFileRetryMilliseconds);
     }
 }
@@ -114,16 +120,18 @@ CFileLock::CFileLock(const char* lockPath) : handle(INVALID_HANDLE_VALUE), busy(
     for (int attempt = 1; lockPath && lockPath[0]; attempt++) {
         handle = CreateFileA(lockPath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
                              FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-        if (handle != INVALID_HANDLE_VALUE)
+        if (handle != INVALID_HANDLE_VALUE) {
             return;
+        }
         // Another copy holds the file, or has just let go of it and it is being deleted; a file
         // that is not there at all could not be made, which no wait will change.
         DWORD error = GetLastError();
         bool held = error == ERROR_SHARING_VIOLATION ||
                     (error == ERROR_ACCESS_DENIED &&
                      GetFileAttributesA(lockPath) != INVALID_FILE_ATTRIBUTES);
-        if (!held)
+        if (!held) {
             return;
+        }
         if (attempt == kLockAttempts) {
             busy = true;
             return;
@@ -133,24 +141,27 @@ CFileLock::CFileLock(const char* lockPath) : handle(INVALID_HANDLE_VALUE), busy(
 }
 
 CFileLock::~CFileLock() {
-    if (handle != INVALID_HANDLE_VALUE)
+    if (handle != INVALID_HANDLE_VALUE) {
         CloseHandle(handle);
+    }
 }
 
 #else
 
 FileOpenResult OpenForReading(const char* path, FILE** file) {
     *file = fopen(path, "rb");
-    if (*file)
+    if (*file) {
         return kFileOpened;
+    }
     return errno == ENOENT || errno == ENOTDIR ? kFileMissing : kFileUnreadable;
 }
 
 FileStamp StampOf(const char* path) {
     FileStamp stamp = {0, 0, 0, 0};
     struct stat status;
-    if (stat(path, &status) != 0)
+    if (stat(path, &status) != 0) {
         return stamp;
+    }
     stamp.exists = 1;
     stamp.size = static_cast<uint64_t>(status.st_size);
     stamp.writeTime = static_cast<uint64_t>(status.st_mtim.tv_sec) * 1000000000u +
@@ -179,13 +190,15 @@ int MoveOntoTarget(const char* source, const char* target) {
 // as Windows deletes it on close; a waiter that then locks the unlinked file tries again.
 CFileLock::CFileLock(const char* lockPath) : descriptor(-1), busy(false) {
     path[0] = '\0';
-    if (!lockPath || strlen(lockPath) >= sizeof path)
+    if (!lockPath || strlen(lockPath) >= sizeof path) {
         return;
+    }
     memcpy(path, lockPath, strlen(lockPath) + 1);
     for (int attempt = 1;; attempt++) {
         int opened = open(lockPath, O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        if (opened < 0)
+        if (opened < 0) {
             return;
+        }
         if (flock(opened, LOCK_EX | LOCK_NB) == 0) {
             struct stat held, named;
             if (fstat(opened, &held) == 0 && stat(lockPath, &named) == 0 &&
@@ -206,8 +219,9 @@ CFileLock::CFileLock(const char* lockPath) : descriptor(-1), busy(false) {
 }
 
 CFileLock::~CFileLock() {
-    if (descriptor < 0)
+    if (descriptor < 0) {
         return;
+    }
     unlink(path);
     close(descriptor);
 }
@@ -217,19 +231,23 @@ CFileLock::~CFileLock() {
 bool SiblingPath(const char* path, const char* extension, char* sibling, size_t size) {
     size_t limit = size < kFilePathChars ? size : static_cast<size_t>(kFilePathChars);
     int appended = snprintf(sibling, size, "%s.%s", path, extension);
-    if (appended > 0 && static_cast<size_t>(appended) < limit)
+    if (appended > 0 && static_cast<size_t>(appended) < limit) {
         return true;
+    }
     const char* name = path;
     for (const char* c = path; *c; c++) {
-        if (*c == '\\' || *c == '/')
+        if (*c == '\\' || *c == '/') {
             name = c + 1;
+        }
     }
     const char* dot = strrchr(name, '.');
-    if (!dot)
+    if (!dot) {
         return false;
+    }
     size_t stem = static_cast<size_t>(dot - path) + 1;
-    if (stem + strlen(extension) >= limit)
+    if (stem + strlen(extension) >= limit) {
         return false;
+    }
     memcpy(sibling, path, stem);
     memcpy(sibling + stem, extension, strlen(extension) + 1);
     return true;

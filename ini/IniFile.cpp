@@ -14,8 +14,9 @@ enum { kIntegerChars = 256 };
 // Copies a name whole or not at all, so two long names can never be cut into one.
 bool CopyName(char (&destination)[kIniNameChars], const char* name) {
     size_t length = strlen(name);
-    if (length >= kIniNameChars)
+    if (length >= kIniNameChars) {
         return false;
+    }
     memcpy(destination, name, length + 1);
     return true;
 }
@@ -37,8 +38,9 @@ const size_t kFirstIndexSlots = 8;
 // FNV-1a over the name's bytes.
 size_t HashOf(const char* name) {
     uint32_t hash = 2166136261u;
-    for (const unsigned char* c = reinterpret_cast<const unsigned char*>(name); *c; c++)
+    for (const unsigned char* c = reinterpret_cast<const unsigned char*>(name); *c; c++) {
         hash = (hash ^ *c) * 16777619u;
+    }
     return hash;
 }
 
@@ -46,17 +48,20 @@ size_t HashOf(const char* name) {
 template <class Node> size_t SlotOf(const IniNameIndex& index, const char* name) {
     size_t mask = index.capacity - 1;
     size_t slot = HashOf(name) & mask;
-    while (index.slots[slot] && strcmp(static_cast<Node*>(index.slots[slot])->name, name) != 0)
+    while (index.slots[slot] && strcmp(static_cast<Node*>(index.slots[slot])->name, name) != 0) {
         slot = (slot + 1) & mask;
+    }
     return slot;
 }
 
 template <class Node> Node* Find(const IniNameIndex& index, Node* first, const char* name) {
-    if (index.slots)
+    if (index.slots) {
         return static_cast<Node*>(index.slots[SlotOf<Node>(index, name)]);
+    }
     for (Node* node = first; node; node = node->next) {
-        if (strcmp(node->name, name) == 0)
+        if (strcmp(node->name, name) == 0) {
             return node;
+        }
     }
     return nullptr;
 }
@@ -65,16 +70,19 @@ template <class Node> Node* Find(const IniNameIndex& index, Node* first, const c
 // there is no memory for it.
 template <class Node> bool Rebuild(IniNameIndex& index, Node* first) {
     size_t capacity = index.capacity ? index.capacity : kFirstIndexSlots;
-    while (capacity < 2 * index.count)
+    while (capacity < 2 * index.count) {
         capacity *= 2;
+    }
     void** slots = new (std::nothrow) void*[capacity]();
-    if (!slots)
+    if (!slots) {
         return false;
+    }
     delete[] index.slots;
     index.slots = slots;
     index.capacity = capacity;
-    for (Node* node = first; node; node = node->next)
+    for (Node* node = first; node; node = node->next) {
         index.slots[SlotOf<Node>(index, node->name)] = node;
+    }
     return true;
 }
 
@@ -82,8 +90,9 @@ template <class Node> bool Rebuild(IniNameIndex& index, Node* first) {
 // name. Without memory for a table the index is given up, and the chain is walked from then on.
 template <class Node> void Insert(IniNameIndex& index, Node* first, Node* node) {
     index.count++;
-    if (index.givenUp || index.count <= kWalkedNodes)
+    if (index.givenUp || index.count <= kWalkedNodes) {
         return;
+    }
     if (2 * index.count > index.capacity) {
         if (!Rebuild(index, first)) {
             delete[] index.slots;
@@ -108,8 +117,9 @@ CIniFile::CIniFile() : firstSection(nullptr), lastSection(nullptr), sections(kEm
 
 CIniFile::CIniFile(const char* fileName) : CIniFile() {
     // A path that does not fit is not cut: the shorter name would be another file.
-    if (!fileName || !fileName[0] || strlen(fileName) >= sizeof path)
+    if (!fileName || !fileName[0] || strlen(fileName) >= sizeof path) {
         return;
+    }
     memcpy(path, fileName, strlen(fileName) + 1);
     Read();
 }
@@ -131,15 +141,17 @@ void CIniFile::Clear() {
 }
 
 IniSection* CIniFile::FindSection(const char* section) const {
-    if (!section)
+    if (!section) {
         return nullptr;
+    }
     return Find(sections, firstSection, section);
 }
 
 IniKey* CIniFile::FindKey(const char* section, const char* key) const {
     IniSection* owner = FindSection(section);
-    if (!owner || !key)
+    if (!owner || !key) {
         return nullptr;
+    }
     return Find(owner->keys, owner->firstKey, key);
 }
 
@@ -149,26 +161,30 @@ int CIniFile::HasSection(const char* section) const {
 
 int CIniFile::GetSectionCount() const {
     int count = 0;
-    for (IniSection* node = firstSection; node; node = node->next)
+    for (IniSection* node = firstSection; node; node = node->next) {
         count++;
+    }
     return count;
 }
 
 int CIniFile::GetKeyCount(const char* section) const {
     IniSection* owner = FindSection(section);
     int count = 0;
-    for (IniKey* node = owner ? owner->firstKey : nullptr; node; node = node->next)
+    for (IniKey* node = owner ? owner->firstKey : nullptr; node; node = node->next) {
         count++;
+    }
     return count;
 }
 
 const char* CIniFile::GetKeyName(const char* section, int index) const {
     IniSection* owner = FindSection(section);
-    if (!owner || index < 0)
+    if (!owner || index < 0) {
         return nullptr;
+    }
     IniKey* node = owner->firstKey;
-    for (int i = 0; i < index && node; i++)
+    for (int i = 0; i < index && node; i++) {
         node = node->next;
+    }
     return node ? node->name : nullptr;
 }
 
@@ -180,25 +196,29 @@ const IniKey* CIniFile::FirstKey(const char* section) const {
 const char* CIniFile::GetString(const char* section, const char* key,
                                 const char* defaultValue) const {
     IniKey* node = FindKey(section, key);
-    if (!node || !node->value)
+    if (!node || !node->value) {
         return defaultValue;
+    }
     return node->value;
 }
 
 int CIniFile::GetInt(const char* section, const char* key, int defaultValue) const {
     IniKey* node = FindKey(section, key);
-    if (!node || !node->value)
+    if (!node || !node->value) {
         return defaultValue;
+    }
     return ParseDecimal(node->value);
 }
 
 IniSection* CIniFile::AddSection(const char* section) {
     IniSection* existing = FindSection(section);
-    if (existing || !section)
+    if (existing || !section) {
         return existing;
+    }
     IniSection* node = new (std::nothrow) IniSection{};
-    if (!node)
+    if (!node) {
         return nullptr;
+    }
     if (!CopyName(node->name, section)) {
         delete node;
         return nullptr;
@@ -216,14 +236,17 @@ IniKey* CIniFile::AddKey(const char* section, const char* key) {
         existing->value = nullptr;
         return existing;
     }
-    if (!key)
+    if (!key) {
         return nullptr;
+    }
     IniKey* node = new (std::nothrow) IniKey{};
-    if (!node)
+    if (!node) {
         return nullptr;
+    }
     IniSection* owner = nullptr;
-    if (CopyName(node->name, key))
+    if (CopyName(node->name, key)) {
         owner = AddSection(section);
+    }
     if (!owner) {
         delete node;
         return nullptr;
@@ -238,8 +261,9 @@ int CIniFile::SetString(const char* section, const char* key, const char* value)
     // The copy comes first: the value may be the key's own text, which AddKey frees. Without a
     // copy the document stays as it was rather than losing the old value.
     char* copy = CopyToHeap(value ? value : "");
-    if (!copy)
+    if (!copy) {
         return 0;
+    }
     IniKey* node = AddKey(section, key);
     if (!node) {
         delete[] copy;

@@ -83,21 +83,24 @@ template <class Source> LineResult ReadLine(Source& source, CGrowingBuffer& line
             complete = true;
         }
         if (!line.Reserve(*length + take + 1, *length)) {
-            if (!complete)
+            if (!complete) {
                 SkipRestOfLine(source);
-            else
+            } else {
                 source.Consume(take);
+            }
             return kLineLost;
         }
         memcpy(line.Text() + *length, bytes, take);
         *length += take;
         source.Consume(take);
     }
-    if (*length == 0)
+    if (*length == 0) {
         return kNoMoreLines;
+    }
     line.Text()[*length] = '\0';
-    if (!complete && *length == kIniMaxLineChars)
+    if (!complete && *length == kIniMaxLineChars) {
         SkipRestOfLine(source);
+    }
     return kLineRead;
 }
 
@@ -105,8 +108,9 @@ template <class Source> LineResult ReadLine(Source& source, CGrowingBuffer& line
 // last byte; a NUL byte before either is left for the unescaper, which stops there.
 char* LineEnd(char* text, size_t length) {
     char* end = text + length;
-    if (length > 0 && end[-1] == '\n')
+    if (length > 0 && end[-1] == '\n') {
         end--;
+    }
     char* carriageReturn = static_cast<char*>(memchr(text, '\r', static_cast<size_t>(end - text)));
     return carriageReturn ? carriageReturn : end;
 }
@@ -125,10 +129,11 @@ class CIniLineParser {
     // keyMayGrow: the line was converted to UTF-8, and a key name that fitted before it may have
     // grown past the name's length; it is cut between characters rather than dropped.
     void Parse(char* line, size_t length, bool keyMayGrow) {
-        if (line[0] == '[')
+        if (line[0] == '[') {
             ParseHeader(line + 1);
-        else if (section[0] != '\0')
+        } else if (section[0] != '\0') {
             ParseKeyLine(line, length, keyMayGrow);
+        }
     }
 
   private:
@@ -140,29 +145,34 @@ class CIniLineParser {
     // in the section before it.
     void ParseHeader(const char* name) {
         size_t length = strcspn(name, "]\r\n");
-        if (length >= sizeof section)
+        if (length >= sizeof section) {
             length = 0;
+        }
         memcpy(section, name, length);
         section[length] = '\0';
     }
 
     void ParseKeyLine(char* line, size_t length, bool keyMayGrow) {
         char* equals = strchr(line, '=');
-        if (!equals || equals == line)
+        if (!equals || equals == line) {
             return;
-        if (equals - line >= kIniNameChars && !keyMayGrow)
+        }
+        if (equals - line >= kIniNameChars && !keyMayGrow) {
             return;
+        }
         *equals = '\0';
         size_t keyLength = static_cast<size_t>(equals - line);
-        if (keyLength >= kIniNameChars)
+        if (keyLength >= kIniNameChars) {
             line[Utf8PrefixWithinBytes(line, keyLength, keyLength, kIniNameChars - 1)] = '\0';
+        }
         char* raw = equals + 1;
         char* end = LineEnd(raw, length - static_cast<size_t>(raw - line));
         *end = '\0';
         // With room for the whole raw text the unescaper keeps all of it.
         CIniFile::UnescapeValue(raw, raw, static_cast<size_t>(end - raw) + 2);
-        if (!document->SetString(section, line, raw))
+        if (!document->SetString(section, line, raw)) {
             lost = true;
+        }
     }
 };
 
@@ -177,8 +187,9 @@ bool StartsWithByteOrderMark(const char* text, size_t length) {
 char* InUtf8(char* text, size_t* length, CGrowingBuffer& converted) {
     // An ANSI character takes at most three bytes in UTF-8.
     size_t size = 3 * *length + 1;
-    if (!converted.Reserve(size, 0))
+    if (!converted.Reserve(size, 0)) {
         return nullptr;
+    }
     *length = AnsiToUtf8(text, *length, converted.Text(), size);
     return *length > 0 ? converted.Text() : nullptr;
 }
@@ -205,10 +216,11 @@ template <class Source> bool ParseLines(CIniFile* document, Source& source) {
             keyMayGrow = equals && equals - text < kIniNameChars;
             text = InUtf8(text, &length, converted);
         }
-        if (result == kLineLost || !text)
+        if (result == kLineLost || !text) {
             parser.SetLost();
-        else
+        } else {
             parser.Parse(text, length, keyMayGrow);
+        }
     }
     return !parser.Lost();
 }
@@ -236,12 +248,14 @@ int CIniFile::Read() {
 }
 
 IniReadResult CIniFile::ReadChecked() {
-    if (!path[0])
+    if (!path[0]) {
         return kIniNoFile;
+    }
     FILE* file = nullptr;
     FileOpenResult opened = OpenForReading(path, &file);
-    if (opened != kFileOpened)
+    if (opened != kFileOpened) {
         return opened == kFileMissing ? kIniNoFile : kIniReadFailed;
+    }
     CFileSource source(file);
     bool kept = ParseLines(this, source);
     // A read error ends reading like the end of the file, but is not reported as success.
@@ -251,8 +265,9 @@ IniReadResult CIniFile::ReadChecked() {
 }
 
 void CIniFile::ReadText(const char* text, size_t length) {
-    if (!text)
+    if (!text) {
         return;
+    }
     MemorySource source{text, text + length};
     ParseLines(this, source);
 }
@@ -260,20 +275,23 @@ void CIniFile::ReadText(const char* text, size_t length) {
 // Runs without a backslash are copied whole; the bound is the one a character-by-character copy
 // would stop at.
 void CIniFile::UnescapeValue(const char* source, char* output, size_t size) {
-    if (!output || size == 0)
+    if (!output || size == 0) {
         return;
+    }
     size_t length = 0;
     while (source && *source && length + 2 < size) {
         const char* backslash = strchr(source, '\\');
         size_t run = backslash ? static_cast<size_t>(backslash - source) : strlen(source);
-        if (run > size - 2 - length)
+        if (run > size - 2 - length) {
             run = size - 2 - length;
+        }
         // Unescaping in place copies a run onto itself or to the left of where it stands.
         memmove(output + length, source, run);
         length += run;
         source += run;
-        if (*source != '\\' || length + 2 >= size)
+        if (*source != '\\' || length + 2 >= size) {
             break;
+        }
         char c = *source++;
         char escaped = Unescaped(*source);
         if (escaped) {

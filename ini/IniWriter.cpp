@@ -39,12 +39,14 @@ bool WriteSection(FILE* file, const IniSection* section) {
 
 // Each value gets a buffer of twice its length plus 2, which always holds it escaped.
 bool WriteKey(FILE* file, const IniKey* key) {
-    if (!key->value)
+    if (!key->value) {
         return true;
+    }
     size_t size = 2 * strlen(key->value) + 2;
     char* escaped = new (std::nothrow) char[size];
-    if (!escaped)
+    if (!escaped) {
         return false;
+    }
     CIniFile::EscapeValue(key->value, escaped, size);
     bool written = WriteText(file, key->name) && WriteText(file, "=") && WriteText(file, escaped) &&
                    WriteText(file, "\r\n");
@@ -56,11 +58,13 @@ bool WriteKey(FILE* file, const IniKey* key) {
 
 int CIniFile::WriteStream(FILE* file) const {
     for (const IniSection* section = firstSection; section; section = section->next) {
-        if (!WriteSection(file, section))
+        if (!WriteSection(file, section)) {
             return 0;
+        }
         for (const IniKey* key = section->firstKey; key; key = key->next) {
-            if (!WriteKey(file, key))
+            if (!WriteKey(file, key)) {
                 return 0;
+            }
         }
     }
     return 1;
@@ -68,19 +72,22 @@ int CIniFile::WriteStream(FILE* file) const {
 
 int CIniFile::Save() {
     IniSaveResult result = SaveQuietly();
-    if (result != kIniSaved)
+    if (result != kIniSaved) {
         ShowErrorBox(SaveFailureText(result));
+    }
     return result == kIniSaved ? 1 : 0;
 }
 
 // A half-written file must never take the place of the old one: every failure, from the first
 // write to the final replace, leaves the target as it was, and the temporary file is gone.
 IniSaveResult CIniFile::SaveQuietly() {
-    if (!path[0])
+    if (!path[0]) {
         return kIniNoPath;
+    }
     CAtomicFile file;
-    if (!file.Open(path) || !WriteStream(file.Stream()) || !file.Commit())
+    if (!file.Open(path) || !WriteStream(file.Stream()) || !file.Commit()) {
         return kIniNotWritten;
+    }
     return kIniSaved;
 }
 
@@ -89,8 +96,9 @@ const char* CIniFile::SaveFailureText(IniSaveResult result) {
 }
 
 int CIniFile::SaveAs(const char* fileName) {
-    if (!fileName || !fileName[0])
+    if (!fileName || !fileName[0]) {
         return 0;
+    }
     // A path that does not fit cannot be created under its own name; the document keeps its old
     // path rather than a cut one that names another file.
     size_t length = strlen(fileName);
@@ -105,19 +113,22 @@ int CIniFile::SaveAs(const char* fileName) {
 // Runs that need no escape are copied whole; the bound is the one a character-by-character copy
 // would stop at.
 void CIniFile::EscapeValue(const char* source, char* output, size_t size) {
-    if (!output || size == 0)
+    if (!output || size == 0) {
         return;
+    }
     size_t length = 0;
     // Checked before each character, which a two-character escape always leaves room for.
     while (source && *source && length + 2 < size) {
         size_t run = strcspn(source, "\\\r\n\t");
-        if (run > size - 2 - length)
+        if (run > size - 2 - length) {
             run = size - 2 - length;
+        }
         memcpy(output + length, source, run);
         length += run;
         source += run;
-        if (*source == '\0' || length + 2 >= size)
+        if (*source == '\0' || length + 2 >= size) {
             break;
+        }
         output[length++] = '\\';
         output[length++] = EscapeLetter(*source++);
     }

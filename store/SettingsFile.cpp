@@ -29,8 +29,9 @@ const DesktopRoute kWrittenRoutes[] = {kRouteShell, kRouteListView};
 DesktopRoute DesktopRouteOf(const CIniFile& ini) {
     const char* value = ini.GetString(kSettingsSection, kDesktopRouteKey, "");
     for (DesktopRoute route : kWrittenRoutes) {
-        if (strcmp(value, kDesktopRouteNames[route]) == 0)
+        if (strcmp(value, kDesktopRouteNames[route]) == 0) {
             return route;
+        }
     }
     return kRouteAuto;
 }
@@ -71,14 +72,16 @@ class CFullNames {
     CFullNames(const CPtrList& snapshots, SnapshotKind kind) : lost(false) {
         for (PtrListNode* node = snapshots.head; node; node = node->next) {
             const LayoutSnapshot* snapshot = static_cast<const LayoutSnapshot*>(node->data);
-            if (snapshot->kind == kind && IsFull(snapshot->name))
+            if (snapshot->kind == kind && IsFull(snapshot->name)) {
                 Take(snapshot->name);
+            }
         }
     }
 
     void MakeUnique(char (&name)[kSnapshotNameChars]) {
-        if (!IsFull(name))
+        if (!IsFull(name)) {
             return;
+        }
         if (Taken(name)) {
             char base[kSnapshotNameChars];
             memcpy(base, name, sizeof base);
@@ -89,8 +92,9 @@ class CFullNames {
             int number = names.GetInt(kNextNumbers, stem, 2);
             for (;; number++) {
                 Renamed(base, number, name);
-                if (!Taken(name))
+                if (!Taken(name)) {
                     break;
+                }
             }
             names.SetInt(kNextNumbers, stem, number + 1);
         }
@@ -113,8 +117,9 @@ class CFullNames {
     static bool IsFull(const char* name) { return strlen(name) >= kShortestCut; }
     bool Taken(const char* name) const { return names.FindKey(kTaken, name) != nullptr; }
     void Take(const char* name) {
-        if (!names.SetString(kTaken, name, ""))
+        if (!names.SetString(kTaken, name, "")) {
             lost = true;
+        }
     }
 
     static void Renamed(const char (&base)[kSnapshotNameChars], int number,
@@ -132,18 +137,21 @@ class CFullNames {
 bool LoadSnapshots(const CIniFile& ini, SnapshotKind kind, CPtrList* snapshots) {
     const char* section = SectionOf(kind);
     const char* displaysSection = DisplaysSectionOf(kind);
-    if (!ini.HasSection(section))
+    if (!ini.HasSection(section)) {
         return true;
+    }
     CFullNames fullNames(*snapshots, kind);
     for (const IniKey* key = ini.FirstKey(section); key; key = key->next) {
         const char* name = key->name;
         const char* layout = key->value;
-        if (!layout || layout[0] == '\0')
+        if (!layout || layout[0] == '\0') {
             continue;
+        }
         const char* displays = ini.GetString(displaysSection, name, "");
         LayoutSnapshot* snapshot = NewSnapshot(name, layout, kind, displays ? displays : "");
-        if (!snapshot)
+        if (!snapshot) {
             return false;
+        }
         fullNames.MakeUnique(snapshot->name);
         if (!snapshots->Append(snapshot)) {
             delete snapshot;
@@ -158,8 +166,9 @@ bool LoadSnapshots(const CIniFile& ini, SnapshotKind kind, CPtrList* snapshots) 
 bool ReadSettings(const char* path, CPtrList* snapshots, StoredOptions* options) {
     *options = StoredOptions{kDefaultAutoSaveMode, 0, kRouteAuto};
     CIniFile* ini = new (std::nothrow) CIniFile;
-    if (!ini)
+    if (!ini) {
         return false;
+    }
     CopyBounded(ini->path, sizeof ini->path, path);
     bool read = ini->ReadChecked() != kIniReadFailed;
     if (read) {
@@ -182,8 +191,9 @@ bool ReadSettings(const char* path, CPtrList* snapshots, StoredOptions* options)
 
 // The other copies of the program lock the same name while they save.
 void LockPathOf(const char* iniPath, char (&lockPath)[kPathChars]) {
-    if (!iniPath[0] || !SiblingPath(iniPath, "lock", lockPath, sizeof lockPath))
+    if (!iniPath[0] || !SiblingPath(iniPath, "lock", lockPath, sizeof lockPath)) {
         lockPath[0] = '\0';
+    }
 }
 
 } // namespace
@@ -209,39 +219,47 @@ int CDesktopLayout::LoadSettings() {
 void CDesktopLayout::SaveSettings() {
     IniSaveResult result = WriteSettings();
     ApplyStartWithWindows();
-    if (result != kIniSaved)
+    if (result != kIniSaved) {
         ShowErrorBox(CIniFile::SaveFailureText(result));
+    }
 }
 
 // Under the lock, no other copy writes between this copy's look at the file and its replace.
 IniSaveResult CDesktopLayout::WriteSettings() {
-    if (!iniPath[0])
+    if (!iniPath[0]) {
         return kIniNoPath;
+    }
     char lockPath[kPathChars];
     LockPathOf(iniPath, lockPath);
     CFileLock lock(lockPath);
-    if (!lock.Acquired())
+    if (!lock.Acquired()) {
         return kIniNotWritten;
-    if ((!settingsRead || !SameStamp(StampOf(iniPath), settingsStamp)) && !TakeInSettingsFile())
+    }
+    if ((!settingsRead || !SameStamp(StampOf(iniPath), settingsStamp)) && !TakeInSettingsFile()) {
         return kIniNotWritten;
+    }
 
     CIniFile* ini = new (std::nothrow) CIniFile;
-    if (!ini)
+    if (!ini) {
         return kIniNotWritten;
+    }
     ini->SetInt(kSettingsSection, kAutoSaveKey, autoSaveMode);
     // Written only while on, so a user who never turns it on keeps the file as it was.
-    if (restoreOnDisplayChange)
+    if (restoreOnDisplayChange) {
         ini->SetInt(kSettingsSection, kRestoreOnDisplayChangeKey, 1);
-    if (desktopRoute == kRouteShell || desktopRoute == kRouteListView)
+    }
+    if (desktopRoute == kRouteShell || desktopRoute == kRouteListView) {
         ini->SetString(kSettingsSection, kDesktopRouteKey, kDesktopRouteNames[desktopRoute]);
+    }
     for (PtrListNode* node = snapshots->head; node; node = node->next) {
         const LayoutSnapshot* snapshot = static_cast<const LayoutSnapshot*>(node->data);
         ini->SetString(SectionOf(snapshot->kind), snapshot->name, snapshot->layout);
     }
     for (PtrListNode* node = snapshots->head; node; node = node->next) {
         const LayoutSnapshot* snapshot = static_cast<const LayoutSnapshot*>(node->data);
-        if (snapshot->Displays()[0] != '\0')
+        if (snapshot->Displays()[0] != '\0') {
             ini->SetString(DisplaysSectionOf(snapshot->kind), snapshot->name, snapshot->displays);
+        }
     }
     CopyBounded(ini->path, sizeof ini->path, iniPath);
     IniSaveResult result = ini->SaveQuietly();
@@ -266,22 +284,26 @@ bool CDesktopLayout::TakeInSettingsFile() {
     }
     CPtrList loaded;
     StoredOptions file;
-    if (!ReadSettings(iniPath, &loaded, &file))
+    if (!ReadSettings(iniPath, &loaded, &file)) {
         return false;
+    }
     for (PtrListNode* node = unsavedSnapshots->tail; node; node = node->prev) {
         const LayoutSnapshot* unsaved = static_cast<const LayoutSnapshot*>(node->data);
         StoreSnapshot(&loaded, unsaved->name, unsaved->layout, unsaved->kind, unsaved->Displays());
     }
     FreeSnapshots(snapshots);
     for (PtrListNode* node = loaded.head; node; node = node->next) {
-        if (!snapshots->Append(node->data))
+        if (!snapshots->Append(node->data)) {
             delete static_cast<LayoutSnapshot*>(node->data);
+        }
     }
-    if (autoSaveMode == savedAutoSaveMode)
+    if (autoSaveMode == savedAutoSaveMode) {
         autoSaveMode = file.autoSaveMode;
+    }
     savedAutoSaveMode = file.autoSaveMode;
-    if (restoreOnDisplayChange == savedRestoreOnDisplayChange)
+    if (restoreOnDisplayChange == savedRestoreOnDisplayChange) {
         restoreOnDisplayChange = file.restoreOnDisplayChange;
+    }
     savedRestoreOnDisplayChange = file.restoreOnDisplayChange;
     desktopRoute = file.desktopRoute;
     settingsStamp = stamp;

@@ -35,8 +35,9 @@ void LayoutSnapshot::SetName(const char* text) {
 
 bool LayoutSnapshot::SetLayout(const char* text) {
     char* copy = CopyToHeap(text);
-    if (!copy)
+    if (!copy) {
         return false;
+    }
     delete[] layout;
     layout = copy;
     return true;
@@ -44,8 +45,9 @@ bool LayoutSnapshot::SetLayout(const char* text) {
 
 bool LayoutSnapshot::SetDisplays(const char* key) {
     char* copy = nullptr;
-    if (key[0] != '\0' && !(copy = CopyToHeap(key)))
+    if (key[0] != '\0' && !(copy = CopyToHeap(key))) {
         return false;
+    }
     delete[] displays;
     displays = copy;
     return true;
@@ -54,8 +56,9 @@ bool LayoutSnapshot::SetDisplays(const char* key) {
 LayoutSnapshot* NewSnapshot(const char* name, const char* layout, SnapshotKind kind,
                             const char* displays) {
     LayoutSnapshot* snapshot = new (std::nothrow) LayoutSnapshot;
-    if (!snapshot)
+    if (!snapshot) {
         return nullptr;
+    }
     if (!snapshot->SetLayout(layout) || !snapshot->SetDisplays(displays)) {
         delete snapshot;
         return nullptr;
@@ -77,8 +80,9 @@ int SnapshotNameLess(const void* first, const void* second) {
 }
 
 void FreeSnapshots(CPtrList* list) {
-    for (PtrListNode* node = list->head; node; node = node->next)
+    for (PtrListNode* node = list->head; node; node = node->next) {
         delete static_cast<LayoutSnapshot*>(node->data);
+    }
     list->Clear();
 }
 
@@ -93,12 +97,14 @@ const LayoutSnapshot* SnapshotOf(const PtrListNode* node) {
 // included, stays for that configuration.
 bool MayGiveWay(const CPtrList& list, const LayoutSnapshot* record, const char* displays) {
     const char* own = record->Displays();
-    if (own[0] == '\0' || strcmp(own, displays) == 0)
+    if (own[0] == '\0' || strcmp(own, displays) == 0) {
         return true;
+    }
     for (PtrListNode* node = list.head; node; node = node->next) {
         const LayoutSnapshot* other = SnapshotOf(node);
-        if (other != record && other->kind == record->kind && strcmp(other->Displays(), own) == 0)
+        if (other != record && other->kind == record->kind && strcmp(other->Displays(), own) == 0) {
             return true;
+        }
     }
     return false;
 }
@@ -110,12 +116,15 @@ LayoutSnapshot* RecordToGiveWay(const CPtrList& list, SnapshotKind kind, const c
     LayoutSnapshot* lastOfKind = nullptr;
     for (PtrListNode* node = list.tail; node; node = node->prev) {
         LayoutSnapshot* record = static_cast<LayoutSnapshot*>(node->data);
-        if (record->kind != kind)
+        if (record->kind != kind) {
             continue;
-        if (!lastOfKind)
+        }
+        if (!lastOfKind) {
             lastOfKind = record;
-        if (MayGiveWay(list, record, displays))
+        }
+        if (MayGiveWay(list, record, displays)) {
             return record;
+        }
     }
     return lastOfKind;
 }
@@ -128,12 +137,14 @@ void StoreSnapshot(CPtrList* list, const char* name, const char* layout, Snapsho
     int countOfKind = 0;
     for (PtrListNode* node = list->head; node && !sameArrangement; node = node->next) {
         LayoutSnapshot* snapshot = static_cast<LayoutSnapshot*>(node->data);
-        if (snapshot->kind != kind)
+        if (snapshot->kind != kind) {
             continue;
-        if (strcmp(snapshot->layout, layout) == 0 && strcmp(snapshot->Displays(), displays) == 0)
+        }
+        if (strcmp(snapshot->layout, layout) == 0 && strcmp(snapshot->Displays(), displays) == 0) {
             sameArrangement = snapshot;
-        else
+        } else {
             countOfKind++;
+        }
     }
 
     LayoutSnapshot* overwritten = nullptr;
@@ -141,14 +152,16 @@ void StoreSnapshot(CPtrList* list, const char* name, const char* layout, Snapsho
         sameArrangement->SetName(name);
     } else if (countOfKind < kMaxSnapshotsPerKind) {
         LayoutSnapshot* snapshot = NewSnapshot(name, layout, kind, displays);
-        if (snapshot && !list->Append(snapshot))
+        if (snapshot && !list->Append(snapshot)) {
             delete snapshot;
+        }
     } else if ((overwritten = RecordToGiveWay(*list, kind, displays)) &&
                overwritten->SetLayout(layout)) {
         // Without memory for the configuration the record is left without one rather than
         // keeping one that is not its own.
-        if (!overwritten->SetDisplays(displays))
+        if (!overwritten->SetDisplays(displays)) {
             overwritten->SetDisplays("");
+        }
         overwritten->SetName(name);
     }
     list->Sort(SnapshotNameLess);
@@ -157,22 +170,26 @@ void StoreSnapshot(CPtrList* list, const char* name, const char* layout, Snapsho
 const LayoutSnapshot* NewestSnapshot(const CPtrList& list) {
     const LayoutSnapshot* newest = nullptr;
     for (PtrListNode* node = list.head; node; node = node->next) {
-        if (!newest || NameLess(newest->name, SnapshotOf(node)->name))
+        if (!newest || NameLess(newest->name, SnapshotOf(node)->name)) {
             newest = SnapshotOf(node);
+        }
     }
     return newest;
 }
 
 const LayoutSnapshot* NewestSnapshotUnder(const CPtrList& list, const char* displays) {
     const LayoutSnapshot* newest = nullptr;
-    if (displays[0] == '\0')
+    if (displays[0] == '\0') {
         return nullptr;
+    }
     for (PtrListNode* node = list.head; node; node = node->next) {
         const LayoutSnapshot* snapshot = SnapshotOf(node);
-        if (strcmp(snapshot->Displays(), displays) != 0)
+        if (strcmp(snapshot->Displays(), displays) != 0) {
             continue;
-        if (!newest || NameLess(newest->name, snapshot->name))
+        }
+        if (!newest || NameLess(newest->name, snapshot->name)) {
             newest = snapshot;
+        }
     }
     return newest;
 }
@@ -181,8 +198,9 @@ const LayoutSnapshot* NewestSnapshotUnder(const CPtrList& list, const char* disp
 void CDesktopLayout::ClearStore() {
     FreeSnapshots(snapshots);
     FreeSnapshots(unsavedSnapshots);
-    for (PtrListNode* node = undoStack->head; node; node = node->next)
+    for (PtrListNode* node = undoStack->head; node; node = node->next) {
         delete[] static_cast<char*>(node->data);
+    }
     undoStack->Clear();
 }
 
@@ -193,8 +211,9 @@ void CDesktopLayout::TakeSnapshot(SnapshotKind kind) {
     int complete = 0;
     const char* captured = CaptureLayout(&complete);
     if (!complete || captured[0] == '\0') {
-        if (kind == kSnapshotManual)
+        if (kind == kSnapshotManual) {
             ShowErrorBox(kCannotReadDesktop);
+        }
         return;
     }
     char name[kSnapshotNameChars];
@@ -205,13 +224,16 @@ void CDesktopLayout::TakeSnapshot(SnapshotKind kind) {
 }
 
 void CDesktopLayout::RestoreSnapshot(int index) {
-    if (index < 0)
+    if (index < 0) {
         return;
+    }
     PtrListNode* node = snapshots->head;
-    for (int i = 0; i < index && node; i++)
+    for (int i = 0; i < index && node; i++) {
         node = node->next;
-    if (!node)
+    }
+    if (!node) {
         return;
+    }
     RestoreLayout(static_cast<const LayoutSnapshot*>(node->data)->layout);
 }
 
@@ -224,13 +246,16 @@ void CDesktopLayout::RestoreLayout(const char* layout) {
         ShowErrorBox(kCannotReadDesktop);
         return;
     }
-    if (!ApplyLayout(layout))
+    if (!ApplyLayout(layout)) {
         return;
+    }
     char* undo = CopyToHeap(before);
-    if (!undo)
+    if (!undo) {
         return;
-    if (!undoStack->Append(undo))
+    }
+    if (!undoStack->Append(undo)) {
         delete[] undo;
+    }
 }
 
 // Nobody asked for this restore, so a desktop that cannot be read (the shell still starting)
@@ -238,23 +263,27 @@ void CDesktopLayout::RestoreLayout(const char* layout) {
 // timer tick before the restore is done.
 int CDesktopLayout::RestoreNewestUnder(const char* displays) {
     const LayoutSnapshot* newest = NewestSnapshotUnder(*snapshots, displays);
-    if (!newest)
+    if (!newest) {
         return 0;
+    }
     int complete = 0;
     const char* standing = CaptureLayout(&complete);
-    if (!complete || standing[0] == '\0')
+    if (!complete || standing[0] == '\0') {
         return -1;
+    }
     char* layout = CopyToHeap(newest->layout);
-    if (!layout)
+    if (!layout) {
         return 0;
+    }
     RestoreLayout(layout);
     delete[] layout;
     return 1;
 }
 
 void CDesktopLayout::Undo() {
-    if (!undoStack->tail)
+    if (!undoStack->tail) {
         return;
+    }
     char* layout = static_cast<char*>(undoStack->tail->data);
     undoStack->RemoveLast();
     ApplyLayout(layout);

@@ -14,8 +14,9 @@ const char kValueName[] = "Quillmarsh";
 int QuotedExePath(char* buffer, size_t size) {
     char path[kPathChars];
     DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-    if (length == 0 || length >= sizeof path)
+    if (length == 0 || length >= sizeof path) {
         return 0;
+    }
     path[length] = '\0';
     int written = snprintf(buffer, size, "\"%s\"", path);
     return written > 0 && static_cast<size_t>(written) < size;
@@ -26,14 +27,17 @@ int QuotedExePath(char* buffer, size_t size) {
 class CRunKey {
   public:
     explicit CRunKey(HKEY root) : key(nullptr), writable(false) {
-        if (RegOpenKeyExA(root, kRunKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key) == ERROR_SUCCESS)
+        if (RegOpenKeyExA(root, kRunKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key) ==
+            ERROR_SUCCESS) {
             writable = true;
-        else if (RegOpenKeyExA(root, kRunKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        } else if (RegOpenKeyExA(root, kRunKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
             key = nullptr;
+        }
     }
     ~CRunKey() {
-        if (key)
+        if (key) {
             RegCloseKey(key);
+        }
     }
     CRunKey(const CRunKey&) = delete;
     CRunKey& operator=(const CRunKey&) = delete;
@@ -46,8 +50,9 @@ class CRunKey {
 
     bool WriteValue() const {
         char data[kPathChars + 2];
-        if (!writable || !QuotedExePath(data, sizeof data))
+        if (!writable || !QuotedExePath(data, sizeof data)) {
             return false;
+        }
         DWORD size = static_cast<DWORD>(strlen(data) + 1);
         return RegSetValueExA(key, kValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(data),
                               size) == ERROR_SUCCESS;
@@ -55,8 +60,9 @@ class CRunKey {
 
     // True when no value is left; a value that does not exist is no error.
     bool RemoveValue() const {
-        if (writable)
+        if (writable) {
             RegDeleteValueA(key, kValueName);
+        }
         return !HasValue();
     }
 
@@ -91,8 +97,9 @@ int CDesktopLayout::ApplyStartWithWindows() {
     if (!startWithWindows) {
         bool machineGone = machine.RemoveValue();
         bool userGone = user.RemoveValue();
-        if (machineGone && userGone)
+        if (machineGone && userGone) {
             return 1;
+        }
         startWithWindows = 1;
         return 0;
     }
@@ -100,8 +107,9 @@ int CDesktopLayout::ApplyStartWithWindows() {
         user.RemoveValue();
         return 1;
     }
-    if (user.WriteValue() || user.HasValue())
+    if (user.WriteValue() || user.HasValue()) {
         return 1;
+    }
     startWithWindows = 0;
     return 0;
 }

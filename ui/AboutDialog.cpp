@@ -59,8 +59,9 @@ RECT OkButtonIn(const AboutLayout& a, const RECT& client) {
 }
 
 void MoveChild(const CButton* button, const RECT& r) {
-    if (button && button->hwnd)
+    if (button && button->hwnd) {
         MoveWindow(button->hwnd, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+    }
 }
 
 void DrawLine(HDC hdc, const char* text, const RECT& frame, int top, int bottom) {
@@ -106,10 +107,11 @@ INT_PTR CAboutDialog::OnInitDialog(HWND dialog) {
 // Moved to a monitor of another scale: to the rectangle the system suggests, and everything the
 // dialog sizes itself laid out again.
 INT_PTR CAboutDialog::OnDpiChanged(HWND dialog, int dpi, const RECT* suggested) {
-    if (suggested)
+    if (suggested) {
         SetWindowPos(dialog, nullptr, suggested->left, suggested->top,
                      suggested->right - suggested->left, suggested->bottom - suggested->top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     const RECT client = LayOut(dialog, dpi);
     MoveChild(groupBox, FrameIn(layout, client));
     MoveChild(okButton, OkButtonIn(layout, client));

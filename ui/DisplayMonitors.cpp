@@ -16,9 +16,10 @@ GetDpiForMonitorFunction DpiForMonitorFunction() {
     if (!looked) {
         looked = true;
         HMODULE shcore = LoadLibraryA("shcore.dll");
-        if (shcore)
+        if (shcore) {
             function = reinterpret_cast<GetDpiForMonitorFunction>(
                 reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")));
+        }
     }
     return function;
 }
@@ -39,8 +40,9 @@ BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
     MonitorList* list = reinterpret_cast<MonitorList*>(data);
     MONITORINFO info;
     info.cbSize = sizeof info;
-    if (!GetMonitorInfoA(monitor, &info))
+    if (!GetMonitorInfoA(monitor, &info)) {
         return TRUE;
+    }
     UINT dpiX = 0;
     UINT dpiY = 0;
     GetDpiForMonitorFunction dpiFor = DpiForMonitorFunction();

@@ -28,8 +28,9 @@ int ScaleToDpi(int pixels, int dpi) {
 
 int ChooseDpi(const DpiSources& sources) {
     for (int dpi : {sources.monitor, sources.window, sources.system}) {
-        if (Plausible(dpi))
+        if (Plausible(dpi)) {
             return dpi;
+        }
     }
     return kBaseDpi;
 }
@@ -41,15 +42,17 @@ int NearestStrip(int dpi) {
         const int distance = kStripImageSizes[strip] - wanted;
         const int bestDistance = kStripImageSizes[best] - wanted;
         if ((distance < 0 ? -distance : distance) <
-            (bestDistance < 0 ? -bestDistance : bestDistance))
+            (bestDistance < 0 ? -bestDistance : bestDistance)) {
             best = strip;
+        }
     }
     return best;
 }
 
 MenuMetrics MenuMetricsFor(int dpi, int imageSize, int checkMarkSize, int textHeight) {
-    if (!Plausible(dpi))
+    if (!Plausible(dpi)) {
         dpi = kBaseDpi;
+    }
     MenuMetrics m = {};
     m.dpi = dpi;
     m.imageSize = imageSize > 0 ? imageSize : ScaleToDpi(kStripImageSizes[0], dpi);
@@ -77,8 +80,9 @@ MenuMetrics MenuMetricsFor(int dpi, int imageSize, int checkMarkSize, int textHe
 }
 
 AboutLayout AboutLayoutFor(int dpi) {
-    if (!Plausible(dpi))
+    if (!Plausible(dpi)) {
         dpi = kBaseDpi;
+    }
     AboutLayout a = {};
     a.minClientWidth = ScaleToDpi(240, dpi);
     a.minClientHeight = ScaleToDpi(180, dpi);

@@ -18,8 +18,9 @@ const DWORD kSystemFolderOnly = LOAD_LIBRARY_SEARCH_SYSTEM32;
 // GetProcAddress's result as the function type it is; the detour through a plain function type
 // is the conversion the compiler accepts between unrelated function types.
 template <typename T> T Lookup(HMODULE module, const char* name) {
-    if (!module)
+    if (!module) {
         return nullptr;
+    }
     return reinterpret_cast<T>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
 }
 
@@ -44,21 +45,24 @@ int SystemDpi() {
 int WindowDpi(HWND window) {
     static const GetDpiForWindowFn getDpiForWindow =
         Lookup<GetDpiForWindowFn>(User32(), "GetDpiForWindow");
-    if (!getDpiForWindow || !window)
+    if (!getDpiForWindow || !window) {
         return 0;
+    }
     return static_cast<int>(getDpiForWindow(window));
 }
 
 int MonitorDpiAt(POINT point) {
     static const GetDpiForMonitorFn getDpiForMonitor =
         Lookup<GetDpiForMonitorFn>(ShellCore(), "GetDpiForMonitor");
-    if (!getDpiForMonitor)
+    if (!getDpiForMonitor) {
         return 0;
+    }
     HMONITOR monitor = MonitorFromPoint(point, MONITOR_DEFAULTTONEAREST);
     UINT x = 0;
     UINT y = 0;
-    if (!monitor || FAILED(getDpiForMonitor(monitor, kEffectiveDpi, &x, &y)))
+    if (!monitor || FAILED(getDpiForMonitor(monitor, kEffectiveDpi, &x, &y))) {
         return 0;
+    }
     return static_cast<int>(y);
 }
 
@@ -73,8 +77,9 @@ int DpiOfWindow(HWND window) {
 int CheckMarkSizeForDpi(int dpi) {
     static const GetSystemMetricsForDpiFn getSystemMetricsForDpi =
         Lookup<GetSystemMetricsForDpiFn>(User32(), "GetSystemMetricsForDpi");
-    if (getSystemMetricsForDpi)
+    if (getSystemMetricsForDpi) {
         return getSystemMetricsForDpi(SM_CXMENUCHECK, static_cast<UINT>(dpi));
+    }
     const int system = ChooseDpi({0, 0, SystemDpi()});
     return MulDiv(GetSystemMetrics(SM_CXMENUCHECK), dpi, system);
 }
@@ -87,13 +92,15 @@ HFONT CreateMenuFontForDpi(int dpi) {
         NONCLIENTMETRICSW metrics = {};
         metrics.cbSize = sizeof metrics;
         if (systemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0,
-                                       static_cast<UINT>(dpi)))
+                                       static_cast<UINT>(dpi))) {
             return CreateFontIndirectW(&metrics.lfMenuFont);
+        }
     }
     NONCLIENTMETRICSA metrics = {};
     metrics.cbSize = sizeof metrics;
-    if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
+    if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
         return nullptr;
+    }
     const int system = ChooseDpi({0, 0, SystemDpi()});
     metrics.lfMenuFont.lfHeight = MulDiv(metrics.lfMenuFont.lfHeight, dpi, system);
     return CreateFontIndirectA(&metrics.lfMenuFont);

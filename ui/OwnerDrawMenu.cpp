@@ -175,8 +175,9 @@ void COwnerDrawMenu::Init(HINSTANCE instance, HMENU hmenu, LPCSTR bitmapName, in
 void COwnerDrawMenu::SetDpi(int dpi) {
     dpi = ChooseDpi({0, 0, dpi});
     LoadStrip(NearestStrip(dpi));
-    if (hMenuFont)
+    if (hMenuFont) {
         DeleteObject(hMenuFont);
+    }
     hMenuFont = CreateMenuFontForDpi(dpi);
     // At the system's DPI the system selects its menu font itself, as it always has.
     drawWithMenuFont = hMenuFont && dpi != SystemDpi();
@@ -190,24 +191,28 @@ void COwnerDrawMenu::SetDpi(int dpi) {
     }
     int imageSize = 0;
     int ignored = 0;
-    if (hImageList)
+    if (hImageList) {
         ImageList_GetIconSize(hImageList, &imageSize, &ignored);
+    }
     metrics = MenuMetricsFor(dpi, imageSize, CheckMarkSizeForDpi(dpi), textHeight);
 }
 
 // The strip nearest the wanted one that the resources hold, going down toward 100 %; the images
 // at their own size, never stretched. Kept as it is when nothing nearer loads.
 void COwnerDrawMenu::LoadStrip(int strip) {
-    if (bitmapId == 0 || !hImageList)
+    if (bitmapId == 0 || !hImageList) {
         return;
+    }
     for (; strip > 0 && strip != loadedStrip; strip--) {
         const int id = bitmapId + kStripIdStep * strip;
         const LPCSTR name = MAKEINTRESOURCEA(id);
-        if (id > 0xFFFF || !FindResourceA(hInstance, name, RT_BITMAP))
+        if (id > 0xFFFF || !FindResourceA(hInstance, name, RT_BITMAP)) {
             continue;
+        }
         HIMAGELIST list = LoadImageStrip(hInstance, name);
-        if (!list)
+        if (!list) {
             continue;
+        }
         ImageList_Destroy(hImageList);
         hImageList = list;
         loadedStrip = strip;
@@ -435,8 +440,9 @@ void COwnerDrawMenu::DrawContents(const MenuItemNode* node, const DRAWITEMSTRUCT
         DrawTextW(hdc, node->shortcut, node->shortcutLength, &text, DT_VCENTER);
     }
     DrawMark(hdc, node, r, state);
-    if (node->hSubMenu && m.dpi != kBaseDpi)
+    if (node->hSubMenu && m.dpi != kBaseDpi) {
         DrawSubmenuArrow(hdc, r);
+    }
 }
 
 void COwnerDrawMenu::DrawMark(HDC hdc, const MenuItemNode* node, const RECT& r, UINT state) {

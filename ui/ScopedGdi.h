@@ -11,8 +11,9 @@ template <typename T, BOOL(WINAPI* Release)(T)> class CScopedHandle {
   public:
     explicit CScopedHandle(T owned) : handle(owned) {}
     ~CScopedHandle() {
-        if (handle)
+        if (handle) {
             Release(handle);
+        }
     }
     CScopedHandle(const CScopedHandle&) = delete;
     CScopedHandle& operator=(const CScopedHandle&) = delete;
@@ -49,8 +50,9 @@ class CScopedSelection {
     CScopedSelection(HDC dc, HGDIOBJ object)
         : hdc(dc), previous(object ? SelectObject(dc, object) : nullptr) {}
     ~CScopedSelection() {
-        if (previous)
+        if (previous) {
             SelectObject(hdc, previous);
+        }
     }
     CScopedSelection(const CScopedSelection&) = delete;
     CScopedSelection& operator=(const CScopedSelection&) = delete;
@@ -65,8 +67,9 @@ class CWindowDc {
   public:
     explicit CWindowDc(HWND owner) : window(owner), hdc(GetDC(owner)) {}
     ~CWindowDc() {
-        if (hdc)
+        if (hdc) {
             ReleaseDC(window, hdc);
+        }
     }
     CWindowDc(const CWindowDc&) = delete;
     CWindowDc& operator=(const CWindowDc&) = delete;

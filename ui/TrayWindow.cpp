@@ -102,8 +102,9 @@ CTrayWindow::~CTrayWindow() {
 
 int CTrayWindow::CreateTrayWindow(HINSTANCE instance, HWND parent) {
     if (!RegisterWindowClass(instance, kTrayClass, 0, GetSysColorBrush(COLOR_WINDOW),
-                             MAKEINTRESOURCEA(IDI_QUILLMARSH), IDC_ARROW))
+                             MAKEINTRESOURCEA(IDI_QUILLMARSH), IDC_ARROW)) {
         return 0;
+    }
     hInstance = instance;
     hwndParent = parent;
     hMenu = nullptr;
@@ -126,12 +127,14 @@ void CTrayWindow::TryAddTrayIcon() {
     record.hIcon = hTrayIcon;
     CopyBounded(record.szTip, sizeof record.szTip, kTrayTip);
     trayIconTriesLeft--;
-    if (notifyIcon(NIM_ADD, &record) || notifyIcon(NIM_MODIFY, &record))
+    if (notifyIcon(NIM_ADD, &record) || notifyIcon(NIM_MODIFY, &record)) {
         trayIconTriesLeft = 0;
-    if (trayIconTriesLeft > 0)
+    }
+    if (trayIconTriesLeft > 0) {
         SetTimer(hwnd, kTrayIconRetryTimer, kTrayIconRetryPeriod, nullptr);
-    else
+    } else {
         KillTimer(hwnd, kTrayIconRetryTimer);
+    }
 }
 
 void CTrayWindow::RemoveTrayIcon() {
@@ -142,10 +145,11 @@ void CTrayWindow::RemoveTrayIcon() {
 // Setting the timer again restarts its period from now.
 void CTrayWindow::UpdateAutoSaveTimer() {
     UINT period = AutoSavePeriod(desktopLayout->autoSaveMode);
-    if (period)
+    if (period) {
         SetTimer(hwnd, kAutoSaveTimer, period, nullptr);
-    else
+    } else {
         KillTimer(hwnd, kAutoSaveTimer);
+    }
 }
 
 void CTrayWindow::PrepareMenu() {
@@ -167,18 +171,21 @@ void CTrayWindow::PrepareMenu() {
     EnableMenuItem(main, kUndoPosition, MF_BYPOSITION | undo);
 
     popupMenu->Rebuild();
-    if (MenuItemNode* about = COwnerDrawMenu::FindItem(popupMenu->root, ID_ABOUT))
+    if (MenuItemNode* about = COwnerDrawMenu::FindItem(popupMenu->root, ID_ABOUT)) {
         about->image = MENU_IMAGE_ABOUT;
-    if (MenuItemNode* undoItem = COwnerDrawMenu::FindItem(popupMenu->root, ID_UNDO))
+    }
+    if (MenuItemNode* undoItem = COwnerDrawMenu::FindItem(popupMenu->root, ID_UNDO)) {
         undoItem->image = MENU_IMAGE_UNDO;
+    }
 }
 
 // The newest snapshots, as many as there are Restore ids; a snapshot whose layout cannot be kept
 // is not listed, so every entry can restore what it shows. Those taken under the displays as they
 // stand are checked.
 void CTrayWindow::RebuildRestoreMenu(HMENU restore) {
-    for (int n = GetMenuItemCount(restore); n > 0; n--)
+    for (int n = GetMenuItemCount(restore); n > 0; n--) {
         DeleteMenu(restore, 0, MF_BYPOSITION);
+    }
     ReleaseShownLayouts();
     char displays[kDisplayKeyChars];
     ReadDisplayConfiguration(displays);
@@ -186,15 +193,17 @@ void CTrayWindow::RebuildRestoreMenu(HMENU restore) {
          node = node->next) {
         const LayoutSnapshot* snapshot = static_cast<const LayoutSnapshot*>(node->data);
         char* layout = CopyToHeap(snapshot->layout);
-        if (!layout)
+        if (!layout) {
             break;
+        }
         shownLayouts[shownCount] = layout;
         bool current = displays[0] != '\0' && strcmp(snapshot->Displays(), displays) == 0;
         AppendSnapshotEntry(restore, ID_RESTORE_FIRST + shownCount, snapshot->name, current);
         shownCount++;
     }
-    if (shownCount == 0)
+    if (shownCount == 0) {
         AppendMenuA(restore, MF_DISABLED, 0, "<none>");
+    }
 }
 
 void CTrayWindow::ReleaseShownLayouts() {
@@ -225,18 +234,21 @@ LRESULT CTrayWindow::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPa
         OnDisplaysDisturbed();
         break;
     case WM_SETTINGCHANGE:
-        if (wParam == SPI_SETWORKAREA)
+        if (wParam == SPI_SETWORKAREA) {
             OnDisplaysDisturbed();
+        }
         break;
     case WM_TRAYICON:
         return OnTrayIcon(wParam, lParam);
     case WM_DRAWITEM:
-        if (popupMenu)
+        if (popupMenu) {
             popupMenu->DrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        }
         break;
     case WM_MEASUREITEM:
-        if (popupMenu)
+        if (popupMenu) {
             popupMenu->MeasureItem(window, reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+        }
         break;
     }
     return DefWindowProcA(window, msg, wParam, lParam);
@@ -255,27 +267,30 @@ void CTrayWindow::TakeSnapshot(SnapshotKind kind) {
     }
     AutoSaveMode mode = desktopLayout->autoSaveMode;
     desktopLayout->TakeSnapshot(kind);
-    if (desktopLayout->autoSaveMode != mode)
+    if (desktopLayout->autoSaveMode != mode) {
         UpdateAutoSaveTimer();
+    }
 }
 
 void CTrayWindow::OnTimer(UINT_PTR id) {
-    if (id == kAutoSaveTimer)
+    if (id == kAutoSaveTimer) {
         TakeSnapshot(kSnapshotAutomatic);
-    else if (id == kDisplayPollTimer)
+    } else if (id == kDisplayPollTimer) {
         LookAtDisplays();
-    else if (id == kDisplaySettleTimer)
+    } else if (id == kDisplaySettleTimer) {
         OnDisplaysSettled();
-    else if (id == kTrayIconRetryTimer && trayIconTriesLeft > 0)
+    } else if (id == kTrayIconRetryTimer && trayIconTriesLeft > 0) {
         TryAddTrayIcon();
+    }
 }
 
 // The displays as they stand become the configuration of the next snapshot; a change starts the
 // wait for them to stand still.
 void CTrayWindow::LookAtDisplays() {
     ReadDisplayConfiguration(desktopLayout->displayKey);
-    if (displayWatch.Look(desktopLayout->displayKey))
+    if (displayWatch.Look(desktopLayout->displayKey)) {
         SetTimer(hwnd, kDisplaySettleTimer, kDisplaySettlePeriod, nullptr);
+    }
 }
 
 // Setting the timer again starts the steady period anew.
@@ -291,11 +306,13 @@ void CTrayWindow::OnDisplaysSettled() {
     char displays[kDisplayKeyChars];
     ReadDisplayConfiguration(displays);
     CDisplayWatch::Settled settled = displayWatch.Settle(displays);
-    if (settled == CDisplayWatch::kStillMoving)
+    if (settled == CDisplayWatch::kStillMoving) {
         return;
+    }
     KillTimer(hwnd, kDisplaySettleTimer);
-    if (settled == CDisplayWatch::kChanged && desktopLayout->restoreOnDisplayChange)
+    if (settled == CDisplayWatch::kChanged && desktopLayout->restoreOnDisplayChange) {
         desktopLayout->RestoreNewestUnder(displays);
+    }
     if (autoSaveDeferred) {
         autoSaveDeferred = 0;
         TakeSnapshot(kSnapshotAutomatic);
@@ -311,10 +328,12 @@ void CTrayWindow::RestoreForDisplaysAtStart() {
     const char* displays = desktopLayout->displayKey;
     const LayoutSnapshot* newest = NewestSnapshot(*desktopLayout->snapshots);
     if (!desktopLayout->restoreOnDisplayChange || !newest || displays[0] == '\0' ||
-        newest->Displays()[0] == '\0' || strcmp(newest->Displays(), displays) == 0)
+        newest->Displays()[0] == '\0' || strcmp(newest->Displays(), displays) == 0) {
         return;
-    if (desktopLayout->RestoreNewestUnder(displays) < 0)
+    }
+    if (desktopLayout->RestoreNewestUnder(displays) < 0) {
         displayWatch.Start(newest->Displays());
+    }
 }
 
 // Every start records the desktop as it stands, whatever the autosave interval.
@@ -367,14 +386,16 @@ LRESULT CTrayWindow::OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
         desktopLayout->startWithWindows = turnOn;
         // Every save applies the option again; only the user's own choice hears that an entry
         // set for all users stays.
-        if (!desktopLayout->ApplyStartWithWindows() && !turnOn)
+        if (!desktopLayout->ApplyStartWithWindows() && !turnOn) {
             ShowErrorBox("Could not remove Start With Windows for all users!");
+        }
     } else if (id == ID_RESTORE_ON_DISPLAY_CHANGE) {
         AutoSaveMode mode = desktopLayout->autoSaveMode;
         desktopLayout->restoreOnDisplayChange = desktopLayout->restoreOnDisplayChange ? 0 : 1;
         desktopLayout->SaveSettings();
-        if (desktopLayout->autoSaveMode != mode)
+        if (desktopLayout->autoSaveMode != mode) {
             UpdateAutoSaveTimer();
+        }
     } else if (id == ID_EXIT) {
         return DestroyWindow(hwnd);
     } else if (id == ID_SAVE) {
@@ -394,10 +415,12 @@ void CTrayWindow::OnAbout() {
 // nothing to open, and a click while the menu is open leaves it as it is. The menu returns its
 // choice rather than posting it, so the choice is taken against the entries it showed.
 LRESULT CTrayWindow::OnTrayIcon(WPARAM wParam, LPARAM lParam) {
-    if (wParam != kTrayIconId || (lParam != WM_LBUTTONUP && lParam != WM_RBUTTONUP))
+    if (wParam != kTrayIconId || (lParam != WM_LBUTTONUP && lParam != WM_RBUTTONUP)) {
         return 1;
-    if (!popupMenu || menuOpen)
+    }
+    if (!popupMenu || menuOpen) {
         return 1;
+    }
     menuOpen = 1;
     PrepareMenu();
     UINT id = popupMenu->ShowPopup(hwnd, TPM_RIGHTALIGN | TPM_BOTTOMALIGN | TPM_RETURNCMD);
@@ -418,9 +441,10 @@ void CTrayWindow::OnMenuChoice(UINT id) {
         shownLayouts[id - ID_RESTORE_FIRST] = nullptr;
     }
     ReleaseShownLayouts();
-    if (hwnd && chosen)
+    if (hwnd && chosen) {
         desktopLayout->RestoreLayout(chosen);
-    else if (hwnd && id != 0 && !IsRestoreId(id))
+    } else if (hwnd && id != 0 && !IsRestoreId(id)) {
         OnCommand(hwnd, id, 0);
+    }
     delete[] chosen;
 }

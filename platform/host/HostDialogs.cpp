@@ -23,8 +23,9 @@ std::function<void()>& Loop() {
 
 int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
     Boxes().push_back({hWnd, lpText ? lpText : "", lpCaption ? lpCaption : "", uType});
-    if (Loop())
+    if (Loop()) {
         Loop()();
+    }
     return IDOK;
 }
 

@@ -44,16 +44,19 @@ Registry& State() {
 
 std::string Lower(const std::string& text) {
     std::string lower = text;
-    for (char& c : lower)
+    for (char& c : lower) {
         c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    }
     return lower;
 }
 
 std::string RootName(HKEY root) {
-    if (root == HKEY_LOCAL_MACHINE)
+    if (root == HKEY_LOCAL_MACHINE) {
         return "hklm";
-    if (root == HKEY_CURRENT_USER)
+    }
+    if (root == HKEY_CURRENT_USER) {
         return "hkcu";
+    }
     return "";
 }
 
@@ -71,12 +74,13 @@ Key* KeyThrough(HKEY handle, REGSAM needed, LSTATUS* status) {
     auto found = State().open.find(reinterpret_cast<uintptr_t>(handle));
     auto key =
         found == State().open.end() ? State().keys.end() : State().keys.find(found->second.path);
-    if (key == State().keys.end())
+    if (key == State().keys.end()) {
         *status = ERROR_INVALID_HANDLE;
-    else if ((found->second.access & needed) != needed)
+    } else if ((found->second.access & needed) != needed) {
         *status = ERROR_ACCESS_DENIED;
-    else if ((needed & KEY_SET_VALUE) && State().rules[RootOf(found->second.path)].writeRefused)
+    } else if ((needed & KEY_SET_VALUE) && State().rules[RootOf(found->second.path)].writeRefused) {
         *status = ERROR_ACCESS_DENIED;
+    }
     return *status == ERROR_SUCCESS ? &key->second : nullptr;
 }
 
@@ -85,14 +89,17 @@ Key* KeyThrough(HKEY handle, REGSAM needed, LSTATUS* status) {
 LSTATUS WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, REGSAM samDesired,
                              PHKEY phkResult) {
     std::string root = RootName(hKey);
-    if (root.empty())
+    if (root.empty()) {
         return ERROR_INVALID_HANDLE;
+    }
     const RootRules& rules = State().rules[root];
-    if (rules.openRefused || (rules.readOnly && (samDesired & ~KEY_READ) != 0))
+    if (rules.openRefused || (rules.readOnly && (samDesired & ~KEY_READ) != 0)) {
         return ERROR_ACCESS_DENIED;
+    }
     std::string path = KeyPath(hKey, lpSubKey ? lpSubKey : "");
-    if (State().keys.find(path) == State().keys.end())
+    if (State().keys.find(path) == State().keys.end()) {
         return ERROR_FILE_NOT_FOUND;
+    }
     uintptr_t handle = State().nextHandle;
     State().nextHandle += 4;
     State().open[handle] = OpenHandle{path, samDesired};
@@ -104,24 +111,29 @@ LSTATUS WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD, LPDWORD 
                                 LPBYTE lpData, LPDWORD lpcbData) {
     LSTATUS status = ERROR_SUCCESS;
     Key* key = KeyThrough(hKey, KEY_QUERY_VALUE, &status);
-    if (!key)
+    if (!key) {
         return status;
+    }
     auto value = key->values.find(Lower(lpValueName ? lpValueName : ""));
-    if (value == key->values.end())
+    if (value == key->values.end()) {
         return ERROR_FILE_NOT_FOUND;
-    if (lpType)
+    }
+    if (lpType) {
         *lpType = value->second.type;
+    }
     DWORD size = static_cast<DWORD>(value->second.data.size());
     if (lpData) {
         if (!lpcbData || *lpcbData < size) {
-            if (lpcbData)
+            if (lpcbData) {
                 *lpcbData = size;
+            }
             return 234; // ERROR_MORE_DATA
         }
         memcpy(lpData, value->second.data.data(), size);
     }
-    if (lpcbData)
+    if (lpcbData) {
         *lpcbData = size;
+    }
     return ERROR_SUCCESS;
 }
 
@@ -129,8 +141,9 @@ LSTATUS WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType
                               const BYTE* lpData, DWORD cbData) {
     LSTATUS status = ERROR_SUCCESS;
     Key* key = KeyThrough(hKey, KEY_SET_VALUE, &status);
-    if (!key)
+    if (!key) {
         return status;
+    }
     key->values[Lower(lpValueName ? lpValueName : "")] =
         Value{dwType, std::vector<uint8_t>(lpData, lpData + cbData)};
     return ERROR_SUCCESS;
@@ -139,8 +152,9 @@ LSTATUS WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType
 LSTATUS WINAPI RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
     LSTATUS status = ERROR_SUCCESS;
     Key* key = KeyThrough(hKey, KEY_SET_VALUE, &status);
-    if (!key)
+    if (!key) {
         return status;
+    }
     return key->values.erase(Lower(lpValueName ? lpValueName : "")) ? ERROR_SUCCESS
                                                                     : ERROR_FILE_NOT_FOUND;
 }
@@ -187,11 +201,13 @@ void SetRegistryValue(HKEY root, const std::string& subkey, const std::string& n
 bool GetRegistryValue(HKEY root, const std::string& subkey, const std::string& name, DWORD* type,
                       std::vector<uint8_t>* data) {
     auto key = State().keys.find(KeyPath(root, subkey));
-    if (key == State().keys.end())
+    if (key == State().keys.end()) {
         return false;
+    }
     auto value = key->second.values.find(Lower(name));
-    if (value == key->second.values.end())
+    if (value == key->second.values.end()) {
         return false;
+    }
     *type = value->second.type;
     *data = value->second.data;
     return true;

@@ -75,27 +75,31 @@ uintptr_t CreateWindowEntry(const char* className, const char* title, uintptr_t 
 
 Process* LiveProcess(DWORD processId) {
     auto found = State().processes.find(processId);
-    if (found == State().processes.end())
+    if (found == State().processes.end()) {
         return nullptr;
+    }
     return &found->second;
 }
 
 Process* ProcessOfHandle(HANDLE handle) {
     auto found = State().handles.find(reinterpret_cast<uintptr_t>(handle));
-    if (found == State().handles.end())
+    if (found == State().handles.end()) {
         return nullptr;
+    }
     return LiveProcess(found->second);
 }
 
 // The bytes [address, address + size) of one committed block, or null.
 uint8_t* ProcessBytes(Process& process, uint64_t address, size_t size) {
     auto block = process.blocks.upper_bound(address);
-    if (block == process.blocks.begin())
+    if (block == process.blocks.begin()) {
         return nullptr;
+    }
     --block;
     uint64_t offset = address - block->first;
-    if (offset > block->second.size() || size > block->second.size() - offset)
+    if (offset > block->second.size() || size > block->second.size() - offset) {
         return nullptr;
+    }
     return block->second.data() + offset;
 }
 
@@ -116,10 +120,11 @@ void StartShellProcess(int bits) {
 void EndShellProcess() {
     Desktop& desktop = State();
     for (auto it = desktop.windows.begin(); it != desktop.windows.end();) {
-        if (it->second.processId == desktop.shellProcessId)
+        if (it->second.processId == desktop.shellProcessId) {
             it = desktop.windows.erase(it);
-        else
+        } else {
             ++it;
+        }
     }
     // Handles to it stay open and find no process, as handles to an ended process do.
     desktop.processes.erase(desktop.shellProcessId);
@@ -147,8 +152,9 @@ template <typename T> T Load(const uint8_t* bytes, size_t offset) {
 bool ReadRecord(Process& process, LPARAM lParam, hostsim::ListViewRequest& request) {
     bool wide = process.bits == 64;
     const uint8_t* record = ProcessBytes(process, static_cast<uint64_t>(lParam), wide ? 88 : 40);
-    if (!record)
+    if (!record) {
         return false;
+    }
     request.hasRecord = true;
     request.mask = Load<uint32_t>(record, 0);
     request.iItem = Load<int32_t>(record, 4);
@@ -198,8 +204,9 @@ LRESULT CopyText(Process& process, const hostsim::ListViewRequest& request, cons
                  size_t units) {
     size_t length = std::min(units, static_cast<size_t>(request.cchTextMax - 1));
     uint8_t* target = ProcessBytes(process, request.pszText, (length + 1) * sizeof(Unit));
-    if (!target)
+    if (!target) {
         return 0;
+    }
     memcpy(target, text, length * sizeof(Unit));
     memset(target + length * sizeof(Unit), 0, sizeof(Unit));
     return static_cast<LRESULT>(length);
@@ -211,49 +218,57 @@ LRESULT GetItemText(Process& process, UINT msg, WPARAM item, LPARAM lParam) {
     hostsim::ListViewRequest request = MakeLogEntry(msg, item, lParam);
     bool haveRecord = ReadRecord(process, lParam, request);
     State().log.push_back(request);
-    if (!haveRecord || item >= State().icons.size() || request.cchTextMax <= 0)
+    if (!haveRecord || item >= State().icons.size() || request.cchTextMax <= 0) {
         return 0;
+    }
     std::u16string wide = WideName(State().icons[item].name);
-    if (msg == LVM_GETITEMTEXTW)
+    if (msg == LVM_GETITEMTEXTW) {
         return CopyText(process, request, wide.data(), wide.size());
+    }
     std::string ansi = AnsiName(wide);
     return CopyText(process, request, ansi.data(), ansi.size());
 }
 
 LRESULT GetItemPosition(Process& process, WPARAM item, LPARAM lParam) {
     State().log.push_back(MakeLogEntry(LVM_GETITEMPOSITION, item, lParam));
-    if (item >= State().icons.size())
+    if (item >= State().icons.size()) {
         return FALSE;
+    }
     uint8_t* point = ProcessBytes(process, static_cast<uint64_t>(lParam), 8);
-    if (!point)
+    if (!point) {
         return FALSE;
+    }
     int32_t xy[2] = {State().icons[item].x, State().icons[item].y};
     memcpy(point, xy, sizeof xy);
     return TRUE;
 }
 
 int Snap(int value, int grid) {
-    if (grid <= 0)
+    if (grid <= 0) {
         return value;
+    }
     int snapped = value / grid * grid;
     return snapped > value ? snapped - grid : snapped;
 }
 
 LRESULT SetItemPosition(WPARAM item, LPARAM lParam) {
     State().log.push_back(MakeLogEntry(LVM_SETITEMPOSITION, item, lParam));
-    if (item >= State().icons.size())
+    if (item >= State().icons.size()) {
         return FALSE;
+    }
     State().icons[item].x = Snap(static_cast<SHORT>(LOWORD(lParam)), State().snapGrid);
     State().icons[item].y = Snap(static_cast<SHORT>(HIWORD(lParam)), State().snapGrid);
-    if (State().shiftOnMove && item > 0)
+    if (State().shiftOnMove && item > 0) {
         State().icons[item - 1].x += State().shiftOnMove;
+    }
     return TRUE;
 }
 
 LRESULT ListViewProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     Process* process = LiveProcess(State().shellProcessId);
-    if (!process)
+    if (!process) {
         return 0;
+    }
     switch (msg) {
     case LVM_GETITEMCOUNT:
         State().log.push_back(MakeLogEntry(msg, wParam, lParam));
@@ -298,13 +313,16 @@ HWND WINAPI FindWindowExA(HWND hWndParent, HWND hWndChildAfter, LPCSTR lpszClass
                           LPCSTR lpszWindow) {
     uintptr_t parent = reinterpret_cast<uintptr_t>(hWndParent);
     uintptr_t after = reinterpret_cast<uintptr_t>(hWndChildAfter);
-    if (parent && !FindWindowByHandle(hWndParent))
+    if (parent && !FindWindowByHandle(hWndParent)) {
         return nullptr;
+    }
     for (const auto& entry : State().windows) {
-        if (after && entry.first <= after)
+        if (after && entry.first <= after) {
             continue;
-        if (entry.second.parent == parent && Matches(entry.second, lpszClass, lpszWindow))
+        }
+        if (entry.second.parent == parent && Matches(entry.second, lpszClass, lpszWindow)) {
             return reinterpret_cast<HWND>(entry.first);
+        }
     }
     return nullptr;
 }
@@ -315,8 +333,9 @@ DWORD WINAPI GetWindowThreadProcessId(HWND hWnd, LPDWORD lpdwProcessId) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return 0;
     }
-    if (lpdwProcessId)
+    if (lpdwProcessId) {
         *lpdwProcessId = window->processId;
+    }
     return window->processId + 1;
 }
 
@@ -340,8 +359,9 @@ LRESULT WINAPI SendMessageTimeoutA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lP
     LRESULT result = reinterpret_cast<uintptr_t>(hWnd) == State().listView
                          ? ListViewProc(Msg, wParam, lParam)
                          : 0;
-    if (lpdwResult)
+    if (lpdwResult) {
         *lpdwResult = static_cast<DWORD_PTR>(result);
+    }
     return 1;
 }
 
@@ -368,8 +388,9 @@ HANDLE WINAPI GetCurrentProcess(void) {
 }
 
 BOOL WINAPI CloseHandle(HANDLE hObject) {
-    if (HostCloseSyncObject(hObject))
+    if (HostCloseSyncObject(hObject)) {
         return TRUE;
+    }
     if (State().handles.erase(reinterpret_cast<uintptr_t>(hObject)) == 0) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
@@ -403,8 +424,9 @@ BOOL WINAPI VirtualFreeEx(HANDLE hProcess, LPVOID lpAddress, SIZE_T dwSize, DWOR
 
 BOOL WINAPI WriteProcessMemory(HANDLE hProcess, LPVOID lpBaseAddress, LPCVOID lpBuffer,
                                SIZE_T nSize, SIZE_T* lpNumberOfBytesWritten) {
-    if (lpNumberOfBytesWritten)
+    if (lpNumberOfBytesWritten) {
         *lpNumberOfBytesWritten = 0;
+    }
     Process* process = ProcessOfHandle(hProcess);
     uint8_t* target =
         process ? ProcessBytes(*process, reinterpret_cast<uintptr_t>(lpBaseAddress), nSize)
@@ -414,15 +436,17 @@ BOOL WINAPI WriteProcessMemory(HANDLE hProcess, LPVOID lpBaseAddress, LPCVOID lp
         return FALSE;
     }
     memcpy(target, lpBuffer, nSize);
-    if (lpNumberOfBytesWritten)
+    if (lpNumberOfBytesWritten) {
         *lpNumberOfBytesWritten = nSize;
+    }
     return TRUE;
 }
 
 BOOL WINAPI ReadProcessMemory(HANDLE hProcess, LPCVOID lpBaseAddress, LPVOID lpBuffer, SIZE_T nSize,
                               SIZE_T* lpNumberOfBytesRead) {
-    if (lpNumberOfBytesRead)
+    if (lpNumberOfBytesRead) {
         *lpNumberOfBytesRead = 0;
+    }
     Process* process = ProcessOfHandle(hProcess);
     const uint8_t* source =
         process ? ProcessBytes(*process, reinterpret_cast<uintptr_t>(lpBaseAddress), nSize)
@@ -432,8 +456,9 @@ BOOL WINAPI ReadProcessMemory(HANDLE hProcess, LPCVOID lpBaseAddress, LPVOID lpB
         return FALSE;
     }
     memcpy(lpBuffer, source, nSize);
-    if (lpNumberOfBytesRead)
+    if (lpNumberOfBytesRead) {
         *lpNumberOfBytesRead = nSize;
+    }
     return TRUE;
 }
 
@@ -454,8 +479,9 @@ BOOL WINAPI IsWow64Process(HANDLE hProcess, BOOL* Wow64Process) {
 // ---- Modules and errors ---------------------------------------------------------------------
 
 DWORD WINAPI GetModuleFileNameA(HMODULE, LPSTR lpFilename, DWORD nSize) {
-    if (nSize == 0)
+    if (nSize == 0) {
         return 0;
+    }
     const std::string& path = ModulePath();
     // Like the platform: a path that does not fit is cut, NUL-terminated, and nSize is returned.
     DWORD length = static_cast<DWORD>(std::min<size_t>(path.size(), nSize - 1));
@@ -465,14 +491,17 @@ DWORD WINAPI GetModuleFileNameA(HMODULE, LPSTR lpFilename, DWORD nSize) {
 }
 
 HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName) {
-    if (lpModuleName && strcmp(lpModuleName, "kernel32.dll") == 0)
+    if (lpModuleName && strcmp(lpModuleName, "kernel32.dll") == 0) {
         return kKernel32;
+    }
     return nullptr;
 }
 
 FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
-    if (hModule == kKernel32 && State().wow64Process2 && strcmp(lpProcName, "IsWow64Process2") == 0)
+    if (hModule == kKernel32 && State().wow64Process2 &&
+        strcmp(lpProcName, "IsWow64Process2") == 0) {
         return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&HostIsWow64Process2));
+    }
     return nullptr;
 }
 
@@ -490,8 +519,9 @@ namespace hostsim {
 
 void ResetDesktop(const std::vector<Icon>& icons) {
     Desktop& desktop = State();
-    if (desktop.shellProcessId)
+    if (desktop.shellProcessId) {
         EndShellProcess();
+    }
     desktop.windows.clear();
     desktop.icons = icons;
     desktop.snapGrid = 0;
@@ -529,14 +559,16 @@ void MoveDefViewToWorkerW() {
     Desktop& desktop = State();
     uintptr_t defView = 0;
     for (auto& entry : desktop.windows) {
-        if (entry.second.className == "SHELLDLL_DefView")
+        if (entry.second.className == "SHELLDLL_DefView") {
             defView = entry.first;
+        }
     }
     CreateWindowEntry("WorkerW", "", 0, desktop.shellProcessId);
     uintptr_t worker = CreateWindowEntry("WorkerW", "", 0, desktop.shellProcessId);
     CreateWindowEntry("WorkerW", "", 0, desktop.shellProcessId);
-    if (defView)
+    if (defView) {
         desktop.windows[defView].parent = worker;
+    }
 }
 
 void SetShellBitness(int bits) {
@@ -606,8 +638,9 @@ int OpenProcessHandles() {
 
 int RemoteBlocks() {
     int blocks = 0;
-    for (const auto& process : State().processes)
+    for (const auto& process : State().processes) {
         blocks += static_cast<int>(process.second.blocks.size());
+    }
     return blocks;
 }
 

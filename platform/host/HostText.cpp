@@ -21,8 +21,9 @@ const char kLatinExtendedBestFit[] = "AaAaAaCcCcCcCcDdDdEeEeEeEeEeGgGgGgGgHhHhIi
 
 std::u16string DecodeAnsi(const unsigned char* bytes, size_t length) {
     std::u16string wide;
-    for (size_t i = 0; i < length; i++)
+    for (size_t i = 0; i < length; i++) {
         wide += bytes[i] >= 0x80 && bytes[i] < 0xA0 ? kHighControls[bytes[i] - 0x80] : bytes[i];
+    }
     return wide;
 }
 
@@ -50,8 +51,9 @@ bool DecodeUtf8(const unsigned char* bytes, size_t length, bool refuseInvalid,
         valid = valid && (following == 0 || code >= least) && code <= 0x10FFFF &&
                 !(code >= 0xD800 && code <= 0xDFFF);
         if (!valid) {
-            if (refuseInvalid)
+            if (refuseInvalid) {
                 return false;
+            }
             *wide += char16_t(0xFFFD);
             i++;
             continue;
@@ -103,30 +105,36 @@ std::string EncodeUtf8(const char16_t* wide, size_t units) {
 }
 
 char AnsiByte(char16_t unit) {
-    if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF))
+    if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF)) {
         return char(unit);
-    for (int i = 0; i < 32; i++) {
-        if (kHighControls[i] == unit)
-            return char(0x80 + i);
     }
-    if (unit >= 0x100 && unit < 0x180)
+    for (int i = 0; i < 32; i++) {
+        if (kHighControls[i] == unit) {
+            return char(0x80 + i);
+        }
+    }
+    if (unit >= 0x100 && unit < 0x180) {
         return kLatinExtendedBestFit[unit - 0x100];
+    }
     return '?';
 }
 
 // Every unit on its own, so a character outside the basic plane becomes "??".
 std::string EncodeAnsi(const char16_t* wide, size_t units) {
     std::string text;
-    for (size_t i = 0; i < units; i++)
+    for (size_t i = 0; i < units; i++) {
         text += AnsiByte(wide[i]);
+    }
     return text;
 }
 
 template <class Unit> int CopyOut(const Unit* result, size_t length, Unit* output, int capacity) {
-    if (length > 0x7FFFFFFF)
+    if (length > 0x7FFFFFFF) {
         return 0;
-    if (capacity == 0)
+    }
+    if (capacity == 0) {
         return static_cast<int>(length);
+    }
     if (static_cast<size_t>(capacity) < length) {
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
         return 0;
@@ -139,8 +147,9 @@ template <class Unit> int CopyOut(const Unit* result, size_t length, Unit* outpu
 
 int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int cbMultiByte,
                                LPWSTR lpWideCharStr, int cchWideChar) {
-    if (!lpMultiByteStr || cbMultiByte == 0 || cchWideChar < 0)
+    if (!lpMultiByteStr || cbMultiByte == 0 || cchWideChar < 0) {
         return 0;
+    }
     size_t length = cbMultiByte < 0 ? strlen(lpMultiByteStr) + 1 : size_t(cbMultiByte);
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(lpMultiByteStr);
     std::u16string wide;
@@ -157,12 +166,14 @@ int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteS
 
 int WINAPI WideCharToMultiByte(UINT CodePage, DWORD, LPCWSTR lpWideCharStr, int cchWideChar,
                                LPSTR lpMultiByteStr, int cbMultiByte, LPCSTR, BOOL*) {
-    if (!lpWideCharStr || cchWideChar == 0 || cbMultiByte < 0)
+    if (!lpWideCharStr || cchWideChar == 0 || cbMultiByte < 0) {
         return 0;
+    }
     size_t units = 0;
     if (cchWideChar < 0) {
-        while (lpWideCharStr[units])
+        while (lpWideCharStr[units]) {
             units++;
+        }
         units++;
     } else {
         units = size_t(cchWideChar);

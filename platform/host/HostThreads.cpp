@@ -66,8 +66,9 @@ HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE
         lpStartAddress(lpParameter);
         Signal(*ended);
     }).detach();
-    if (lpThreadId)
+    if (lpThreadId) {
         *lpThreadId = 0;
+    }
     return AddHandle(ended);
 }
 
@@ -96,13 +97,15 @@ DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds) {
     }
     std::unique_lock<std::mutex> lock(object->mutex);
     auto isSignalled = [&object] { return object->signalled; };
-    if (dwMilliseconds == INFINITE)
+    if (dwMilliseconds == INFINITE) {
         object->changed.wait(lock, isSignalled);
-    else if (!object->changed.wait_for(lock, std::chrono::milliseconds(dwMilliseconds),
-                                       isSignalled))
+    } else if (!object->changed.wait_for(lock, std::chrono::milliseconds(dwMilliseconds),
+                                         isSignalled)) {
         return WAIT_TIMEOUT;
-    if (!object->manualReset)
+    }
+    if (!object->manualReset) {
         object->signalled = false;
+    }
     return WAIT_OBJECT_0;
 }
 

@@ -8,8 +8,9 @@
 
 inline HANDLE CreateKillOnCloseJob() {
     HANDLE job = CreateJobObjectA(nullptr, nullptr);
-    if (!job)
+    if (!job) {
         return nullptr;
+    }
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
     limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
     if (!SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
@@ -31,8 +32,9 @@ inline bool LaunchInJob(HANDLE job, const std::string& path, const char* folder,
         *process = PROCESS_INFORMATION();
         return false;
     }
-    if (job)
+    if (job) {
         AssignProcessToJobObject(job, process->hProcess);
+    }
     ResumeThread(process->hThread);
     return true;
 }

@@ -33,8 +33,9 @@ std::string Triple(const std::string& name, int x, int y) {
 
 std::string LayoutOf(const std::vector<Icon>& icons) {
     std::string text;
-    for (const Icon& icon : icons)
+    for (const Icon& icon : icons) {
         text += Triple(icon.name, icon.x, icon.y);
+    }
     return text;
 }
 
@@ -51,8 +52,9 @@ std::vector<Icon> NumberedIcons(int count) {
 
 int CountOf(const std::vector<Request>& log, unsigned msg) {
     int count = 0;
-    for (const Request& request : log)
+    for (const Request& request : log) {
         count += request.msg == msg;
+    }
     return count;
 }
 
@@ -144,11 +146,13 @@ TEST_F(DesktopContract, LongEscapedNamesAreCapturedWhole) {
     StartWith(icons);
     std::string text = Capture();
     std::string triple = std::string(510, ';') + ";10;10;";
-    for (size_t i = 0; i < triple.size() - 7; i += 2)
+    for (size_t i = 0; i < triple.size() - 7; i += 2) {
         triple[i] = '\\';
+    }
     std::string expected;
-    for (int i = 0; i < 20; i++)
+    for (int i = 0; i < 20; i++) {
         expected += triple;
+    }
     EXPECT_EQ(text, expected + "after;1;1;");
     EXPECT_EQ(Parsed(text), icons);
 }
@@ -157,9 +161,10 @@ TEST_F(DesktopContract, LongEscapedNamesAreCapturedWhole) {
 // characters, icons were neither saved nor restored, and nobody was told.
 TEST_F(DesktopContract, CaptureTakesEveryIcon) {
     std::vector<Icon> icons;
-    for (int i = 0; i < 400; i++)
+    for (int i = 0; i < 400; i++) {
         icons.push_back({std::string(40, 'a' + i % 26) + std::to_string(10000 + i),
                          20 + i % 20 * 60, 10 + i / 20 * 40});
+    }
     StartWith(icons);
     int complete = 0;
     std::string text = layout->CaptureLayout(&complete);
@@ -215,16 +220,18 @@ std::vector<Icon> IconsWithWideNames() {
 
 std::string Repeated(const std::string& piece, int times) {
     std::string text;
-    for (int i = 0; i < times; i++)
+    for (int i = 0; i < times; i++) {
         text += piece;
+    }
     return text;
 }
 
 // The same icons in reverse item order, each somewhere else: a shell after a restart.
 std::vector<Icon> ReversedElsewhere(const std::vector<Icon>& icons) {
     std::vector<Icon> moved(icons.rbegin(), icons.rend());
-    for (size_t i = 0; i < moved.size(); i++)
+    for (size_t i = 0; i < moved.size(); i++) {
         moved[i] = {moved[i].name, 400 + 13 * static_cast<int>(i), 300 - 11 * static_cast<int>(i)};
+    }
     return moved;
 }
 
@@ -251,8 +258,9 @@ std::string AnsiCapture() {
     GetWindowThreadProcessId(listView, &processId);
     HANDLE process =
         OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
-    if (!process)
+    if (!process) {
         return "";
+    }
     LPVOID block = VirtualAllocEx(process, nullptr, kRemoteBlockBytes, MEM_COMMIT, PAGE_READWRITE);
     std::string text;
     DWORD_PTR count = 0;
@@ -278,8 +286,9 @@ std::string AnsiCapture() {
         ReadProcessMemory(process, block, xy, sizeof xy, &done);
         text += Triple(name, xy[0], xy[1]);
     }
-    if (block)
+    if (block) {
         VirtualFreeEx(process, block, 0, MEM_RELEASE);
+    }
     CloseHandle(process);
     return text;
 }
@@ -329,8 +338,9 @@ TEST_F(DesktopContract, NamesAreCutAt255UnitsBetweenCharacters) {
     EXPECT_TRUE(IsUtf8(text.data(), text.size()));
     EXPECT_EQ(Parsed(text), expected);
 
-    for (int i = 0; i < static_cast<int>(icons.size()); i++)
+    for (int i = 0; i < static_cast<int>(icons.size()); i++) {
         testdesktop::MoveIcon(i, 300 + 10 * i, 200);
+    }
     EXPECT_EQ(Apply(text), 1);
     EXPECT_EQ(testdesktop::Icons(), icons);
 }
@@ -427,8 +437,9 @@ TEST_F(DesktopContract, CaptureScrambleApplyPutsThreeHundredIconsBack) {
     std::vector<Icon> icons = NumberedIcons(300);
     StartWith(icons);
     std::string saved = Capture();
-    for (int i = 0; i < 300; i++)
+    for (int i = 0; i < 300; i++) {
         testdesktop::MoveIcon(i, 900 - 3 * i, 700 - 2 * i);
+    }
     ASSERT_NE(testdesktop::Icons(), icons);
     EXPECT_EQ(Apply(saved), 1);
     EXPECT_EQ(testdesktop::Icons(), icons);
@@ -444,8 +455,9 @@ TEST_F(DesktopContract, IconsWithSeparatorsInTheirNamesStayPutAndGoBack) {
     EXPECT_EQ(CountOf(testdesktop::TakeRequestLog(), kSetPosition), 0);
     EXPECT_EQ(testdesktop::Icons(), icons);
 
-    for (int i = 0; i < static_cast<int>(icons.size()); i++)
+    for (int i = 0; i < static_cast<int>(icons.size()); i++) {
         testdesktop::MoveIcon(i, 500 + 7 * i, 400 - 9 * i);
+    }
     EXPECT_EQ(Apply(saved), 1);
     EXPECT_EQ(testdesktop::Icons(), icons);
 }

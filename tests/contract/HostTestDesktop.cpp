@@ -9,8 +9,9 @@ namespace {
 
 std::vector<hostsim::Icon> Simulated(const std::vector<Icon>& icons) {
     std::vector<hostsim::Icon> simulated;
-    for (const Icon& icon : icons)
+    for (const Icon& icon : icons) {
         simulated.push_back({icon.name, icon.x, icon.y});
+    }
     return simulated;
 }
 
@@ -27,8 +28,9 @@ void Stop() {
 
 std::vector<Icon> Icons() {
     std::vector<Icon> icons;
-    for (const hostsim::Icon& icon : hostsim::Icons())
+    for (const hostsim::Icon& icon : hostsim::Icons()) {
         icons.push_back({icon.name, icon.x, icon.y});
+    }
     return icons;
 }
 

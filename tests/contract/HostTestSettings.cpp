@@ -15,8 +15,9 @@ std::filesystem::path Folder() {
         std::filesystem::path base = std::filesystem::temp_directory_path();
         for (int attempt = 0;; attempt++) {
             std::filesystem::path candidate = base / ("qm-store-" + std::to_string(attempt));
-            if (std::filesystem::create_directory(candidate))
+            if (std::filesystem::create_directory(candidate)) {
                 return candidate;
+            }
         }
     }();
     return folder;
@@ -46,8 +47,9 @@ std::string PrepareSettingsFile() {
 std::vector<std::string> TakeErrorBoxes() {
     std::vector<std::string> texts;
     for (const hostsim::MessageBoxRecord& box : hostsim::MessageBoxes()) {
-        if (box.caption == "Error")
+        if (box.caption == "Error") {
             texts.push_back(box.text);
+        }
     }
     hostsim::ClearMessageBoxes();
     return texts;

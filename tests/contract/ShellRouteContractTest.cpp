@@ -32,8 +32,9 @@ std::vector<Icon> NumberedIcons(int count, int dx = 0) {
 
 int MovesSentToTheListView() {
     int moves = 0;
-    for (const Request& request : testdesktop::TakeRequestLog())
+    for (const Request& request : testdesktop::TakeRequestLog()) {
         moves += request.msg == LVM_SETITEMPOSITION;
+    }
     return moves;
 }
 

@@ -23,8 +23,9 @@ const UINT kControlBoundMs = standin::kHangMs + 10000;
 std::string StandinPath() {
     char path[MAX_PATH] = {};
     DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-    if (length == 0 || length >= sizeof path)
+    if (length == 0 || length >= sizeof path) {
         return "standin-desktop.exe";
+    }
     char* slash = strrchr(path, '\\');
     std::string directory = slash ? std::string(path, slash + 1) : std::string();
     return directory + "standin-desktop.exe";
@@ -39,8 +40,9 @@ HWND FindDesktopListView() {
     HWND progman = FindWindowA(nullptr, "Program Manager");
     HWND defView = progman ? FindDefView(progman) : nullptr;
     HWND worker = nullptr;
-    while (!defView && (worker = FindWindowExA(nullptr, worker, "WorkerW", nullptr)) != nullptr)
+    while (!defView && (worker = FindWindowExA(nullptr, worker, "WorkerW", nullptr)) != nullptr) {
         defView = FindDefView(worker);
+    }
     return defView ? FindWindowExA(defView, nullptr, "SysListView32", nullptr) : nullptr;
 }
 
@@ -49,8 +51,9 @@ HWND FindProgmanOf(DWORD processId) {
     while ((progman = FindWindowExA(nullptr, progman, "Progman", "Program Manager")) != nullptr) {
         DWORD owner = 0;
         GetWindowThreadProcessId(progman, &owner);
-        if (owner == processId)
+        if (owner == processId) {
             return progman;
+        }
     }
     return nullptr;
 }
@@ -62,8 +65,9 @@ class CStandin {
     CStandin() : hJob(CreateKillOnCloseJob()) {}
     ~CStandin() {
         Stop();
-        if (hJob)
+        if (hJob) {
             CloseHandle(hJob);
+        }
     }
     CStandin(const CStandin&) = delete;
     CStandin& operator=(const CStandin&) = delete;
@@ -97,8 +101,9 @@ bool CStandin::Start(const std::vector<standin::Icon>& icons) {
                          : !OpenReplyMapping()                             ? "its reply mapping"
                          : !Call(standin::kReplaceIcons, payload, nullptr) ? "setting the icons"
                                                                            : nullptr;
-    if (!failed)
+    if (!failed) {
         return true;
+    }
     fprintf(stderr, "stand-in desktop did not start: %s failed (error %lu)\n", failed,
             static_cast<unsigned long>(GetLastError()));
     Stop();
@@ -115,8 +120,9 @@ bool CStandin::WaitForWindow() {
     DWORD started = GetTickCount();
     while (!(hProgman = FindProgmanOf(process.dwProcessId))) {
         if (WaitForSingleObject(process.hProcess, 1) == WAIT_OBJECT_0 ||
-            GetTickCount() - started > kStartBoundMs)
+            GetTickCount() - started > kStartBoundMs) {
             return false;
+        }
     }
     return true;
 }
@@ -124,18 +130,21 @@ bool CStandin::WaitForWindow() {
 bool CStandin::OpenReplyMapping() {
     std::string name = standin::ReplyMappingName(process.dwProcessId);
     hMapping = OpenFileMappingA(FILE_MAP_READ, FALSE, name.c_str());
-    if (!hMapping)
+    if (!hMapping) {
         return false;
+    }
     replyView = static_cast<const uint8_t*>(
         MapViewOfFile(hMapping, FILE_MAP_READ, 0, 0, standin::kReplyBytes));
     return replyView != nullptr;
 }
 
 void CStandin::Stop() {
-    if (!Running())
+    if (!Running()) {
         return;
-    if (hProgman)
+    }
+    if (hProgman) {
         Call(standin::kQuit, {}, nullptr);
+    }
     if (WaitForSingleObject(process.hProcess, kExitBoundMs) != WAIT_OBJECT_0) {
         TerminateProcess(process.hProcess, 1);
         WaitForSingleObject(process.hProcess, kExitBoundMs);
@@ -144,10 +153,12 @@ void CStandin::Stop() {
 }
 
 void CStandin::CloseHandles() {
-    if (replyView)
+    if (replyView) {
         UnmapViewOfFile(replyView);
-    if (hMapping)
+    }
+    if (hMapping) {
         CloseHandle(hMapping);
+    }
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     replyView = nullptr;
@@ -158,21 +169,25 @@ void CStandin::CloseHandles() {
 
 bool CStandin::Call(standin::Command command, const std::vector<uint8_t>& payload,
                     std::vector<uint8_t>* answer) {
-    if (!hProgman)
+    if (!hProgman) {
         return false;
+    }
     COPYDATASTRUCT request;
     request.dwData = command;
     request.cbData = static_cast<DWORD>(payload.size());
     request.lpData = const_cast<uint8_t*>(payload.data());
     DWORD_PTR result = 0;
     if (!SendMessageTimeoutA(hProgman, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&request),
-                             SMTO_NORMAL, kControlBoundMs, &result))
+                             SMTO_NORMAL, kControlBoundMs, &result)) {
         return false;
+    }
     intptr_t length = static_cast<intptr_t>(result);
-    if (length < 0 || static_cast<uint64_t>(length) > standin::kReplyBytes)
+    if (length < 0 || static_cast<uint64_t>(length) > standin::kReplyBytes) {
         return false;
-    if (answer)
+    }
+    if (answer) {
         answer->assign(replyView, replyView + length);
+    }
     return true;
 }
 
@@ -188,8 +203,9 @@ std::vector<Request> pendingLog;
 
 std::vector<standin::Icon> ToStandin(const std::vector<Icon>& icons) {
     std::vector<standin::Icon> converted;
-    for (const Icon& icon : icons)
+    for (const Icon& icon : icons) {
         converted.push_back({icon.name, icon.x, icon.y});
+    }
     return converted;
 }
 
@@ -201,8 +217,9 @@ Request FromLogged(const standin::LoggedRequest& logged) {
 
 void SendInts(standin::Command command, std::initializer_list<int32_t> values) {
     std::vector<uint8_t> payload;
-    for (int32_t value : values)
+    for (int32_t value : values) {
         standin::PutI32(payload, value);
+    }
     Standin().Call(command, payload, nullptr);
 }
 
@@ -223,11 +240,13 @@ std::vector<Icon> Icons() {
     std::vector<uint8_t> answer;
     std::vector<standin::Icon> icons;
     if (!Standin().Call(standin::kGetIcons, {}, &answer) ||
-        !standin::DecodeIcons(answer.data(), answer.size(), &icons))
+        !standin::DecodeIcons(answer.data(), answer.size(), &icons)) {
         return {};
+    }
     std::vector<Icon> converted;
-    for (const standin::Icon& icon : icons)
+    for (const standin::Icon& icon : icons) {
         converted.push_back({icon.name, icon.x, icon.y});
+    }
     return converted;
 }
 
@@ -275,23 +294,27 @@ std::vector<Request> TakeRequestLog() {
     std::vector<Request> requests;
     requests.swap(pendingLog);
     std::vector<uint8_t> answer;
-    if (!Standin().Call(standin::kTakeRequestLog, {}, &answer))
+    if (!Standin().Call(standin::kTakeRequestLog, {}, &answer)) {
         return requests;
+    }
     standin::CPayloadReader reader(answer.data(), answer.size());
     uint32_t count = 0;
     standin::LoggedRequest logged;
-    if (!reader.U32(&count))
+    if (!reader.U32(&count)) {
         return requests;
-    for (uint32_t i = 0; i < count && reader.Bytes(&logged, sizeof logged); ++i)
+    }
+    for (uint32_t i = 0; i < count && reader.Bytes(&logged, sizeof logged); ++i) {
         requests.push_back(FromLogged(logged));
+    }
     return requests;
 }
 
 unsigned long ShellProcessId() {
     HWND listView = FindDesktopListView();
     DWORD owner = 0;
-    if (listView)
+    if (listView) {
         GetWindowThreadProcessId(listView, &owner);
+    }
     return owner;
 }
 

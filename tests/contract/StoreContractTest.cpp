@@ -31,8 +31,9 @@ std::string ReadFile(const std::string& path) {
 
 std::vector<int> Xs() {
     std::vector<int> xs;
-    for (const Icon& icon : testdesktop::Icons())
+    for (const Icon& icon : testdesktop::Icons()) {
         xs.push_back(icon.x);
+    }
     return xs;
 }
 

@@ -24,8 +24,9 @@ struct TestItemId {
 
 PITEMID_CHILD NewItemId(int item) {
     TestItemId* id = static_cast<TestItemId*>(CoTaskMemAlloc(sizeof(TestItemId)));
-    if (!id)
+    if (!id) {
         return nullptr;
+    }
     id->cb = sizeof(TestItemId) - sizeof(USHORT);
     id->mark = kIdMark;
     id->item = item;
@@ -34,8 +35,9 @@ PITEMID_CHILD NewItemId(int item) {
 }
 
 int Snap(int value, int grid) {
-    if (grid <= 0)
+    if (grid <= 0) {
         return value;
+    }
     int snapped = value / grid * grid;
     return snapped > value ? snapped - grid : snapped;
 }
@@ -48,8 +50,9 @@ template <typename Interface> class CCounted : public Interface {
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
         *object = nullptr;
-        if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, iid))
+        if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, iid)) {
             return E_NOINTERFACE;
+        }
         this->AddRef();
         *object = static_cast<Interface*>(this);
         return S_OK;
@@ -57,8 +60,9 @@ template <typename Interface> class CCounted : public Interface {
     ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
     ULONG STDMETHODCALLTYPE Release() override {
         ULONG left = --references;
-        if (left == 0)
+        if (left == 0) {
             delete this;
+        }
         return left;
     }
 
@@ -99,14 +103,17 @@ class CTestFolder final : public CCounted<IShellFolder> {
     HRESULT STDMETHODCALLTYPE GetDisplayNameOf(PCUITEMID_CHILD id, SHGDNF flags,
                                                STRRET* name) override {
         HRESULT hr = shell->Enter(kGetDisplayNameOf);
-        if (FAILED(hr))
+        if (FAILED(hr)) {
             return hr;
+        }
         std::vector<WCHAR> text;
-        if (flags != SHGDN_INFOLDER || !shell->NameOf(ItemOfId(id), &text))
+        if (flags != SHGDN_INFOLDER || !shell->NameOf(ItemOfId(id), &text)) {
             return E_INVALIDARG;
+        }
         LPWSTR copy = static_cast<LPWSTR>(CoTaskMemAlloc(text.size() * sizeof(WCHAR)));
-        if (!copy)
+        if (!copy) {
             return E_OUTOFMEMORY;
+        }
         memcpy(copy, text.data(), text.size() * sizeof(WCHAR));
         name->uType = STRRET_WSTR;
         name->pOleStr = copy;
@@ -130,11 +137,13 @@ class CTestView final : public CCounted<IFolderView> {
     HRESULT STDMETHODCALLTYPE GetFolder(REFIID riid, void** object) override {
         *object = nullptr;
         HRESULT hr = shell->Enter(kGetFolder);
-        if (FAILED(hr))
+        if (FAILED(hr)) {
             return hr;
+        }
         CTestFolder* folder = new (std::nothrow) CTestFolder(shell);
-        if (!folder)
+        if (!folder) {
             return E_OUTOFMEMORY;
+        }
         hr = folder->QueryInterface(riid, object);
         folder->Release();
         return hr;
@@ -142,16 +151,18 @@ class CTestView final : public CCounted<IFolderView> {
     HRESULT STDMETHODCALLTYPE Item(int item, PITEMID_CHILD* id) override {
         *id = nullptr;
         HRESULT hr = shell->Enter(kItem);
-        if (FAILED(hr))
+        if (FAILED(hr)) {
             return hr;
+        }
         *id = NewItemId(item);
         return *id ? S_OK : E_OUTOFMEMORY;
     }
     HRESULT STDMETHODCALLTYPE ItemCount(UINT flags, int* count) override {
         *count = 0;
         HRESULT hr = shell->Enter(kItemCount);
-        if (FAILED(hr))
+        if (FAILED(hr)) {
             return hr;
+        }
         return flags == SVGIO_ALLVIEW ? shell->CountItems(count) : E_INVALIDARG;
     }
     HRESULT STDMETHODCALLTYPE Items(UINT, REFIID, void**) override { return E_NOTIMPL; }
@@ -159,8 +170,9 @@ class CTestView final : public CCounted<IFolderView> {
     HRESULT STDMETHODCALLTYPE GetFocusedItem(int*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetItemPosition(PCUITEMID_CHILD id, POINT* position) override {
         HRESULT hr = shell->Enter(kGetItemPosition);
-        if (FAILED(hr))
+        if (FAILED(hr)) {
             return hr;
+        }
         return shell->PositionOf(ItemOfId(id), position) ? S_OK : E_INVALIDARG;
     }
     HRESULT STDMETHODCALLTYPE GetSpacing(POINT*) override { return E_NOTIMPL; }
@@ -170,8 +182,9 @@ class CTestView final : public CCounted<IFolderView> {
     HRESULT STDMETHODCALLTYPE SelectAndPositionItems(UINT count, PCUITEMID_CHILD_ARRAY ids,
                                                      POINT* points, DWORD flags) override {
         HRESULT hr = shell->Enter(kSelectAndPositionItems);
-        if (FAILED(hr))
+        if (FAILED(hr)) {
             return hr;
+        }
         return flags == SVSI_POSITIONITEM ? shell->Place(count, ids, points) : E_INVALIDARG;
     }
 
@@ -215,8 +228,9 @@ HRESULT CTestShell::Source(void* context, IFolderView** view, HWND* window) {
     *view = nullptr;
     *window = nullptr;
     HRESULT hr = shell->Enter(kSource);
-    if (FAILED(hr))
+    if (FAILED(hr)) {
         return hr;
+    }
     *view = new (std::nothrow) CTestView(shell);
     *window = shell->window;
     return *view ? S_OK : E_OUTOFMEMORY;
@@ -234,15 +248,17 @@ void CTestShell::HangAt(Method method, int call) {
 
 int CTestShell::TotalCalls() const {
     int total = 0;
-    for (int count : calls)
+    for (int count : calls) {
         total += count;
+    }
     return total;
 }
 
 HRESULT CTestShell::Enter(Method method) {
     int call = ++calls[method];
-    if (hangAt[method] == call)
+    if (hangAt[method] == call) {
         WaitForSingleObject(never, INFINITE);
+    }
     bool fails = failFrom[method] != 0 && call >= failFrom[method] && call <= failUntil[method];
     return fails ? failWith[method] : S_OK;
 }
@@ -254,8 +270,9 @@ HRESULT CTestShell::CountItems(int* count) {
     for (const testdesktop::Icon& icon : testdesktop::Icons()) {
         std::vector<WCHAR> name(icon.name.size() + 1);
         if (!icon.name.empty() &&
-            Utf8ToUtf16(icon.name.data(), icon.name.size(), name.data(), name.size()) == 0)
+            Utf8ToUtf16(icon.name.data(), icon.name.size(), name.data(), name.size()) == 0) {
             return E_FAIL;
+        }
         names.push_back(name);
         positions.push_back({icon.x, icon.y});
     }
@@ -264,15 +281,17 @@ HRESULT CTestShell::CountItems(int* count) {
 }
 
 bool CTestShell::NameOf(int item, std::vector<WCHAR>* name) const {
-    if (item < 0 || static_cast<size_t>(item) >= names.size())
+    if (item < 0 || static_cast<size_t>(item) >= names.size()) {
         return false;
+    }
     *name = names[item];
     return true;
 }
 
 bool CTestShell::PositionOf(int item, POINT* position) const {
-    if (item < 0 || static_cast<size_t>(item) >= positions.size())
+    if (item < 0 || static_cast<size_t>(item) >= positions.size()) {
         return false;
+    }
     *position = positions[item];
     return true;
 }
@@ -281,12 +300,14 @@ HRESULT CTestShell::Place(UINT count, PCUITEMID_CHILD_ARRAY ids, const POINT* po
     std::vector<int> items;
     for (UINT i = 0; i < count; i++) {
         int item = ItemOfId(ids[i]);
-        if (item < 0 || static_cast<size_t>(item) >= positions.size())
+        if (item < 0 || static_cast<size_t>(item) >= positions.size()) {
             return E_INVALIDARG;
+        }
         items.push_back(item);
     }
-    for (UINT i = 0; i < count; i++)
+    for (UINT i = 0; i < count; i++) {
         testdesktop::MoveIcon(items[i], Snap(points[i].x, snapGrid), Snap(points[i].y, snapGrid));
+    }
     placements.push_back(items);
     return S_OK;
 }

@@ -40,8 +40,9 @@ class CErrorBoxWatcher {
   private:
     static DWORD WINAPI Watch(LPVOID self) {
         CErrorBoxWatcher* watcher = static_cast<CErrorBoxWatcher*>(self);
-        while (WaitForSingleObject(watcher->stop, 10) == WAIT_TIMEOUT)
+        while (WaitForSingleObject(watcher->stop, 10) == WAIT_TIMEOUT) {
             watcher->AnswerBoxes();
+        }
         return 0;
     }
 
@@ -50,8 +51,9 @@ class CErrorBoxWatcher {
         while ((box = FindWindowExA(nullptr, box, "#32770", "Error")) != nullptr) {
             DWORD owner = 0;
             GetWindowThreadProcessId(box, &owner);
-            if (owner != GetCurrentProcessId() || !IsWindowVisible(box))
+            if (owner != GetCurrentProcessId() || !IsWindowVisible(box)) {
                 continue;
+            }
             char text[512] = "";
             GetDlgItemTextA(box, kMessageTextId, text, sizeof text);
             {
@@ -60,8 +62,9 @@ class CErrorBoxWatcher {
             }
             PostMessageA(box, WM_COMMAND, IDOK, 0);
             // Let the box go before it can be seen a second time.
-            for (int i = 0; i < 200 && IsWindow(box) && IsWindowVisible(box); i++)
+            for (int i = 0; i < 200 && IsWindow(box) && IsWindowVisible(box); i++) {
                 Sleep(5);
+            }
         }
     }
 
@@ -78,8 +81,9 @@ CErrorBoxWatcher& Watcher() {
 
 void DeleteRunValue(HKEY root) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(root, kRun, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(root, kRun, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) {
         return;
+    }
     RegDeleteValueA(key, "Quillmarsh");
     RegCloseKey(key);
 }
@@ -93,11 +97,13 @@ std::string PrepareSettingsFile() {
     // Wine's prefix may not have the Run keys; the program only ever opens them.
     HKEY key = nullptr;
     if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kRun, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                        nullptr) == ERROR_SUCCESS)
+                        nullptr) == ERROR_SUCCESS) {
         RegCloseKey(key);
+    }
     if (RegCreateKeyExA(HKEY_CURRENT_USER, kRun, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                        nullptr) == ERROR_SUCCESS)
+                        nullptr) == ERROR_SUCCESS) {
         RegCloseKey(key);
+    }
     DeleteRunValue(HKEY_LOCAL_MACHINE);
     DeleteRunValue(HKEY_CURRENT_USER);
     Watcher().Take();

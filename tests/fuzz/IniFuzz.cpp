@@ -1,8 +1,8 @@
 // Reads arbitrary bytes as a settings file, writes the document and reads the text back.
 //
-// What must hold for any input: no overrun or leak (the sanitizers), every name fits its node, every
-// key and value is UTF-8, no section is empty, and a written text whose lines all fit the reader reads back as the same
-// document, byte for byte when written again.
+// What must hold for any input: no overrun or leak (the sanitizers), every name fits its node,
+// every key and value is UTF-8, no section is empty, and a written text whose lines all fit the
+// reader reads back as the same document, byte for byte when written again.
 #include "base/TextEncoding.h"
 #include "ini/IniFile.h"
 
@@ -59,8 +59,9 @@ bool LinesFitTheReader(const std::string& text) {
     size_t start = 0;
     while (start < text.size()) {
         size_t end = text.find('\n', start);
-        if (end - start + 1 > kIniMaxLineChars)
+        if (end - start + 1 > kIniMaxLineChars) {
             return false;
+        }
         start = end + 1;
     }
     return true;
@@ -94,7 +95,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CIniFile reread;
     reread.ReadText(text.data(), text.size());
     CheckDocument(reread);
-    if (LinesFitTheReader(text))
+    if (LinesFitTheReader(text)) {
         Require(Written(reread) == text, "written text does not read back the same");
+    }
     return 0;
 }

@@ -61,8 +61,9 @@ std::string LiveName(const std::string& name) {
     size_t units = Utf8ToUtf16(name.data(), name.size(), wide.data(), wide.size());
     if (units > kIconNameUnits) {
         units = kIconNameUnits;
-        if (wide[units - 1] >= 0xD800 && wide[units - 1] <= 0xDBFF)
+        if (wide[units - 1] >= 0xD800 && wide[units - 1] <= 0xDBFF) {
             units--;
+        }
     }
     char text[kIconNameBytes];
     size_t length = Utf16ToUtf8(wide.data(), units, text, sizeof text);
@@ -103,20 +104,24 @@ std::string NamedByAnsiForm(const std::string& ansi) {
 // their ANSI form, and one the text may not name.
 std::vector<hostsim::Icon> DesktopFor(const std::vector<Entry>& entries) {
     std::vector<hostsim::Icon> icons;
-    for (size_t i = 0; i < entries.size() && i < 6; i++)
+    for (size_t i = 0; i < entries.size() && i < 6; i++) {
         icons.push_back({entries[i].name, static_cast<int>(10 * i), 5});
-    if (!entries.empty())
+    }
+    if (!entries.empty()) {
         icons.push_back({entries[0].name, 7, 7});
-    for (size_t i = 0; i < entries.size() && i < 3; i++)
+    }
+    for (size_t i = 0; i < entries.size() && i < 3; i++) {
         icons.push_back({NamedByAnsiForm(entries[i].name), static_cast<int>(10 * i), 9});
+    }
     icons.push_back({"Recycle Bin", 3, 4});
     return icons;
 }
 
 bool Contains(const std::vector<std::string>& names, const std::string& name) {
     for (const std::string& each : names) {
-        if (each == name)
+        if (each == name) {
             return true;
+        }
     }
     return false;
 }
@@ -127,8 +132,9 @@ std::vector<hostsim::Icon> Expected(const std::vector<hostsim::Icon>& icons,
                                     const std::vector<Entry>& entries, bool* anyMove,
                                     std::vector<bool>* named) {
     std::vector<std::string> live;
-    for (const hostsim::Icon& icon : icons)
+    for (const hostsim::Icon& icon : icons) {
         live.push_back(LiveName(icon.name));
+    }
     std::vector<bool> used(entries.size(), false);
     std::vector<int> taker(icons.size(), -1);
     std::vector<std::string> takenNames;
@@ -143,11 +149,13 @@ std::vector<hostsim::Icon> Expected(const std::vector<hostsim::Icon>& icons,
         }
     }
     std::vector<bool> eligible(entries.size(), false);
-    for (size_t e = 0; e < entries.size(); e++)
+    for (size_t e = 0; e < entries.size(); e++) {
         eligible[e] = !used[e] && !Contains(takenNames, entries[e].name);
+    }
     for (size_t i = 0; i < icons.size(); i++) {
-        if (taker[i] >= 0 || Contains(takenNames, live[i]))
+        if (taker[i] >= 0 || Contains(takenNames, live[i])) {
             continue;
+        }
         std::string ansi = AnsiForm(live[i]);
         std::string ansiInUtf8 = InUtf8(ansi);
         for (size_t e = 0; e < entries.size() && !ansi.empty(); e++) {
@@ -163,8 +171,9 @@ std::vector<hostsim::Icon> Expected(const std::vector<hostsim::Icon>& icons,
     *anyMove = false;
     named->assign(icons.size(), false);
     for (size_t i = 0; i < icons.size(); i++) {
-        if (taker[i] < 0)
+        if (taker[i] < 0) {
             continue;
+        }
         (*named)[i] = true;
         const Entry& entry = entries[static_cast<size_t>(taker[i])];
         *anyMove |= icons[i].x != entry.x || icons[i].y != entry.y;
@@ -191,9 +200,10 @@ void CheckApply(const std::string& text, const std::vector<hostsim::Icon>& icons
     int passes = 0;
     for (const hostsim::ListViewRequest& request : hostsim::RequestLog()) {
         passes += request.msg == LVM_GETITEMCOUNT;
-        if (request.msg == LVM_SETITEMPOSITION)
+        if (request.msg == LVM_SETITEMPOSITION) {
             Require(request.wParam < icons.size() && named[request.wParam],
                     "a move for an icon no entry names");
+        }
     }
     Require(passes >= 1 && passes <= kMaxApplyPasses, "pass count");
     std::vector<hostsim::Icon> now = hostsim::Icons();
@@ -210,8 +220,9 @@ std::vector<hostsim::Icon> IconsNamedBy(const std::string& input) {
     size_t start = 0;
     while (start <= input.size() && icons.size() < 8) {
         size_t end = input.find('\0', start);
-        if (end == std::string::npos)
+        if (end == std::string::npos) {
             end = input.size();
+        }
         int i = static_cast<int>(icons.size());
         icons.push_back({input.substr(start, end - start), 20 + 75 * i, 10 - 35 * i});
         start = end + 1;
@@ -233,8 +244,9 @@ void CheckNamesRoundTrip(const std::vector<hostsim::Icon>& icons) {
     }
     hostsim::ClearRequestLog();
     Require(layout.ApplyLayout(captured.c_str()) == 0, "the desktop's own capture moved an icon");
-    for (const hostsim::ListViewRequest& request : hostsim::RequestLog())
+    for (const hostsim::ListViewRequest& request : hostsim::RequestLog()) {
         Require(request.msg != LVM_SETITEMPOSITION, "the desktop's own capture sent a move");
+    }
 }
 
 // The layout an older version captured: ANSI forms, nothing escaped.

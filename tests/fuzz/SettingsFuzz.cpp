@@ -70,12 +70,13 @@ void Report(const Store& first, const Store& second) {
     for (size_t i = 0; i < first.snapshots.size() && i < second.snapshots.size(); i++) {
         const Stored& a = first.snapshots[i];
         const Stored& b = second.snapshots[i];
-        if (!(a == b))
+        if (!(a == b)) {
             fprintf(stderr,
                     "snapshot %zu: \"%s\" kind %d, %zu characters; then \"%s\" kind %d, "
                     "%zu characters\n",
                     i, a.name.c_str(), a.kind, a.layout.size(), b.name.c_str(), b.kind,
                     b.layout.size());
+        }
     }
 }
 
@@ -98,8 +99,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     char shm[] = "/dev/shm/qm-settings-fuzz.XXXXXX";
     char tmp[] = "/tmp/qm-settings-fuzz.XXXXXX";
     const char* made = mkdtemp(shm);
-    if (!made)
+    if (!made) {
         made = mkdtemp(tmp);
+    }
     Require(made != nullptr, "no scratch directory");
     directory = made;
     atexit(RemoveDirectory);
@@ -119,8 +121,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         layout.SaveSettings();
         Require(hostsim::MessageBoxes().empty(), "the save failed");
         Store second = Load();
-        if (!(second == first))
+        if (!(second == first)) {
             Report(first, second);
+        }
         Require(second == first, "the second load differs from the first");
     }
     remove(path.c_str());

@@ -47,8 +47,9 @@ RECT Union(RECT a, const RECT& b) {
 RECT DesktopRect() {
     RECT area = {0, 0, 640, 480};
     HWND progman = FindWindowA("Progman", "Program Manager");
-    if (progman)
+    if (progman) {
         GetWindowRect(progman, &area);
+    }
     return area;
 }
 
@@ -57,13 +58,15 @@ void Screenshot(const std::string& folder, const char* name, RECT area) {
     area.top = std::max(0L, area.top);
     area.right = std::min(static_cast<LONG>(GetSystemMetrics(SM_CXSCREEN)), area.right);
     area.bottom = std::min(static_cast<LONG>(GetSystemMetrics(SM_CYSCREEN)), area.bottom);
-    if (area.right <= area.left || area.bottom <= area.top)
+    if (area.right <= area.left || area.bottom <= area.top) {
         return;
+    }
     MemoryCanvas canvas(area.right - area.left, area.bottom - area.top, RGB(0, 0, 0));
     canvas.CaptureScreen(area);
     std::string path = folder + "\\" + name;
-    if (canvas.SavePng(path.c_str()))
+    if (canvas.SavePng(path.c_str())) {
         printf("tour: screenshot %s\n", name);
+    }
     fflush(stdout);
 }
 
@@ -72,8 +75,9 @@ void LetItPaint() {
     DWORD started = GetTickCount();
     MSG msg;
     while (GetTickCount() - started < 300) {
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             DispatchMessageA(&msg);
+        }
         Sleep(20);
     }
 }
@@ -83,8 +87,9 @@ bool WaitUntilRestored() {
     DWORD started = GetTickCount();
     while (GetTickCount() - started < 15000) {
         std::vector<testdesktop::Icon> icons = testdesktop::Icons();
-        if (!icons.empty() && icons[0].x == 20 && icons[0].y == 10)
+        if (!icons.empty() && icons[0].x == 20 && icons[0].y == 10) {
             return true;
+        }
         Sleep(20);
     }
     return false;
@@ -118,11 +123,13 @@ int Stay(const char* exe) {
 
 // Opens the tray menu and its Restore submenu as a person would, with the keyboard.
 bool OpenRestoreMenu(CRunningProgram& program, std::vector<HWND>* popups) {
-    if (!program.PostTrayClick(WM_RBUTTONUP) || !WaitForPopups(program.ProcessId(), 1, popups))
+    if (!program.PostTrayClick(WM_RBUTTONUP) || !WaitForPopups(program.ProcessId(), 1, popups)) {
         return false;
+    }
     HWND main = popups->front();
-    for (int i = 0; i < 4; i++)
+    for (int i = 0; i < 4; i++) {
         PressKey(main, VK_DOWN);
+    }
     PressKey(main, VK_RIGHT);
     return WaitForPopups(program.ProcessId(), 2, popups);
 }
@@ -143,8 +150,9 @@ bool WriteEarlierRun(const std::string& folder) {
 bool HoverTrayIcon(RECT* area) {
     HWND tray = FindWindowA("__winex11_standalone_tray", nullptr);
     HWND icon = tray ? GetWindow(tray, GW_CHILD) : nullptr;
-    if (!icon || !IsWindowVisible(tray))
+    if (!icon || !IsWindowVisible(tray)) {
         return false;
+    }
     RECT shown;
     GetWindowRect(icon, &shown);
     SetCursorPos((shown.left + shown.right) / 2, (shown.top + shown.bottom) / 2);
@@ -163,8 +171,9 @@ bool Tour(CRunningProgram& program, const std::string& folder) {
     Screenshot(folder, "1-desktop.png", DesktopRect());
 
     programtest::WaitForNextSecond();
-    if (!program.Command(kSave))
+    if (!program.Command(kSave)) {
         return false;
+    }
     Say("Save");
     testdesktop::MoveIcon(0, 420, 300);
     testdesktop::MoveIcon(3, 300, 220);
@@ -174,8 +183,9 @@ bool Tour(CRunningProgram& program, const std::string& folder) {
     Screenshot(folder, "2-moved.png", DesktopRect());
 
     std::vector<HWND> popups;
-    if (!OpenRestoreMenu(program, &popups))
+    if (!OpenRestoreMenu(program, &popups)) {
         return false;
+    }
     Say("the tray menu is open at Restore");
     LetItPaint();
     RECT area = DesktopRect();
@@ -191,14 +201,16 @@ bool Tour(CRunningProgram& program, const std::string& folder) {
     Screenshot(folder, "3-menu-alone.png", menus);
     // The newest snapshot, the Save, is the first entry and already highlighted.
     PressKey(popups.front(), VK_RETURN);
-    if (!WaitForPopups(program.ProcessId(), 0, &popups) || !WaitUntilRestored())
+    if (!WaitForPopups(program.ProcessId(), 0, &popups) || !WaitUntilRestored()) {
         return false;
+    }
     Say("Restore chosen in the menu: the icons are back");
     LetItPaint();
     Screenshot(folder, "4-restored.png", DesktopRect());
 
-    if (!program.Command(kUndo))
+    if (!program.Command(kUndo)) {
         return false;
+    }
     Say("Undo: the moved icons are back where they were");
     LetItPaint();
     Screenshot(folder, "5-undone.png", DesktopRect());
@@ -212,8 +224,9 @@ bool Tour(CRunningProgram& program, const std::string& folder) {
     }
 
     DWORD code = 99;
-    if (!program.Command(kExit) || !program.WaitForExit(&code))
+    if (!program.Command(kExit) || !program.WaitForExit(&code)) {
         return false;
+    }
     printf("tour: Exit, the program ended with code %lu\n", code);
     return code == 0;
 }
@@ -223,8 +236,9 @@ bool Tour(CRunningProgram& program, const std::string& folder) {
 bool ScaledTour(const char* exe, const std::string& folder, int dpi) {
     CDisplayScale scale(static_cast<DWORD>(dpi));
     CRunningProgram program;
-    if (!scale.Set() || !program.Start(exe) || !program.WaitForWindow())
+    if (!scale.Set() || !program.Start(exe) || !program.WaitForWindow()) {
         return false;
+    }
     const std::string percent = std::to_string(dpi * 100 / 96);
     printf("tour: started again at %s %% (%d DPI)\n", percent.c_str(), dpi);
     std::vector<HWND> popups;
@@ -257,17 +271,20 @@ bool ScaledTour(const char* exe, const std::string& folder, int dpi) {
 
 int RunTour(const char* exe, const std::string& folder) {
     CRunningProgram program;
-    if (!WriteEarlierRun(folder))
+    if (!WriteEarlierRun(folder)) {
         Say("could not write the earlier run's settings file");
-    else
+    } else {
         Say("an earlier run left a Save taken under other displays (1024x768)");
+    }
     bool done = StartBesideDesktop(program, exe) && Tour(program, folder);
     CloseMenus(program.ProcessId());
     program.Kill();
-    for (int dpi : {96, 144, 192})
+    for (int dpi : {96, 144, 192}) {
         done = done && ScaledTour(exe, folder, dpi);
-    if (!done)
+    }
+    if (!done) {
         Say("the tour stopped early");
+    }
     testdesktop::Stop();
     return done ? 0 : 1;
 }
@@ -277,10 +294,12 @@ int RunTour(const char* exe, const std::string& folder) {
 int main(int argc, char** argv) {
     // A test that died while it held another display scale leaves it behind: not for this run.
     RestoreDisplayScaleLeftBehind();
-    if (argc == 3 && strcmp(argv[1], "--stay") == 0)
+    if (argc == 3 && strcmp(argv[1], "--stay") == 0) {
         return Stay(argv[2]);
-    if (argc == 4 && strcmp(argv[1], "--tour") == 0)
+    }
+    if (argc == 4 && strcmp(argv[1], "--tour") == 0) {
         return RunTour(argv[2], argv[3]);
+    }
     fprintf(stderr, "usage: program-tour --stay <exe> | --tour <exe> <folder>\n");
     return 2;
 }

@@ -20,8 +20,9 @@ using namespace programtest::commands;
 using testdesktop::Icon;
 
 void MoveTo(const Positions_t& positions) {
-    for (size_t i = 0; i < positions.size(); i++)
+    for (size_t i = 0; i < positions.size(); i++) {
         testdesktop::MoveIcon(static_cast<int>(i), positions[i].first, positions[i].second);
+    }
 }
 
 bool OnPrivateDisplay() {
@@ -50,8 +51,9 @@ class DisplayChange : public ::testing::Test {
     CRunningProgram program;
 
     void SetUp() override {
-        if (!OnPrivateDisplay())
+        if (!OnPrivateDisplay()) {
             GTEST_SKIP() << "switches display modes: runs only under tools/private-display.sh";
+        }
         ASSERT_TRUE(SetMode(1920, 1200));
         ASSERT_TRUE(folder.Ready());
         ASSERT_TRUE(testdesktop::Start(
@@ -61,8 +63,9 @@ class DisplayChange : public ::testing::Test {
         ASSERT_TRUE(WaitFor([&] { return !Section(Settings(), "AutoSaves").empty(); }));
     }
     void TearDown() override {
-        if (!OnPrivateDisplay())
+        if (!OnPrivateDisplay()) {
             return;
+        }
         CloseMenus(program.ProcessId());
         program.Kill();
         testdesktop::Stop();
@@ -74,8 +77,9 @@ class DisplayChange : public ::testing::Test {
     template <typename Condition> static bool WaitFor(Condition condition, DWORD bound = 15000) {
         DWORD started = GetTickCount();
         while (!condition()) {
-            if (GetTickCount() - started > bound)
+            if (GetTickCount() - started > bound) {
                 return false;
+            }
             Sleep(20);
         }
         return true;

@@ -11,8 +11,9 @@ const char kKeptValue[] = "LogPixels before the test";
 HKEY OpenKey(const char* path) {
     HKEY key = nullptr;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS)
+                        nullptr) != ERROR_SUCCESS) {
         return nullptr;
+    }
     return key;
 }
 
@@ -39,16 +40,19 @@ void PutBack() {
     HKEY desktop = OpenKey(kDesktopKey);
     if (kept && desktop && HasValue(kept, kKeptValue)) {
         DWORD before = 0;
-        if (ReadDword(kept, kKeptValue, &before))
+        if (ReadDword(kept, kKeptValue, &before)) {
             WriteDword(desktop, kLogPixels, before);
-        else
+        } else {
             RegDeleteValueA(desktop, kLogPixels);
+        }
         RegDeleteValueA(kept, kKeptValue);
     }
-    if (desktop)
+    if (desktop) {
         RegCloseKey(desktop);
-    if (kept)
+    }
+    if (kept) {
         RegCloseKey(kept);
+    }
 }
 
 } // namespace
@@ -70,10 +74,12 @@ CDisplayScale::CDisplayScale(DWORD dpi) {
                                  5) == ERROR_SUCCESS;
         set = keptCopy && WriteDword(desktop, kLogPixels, dpi);
     }
-    if (desktop)
+    if (desktop) {
         RegCloseKey(desktop);
-    if (kept)
+    }
+    if (kept) {
         RegCloseKey(kept);
+    }
 }
 
 CDisplayScale::~CDisplayScale() {

@@ -56,8 +56,9 @@ bool HasAutomaticSnapshot(const std::string& file) {
 bool KillShellProcess() {
     HANDLE shell =
         OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, testdesktop::ShellProcessId());
-    if (!shell)
+    if (!shell) {
         return false;
+    }
     bool killed = TerminateProcess(shell, 1) && WaitForSingleObject(shell, 10000) == WAIT_OBJECT_0;
     CloseHandle(shell);
     return killed;
@@ -164,8 +165,9 @@ TEST_F(FaultDrill, ShellKilledInTheMiddleOfARestoreThenStartedAgain) {
         std::vector<Request> log = testdesktop::TakeRequestLog();
         size_t texts = 0;
         for (const Request& request : log) {
-            if (request.msg != kLvmGetItemTextW)
+            if (request.msg != kLvmGetItemTextW) {
                 continue;
+            }
             texts++;
             EXPECT_TRUE(request.hasRecord);
         }
@@ -210,8 +212,9 @@ TEST_F(FaultDrill, UnwritableSettingsFileAtEveryAutosaveThenWritableAgainWritesE
     ASSERT_TRUE(program.TimerTick());
     Entries_t automatic = Section(Settings(), "AutoSaves");
     std::set<std::string> written;
-    for (const auto& entry : automatic)
+    for (const auto& entry : automatic) {
         written.insert(entry.second);
+    }
     EXPECT_EQ(automatic.size(), layouts.size());
     EXPECT_EQ(written, layouts);
     EXPECT_TRUE(program.Command(112));
@@ -238,8 +241,9 @@ std::string LargeSettingsFile() {
 std::string WithAutoSave(const std::string& file, int mode) {
     const std::string key = "AutoSave=";
     size_t at = file.find(key);
-    if (at == std::string::npos)
+    if (at == std::string::npos) {
         return file;
+    }
     size_t end = file.find("\r\n", at);
     return file.substr(0, at + key.size()) + std::to_string(mode) + file.substr(end);
 }
@@ -264,14 +268,16 @@ TEST_F(FaultDrill, KilledDuringABurstOfSavesLeavesTheOldOrTheNewFileWhole) {
         // another autosave choice.
         const std::string old = Settings();
         std::set<std::string> complete;
-        for (int mode = 0; mode < 4; mode++)
+        for (int mode = 0; mode < 4; mode++) {
             complete.insert(WithAutoSave(old, mode));
+        }
         ASSERT_EQ(complete.count(old), 1u);
         // Each start loads what the last kill left: the manual snapshots are all still there.
         EXPECT_EQ(Section(old, "Saves").size(), 10u);
 
-        for (int n = 0; n < kBurst; n++)
+        for (int n = 0; n < kBurst; n++) {
             ASSERT_TRUE(program.PostCommand(kBurstChoices[n % 3]));
+        }
         Sleep(static_cast<DWORD>(kill * 3));
         program.Kill();
 

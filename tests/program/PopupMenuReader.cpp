@@ -29,9 +29,11 @@ Picture Copy(const MemoryCanvas& canvas, int width, int height) {
     picture.width = width;
     picture.height = height;
     picture.pixels.reserve(static_cast<size_t>(width) * height);
-    for (int y = 0; y < height; y++)
-        for (int x = 0; x < width; x++)
+    for (int y = 0; y < height; y++) {
+        for (int x = 0; x < width; x++) {
             picture.pixels.push_back(canvas.At(x, y));
+        }
+    }
     return picture;
 }
 
@@ -40,8 +42,9 @@ Picture CaptureWindow(HWND window) {
     GetWindowRect(window, &area);
     int width = area.right - area.left;
     int height = area.bottom - area.top;
-    if (width <= 0 || height <= 0)
+    if (width <= 0 || height <= 0) {
         return Picture();
+    }
     MemoryCanvas canvas(width, height, RGB(0, 0, 0));
     canvas.CaptureScreen(area);
     return Copy(canvas, width, height);
@@ -89,33 +92,42 @@ Glyphs Render(const std::string& text, COLORREF ink, COLORREF background) {
 
     Picture all = Copy(canvas, width, height);
     int left = width, top = height, right = -1, bottom = -1;
-    for (int y = 0; y < height; y++)
-        for (int x = 0; x < width; x++)
+    for (int y = 0; y < height; y++) {
+        for (int x = 0; x < width; x++) {
             if (all.At(x, y) != background) {
                 left = std::min(left, x);
                 right = std::max(right, x);
                 top = std::min(top, y);
                 bottom = std::max(bottom, y);
             }
+        }
+    }
     Glyphs glyphs;
-    if (right < 0)
+    if (right < 0) {
         return glyphs;
+    }
     glyphs.empty = false;
     glyphs.ink.width = right - left + 1;
     glyphs.ink.height = bottom - top + 1;
-    for (int y = top; y <= bottom; y++)
-        for (int x = left; x <= right; x++)
+    for (int y = top; y <= bottom; y++) {
+        for (int x = left; x <= right; x++) {
             glyphs.ink.pixels.push_back(all.At(x, y));
+        }
+    }
     return glyphs;
 }
 
 bool DrawnAt(const Picture& shot, const Picture& ink, int x0, int y0) {
-    if (x0 + ink.width > shot.width || y0 + ink.height > shot.height)
+    if (x0 + ink.width > shot.width || y0 + ink.height > shot.height) {
         return false;
-    for (int y = 0; y < ink.height; y++)
-        for (int x = 0; x < ink.width; x++)
-            if (!Near(shot.At(x0 + x, y0 + y), ink.At(x, y)))
+    }
+    for (int y = 0; y < ink.height; y++) {
+        for (int x = 0; x < ink.width; x++) {
+            if (!Near(shot.At(x0 + x, y0 + y), ink.At(x, y))) {
                 return false;
+            }
+        }
+    }
     return true;
 }
 
@@ -125,8 +137,9 @@ class CGlyphCache {
     const Glyphs& Get(const std::string& text, bool grey, COLORREF background) {
         auto key = std::make_tuple(text, grey, background);
         auto found = cache.find(key);
-        if (found != cache.end())
+        if (found != cache.end()) {
             return found->second;
+        }
         COLORREF ink = GetSysColor(grey ? COLOR_GRAYTEXT : COLOR_MENUTEXT);
         return cache.emplace(key, Render(text, ink, background)).first->second;
     }
@@ -139,15 +152,17 @@ class CGlyphCache {
 bool MatchAt(const Picture& shot, int x, int y, const std::vector<std::string>& candidates,
              CGlyphCache& glyphs, MenuRow* row) {
     // The item's background shows just left of its text.
-    if (x < 3)
+    if (x < 3) {
         return false;
+    }
     COLORREF background = shot.At(x - 3, y);
     bool found = false;
     for (const std::string& text : candidates) {
         for (bool grey : {false, true}) {
             const Glyphs& drawn = glyphs.Get(text, grey, background);
-            if (drawn.empty || !DrawnAt(shot, drawn.ink, x, y))
+            if (drawn.empty || !DrawnAt(shot, drawn.ink, x, y)) {
                 continue;
+            }
             if (!found || text.size() > row->text.size()) {
                 *row = MenuRow{text, grey, y};
                 found = true;
@@ -169,8 +184,9 @@ std::vector<HWND> OpenPopups(DWORD processId) {
     std::vector<HWND> popups;
     HWND popup = nullptr;
     while ((popup = FindWindowExA(nullptr, popup, "#32768", nullptr)) != nullptr) {
-        if (OwnerOf(popup) == processId && IsWindowVisible(popup))
+        if (OwnerOf(popup) == processId && IsWindowVisible(popup)) {
             popups.push_back(popup);
+        }
     }
     return popups;
 }
@@ -178,8 +194,9 @@ std::vector<HWND> OpenPopups(DWORD processId) {
 bool WaitForPopups(DWORD processId, size_t count, std::vector<HWND>* popups) {
     DWORD started = GetTickCount();
     while ((*popups = OpenPopups(processId)).size() != count) {
-        if (GetTickCount() - started > kPopupBoundMs)
+        if (GetTickCount() - started > kPopupBoundMs) {
             return false;
+        }
         Sleep(kPollMs);
     }
     return true;
@@ -194,8 +211,9 @@ bool CloseMenus(DWORD processId) {
     DWORD started = GetTickCount();
     std::vector<HWND> popups;
     while (!(popups = OpenPopups(processId)).empty()) {
-        if (GetTickCount() - started > kPopupBoundMs)
+        if (GetTickCount() - started > kPopupBoundMs) {
             return false;
+        }
         PressKey(popups.front(), VK_ESCAPE);
         Sleep(50);
     }
@@ -209,10 +227,12 @@ std::vector<MenuRow> ReadMenuRows(HWND popup, const std::vector<std::string>& ca
     for (int y = 0; y < shot.height; y++) {
         MenuRow row;
         bool found = false;
-        for (int x = 0; x < std::min(kTextLeftMax, shot.width) && !found; x++)
+        for (int x = 0; x < std::min(kTextLeftMax, shot.width) && !found; x++) {
             found = MatchAt(shot, x, y, candidates, glyphs, &row);
-        if (found && (rows.empty() || y > rows.back().top + 4))
+        }
+        if (found && (rows.empty() || y > rows.back().top + 4)) {
             rows.push_back(row);
+        }
     }
     return rows;
 }

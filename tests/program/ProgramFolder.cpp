@@ -21,10 +21,11 @@ bool RemoveFolderOnce(const std::string& directory) {
     if (search != INVALID_HANDLE_VALUE) {
         do {
             std::string path = directory + found.cFileName;
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
                 DeleteFileA(path.c_str());
-            else if (found.cFileName[0] != '.')
+            } else if (found.cFileName[0] != '.') {
                 RemoveDirectoryA(path.c_str());
+            }
         } while (FindNextFileA(search, &found));
         FindClose(search);
     }
@@ -37,8 +38,9 @@ bool RemoveFolderOnce(const std::string& directory) {
 void RemoveFolder(const std::string& directory) {
     const DWORD kBoundMs = 10000;
     DWORD started = GetTickCount();
-    while (!RemoveFolderOnce(directory) && GetTickCount() - started < kBoundMs)
+    while (!RemoveFolderOnce(directory) && GetTickCount() - started < kBoundMs) {
         Sleep(20);
+    }
 }
 
 } // namespace
@@ -46,8 +48,9 @@ void RemoveFolder(const std::string& directory) {
 std::string ExeDirectory() {
     char path[MAX_PATH] = {};
     DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-    if (length == 0 || length >= sizeof path)
+    if (length == 0 || length >= sizeof path) {
         return std::string();
+    }
     std::string text(path, length);
     return text.substr(0, text.find_last_of('\\') + 1);
 }
@@ -57,17 +60,20 @@ std::string ExeDirectory() {
 CProgramFolder::CProgramFolder() {
     char temp[MAX_PATH] = {};
     DWORD length = GetTempPathA(sizeof temp, temp);
-    if (length == 0 || length >= sizeof temp)
+    if (length == 0 || length >= sizeof temp) {
         return;
+    }
     const std::string base =
         std::string(temp) + "qm-program-" + std::to_string(GetCurrentProcessId()) + "-";
     std::string path;
     for (int serial = 1;; serial++) {
         path = base + std::to_string(serial);
-        if (CreateDirectoryA(path.c_str(), nullptr))
+        if (CreateDirectoryA(path.c_str(), nullptr)) {
             break;
-        if (GetLastError() != ERROR_ALREADY_EXISTS || serial == 1000)
+        }
+        if (GetLastError() != ERROR_ALREADY_EXISTS || serial == 1000) {
             return;
+        }
     }
     directory = LongPath(path) + "\\";
     std::string product = ExeDirectory() + "quillmarsh.exe";
@@ -75,8 +81,9 @@ CProgramFolder::CProgramFolder() {
 }
 
 CProgramFolder::~CProgramFolder() {
-    if (!directory.empty())
+    if (!directory.empty()) {
         RemoveFolder(directory);
+    }
 }
 
 std::string ReadWholeFile(const std::string& path) {

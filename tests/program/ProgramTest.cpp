@@ -38,12 +38,14 @@ std::vector<Icon> StartingIcons() {
 // "YYYY-MM-DD HH:MM:SS", then the suffix.
 bool IsTimeStamp(const std::string& name, const std::string& suffix) {
     const std::string shape = "dddd-dd-dd dd:dd:dd";
-    if (name.size() != shape.size() + suffix.size() || name.substr(shape.size()) != suffix)
+    if (name.size() != shape.size() + suffix.size() || name.substr(shape.size()) != suffix) {
         return false;
+    }
     for (size_t i = 0; i < shape.size(); i++) {
         bool digit = isdigit(static_cast<unsigned char>(name[i])) != 0;
-        if (shape[i] == 'd' ? !digit : name[i] != shape[i])
+        if (shape[i] == 'd' ? !digit : name[i] != shape[i]) {
             return false;
+        }
     }
     return true;
 }
@@ -83,8 +85,9 @@ class Program : public ::testing::Test {
     bool WaitForStartupSnapshot() const {
         DWORD started = GetTickCount();
         while (Section(Settings(), "AutoSaves").empty()) {
-            if (GetTickCount() - started > 30000)
+            if (GetTickCount() - started > 30000) {
                 return false;
+            }
             Sleep(10);
         }
         return true;
@@ -105,8 +108,9 @@ class Program : public ::testing::Test {
     bool WaitForSnapshots(const std::string& section, size_t count) const {
         DWORD started = GetTickCount();
         while (Section(Settings(), section).size() != count) {
-            if (GetTickCount() - started > 30000)
+            if (GetTickCount() - started > 30000) {
                 return false;
+            }
             Sleep(10);
         }
         return true;
@@ -210,8 +214,9 @@ class ProgramWithSeparatorsInNames : public Program {
 
 size_t MovesIn(const std::vector<Request>& log) {
     size_t moves = 0;
-    for (const Request& request : log)
+    for (const Request& request : log) {
         moves += request.msg == kLvmSetItemPosition;
+    }
     return moves;
 }
 
@@ -235,8 +240,9 @@ TEST_F(ProgramWithSeparatorsInNames, RestoreMovesNothingWhenArrangedAndPutsEvery
               "Notes\\\\;old.txt;400;300;10;100;10;a\\\\;1\\\\;2;180;10;-5;250;200;"
               "C:\\\\\\\\temp;20;90;Recycle Bin;100;90;1;180;90;");
 
-    for (int i = 0; i < static_cast<int>(saved.size()); i++)
+    for (int i = 0; i < static_cast<int>(saved.size()); i++) {
         testdesktop::MoveIcon(i, 500 + 10 * i, 400 - 20 * i);
+    }
     ASSERT_TRUE(program.Command(kRestoreFirst));
     EXPECT_EQ(Positions(), saved);
     ASSERT_TRUE(program.Command(kRestoreFirst + 1));
@@ -260,16 +266,18 @@ class ProgramWithWideNames : public Program {
                                "Notes.txt",
                                "Photos"};
         std::vector<Icon> icons;
-        for (int i = 0; i < 9; i++)
+        for (int i = 0; i < 9; i++) {
             icons.push_back({names[i], 20 + 80 * (i % 5), 10 + 80 * (i / 5)});
+        }
         return icons;
     }
 };
 
 TEST_F(ProgramWithWideNames, SavedIconsComeBackByTheirOwnNamesAfterBothRestart) {
     WaitForNextSecond();
-    for (int i = 0; i < 9; i++)
+    for (int i = 0; i < 9; i++) {
         testdesktop::MoveIcon(i, 30 + 70 * (i % 5), 200 + 80 * (i / 5));
+    }
     const std::vector<Icon> saved = testdesktop::Icons();
     ASSERT_TRUE(program.Command(kSave));
     auto manual = Section(Settings(), "Saves");
@@ -421,8 +429,9 @@ TEST_F(Program, UnknownCommandsChangeNothing) {
     const Positions_t before = Positions();
     const std::string file = Settings();
     for (UINT id : {0u, 100u, 109u, 115u, 117u, 118u, 119u, 124u, 125u, 126u, 127u, 128u, 129u,
-                    151u, 152u, 999u, 65535u})
+                    151u, 152u, 999u, 65535u}) {
         ASSERT_TRUE(program.Command(id)) << id;
+    }
     EXPECT_EQ(Settings(), file);
     EXPECT_EQ(Positions(), before);
     EXPECT_TRUE(OpenPopups(program.ProcessId()).empty());
@@ -493,8 +502,9 @@ TEST_F(Program, AStartBeforeTheDesktopRestoresOnceTheDesktopIsThere) {
     ASSERT_TRUE(testdesktop::Start(StartingIcons()));
     DWORD started = GetTickCount();
     while (Positions() != Positions_t{{300, 200}, {310, 300}, {320, 400}} &&
-           GetTickCount() - started < 20000)
+           GetTickCount() - started < 20000) {
         Sleep(50);
+    }
     EXPECT_EQ(Positions(), (Positions_t{{300, 200}, {310, 300}, {320, 400}}));
     ExpectExitsCleanly();
 }
@@ -504,8 +514,9 @@ TEST_F(Program, OnlyTheAutosaveTimerAutosaves) {
     WaitForNextSecond();
     testdesktop::MoveIcon(0, 333, 222);
     const std::string file = Settings();
-    for (WPARAM id : {1u, 2u, 7u})
+    for (WPARAM id : {1u, 2u, 7u}) {
         SendMessageA(program.Window(), WM_TIMER, id, 0);
+    }
     EXPECT_EQ(Settings(), file);
     ASSERT_TRUE(program.TimerTick());
     EXPECT_EQ(Section(Settings(), "AutoSaves").size(), 2u);
@@ -525,14 +536,17 @@ TEST_F(Program, TaskbarCreatedAddsTheIconAgain) {
 // Down four times reaches "Restore" past the separator; Right opens it.
 bool OpenRestoreSubmenu(CRunningProgram& program, UINT mouseMessage, HWND* submenu) {
     std::vector<HWND> popups;
-    if (!program.PostTrayClick(mouseMessage) || !WaitForPopups(program.ProcessId(), 1, &popups))
+    if (!program.PostTrayClick(mouseMessage) || !WaitForPopups(program.ProcessId(), 1, &popups)) {
         return false;
+    }
     HWND main = popups[0];
-    for (int i = 0; i < 4; i++)
+    for (int i = 0; i < 4; i++) {
         PressKey(main, VK_DOWN);
+    }
     PressKey(main, VK_RIGHT);
-    if (!WaitForPopups(program.ProcessId(), 2, &popups))
+    if (!WaitForPopups(program.ProcessId(), 2, &popups)) {
         return false;
+    }
     *submenu = popups[0] == main ? popups[1] : popups[0];
     return true;
 }
@@ -543,8 +557,9 @@ std::vector<MenuRow> ReadRowsOnceDrawn(HWND popup, const std::vector<std::string
     std::vector<MenuRow> rows;
     DWORD started = GetTickCount();
     while ((rows = ReadMenuRows(popup, names)).size() != expected &&
-           GetTickCount() - started < 10000)
+           GetTickCount() - started < 10000) {
         Sleep(50);
+    }
     return rows;
 }
 
@@ -606,8 +621,9 @@ TEST_F(Program, ClickWhileTheMenuIsOpenLeavesItWhole) {
 // the desktop to show the positions.
 void WaitForPositions(const Positions_t& expected) {
     DWORD started = GetTickCount();
-    while (Positions() != expected && GetTickCount() - started < 10000)
+    while (Positions() != expected && GetTickCount() - started < 10000) {
         Sleep(20);
+    }
 }
 
 // The autosave timer fires inside the open menu's loop and puts a new snapshot at the head of the
@@ -697,9 +713,10 @@ TEST_F(Program, RestoreSubmenuShowsNamesInAnyScriptAndTheirEntriesRestore) {
     const std::string japanese = "\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e set"; // 日本語 set
     std::string file = "[Settings]\r\nAutoSave=2\r\n[Saves]\r\n";
     int x = 400;
-    for (const std::string& name : {office, greek, japanese})
+    for (const std::string& name : {office, greek, japanese}) {
         file += name + "=Recycle Bin;" + std::to_string(x++) +
                 ";300;Notes.txt;100;10;Photos;180;10;\r\n";
+    }
     RestartWithSettings(file);
     const std::string automatic = Section(Settings(), "AutoSaves")[0].first;
 
@@ -713,8 +730,9 @@ TEST_F(Program, RestoreSubmenuShowsNamesInAnyScriptAndTheirEntriesRestore) {
     EXPECT_EQ(rows[1].text, greek);
     EXPECT_EQ(rows[2].text, office);
     EXPECT_EQ(rows[3].text, automatic);
-    for (const MenuRow& row : rows)
+    for (const MenuRow& row : rows) {
         EXPECT_FALSE(row.grey) << row.text;
+    }
 
     PressKey(submenu, VK_DOWN);
     PressKey(submenu, VK_RETURN);
@@ -730,10 +748,12 @@ TEST_F(Program, RestoreSubmenuShowsNamesInAnyScriptAndTheirEntriesRestore) {
 // the entries past the separators; Up from the top wraps to Exit.
 bool ChooseFromMenu(CRunningProgram& program, WPARAM key, int presses) {
     std::vector<HWND> popups;
-    if (!program.PostTrayClick(WM_RBUTTONUP) || !WaitForPopups(program.ProcessId(), 1, &popups))
+    if (!program.PostTrayClick(WM_RBUTTONUP) || !WaitForPopups(program.ProcessId(), 1, &popups)) {
         return false;
-    for (int i = 0; i < presses; i++)
+    }
+    for (int i = 0; i < presses; i++) {
         PressKey(popups[0], key);
+    }
     PressKey(popups[0], VK_RETURN);
     return WaitForPopups(program.ProcessId(), 0, &popups);
 }

@@ -38,15 +38,17 @@ inline Entries_t Section(const std::string& file, const std::string& section) {
     std::string line;
     bool inside = false;
     while (std::getline(lines, line)) {
-        if (!line.empty() && line.back() == '\r')
+        if (!line.empty() && line.back() == '\r') {
             line.pop_back();
+        }
         if (!line.empty() && line[0] == '[') {
             inside = line == "[" + section + "]";
             continue;
         }
         size_t equals = line.find('=');
-        if (inside && equals != std::string::npos)
+        if (inside && equals != std::string::npos) {
             entries.push_back({line.substr(0, equals), line.substr(equals + 1)});
+        }
     }
     return entries;
 }
@@ -56,8 +58,9 @@ const char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 // The value "Quillmarsh" of one Run key as text; empty when there is none.
 inline std::string RunValue(HKEY root) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(root, kRunKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(root, kRunKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
         return std::string();
+    }
     char data[600] = "";
     DWORD size = sizeof data - 1;
     DWORD type = 0;
@@ -72,8 +75,9 @@ inline void ClearRunValues() {
     for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
         HKEY key = nullptr;
         if (RegCreateKeyExA(root, kRunKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
-            ERROR_SUCCESS)
+            ERROR_SUCCESS) {
             continue;
+        }
         RegDeleteValueA(key, "Quillmarsh");
         RegCloseKey(key);
     }
@@ -82,8 +86,9 @@ inline void ClearRunValues() {
 // The layout text of these icons as a capture writes it, for names without ";" or "\".
 inline std::string LayoutOf(const std::vector<testdesktop::Icon>& icons) {
     std::string text;
-    for (const testdesktop::Icon& icon : icons)
+    for (const testdesktop::Icon& icon : icons) {
         text += icon.name + ";" + std::to_string(icon.x) + ";" + std::to_string(icon.y) + ";";
+    }
     return text;
 }
 
@@ -92,8 +97,9 @@ using Positions_t = std::vector<std::pair<int, int>>;
 // Where the desktop's icons stand, in item order.
 inline Positions_t Positions() {
     Positions_t positions;
-    for (const testdesktop::Icon& icon : testdesktop::Icons())
+    for (const testdesktop::Icon& icon : testdesktop::Icons()) {
         positions.push_back({icon.x, icon.y});
+    }
     return positions;
 }
 

@@ -10,8 +10,9 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK
     if (code == HCBT_CREATEWND) {
         char name[64] = "";
         GetClassNameA(reinterpret_cast<HWND>(wParam), name, sizeof name);
-        if (strcmp(name, "QuillmarshClass32") == 0)
+        if (strcmp(name, "QuillmarshClass32") == 0) {
             return 1;
+        }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }

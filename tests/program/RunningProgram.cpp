@@ -26,8 +26,9 @@ DWORD OwnerOf(HWND window) {
 HWND FindTopLevel(const char* windowClass, const char* title, DWORD processId) {
     HWND window = nullptr;
     while ((window = FindWindowExA(nullptr, window, windowClass, title)) != nullptr) {
-        if (OwnerOf(window) == processId)
+        if (OwnerOf(window) == processId) {
             return window;
+        }
     }
     return nullptr;
 }
@@ -51,8 +52,9 @@ CRunningProgram::CRunningProgram() : hJob(CreateKillOnCloseJob()) {}
 
 CRunningProgram::~CRunningProgram() {
     Kill();
-    if (hJob)
+    if (hJob) {
         CloseHandle(hJob);
+    }
 }
 
 bool CRunningProgram::Start(const std::string& exe) {
@@ -64,8 +66,9 @@ bool CRunningProgram::Start(const std::string& exe) {
 HWND CRunningProgram::WaitForWindow() {
     DWORD started = GetTickCount();
     while (Running() && !(hWindow = FindTopLevel(kTrayClass, kTrayTitle, ProcessId()))) {
-        if (GetTickCount() - started > kStartBoundMs)
+        if (GetTickCount() - started > kStartBoundMs) {
             return nullptr;
+        }
         WaitForSingleObject(process.hProcess, kPollMs);
     }
     return hWindow;
@@ -107,15 +110,17 @@ std::string CRunningProgram::WaitForErrorBox() {
     DWORD started = GetTickCount();
     HWND box = nullptr;
     while (!(box = FindErrorBox(ProcessId())) || !IsWindowVisible(box)) {
-        if (GetTickCount() - started > kBoxBoundMs || !Running())
+        if (GetTickCount() - started > kBoxBoundMs || !Running()) {
             return std::string();
+        }
         Sleep(kPollMs);
     }
     char text[512] = "";
     GetDlgItemTextA(box, kMessageTextId, text, sizeof text);
     PostMessageA(box, WM_COMMAND, IDOK, 0);
-    while (IsWindow(box) && Running() && GetTickCount() - started <= kBoxBoundMs)
+    while (IsWindow(box) && Running() && GetTickCount() - started <= kBoxBoundMs) {
         Sleep(kPollMs);
+    }
     return text;
 }
 
@@ -123,8 +128,9 @@ HWND CRunningProgram::WaitForDialog(const char* title) const {
     DWORD started = GetTickCount();
     HWND dialog = nullptr;
     while (!(dialog = FindTopLevel("#32770", title, ProcessId())) || !IsWindowVisible(dialog)) {
-        if (GetTickCount() - started > kBoxBoundMs || !Running())
+        if (GetTickCount() - started > kBoxBoundMs || !Running()) {
             return nullptr;
+        }
         Sleep(kPollMs);
     }
     return dialog;
@@ -133,8 +139,9 @@ HWND CRunningProgram::WaitForDialog(const char* title) const {
 int CRunningProgram::OpenErrorBoxes() const {
     int open = 0;
     HWND box = nullptr;
-    while ((box = FindWindowExA(nullptr, box, "#32770", "Error")) != nullptr)
+    while ((box = FindWindowExA(nullptr, box, "#32770", "Error")) != nullptr) {
         open += OwnerOf(box) == process.dwProcessId && IsWindowVisible(box) ? 1 : 0;
+    }
     return open;
 }
 
@@ -143,14 +150,16 @@ bool CRunningProgram::Running() const {
 }
 
 bool CRunningProgram::WaitForExit(DWORD* exitCode) {
-    if (!process.hProcess || WaitForSingleObject(process.hProcess, kExitBoundMs) != WAIT_OBJECT_0)
+    if (!process.hProcess || WaitForSingleObject(process.hProcess, kExitBoundMs) != WAIT_OBJECT_0) {
         return false;
+    }
     return GetExitCodeProcess(process.hProcess, exitCode) != 0;
 }
 
 void CRunningProgram::Kill() {
-    if (!process.hProcess)
+    if (!process.hProcess) {
         return;
+    }
     if (Running()) {
         TerminateProcess(process.hProcess, 1);
         WaitForSingleObject(process.hProcess, kExitBoundMs);

@@ -49,14 +49,16 @@ struct Shot {
     // Right and bottom exclusive; empty (right <= left) when the colour is not inside.
     RECT Box(const RECT& area, COLORREF colour) const {
         RECT box = {area.right, area.bottom, area.left, area.top};
-        for (int y = area.top; y < area.bottom; y++)
-            for (int x = area.left; x < area.right; x++)
+        for (int y = area.top; y < area.bottom; y++) {
+            for (int x = area.left; x < area.right; x++) {
                 if (At(x, y) == colour) {
                     box.left = std::min<LONG>(box.left, x);
                     box.top = std::min<LONG>(box.top, y);
                     box.right = std::max<LONG>(box.right, x + 1);
                     box.bottom = std::max<LONG>(box.bottom, y + 1);
                 }
+            }
+        }
         return box;
     }
 };
@@ -65,13 +67,16 @@ Shot Capture(const RECT& area, const std::string& savedAs) {
     Shot shot;
     shot.width = area.right - area.left;
     shot.height = area.bottom - area.top;
-    if (shot.width <= 0 || shot.height <= 0)
+    if (shot.width <= 0 || shot.height <= 0) {
         return shot;
+    }
     MemoryCanvas canvas(shot.width, shot.height, RGB(0, 0, 0));
     canvas.CaptureScreen(area);
-    for (int y = 0; y < shot.height; y++)
-        for (int x = 0; x < shot.width; x++)
+    for (int y = 0; y < shot.height; y++) {
+        for (int x = 0; x < shot.width; x++) {
             shot.pixels.push_back(canvas.At(x, y));
+        }
+    }
     canvas.SavePng((ExeDirectory() + savedAs).c_str());
     return shot;
 }
@@ -90,16 +95,17 @@ Shot CaptureOnceDrawn(HWND popup, COLORREF colour, const std::string& savedAs) {
         Sleep(100);
         shot = CaptureWindow(popup, savedAs);
         const RECT box = shot.Box(RECT{0, 0, shot.width, shot.height}, colour);
-        if (box.right > box.left)
+        if (box.right > box.left) {
             break;
+        }
     } while (GetTickCount() - started < kBoundMs);
     return shot;
 }
 
 // The rows of the tray menu from its top.
 enum Row { kItem, kSeparator, kSubmenu };
-const Row kTrayRows[] = {kItem, kSeparator, kSubmenu, kItem,      kSubmenu, kItem,
-                         kSeparator, kItem, kItem,    kSeparator, kItem};
+const Row kTrayRows[] = {kItem,      kSeparator, kSubmenu, kItem,      kSubmenu, kItem,
+                         kSeparator, kItem,      kItem,    kSeparator, kItem};
 
 class ProgramAtScale : public ::testing::TestWithParam<int> {
   protected:
@@ -161,9 +167,11 @@ TEST_P(ProgramAtScale, MenuRowsHoldTheirTextAndImagesStandAtTheirScaledSize) {
     const int imageSize = kStripImageSizes[NearestStrip(Dpi())];
     std::vector<int> lines;
     const int lineX = left + Scaled(30) + Scaled(20);
-    for (int y = top; y < shot.height; y++)
-        if (shot.At(lineX, y) == SeparatorLine())
+    for (int y = top; y < shot.height; y++) {
+        if (shot.At(lineX, y) == SeparatorLine()) {
             lines.push_back(y);
+        }
+    }
     ASSERT_EQ(3u, lines.size());
     // Four items lie between the first two separators, two between the last two.
     const int itemHeight = ((lines[1] - lines[0]) - (lines[2] - lines[1])) / 2;
@@ -174,26 +182,30 @@ TEST_P(ProgramAtScale, MenuRowsHoldTheirTextAndImagesStandAtTheirScaledSize) {
 
     const int y = lines[0];
     int columnRight = left;
-    while (shot.At(columnRight, y) != MenuBackground() && columnRight < shot.width)
+    while (shot.At(columnRight, y) != MenuBackground() && columnRight < shot.width) {
         columnRight++;
+    }
     int lineLeft = columnRight;
-    while (shot.At(lineLeft, y) != SeparatorLine() && lineLeft < shot.width)
+    while (shot.At(lineLeft, y) != SeparatorLine() && lineLeft < shot.width) {
         lineLeft++;
+    }
     // The column's right edge is a coordinate of the menu window, not an offset from the item.
     EXPECT_GE(columnRight, Scaled(3) + imageSize + Scaled(3));
     EXPECT_EQ(columnRight + Scaled(8), lineLeft - left);
     int right = shot.width - 1;
-    while (right > 0 && shot.At(right - 1, y) != MenuBackground())
+    while (right > 0 && shot.At(right - 1, y) != MenuBackground()) {
         right--;
+    }
 
     // Every row at least as high as its text, no text cut at the right.
     int rowTop = top;
     for (Row row : kTrayRows) {
         const int height = row == kSeparator ? separatorHeight : itemHeight;
-        if (row != kSeparator)
+        if (row != kSeparator) {
             ExpectTextInsideItsRow(shot, RECT{lineLeft, rowTop, right, rowTop + height},
                                    row == kItem ? right : 0, Scaled(2),
                                    ("row at " + std::to_string(rowTop)).c_str());
+        }
         rowTop += height;
     }
     // Away from 96 DPI the submenu arrows are the menu's own, at the scale.
@@ -227,8 +239,9 @@ TEST_P(ProgramAtScale, MenuRowsHoldTheirTextAndImagesStandAtTheirScaledSize) {
     GetWindowRect(popups[1], &mainRect);
     RECT subRect = {};
     GetWindowRect(popups[0], &subRect);
-    if (EqualRect(&subRect, &mainRect) || subRect.top < mainRect.top - 1000)
+    if (EqualRect(&subRect, &mainRect) || subRect.top < mainRect.top - 1000) {
         submenu = popups[1];
+    }
     const Shot sub = CaptureOnceDrawn(submenu, kCrossRed, Name("autosave-menu"));
     const RECT subAll = {0, 0, sub.width, sub.height};
     const RECT subColumn = sub.Box(subAll, IconColumnStart());
@@ -247,12 +260,14 @@ std::vector<std::pair<int, int>> InkBands(const Shot& shot, const RECT& area, CO
     std::vector<std::pair<int, int>> bands;
     for (int y = area.top; y < area.bottom; y++) {
         bool inked = false;
-        for (int x = area.left; x < area.right && !inked; x++)
+        for (int x = area.left; x < area.right && !inked; x++) {
             inked = shot.At(x, y) == ink;
-        if (inked && !bands.empty() && bands.back().second == y)
+        }
+        if (inked && !bands.empty() && bands.back().second == y) {
             bands.back().second = y + 1;
-        else if (inked)
+        } else if (inked) {
             bands.push_back({y, y + 1});
+        }
     }
     return bands;
 }
@@ -264,9 +279,11 @@ int ShadowOffset(const Shot& shot, const RECT& area) {
     int bestCount = -1;
     for (int d = 1; d <= 12; d++) {
         int count = 0;
-        for (int y = area.top; y < area.bottom; y++)
-            for (int x = area.left; x < area.right; x++)
+        for (int y = area.top; y < area.bottom; y++) {
+            for (int x = area.left; x < area.right; x++) {
                 count += shot.At(x, y) == kHeadingShadow && shot.At(x - d, y - d) == kBlack;
+            }
+        }
         if (count > bestCount) {
             bestCount = count;
             best = d;
@@ -338,8 +355,9 @@ TEST_P(ProgramAtScale, AboutBoxPlacesItsTextsAndButtonsAtTheScale) {
 
     PostMessageA(dialog, WM_COMMAND, IDOK, 0);
     const DWORD started = GetTickCount();
-    while (IsWindow(dialog) && GetTickCount() - started < kBoundMs)
+    while (IsWindow(dialog) && GetTickCount() - started < kBoundMs) {
         Sleep(20);
+    }
     EXPECT_FALSE(IsWindow(dialog));
 }
 

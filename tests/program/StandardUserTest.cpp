@@ -32,12 +32,14 @@ class CSecurityText {
   public:
     explicit CSecurityText(const char* text) {
         if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(text, SDDL_REVISION_1,
-                                                                  &descriptor, nullptr))
+                                                                  &descriptor, nullptr)) {
             descriptor = nullptr;
+        }
     }
     ~CSecurityText() {
-        if (descriptor)
+        if (descriptor) {
             LocalFree(descriptor);
+        }
     }
     CSecurityText(const CSecurityText&) = delete;
     CSecurityText& operator=(const CSecurityText&) = delete;
@@ -53,24 +55,28 @@ class CElevatedCopyMarker {
   public:
     CElevatedCopyMarker() : noAccess("D:") {
         SECURITY_ATTRIBUTES attributes = {sizeof attributes, noAccess.Get(), FALSE};
-        if (noAccess.Get())
+        if (noAccess.Get()) {
             marker = CreateMutexA(&attributes, TRUE, kInstanceMutex);
+        }
     }
     ~CElevatedCopyMarker() {
-        if (marker)
+        if (marker) {
             CloseHandle(marker);
+        }
     }
     CElevatedCopyMarker(const CElevatedCopyMarker&) = delete;
     CElevatedCopyMarker& operator=(const CElevatedCopyMarker&) = delete;
 
     // Made, and refused to the next one who asks for it as the program does.
     bool Refuses() const {
-        if (!marker)
+        if (!marker) {
             return false;
+        }
         HANDLE other = CreateMutexA(nullptr, TRUE, kInstanceMutex);
         DWORD error = GetLastError();
-        if (other)
+        if (other) {
             CloseHandle(other);
+        }
         return !other && error == ERROR_ACCESS_DENIED;
     }
 
@@ -101,8 +107,9 @@ class CReadOnlyMachineRunKey {
     CReadOnlyMachineRunKey() {
         HKEY key = nullptr;
         if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, READ_CONTROL | WRITE_DAC, &key) !=
-            ERROR_SUCCESS)
+            ERROR_SUCCESS) {
             return;
+        }
         DWORD size = 0;
         RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, nullptr, &size);
         saved.resize(size);
@@ -119,8 +126,9 @@ class CReadOnlyMachineRunKey {
     ~CReadOnlyMachineRunKey() {
         HKEY key = nullptr;
         if (!restore ||
-            RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, WRITE_DAC, &key) != ERROR_SUCCESS)
+            RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, WRITE_DAC, &key) != ERROR_SUCCESS) {
             return;
+        }
         RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, saved.data());
         RegCloseKey(key);
     }
@@ -131,8 +139,9 @@ class CReadOnlyMachineRunKey {
     bool Ready() const {
         HKEY key = nullptr;
         LONG result = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_SET_VALUE, &key);
-        if (result == ERROR_SUCCESS)
+        if (result == ERROR_SUCCESS) {
             RegCloseKey(key);
+        }
         return restore && result == ERROR_ACCESS_DENIED;
     }
 
@@ -143,8 +152,9 @@ class CReadOnlyMachineRunKey {
 
 void SetMachineRunValue(const char* data) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) {
         return;
+    }
     RegSetValueExA(key, "Quillmarsh", 0, REG_SZ, reinterpret_cast<const BYTE*>(data),
                    static_cast<DWORD>(strlen(data) + 1));
     RegCloseKey(key);
@@ -175,8 +185,9 @@ class AdministratorsRunValue : public ::testing::Test {
     bool WaitForStartupSnapshot() const {
         DWORD started = GetTickCount();
         while (Section(ReadWholeFile(folder.SettingsFile()), "AutoSaves").empty()) {
-            if (GetTickCount() - started > 30000)
+            if (GetTickCount() - started > 30000) {
                 return false;
+            }
             Sleep(10);
         }
         return true;

@@ -28,9 +28,10 @@ std::vector<Icon> ThreeIcons() {
 
 std::string TenAutosaves() {
     std::string file = "[Settings]\r\nAutoSave=1\r\n[AutoSaves]\r\n";
-    for (int i = 9; i >= 0; i--)
+    for (int i = 9; i >= 0; i--) {
         file += "2024-02-01 08:0" + std::to_string(i) + ":00 (AutoSave)=Recycle Bin;" +
                 std::to_string(i) + ";0;Notes.txt;100;10;Photos;180;10;\r\n";
+    }
     return file;
 }
 
@@ -58,8 +59,9 @@ class StoreFault : public ::testing::Test {
     // The text requests the shell has seen since the last call.
     static size_t TextRequests() {
         size_t texts = 0;
-        for (const testdesktop::Request& request : testdesktop::TakeRequestLog())
+        for (const testdesktop::Request& request : testdesktop::TakeRequestLog()) {
             texts += request.msg == kLvmGetItemTextW ? 1 : 0;
+        }
         return texts;
     }
 };
@@ -121,8 +123,9 @@ TEST_F(StoreFault, WithoutTheListViewTicksChangeNothingAndASaveSaysSo) {
 TEST_F(StoreFault, TicksWhileTheBoxIsOpenOpenNoSecondBoxAndKeepTheirSnapshots) {
     StartProgram();
     DWORD started = GetTickCount();
-    while (Section(Settings(), "AutoSaves").empty() && GetTickCount() - started < 30000)
+    while (Section(Settings(), "AutoSaves").empty() && GetTickCount() - started < 30000) {
         Sleep(10);
+    }
     std::set<std::string> layouts = {Section(Settings(), "AutoSaves").at(0).second};
     ASSERT_TRUE(DeleteFileA(folder.SettingsFile().c_str()));
     ASSERT_TRUE(CreateDirectoryA(folder.SettingsFile().c_str(), nullptr));
@@ -137,8 +140,9 @@ TEST_F(StoreFault, TicksWhileTheBoxIsOpenOpenNoSecondBoxAndKeepTheirSnapshots) {
         ASSERT_TRUE(program.PostTimerTick());
         // Each tick's capture, then its failed save, before the desktop changes again.
         size_t seen = 0;
-        while ((seen += TextRequests()) < 3 && GetTickCount() - started < 60000)
+        while ((seen += TextRequests()) < 3 && GetTickCount() - started < 60000) {
             Sleep(10);
+        }
         Sleep(1500);
     }
     EXPECT_EQ(program.OpenErrorBoxes(), 1);
@@ -153,8 +157,9 @@ TEST_F(StoreFault, TicksWhileTheBoxIsOpenOpenNoSecondBoxAndKeepTheirSnapshots) {
     ASSERT_TRUE(RemoveDirectoryA(folder.SettingsFile().c_str()));
     ASSERT_TRUE(program.TimerTick());
     std::set<std::string> written;
-    for (const auto& entry : Section(Settings(), "AutoSaves"))
+    for (const auto& entry : Section(Settings(), "AutoSaves")) {
         written.insert(entry.second);
+    }
     EXPECT_EQ(written, layouts);
     EXPECT_TRUE(program.Command(kExit));
 }
@@ -167,16 +172,17 @@ TEST_F(StoreFault, AFileInTheAnsiCodePageLoadsAndIsWrittenInUtf8) {
                                "[AutoSaves]\r\nB\xfcro (AutoSave)=B\xfcro;5;5;\r\n"));
     StartProgram();
     DWORD started = GetTickCount();
-    while (Section(Settings(), "AutoSaves").size() < 2 && GetTickCount() - started < 30000)
+    while (Section(Settings(), "AutoSaves").size() < 2 && GetTickCount() - started < 30000) {
         Sleep(10);
+    }
     const std::string saved = Settings();
     EXPECT_EQ(Section(saved, "Saves"),
               (Entries_t{{"Caf\xc3\xa9 set", "Caf\xc3\xa9;1;2;Recycle Bin;3;4;"}}));
     Entries_t automatic = Section(saved, "AutoSaves");
     ASSERT_EQ(automatic.size(), 2u);
     // Sorted by their bytes, the hand-made name stands before the time stamp.
-    EXPECT_EQ(automatic[0], (std::pair<std::string, std::string>{"B\xc3\xbcro (AutoSave)",
-                                                              "B\xc3\xbcro;5;5;"}));
+    EXPECT_EQ(automatic[0],
+              (std::pair<std::string, std::string>{"B\xc3\xbcro (AutoSave)", "B\xc3\xbcro;5;5;"}));
     EXPECT_TRUE(program.Command(kExit));
 }
 

@@ -16,14 +16,17 @@ class CRefusedTrayWindows {
         HOOKPROC refuse = library ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(
                                         GetProcAddress(library, "RefuseTrayWindow")))
                                   : nullptr;
-        if (refuse)
+        if (refuse) {
             hook = SetWindowsHookExA(WH_CBT, refuse, library, 0);
+        }
     }
     ~CRefusedTrayWindows() {
-        if (hook)
+        if (hook) {
             UnhookWindowsHookEx(hook);
-        if (library)
+        }
+        if (library) {
             FreeLibrary(library);
+        }
     }
     CRefusedTrayWindows(const CRefusedTrayWindows&) = delete;
     CRefusedTrayWindows& operator=(const CRefusedTrayWindows&) = delete;

@@ -5,8 +5,9 @@ LRESULT CControlChannel::Dispatch(void* context, HWND, const COPYDATASTRUCT* req
 }
 
 LRESULT CControlChannel::Handle(const COPYDATASTRUCT* request) {
-    if (!request)
+    if (!request) {
         return standin::kReplyFailed;
+    }
     const uint8_t* data = static_cast<const uint8_t*>(request->lpData);
     size_t size = data ? request->cbData : 0;
     switch (request->dwData) {
@@ -42,8 +43,9 @@ LRESULT CControlChannel::Handle(const COPYDATASTRUCT* request) {
 
 LRESULT CControlChannel::ReplaceIcons(const uint8_t* data, size_t size) {
     std::vector<standin::Icon> icons;
-    if (!standin::DecodeIcons(data, size, &icons) || !shell.ReplaceIcons(icons))
+    if (!standin::DecodeIcons(data, size, &icons) || !shell.ReplaceIcons(icons)) {
         return standin::kReplyFailed;
+    }
     return 0;
 }
 
@@ -52,16 +54,18 @@ LRESULT CControlChannel::MoveIcon(const uint8_t* data, size_t size) {
     int32_t item = 0;
     int32_t x = 0;
     int32_t y = 0;
-    if (!reader.I32(&item) || !reader.I32(&x) || !reader.I32(&y) || !shell.MoveIcon(item, x, y))
+    if (!reader.I32(&item) || !reader.I32(&x) || !reader.I32(&y) || !shell.MoveIcon(item, x, y)) {
         return standin::kReplyFailed;
+    }
     return 0;
 }
 
 LRESULT CControlChannel::SetSnapGrid(const uint8_t* data, size_t size) {
     standin::CPayloadReader reader(data, size);
     int32_t grid = 0;
-    if (!reader.I32(&grid))
+    if (!reader.I32(&grid)) {
         return standin::kReplyFailed;
+    }
     shell.Monitor().SetSnapGrid(grid);
     return 0;
 }
@@ -69,8 +73,9 @@ LRESULT CControlChannel::SetSnapGrid(const uint8_t* data, size_t size) {
 LRESULT CControlChannel::SetShiftOnMove(const uint8_t* data, size_t size) {
     standin::CPayloadReader reader(data, size);
     int32_t dx = 0;
-    if (!reader.I32(&dx))
+    if (!reader.I32(&dx)) {
         return standin::kReplyFailed;
+    }
     shell.Monitor().SetShiftOnMove(dx);
     return 0;
 }

@@ -35,23 +35,27 @@ void DrawDesktopIcon(HDC dc) {
 } // namespace
 
 CIconImageList::~CIconImageList() {
-    if (hImageList)
+    if (hImageList) {
         ImageList_Destroy(hImageList);
+    }
 }
 
 bool CIconImageList::CreateDesktopIcon() {
     hImageList = ImageList_Create(kIconSize, kIconSize, ILC_COLOR24 | ILC_MASK, 1, 1);
-    if (!hImageList)
+    if (!hImageList) {
         return false;
+    }
     HDC screen = GetDC(nullptr);
     HDC dc = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, kIconSize, kIconSize);
     ReleaseDC(nullptr, screen);
     if (!dc || !bitmap) {
-        if (bitmap)
+        if (bitmap) {
             DeleteObject(bitmap);
-        if (dc)
+        }
+        if (dc) {
             DeleteDC(dc);
+        }
         return false;
     }
     HGDIOBJ old = SelectObject(dc, bitmap);

@@ -30,8 +30,9 @@ bool ReadCallerRecord(LPARAM lParam, LVITEMA* record) {
 } // namespace
 
 int SnapToGrid(int value, int grid) {
-    if (grid <= 0)
+    if (grid <= 0) {
         return value;
+    }
     int snapped = value / grid * grid;
     return snapped > value ? snapped - grid : snapped;
 }
@@ -43,19 +44,22 @@ CListViewMonitor::~CListViewMonitor() {
 void CListViewMonitor::Attach(HWND listView) {
     Detach();
     if (listView &&
-        SetWindowSubclass(listView, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
+        SetWindowSubclass(listView, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) {
         hListView = listView;
+    }
 }
 
 void CListViewMonitor::Detach() {
-    if (hListView && IsWindow(hListView))
+    if (hListView && IsWindow(hListView)) {
         RemoveWindowSubclass(hListView, SubclassProc, kSubclassId);
+    }
     hListView = nullptr;
 }
 
 LRESULT CListViewMonitor::SendOwn(UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (!hListView)
+    if (!hListView) {
         return 0;
+    }
     ++busy;
     LRESULT result = SendMessageA(hListView, msg, wParam, lParam);
     --busy;
@@ -76,8 +80,9 @@ LRESULT CALLBACK CListViewMonitor::SubclassProc(HWND hwnd, UINT msg, WPARAM wPar
         monitor->hListView = nullptr;
         return DefSubclassProc(hwnd, msg, wParam, lParam);
     }
-    if (!IsWatched(msg))
+    if (!IsWatched(msg)) {
         return DefSubclassProc(hwnd, msg, wParam, lParam);
+    }
     return monitor->HandleWatched(hwnd, msg, wParam, lParam);
 }
 
@@ -85,14 +90,16 @@ LRESULT CALLBACK CListViewMonitor::SubclassProc(HWND hwnd, UINT msg, WPARAM wPar
 // requests arrive while busy, and InSendMessage alone cannot tell them apart: inside a control
 // request, which another process sent, it answers true for them too.
 LRESULT CListViewMonitor::HandleWatched(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (busy == 0 && InSendMessage())
+    if (busy == 0 && InSendMessage()) {
         Record(msg, wParam, lParam);
+    }
     ++busy;
     LRESULT result = msg == LVM_SETITEMPOSITION && snapGrid > 0
                          ? MoveSnapped(hwnd, wParam, lParam)
                          : DefSubclassProc(hwnd, msg, wParam, lParam);
-    if (msg == LVM_SETITEMPOSITION && shiftOnMove != 0 && wParam > 0)
+    if (msg == LVM_SETITEMPOSITION && shiftOnMove != 0 && wParam > 0) {
         ShiftNeighbour(hwnd, wParam);
+    }
     --busy;
     return result;
 }
@@ -124,8 +131,9 @@ LRESULT CListViewMonitor::MoveSnapped(HWND hwnd, WPARAM item, LPARAM lParam) {
 
 void CListViewMonitor::ShiftNeighbour(HWND hwnd, WPARAM item) {
     POINT point = {0, 0};
-    if (!DefSubclassProc(hwnd, LVM_GETITEMPOSITION, item - 1, reinterpret_cast<LPARAM>(&point)))
+    if (!DefSubclassProc(hwnd, LVM_GETITEMPOSITION, item - 1, reinterpret_cast<LPARAM>(&point))) {
         return;
+    }
     point.x += shiftOnMove;
     DefSubclassProc(hwnd, LVM_SETITEMPOSITION32, item - 1, reinterpret_cast<LPARAM>(&point));
 }

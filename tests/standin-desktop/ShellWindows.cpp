@@ -24,8 +24,9 @@ const int kMaxItemText = 1 << 20;
 void FillWithFirstChild(HWND hwnd) {
     HWND child = GetWindow(hwnd, GW_CHILD);
     RECT client;
-    if (child && GetClientRect(hwnd, &client))
+    if (child && GetClientRect(hwnd, &client)) {
         MoveWindow(child, 0, 0, client.right, client.bottom, TRUE);
+    }
 }
 
 LRESULT CALLBACK ContainerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -46,8 +47,9 @@ LRESULT CALLBACK ProgmanProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
     case WM_COPYDATA: {
         const CShellWindows::Binding* binding =
             reinterpret_cast<const CShellWindows::Binding*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-        if (!binding)
+        if (!binding) {
             return 0;
+        }
         return binding->handler(binding->context, reinterpret_cast<HWND>(wParam),
                                 reinterpret_cast<const COPYDATASTRUCT*>(lParam));
     }
@@ -77,12 +79,14 @@ bool RegisterWindowClass(HINSTANCE hInstance, const char* name, WNDPROC proc) {
 
 CShellWindows::~CShellWindows() {
     RemoveListView();
-    if (hProgman && IsWindow(hProgman))
+    if (hProgman && IsWindow(hProgman)) {
         DestroyWindow(hProgman);
+    }
     // The DefView may stand under a worker by now; destroying the workers takes it along.
     for (HWND worker : workers) {
-        if (IsWindow(worker))
+        if (IsWindow(worker)) {
             DestroyWindow(worker);
+        }
     }
 }
 
@@ -90,18 +94,22 @@ bool CShellWindows::Create(HINSTANCE instance, ControlHandler handler, void* con
     hInstance = instance;
     if (!RegisterWindowClass(hInstance, kProgmanClass, ProgmanProc) ||
         !RegisterWindowClass(hInstance, kDefViewClass, ContainerProc) ||
-        !RegisterWindowClass(hInstance, kWorkerClass, ContainerProc) || !images.CreateDesktopIcon())
+        !RegisterWindowClass(hInstance, kWorkerClass, ContainerProc) ||
+        !images.CreateDesktopIcon()) {
         return false;
+    }
     binding = {handler, context};
     hProgman =
         CreateWindowExA(0, kProgmanClass, kProgmanTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0,
                         0, kDesktopWidth, kDesktopHeight, nullptr, nullptr, hInstance, &binding);
-    if (!hProgman)
+    if (!hProgman) {
         return false;
+    }
     hDefView = CreateWindowExA(0, kDefViewClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
                                0, 0, hProgman, nullptr, hInstance, nullptr);
-    if (!hDefView || !CreateListView())
+    if (!hDefView || !CreateListView()) {
         return false;
+    }
     FillWithFirstChild(hProgman);
     ShowWindow(hProgman, SW_SHOWNOACTIVATE);
     UpdateWindow(hProgman);
@@ -114,8 +122,9 @@ bool CShellWindows::CreateListView() {
     DWORD style = WS_CHILD | WS_VISIBLE | LVS_ICON | LVS_NOSCROLL | LVS_SHAREIMAGELISTS;
     HWND listView = CreateWindowExA(0, WC_LISTVIEWA, "FolderView", style, 0, 0, 0, 0, hDefView,
                                     nullptr, hInstance, nullptr);
-    if (!listView)
+    if (!listView) {
         return false;
+    }
     monitor.Attach(listView);
     monitor.SendOwn(LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(images.Get()));
     monitor.SendOwn(LVM_SETBKCOLOR, 0, kDesktopColor);
@@ -133,8 +142,9 @@ std::string CShellWindows::ItemText(int item) {
         record.cchTextMax = units;
         monitor.SendOwn(LVM_GETITEMTEXTW, item, reinterpret_cast<LPARAM>(&record));
         size_t length = wcsnlen(text.data(), static_cast<size_t>(units));
-        if (length + 1 < static_cast<size_t>(units) || units >= kMaxItemText)
+        if (length + 1 < static_cast<size_t>(units) || units >= kMaxItemText) {
             return WideToUtf8(text.data(), length);
+        }
     }
 }
 
@@ -173,24 +183,29 @@ void CShellWindows::SettleListView() {
         monitor.SendOwn(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
         SelectObject(dc, old);
     }
-    if (bitmap)
+    if (bitmap) {
         DeleteObject(bitmap);
-    if (dc)
+    }
+    if (dc) {
         DeleteDC(dc);
+    }
 }
 
 bool CShellWindows::ReplaceIcons(const std::vector<standin::Icon>& icons) {
-    if (!monitor.ListView())
+    if (!monitor.ListView()) {
         return false;
+    }
     monitor.SendOwn(LVM_DELETEALLITEMS, 0, 0);
     for (size_t item = 0; item < icons.size(); ++item) {
-        if (!AddIcon(static_cast<int>(item), icons[item]))
+        if (!AddIcon(static_cast<int>(item), icons[item])) {
             return false;
+        }
     }
     SettleListView();
     for (size_t item = 0; item < icons.size(); ++item) {
-        if (!MoveIcon(static_cast<int>(item), icons[item].x, icons[item].y))
+        if (!MoveIcon(static_cast<int>(item), icons[item].x, icons[item].y)) {
             return false;
+        }
     }
     return true;
 }
@@ -204,13 +219,15 @@ bool CShellWindows::MoveIcon(int item, int x, int y) {
 void CShellWindows::RemoveListView() {
     HWND listView = monitor.ListView();
     monitor.Detach();
-    if (listView)
+    if (listView) {
         DestroyWindow(listView);
+    }
 }
 
 void CShellWindows::MoveDefViewToWorkerW() {
-    if (!workers.empty() || !hDefView)
+    if (!workers.empty() || !hDefView) {
         return;
+    }
     RECT frame;
     GetWindowRect(hProgman, &frame);
     for (int i = 0; i < kWorkerCount; ++i) {
@@ -219,8 +236,9 @@ void CShellWindows::MoveDefViewToWorkerW() {
         HWND worker = CreateWindowExA(kDesktopExStyle, kWorkerClass, "", style, frame.left,
                                       frame.top, frame.right - frame.left, frame.bottom - frame.top,
                                       nullptr, nullptr, hInstance, nullptr);
-        if (worker)
+        if (worker) {
             workers.push_back(worker);
+        }
         if (worker && holder) {
             SetParent(hDefView, worker);
             FillWithFirstChild(worker);

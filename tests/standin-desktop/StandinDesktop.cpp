@@ -27,10 +27,12 @@ std::vector<std::string> Arguments() {
     std::vector<std::string> arguments;
     int count = 0;
     LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (!wide)
+    if (!wide) {
         return arguments;
-    for (int i = 1; i < count; ++i)
+    }
+    for (int i = 1; i < count; ++i) {
         arguments.push_back(WideToUtf8(wide[i], wcslen(wide[i])));
+    }
     LocalFree(wide);
     return arguments;
 }
@@ -40,18 +42,22 @@ std::vector<std::string> Arguments() {
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
     std::vector<standin::Icon> icons;
     std::string error;
-    if (!ReadStartingIcons(Arguments(), &icons, &error))
+    if (!ReadStartingIcons(Arguments(), &icons, &error)) {
         return Fail(error);
+    }
 
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
 
     CShellWindows shell;
     CControlChannel channel(shell);
-    if (!channel.Open())
+    if (!channel.Open()) {
         return Fail("Cannot create the reply mapping.");
-    if (!shell.Create(hInstance, CControlChannel::Dispatch, &channel) || !shell.ReplaceIcons(icons))
+    }
+    if (!shell.Create(hInstance, CControlChannel::Dispatch, &channel) ||
+        !shell.ReplaceIcons(icons)) {
         return Fail("Cannot create the desktop windows.");
+    }
 
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {

@@ -71,8 +71,9 @@ inline std::string ReplyMappingName(unsigned long processId) {
 inline void PutBytes(std::vector<uint8_t>& out, const void* bytes, size_t count) {
     size_t at = out.size();
     out.resize(at + count);
-    if (count)
+    if (count) {
         memcpy(out.data() + at, bytes, count);
+    }
 }
 
 inline void PutU32(std::vector<uint8_t>& out, uint32_t value) {
@@ -93,15 +94,17 @@ class CPayloadReader {
     bool U32(uint32_t* value) { return Bytes(value, sizeof *value); }
     bool I32(int32_t* value) { return Bytes(value, sizeof *value); }
     bool Bytes(void* target, size_t count) {
-        if (count > size - offset)
+        if (count > size - offset) {
             return false;
+        }
         memcpy(target, data + offset, count);
         offset += count;
         return true;
     }
     bool String(std::string* text, size_t length) {
-        if (length > size - offset)
+        if (length > size - offset) {
             return false;
+        }
         text->assign(reinterpret_cast<const char*>(data + offset), length);
         offset += length;
         return true;
@@ -126,15 +129,17 @@ inline void EncodeIcons(const std::vector<Icon>& icons, std::vector<uint8_t>& ou
 inline bool DecodeIcons(const uint8_t* data, size_t size, std::vector<Icon>* icons) {
     CPayloadReader reader(data, size);
     uint32_t count = 0;
-    if (!reader.U32(&count))
+    if (!reader.U32(&count)) {
         return false;
+    }
     icons->clear();
     for (uint32_t i = 0; i < count; ++i) {
         Icon icon;
         uint32_t length = 0;
         if (!reader.I32(&icon.x) || !reader.I32(&icon.y) || !reader.U32(&length) ||
-            !reader.String(&icon.name, length))
+            !reader.String(&icon.name, length)) {
             return false;
+        }
         icons->push_back(icon);
     }
     return true;

@@ -11,8 +11,9 @@ namespace {
 std::string NextField(const char*& cursor, bool* complete) {
     const char* end = strchr(cursor, ';');
     *complete = end != nullptr;
-    if (!end)
+    if (!end) {
         end = cursor + strlen(cursor);
+    }
     std::string field(cursor, end);
     cursor = *complete ? end + 1 : end;
     return field;
@@ -21,26 +22,31 @@ std::string NextField(const char*& cursor, bool* complete) {
 bool ParseInt(const std::string& text, int32_t* value) {
     char* end = nullptr;
     long parsed = strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || parsed < INT32_MIN || parsed > INT32_MAX)
+    if (text.empty() || *end != '\0' || parsed < INT32_MIN || parsed > INT32_MAX) {
         return false;
+    }
     *value = static_cast<int32_t>(parsed);
     return true;
 }
 
 bool ParseFileLine(std::string line, std::vector<standin::Icon>* icons) {
-    while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) {
         line.pop_back();
-    if (line.find_first_not_of(" \t") == std::string::npos)
+    }
+    if (line.find_first_not_of(" \t") == std::string::npos) {
         return true;
+    }
     size_t firstTab = line.find('\t');
     size_t secondTab = firstTab == std::string::npos ? firstTab : line.find('\t', firstTab + 1);
-    if (secondTab == std::string::npos)
+    if (secondTab == std::string::npos) {
         return false;
+    }
     standin::Icon icon;
     icon.name = line.substr(secondTab + 1);
     if (!ParseInt(line.substr(0, firstTab), &icon.x) ||
-        !ParseInt(line.substr(firstTab + 1, secondTab - firstTab - 1), &icon.y))
+        !ParseInt(line.substr(firstTab + 1, secondTab - firstTab - 1), &icon.y)) {
         return false;
+    }
     icons->push_back(icon);
     return true;
 }
@@ -50,8 +56,9 @@ class CInputFile {
   public:
     explicit CInputFile(const char* path) : file(_wfopen(Utf8ToWide(path).c_str(), L"rb")) {}
     ~CInputFile() {
-        if (file)
+        if (file) {
             fclose(file);
+        }
     }
     CInputFile(const CInputFile&) = delete;
     CInputFile& operator=(const CInputFile&) = delete;
@@ -67,8 +74,9 @@ bool ReadLine(FILE* file, std::string* line) {
     char chunk[1024];
     while (fgets(chunk, sizeof chunk, file)) {
         line->append(chunk);
-        if (!line->empty() && line->back() == '\n')
+        if (!line->empty() && line->back() == '\n') {
             return true;
+        }
     }
     return !line->empty();
 }
@@ -85,20 +93,23 @@ void ParseLayoutText(const char* text, std::vector<standin::Icon>* icons) {
         icon.name = NextField(cursor, &nameDone);
         icon.x = atoi(NextField(cursor, &xDone).c_str());
         icon.y = atoi(NextField(cursor, &yDone).c_str());
-        if (!nameDone || !xDone || !yDone)
+        if (!nameDone || !xDone || !yDone) {
             return;
+        }
         icons->push_back(icon);
     }
 }
 
 bool ReadIconFile(const char* path, std::vector<standin::Icon>* icons) {
     CInputFile file(path);
-    if (!file.Get())
+    if (!file.Get()) {
         return false;
+    }
     std::string line;
     while (ReadLine(file.Get(), &line)) {
-        if (!ParseFileLine(line, icons))
+        if (!ParseFileLine(line, icons)) {
             return false;
+        }
     }
     return !ferror(file.Get());
 }

@@ -28,8 +28,9 @@ TEST(ScopedGdi, AStepSelectsItsObjectsAndLeavesTheDcAsItFoundIt) {
     HGDIOBJ penDuring = nullptr;
     HGDIOBJ brushDuring = nullptr;
     const long before = GdiObjectCount();
-    for (int step = 0; step < 50; step++)
+    for (int step = 0; step < 50; step++) {
         DrawFramedStep(canvas.Dc(), &penDuring, &brushDuring);
+    }
 
     EXPECT_EQ(before, GdiObjectCount());
     EXPECT_NE(penDuring, pen);
@@ -75,8 +76,8 @@ TEST(ScopedGdi, NothingSelectedLeavesTheDcAlone) {
 void IconAndBitmapStep() {
     CWindowDc screen(nullptr);
     ASSERT_NE(nullptr, screen.Get());
-    CScopedIcon icon(static_cast<HICON>(
-        CopyImage(LoadIconA(nullptr, IDI_APPLICATION), IMAGE_ICON, 16, 16, 0)));
+    CScopedIcon icon(
+        static_cast<HICON>(CopyImage(LoadIconA(nullptr, IDI_APPLICATION), IMAGE_ICON, 16, 16, 0)));
     ASSERT_NE(nullptr, icon.Get());
     CScopedBitmap bitmap(CreateCompatibleBitmap(screen.Get(), 4, 4));
     ASSERT_NE(nullptr, bitmap.Get());
@@ -86,8 +87,9 @@ TEST(ScopedGdi, OwnedIconsBitmapsAndScreenDcsAreGivenBack) {
     // The shared system icon and the screen's cached DC are made once and stay.
     IconAndBitmapStep();
     const long before = GdiObjectCount();
-    for (int step = 0; step < 50; step++)
+    for (int step = 0; step < 50; step++) {
         IconAndBitmapStep();
+    }
     EXPECT_EQ(before, GdiObjectCount());
 }
 

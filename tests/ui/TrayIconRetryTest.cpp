@@ -47,8 +47,9 @@ BOOL WINAPI FakeNotifyIcon(DWORD message, PNOTIFYICONDATAA record) {
 
 size_t Count(DWORD message) {
     size_t n = 0;
-    for (DWORD request : taskbar.requests)
+    for (DWORD request : taskbar.requests) {
         n += request == message ? 1 : 0;
+    }
     return n;
 }
 
@@ -78,8 +79,9 @@ class TrayIconRetry : public ::testing::Test {
         DWORD started = GetTickCount();
         MSG msg;
         while (GetTickCount() - started < boundMs) {
-            if (PeekMessageA(&msg, window, WM_TIMER, WM_TIMER, PM_REMOVE))
+            if (PeekMessageA(&msg, window, WM_TIMER, WM_TIMER, PM_REMOVE)) {
                 return msg.wParam;
+            }
             Sleep(10);
         }
         return 0;
@@ -135,8 +137,9 @@ TEST_F(TrayIconRetry, GivesUpAfterAboutTwoMinutesAndTaskbarCreatedStartsAfresh) 
     tray.AddTrayIcon();
     const UINT_PTR retry = WaitForTick(10000);
     ASSERT_NE(retry, 0u);
-    for (int tick = 0; tick < 200; tick++)
+    for (int tick = 0; tick < 200; tick++) {
         Tick(retry);
+    }
     EXPECT_EQ(Count(NIM_ADD), 60u);
     EXPECT_FALSE(TimerRuns(retry));
     EXPECT_FALSE(taskbar.iconThere);

@@ -25,8 +25,9 @@ const char kNoItem[] = "(no item)";
 
 // The node's text in UTF-8, as the program keeps names.
 std::string Utf8Of(const MenuItemNode* node) {
-    if (!node)
+    if (!node) {
         return kNoItem;
+    }
     char text[4 * kMenuTextChars];
     size_t length = Utf16ToUtf8(node->text, wcslen(node->text), text, sizeof text);
     return std::string(text, length);
@@ -56,8 +57,9 @@ class TrayMenu : public ::testing::Test {
     std::string FirstRestoreText() const {
         const MenuItemNode* node =
             menu->root && menu->root->child ? menu->root->child->child : nullptr;
-        for (int position = 0; node && position < kRestorePosition; position++)
+        for (int position = 0; node && position < kRestorePosition; position++) {
             node = node->next;
+        }
         return Utf8Of(node ? node->child : nullptr);
     }
 
@@ -78,10 +80,11 @@ TEST_F(TrayMenu, EmptyStoreShowsOneDisabledNoneAndDisablesUndo) {
 
     EXPECT_TRUE(GetMenuState(menu->menu, ID_START_WITH_WINDOWS, MF_BYCOMMAND) & MF_CHECKED);
     HMENU autosave = GetSubMenu(Main(), kAutosavePosition);
-    for (UINT position = 0; position < 4; position++)
+    for (UINT position = 0; position < 4; position++) {
         EXPECT_EQ((GetMenuState(autosave, position, MF_BYPOSITION) & MF_CHECKED) != 0,
                   position == 3)
             << position;
+    }
     EXPECT_EQ(COwnerDrawMenu::FindItem(menu->root, ID_ABOUT)->image, MENU_IMAGE_ABOUT);
     EXPECT_EQ(COwnerDrawMenu::FindItem(menu->root, ID_UNDO)->image, MENU_IMAGE_UNDO);
 }
@@ -94,8 +97,9 @@ TEST_F(TrayMenu, AnAutosaveModeOutsideTheEntriesMarksNone) {
         tray.PrepareMenu();
         layout.autoSaveMode = static_cast<AutoSaveMode>(mode);
         tray.PrepareMenu();
-        for (UINT position = 0; position < 4; position++)
+        for (UINT position = 0; position < 4; position++) {
             EXPECT_FALSE(GetMenuState(autosave, position, MF_BYPOSITION) & MF_CHECKED) << mode;
+        }
     }
 }
 
@@ -210,8 +214,9 @@ TEST(TrayClick, WithoutAMenuObjectDoesNothing) {
     CDesktopLayout layout;
     CTrayWindow tray(&layout);
     ASSERT_EQ(tray.popupMenu, nullptr);
-    for (LPARAM mouse : {WM_LBUTTONUP, WM_RBUTTONUP, WM_RBUTTONDOWN})
+    for (LPARAM mouse : {WM_LBUTTONUP, WM_RBUTTONUP, WM_RBUTTONDOWN}) {
         EXPECT_EQ(tray.WindowProc(nullptr, WM_TRAYICON, 1, mouse), 1);
+    }
 }
 
 } // namespace

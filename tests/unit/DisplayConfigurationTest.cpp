@@ -73,15 +73,17 @@ TEST(DisplayKey, NoMonitorGivesTheEmptyKeyAndNoDescription) {
 
 TEST(DisplayKey, TheMostMonitorsWithTheWidestNumbersFit) {
     std::vector<DisplayMonitor> monitors;
-    for (int i = 0; i < kMaxDisplayMonitors + 5; i++)
+    for (int i = 0; i < kMaxDisplayMonitors + 5; i++) {
         monitors.push_back(
             {-2147483647 - 1 + i, -2147483647 - 1, 2147483647, 2147483647 - i, -2147483647 - 1});
+    }
     std::string key = KeyOf(monitors);
     ASSERT_LT(key.size(), static_cast<size_t>(kDisplayKeyChars));
     // Every monitor the key keeps is there whole.
     size_t bars = 0;
-    for (char c : key)
+    for (char c : key) {
         bars += c == '|';
+    }
     EXPECT_EQ(bars, static_cast<size_t>(kMaxDisplayMonitors));
     EXPECT_EQ(key.substr(key.size() - 12), "@-2147483648");
     EXPECT_EQ(Described(key).substr(0, 13), "32 displays, ");

@@ -82,8 +82,9 @@ TEST_F(DisplaySnapshots, TheLimitOfTenNeverTakesAConfigurationsLastOfItsKind) {
 // every record is the last of its configuration, the oldest of the kind gives way as before.
 TEST_F(DisplaySnapshots, RecordsWithoutConfigurationGiveWayAsTheOldestAlwaysDid) {
     std::string file = "[Settings]\r\nAutoSave=2\r\n[Saves]\r\n";
-    for (int i = 9; i >= 0; i--)
+    for (int i = 9; i >= 0; i--) {
         file += "2024-02-01 08:0" + std::to_string(i) + ":00=A;" + std::to_string(i) + ";1;\r\n";
+    }
     WriteSettingsFile(file);
     NewRun();
     Under(layout.get(), kDocked);

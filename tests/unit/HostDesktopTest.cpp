@@ -25,8 +25,9 @@ void ExpectTextRecordsAt(uintptr_t textArea) {
     int texts = 0;
     for (const hostsim::ListViewRequest& request : hostsim::RequestLog()) {
         EXPECT_NE(request.msg, static_cast<UINT>(LVM_GETITEMTEXTA));
-        if (request.msg != LVM_GETITEMTEXTW)
+        if (request.msg != LVM_GETITEMTEXTW) {
             continue;
+        }
         texts++;
         EXPECT_TRUE(request.hasRecord);
         EXPECT_EQ(request.mask, static_cast<uint32_t>(LVIF_TEXT));

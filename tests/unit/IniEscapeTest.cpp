@@ -12,10 +12,12 @@ std::string Transform(void (*transform)(const char*, char*, size_t), const std::
                       size_t size) {
     std::vector<char> buffer(size + 16, '#');
     transform(source.c_str(), buffer.data(), size);
-    for (size_t i = size; i < buffer.size(); i++)
+    for (size_t i = size; i < buffer.size(); i++) {
         EXPECT_EQ(buffer[i], '#') << "written past the buffer at " << i;
-    if (size == 0)
+    }
+    if (size == 0) {
         return "(untouched)";
+    }
     return std::string(buffer.data());
 }
 
@@ -51,8 +53,9 @@ TEST(IniEscapeTest, UnknownEscapesAndATrailingBackslashStay) {
 
 TEST(IniEscapeTest, EveryByteSurvivesEscapingAndUnescaping) {
     std::string all;
-    for (int c = 1; c < 256; c++)
+    for (int c = 1; c < 256; c++) {
         all += static_cast<char>(c);
+    }
     std::string escaped = Escape(all, 2 * all.size() + 2);
     EXPECT_EQ(escaped.find_first_of("\r\n\t"), std::string::npos);
     EXPECT_EQ(Unescape(escaped, escaped.size() + 2), all);

@@ -257,8 +257,9 @@ TEST(IniFileIndexTest, FirstKeyWalksTheKeysInTheirOrder) {
     document.SetString("A", "y", "2");
     document.SetString("A", "x", "4");
     std::vector<std::pair<std::string, std::string>> walked;
-    for (const IniKey* key = document.FirstKey("A"); key; key = key->next)
+    for (const IniKey* key = document.FirstKey("A"); key; key = key->next) {
         walked.emplace_back(key->name, key->value);
+    }
     EXPECT_EQ(walked, (std::vector<std::pair<std::string, std::string>>{{"x", "4"}, {"y", "2"}}));
     EXPECT_EQ(document.FirstKey("a"), nullptr);
     EXPECT_EQ(document.FirstKey(nullptr), nullptr);
@@ -267,13 +268,15 @@ TEST(IniFileIndexTest, FirstKeyWalksTheKeysInTheirOrder) {
 // Clear frees the tables with the nodes; what is added afterwards is found, and nothing before.
 TEST(IniFileIndexTest, ClearForgetsEveryName) {
     CIniFile document;
-    for (int i = 0; i < 100; i++)
+    for (int i = 0; i < 100; i++) {
         document.SetString(("S" + std::to_string(i % 20)).c_str(), std::to_string(i).c_str(), "v");
+    }
     document.Clear();
     EXPECT_EQ(document.FindSection("S1"), nullptr);
     EXPECT_EQ(document.FindKey("S1", "1"), nullptr);
-    for (int i = 0; i < 100; i++)
+    for (int i = 0; i < 100; i++) {
         document.SetString("S1", std::to_string(i).c_str(), "w");
+    }
     EXPECT_EQ(document.GetSectionCount(), 1);
     EXPECT_EQ(document.GetKeyCount("S1"), 100);
     EXPECT_STREQ(document.GetString("S1", "99", nullptr), "w");

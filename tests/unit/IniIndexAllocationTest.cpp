@@ -24,14 +24,16 @@ void* Allocate(size_t size) {
 
 void* operator new[](size_t size) {
     void* memory = Allocate(size);
-    if (!memory)
+    if (!memory) {
         throw std::bad_alloc();
+    }
     return memory;
 }
 
 void* operator new[](size_t size, const std::nothrow_t&) noexcept {
-    if (refusedFrom && size >= refusedFrom)
+    if (refusedFrom && size >= refusedFrom) {
         return nullptr;
+    }
     return Allocate(size);
 }
 
@@ -68,8 +70,9 @@ TEST(IniIndexAllocationTest, LookupsWalkTheChainsOnceATableCannotBeHad) {
             for (int i = 0; i < 600; i++) {
                 std::string section = "S" + std::to_string(i % 30);
                 std::string key = "k" + std::to_string(i);
-                if (i < 30)
+                if (i < 30) {
                     expected.push_back({section, {}});
+                }
                 expected[static_cast<size_t>(i % 30)].keys.emplace_back(key, "v");
                 ASSERT_EQ(document.SetString(section.c_str(), key.c_str(), "v"), 1);
             }

@@ -75,8 +75,9 @@ TEST(IniReaderTest, AFullLayoutEscapedBehindTheLongestNameIsReadWhole) {
     std::string name(255, 'k');
     std::string value(8191, '\t');
     std::string escaped;
-    for (size_t i = 0; i < value.size(); i++)
+    for (size_t i = 0; i < value.size(); i++) {
         escaped += "\\t";
+    }
     std::string line = name + "=" + escaped + "\r\n";
     EXPECT_EQ(ParseText("[A]\n" + line), (std::vector<Section>{{"A", {{name, value}}}}));
     std::string last(8191, 'w');
@@ -87,8 +88,9 @@ TEST(IniReaderTest, LongValuesAreKeptWhole) {
     EXPECT_EQ(ParseText("[A]\nk=" + std::string(9000, 'v') + "\nnext=2\n"),
               (std::vector<Section>{{"A", {{"k", std::string(9000, 'v')}, {"next", "2"}}}}));
     std::string layout;
-    for (int i = 0; layout.size() < 100000; i++)
+    for (int i = 0; layout.size() < 100000; i++) {
         layout += "Icon " + std::to_string(i) + ";" + std::to_string(i % 977) + ";10;";
+    }
     EXPECT_EQ(ParseText("[A]\nk=" + layout + "\r\nnext=2\r\n"),
               (std::vector<Section>{{"A", {{"k", layout}, {"next", "2"}}}}));
 }
@@ -98,8 +100,9 @@ TEST(IniReaderTest, ALineOfTheLimitWithManyEscapesIsReadWhole) {
     std::string unit = "ab\\t\\\\;";
     std::string escaped;
     escaped.reserve(kIniMaxLineChars);
-    while (escaped.size() + unit.size() <= kIniMaxLineChars - 4)
+    while (escaped.size() + unit.size() <= kIniMaxLineChars - 4) {
         escaped += unit;
+    }
     escaped.append(kIniMaxLineChars - 4 - escaped.size(), 'z');
     std::string line = KeyLine(escaped);
     ASSERT_EQ(line.size(), kIniMaxLineChars);
@@ -209,12 +212,14 @@ TEST(IniReaderTest, LongLinesOfAFileAreReadWhole) {
     std::vector<std::pair<std::string, std::string>> keys;
     for (size_t length : {100000, 16383, 16384, 16385, 1, 40000, 250000}) {
         std::string value;
-        for (size_t i = 0; value.size() < length; i++)
+        for (size_t i = 0; value.size() < length; i++) {
             value += static_cast<char>(i % 3 == 0 ? '\t' : 'a' + i % 26);
+        }
         value.resize(length);
         std::string escaped;
-        for (char c : value)
+        for (char c : value) {
             escaped += c == '\t' ? std::string("\\t") : std::string(1, c);
+        }
         keys.emplace_back("k" + std::to_string(keys.size()), value);
         text += keys.back().first + "=" + escaped + "\r\n";
     }

@@ -21,8 +21,9 @@ struct Section {
 
 inline std::ostream& operator<<(std::ostream& out, const Section& section) {
     out << "[" << section.name << "]";
-    for (const auto& key : section.keys)
+    for (const auto& key : section.keys) {
         out << " {" << key.first << "=" << key.second << "}";
+    }
     return out;
 }
 
@@ -31,8 +32,9 @@ inline std::vector<Section> Contents(const CIniFile& document) {
     std::vector<Section> sections;
     for (IniSection* section = document.firstSection; section; section = section->next) {
         sections.push_back({section->name, {}});
-        for (IniKey* key = section->firstKey; key; key = key->next)
+        for (IniKey* key = section->firstKey; key; key = key->next) {
             sections.back().keys.emplace_back(key->name, key->value ? key->value : "(none)");
+        }
     }
     return sections;
 }
@@ -60,8 +62,9 @@ class ScratchDirectory {
         std::filesystem::path base = std::filesystem::temp_directory_path();
         for (int attempt = 0;; attempt++) {
             root = base / ("qm-ini-" + std::to_string(attempt));
-            if (std::filesystem::create_directory(root))
+            if (std::filesystem::create_directory(root)) {
                 break;
+            }
         }
     }
     ScratchDirectory(const ScratchDirectory&) = delete;
@@ -74,8 +77,9 @@ class ScratchDirectory {
     std::filesystem::path Path(const std::string& name) const { return root / name; }
     std::vector<std::string> Names() const {
         std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(root))
+        for (const auto& entry : std::filesystem::directory_iterator(root)) {
             names.push_back(entry.path().filename().string());
+        }
         std::sort(names.begin(), names.end());
         return names;
     }

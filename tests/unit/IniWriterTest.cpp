@@ -66,8 +66,9 @@ TEST_F(IniWriterTest, RoundTripKeepsSectionsKeysAndValues) {
     CIniFile document;
     document.SetInt("Settings", "AutoSave", 3);
     std::string layout;
-    for (int i = 0; i < 200; i++)
+    for (int i = 0; i < 200; i++) {
         layout += "Icon " + std::to_string(i) + ";" + std::to_string(i * 75) + ";" + "10;";
+    }
     document.SetString("AutoSaves", "2024-03-01 09:25:00 (AutoSave)", layout.c_str());
     document.SetString("Saves", " odd [name] ", "a=b;\\path\\to;\xc3\xa9\xc3\xbf");
     document.SetString("Saves", "empty", "");

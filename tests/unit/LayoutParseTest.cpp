@@ -79,8 +79,9 @@ TEST(LayoutParse, OtherBackslashesStayAsTheyStand) {
 // The limit of 255 counts the name's own characters: 255 semicolons take 510 in the text.
 TEST(LayoutParse, EscapesDoNotCountTowardsTheNameLimit) {
     std::string escaped;
-    for (int i = 0; i < 255; i++)
+    for (int i = 0; i < 255; i++) {
         escaped += "\\;";
+    }
     EXPECT_EQ(Parse(escaped + ";1;2;b;3;4;"),
               (std::vector<Parsed>{{std::string(255, ';'), 1, 2}, {"b", 3, 4}}));
     std::string name = std::string(250, 'n') + "\\\\";
@@ -162,8 +163,9 @@ TEST(LayoutParse, BytesAboveAsciiAreCopiedUnchanged) {
 
 std::string Repeated(const std::string& piece, int times) {
     std::string text;
-    for (int i = 0; i < times; i++)
+    for (int i = 0; i < times; i++) {
         text += piece;
+    }
     return text;
 }
 

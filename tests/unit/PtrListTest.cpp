@@ -11,8 +11,9 @@ namespace {
 
 std::vector<void*> Contents(const CPtrList& list) {
     std::vector<void*> data;
-    for (PtrListNode* node = list.head; node; node = node->next)
+    for (PtrListNode* node = list.head; node; node = node->next) {
         data.push_back(node->data);
+    }
     return data;
 }
 
@@ -44,8 +45,9 @@ struct PtrListTest : ::testing::Test {
     int values[5] = {0, 1, 2, 3, 4};
     CPtrList list;
     void Fill(int n) {
-        for (int i = 0; i < n; i++)
+        for (int i = 0; i < n; i++) {
             list.Append(&values[i]);
+        }
     }
 };
 
@@ -162,8 +164,9 @@ std::vector<void*> SelectionSorted(std::vector<void*> data) {
     for (size_t place = 0; place < data.size(); place++) {
         size_t best = place;
         for (size_t i = place + 1; i < data.size(); i++) {
-            if (IntLess(data[best], data[i]))
+            if (IntLess(data[best], data[i])) {
                 best = i;
+            }
         }
         std::swap(data[place], data[best]);
     }
@@ -174,21 +177,24 @@ std::vector<void*> SelectionSorted(std::vector<void*> data) {
 void ExpectSortedLike(std::vector<int>& keys, const std::vector<void*>& reference) {
     CPtrList list;
     std::vector<PtrListNode*> nodes;
-    for (int& key : keys)
+    for (int& key : keys) {
         nodes.push_back(list.Append(&key));
+    }
     list.Sort(IntLess);
     EXPECT_EQ(Contents(list), reference);
     ExpectConsistent(list);
     std::vector<PtrListNode*> after;
-    for (PtrListNode* node = list.head; node; node = node->next)
+    for (PtrListNode* node = list.head; node; node = node->next) {
         after.push_back(node);
+    }
     EXPECT_EQ(after, nodes);
 }
 
 std::vector<void*> Pointers(std::vector<int>& keys) {
     std::vector<void*> pointers;
-    for (int& key : keys)
+    for (int& key : keys) {
         pointers.push_back(&key);
+    }
     return pointers;
 }
 
@@ -197,8 +203,9 @@ TEST(PtrListSort, DistinctKeysGiveTheSelectionSortsOrder) {
     std::mt19937 random(7);
     for (int length : {2, 3, 4, 5, 7, 8, 9, 16, 17, 31, 100, 255, 1000, 4097}) {
         std::vector<int> keys(static_cast<size_t>(length));
-        for (int i = 0; i < length; i++)
+        for (int i = 0; i < length; i++) {
             keys[static_cast<size_t>(i)] = i;
+        }
         std::shuffle(keys.begin(), keys.end(), random);
         ExpectSortedLike(keys, SelectionSorted(Pointers(keys)));
     }
@@ -209,8 +216,9 @@ TEST(PtrListSort, EqualKeysKeepTheirOrderOnRandomData) {
     for (int length : {2, 3, 6, 33, 128, 1000, 5000}) {
         for (int range : {2, 5, length}) {
             std::vector<int> keys(static_cast<size_t>(length));
-            for (int& key : keys)
+            for (int& key : keys) {
                 key = static_cast<int>(random() % static_cast<unsigned>(range));
+            }
             std::vector<void*> reference = Pointers(keys);
             std::stable_sort(reference.begin(), reference.end(),
                              [](void* first, void* second) { return IntLess(second, first); });

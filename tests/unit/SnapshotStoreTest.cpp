@@ -163,9 +163,10 @@ TEST_F(SnapshotStore, SectionsFollowTheFirstSnapshotOfEachKind) {
 
 TEST_F(SnapshotStore, LoadKeepsEveryEntryWithAValue) {
     std::string file = "[Settings]\r\nAutoSave=1\r\n[Saves]\r\n";
-    for (int i = 0; i < 12; i++)
+    for (int i = 0; i < 12; i++) {
         file +=
             "2024-01-" + std::to_string(10 + i) + " 00:00:00=A;" + std::to_string(i) + ";0;\r\n";
+    }
     file += "empty=\r\n[saves]\r\nlower=A;1;1;\r\n[Other]\r\nx=A;2;2;\r\n";
     WriteSettingsFile(file);
     NewRun();
@@ -276,8 +277,9 @@ TEST_F(SnapshotStore, ManyLongNamesCutAlikeGetTheNamesTheRuleGives) {
     }
     keys.push_back(stem + "a (200)");
     std::string text = "[Saves]\n";
-    for (size_t i = 0; i < keys.size(); i++)
+    for (size_t i = 0; i < keys.size(); i++) {
         text += keys[i] + "=A;" + std::to_string(i) + ";1;\n";
+    }
     WriteSettingsFile(text);
     NewRun();
     std::vector<std::string> expected = NamesMadeUnique(keys);
@@ -297,8 +299,9 @@ TEST_F(SnapshotStore, ManyLongNamesCutAlikeGetTheNamesTheRuleGives) {
 TEST_F(SnapshotStore, LongLayoutWithEscapedNamesSurvivesASaveAndReload) {
     const size_t kLength = 200000;
     std::string full;
-    while (full.size() + 20 <= kLength)
+    while (full.size() + 20 <= kLength) {
         full += "Tab\tName\\;10;10;";
+    }
     full += std::string(kLength - full.size(), 'z');
     layout->snapshots->Append(
         NewSnapshot("2024-03-01 09:15:00 (AutoSave)", full.c_str(), kSnapshotAutomatic));

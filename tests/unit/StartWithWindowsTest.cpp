@@ -30,10 +30,12 @@ class StartWithWindows : public ::testing::Test {
     static std::string ValueIn(HKEY root, DWORD* type = nullptr) {
         DWORD valueType = 0;
         std::vector<uint8_t> data;
-        if (!hostsim::GetRegistryValue(root, kRun, "Quillmarsh", &valueType, &data))
+        if (!hostsim::GetRegistryValue(root, kRun, "Quillmarsh", &valueType, &data)) {
             return "<none>";
-        if (type)
+        }
+        if (type) {
             *type = valueType;
+        }
         return std::string(data.begin(), data.end());
     }
 

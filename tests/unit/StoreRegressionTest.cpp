@@ -35,8 +35,9 @@ class StoreRegression : public storetest::SnapshotStore {
 
     static std::vector<std::string> BoxTexts() {
         std::vector<std::string> texts;
-        for (const hostsim::MessageBoxRecord& box : hostsim::MessageBoxes())
+        for (const hostsim::MessageBoxRecord& box : hostsim::MessageBoxes()) {
             texts.push_back(box.text);
+        }
         return texts;
     }
 
@@ -44,8 +45,9 @@ class StoreRegression : public storetest::SnapshotStore {
     std::vector<Stored> StoredInFile(int* autoSaveMode = nullptr) const {
         CDesktopLayout reader;
         reader.LoadSettings();
-        if (autoSaveMode)
+        if (autoSaveMode) {
             *autoSaveMode = reader.autoSaveMode;
+        }
         return SnapshotsOf(reader);
     }
 
