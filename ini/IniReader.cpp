@@ -1,5 +1,6 @@
 // The text form, read: "[section]" headers and "key=value" lines; no comments, no trimming. Text
 // comes out in UTF-8.
+#include "ini/IniEscapes.h"
 #include "ini/IniFile.h"
 #include "base/GrowingBuffer.h"
 #include "base/TextEncoding.h"
@@ -225,22 +226,6 @@ template <class Source> bool ParseLines(CIniFile* document, Source& source) {
     return !parser.Lost();
 }
 
-// The character that a backslash and this letter stand for; NUL when they are no escape.
-char Unescaped(char letter) {
-    switch (letter) {
-    case '\\':
-        return '\\';
-    case 'r':
-        return '\r';
-    case 'n':
-        return '\n';
-    case 't':
-        return '\t';
-    default:
-        return '\0';
-    }
-}
-
 } // namespace
 
 int CIniFile::Read() {
@@ -293,7 +278,7 @@ void CIniFile::UnescapeValue(const char* source, char* output, size_t size) {
             break;
         }
         char c = *source++;
-        char escaped = Unescaped(*source);
+        char escaped = IniUnescaped(*source);
         if (escaped) {
             c = escaped;
             source++;

@@ -1,6 +1,7 @@
 // The text form, written: a header line per section and a line per key, each ended by CR LF.
 #include "base/ErrorBox.h"
 #include "ini/AtomicFile.h"
+#include "ini/IniEscapes.h"
 #include "ini/IniFile.h"
 
 #include "platform/win32.h"
@@ -12,22 +13,6 @@ namespace {
 
 const char kNoNameMessage[] = "No name specified for saving ini!";
 const char kCreateFailedMessage[] = "Could not create file for writting!";
-
-// The letter written after a backslash for this character; NUL when it is written as itself.
-char EscapeLetter(char c) {
-    switch (c) {
-    case '\\':
-        return '\\';
-    case '\r':
-        return 'r';
-    case '\n':
-        return 'n';
-    case '\t':
-        return 't';
-    default:
-        return '\0';
-    }
-}
 
 bool WriteText(FILE* file, const char* text) {
     return fputs(text, file) >= 0;
@@ -130,7 +115,7 @@ void CIniFile::EscapeValue(const char* source, char* output, size_t size) {
             break;
         }
         output[length++] = '\\';
-        output[length++] = EscapeLetter(*source++);
+        output[length++] = IniEscapeLetter(*source++);
     }
     output[length] = '\0';
 }
