@@ -1,5 +1,7 @@
 #include "ui/DialogClass.h"
 
+#include "ui/WindowObject.h"
+
 #include <cstring>
 
 namespace {
@@ -12,22 +14,7 @@ const wchar_t kTypeface[] = L"MS Shell Dlg";
 static_assert(sizeof(kTypeface) == 13 * 2, "typeface takes 13 UTF-16 units");
 
 CDialogClass* DialogObject(HWND hwnd) {
-    return reinterpret_cast<CDialogClass*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-}
-
-void OnInitDialog(HWND hwnd, LPARAM lParam) {
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, lParam);
-    auto* object = reinterpret_cast<CDialogClass*>(lParam);
-    if (object) {
-        object->hwnd = hwnd;
-    }
-}
-
-void OnNcDestroy(HWND hwnd, CDialogClass* object) {
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-    if (object->hwnd == hwnd) {
-        object->hwnd = nullptr;
-    }
+    return AttachedObject<CDialogClass>(hwnd);
 }
 
 size_t Put16(BYTE* buffer, size_t at, WORD value) {
@@ -61,7 +48,7 @@ void BuildTemplate(BYTE* buffer, int x, int y, int width, int height, DWORD styl
 
 INT_PTR CALLBACK StaticDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_INITDIALOG) {
-        OnInitDialog(hwnd, lParam);
+        AttachObject(hwnd, reinterpret_cast<CDialogClass*>(lParam));
     }
     CDialogClass* object = DialogObject(hwnd);
     if (!object) {
@@ -69,7 +56,7 @@ INT_PTR CALLBACK StaticDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
     }
     const INT_PTR result = object->DialogProc(hwnd, msg, wParam, lParam);
     if (msg == WM_NCDESTROY) {
-        OnNcDestroy(hwnd, object);
+        DetachObject(hwnd, object);
     }
     return result;
 }

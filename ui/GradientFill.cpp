@@ -12,26 +12,30 @@ void DrawLine(HDC hdc, int x0, int y0, int x1, int y1, COLORREF colour) {
     LineTo(hdc, x1, y1);
 }
 
-} // namespace
-
-void GradientFillHorizontal(HDC hdc, const RECT& rect, COLORREF from, COLORREF to) {
-    if (rect.left >= rect.right) {
+// One line a step across the rectangle, left to right or top to bottom.
+void GradientFillAcross(HDC hdc, const RECT& rect, COLORREF from, COLORREF to, bool horizontal) {
+    const int first = horizontal ? rect.left : rect.top;
+    const int last = horizontal ? rect.right : rect.bottom;
+    if (first >= last) {
         return;
     }
-    const unsigned n = static_cast<unsigned>(rect.right - rect.left);
-    for (int x = rect.left; x < rect.right; ++x) {
-        const COLORREF colour = BlendColor(from, to, n, static_cast<unsigned>(x - rect.left));
-        DrawLine(hdc, x, rect.top, x, rect.bottom, colour);
+    const unsigned n = static_cast<unsigned>(last - first);
+    for (int at = first; at < last; ++at) {
+        const COLORREF colour = BlendColor(from, to, n, static_cast<unsigned>(at - first));
+        if (horizontal) {
+            DrawLine(hdc, at, rect.top, at, rect.bottom, colour);
+        } else {
+            DrawLine(hdc, rect.left, at, rect.right, at, colour);
+        }
     }
 }
 
+} // namespace
+
+void GradientFillHorizontal(HDC hdc, const RECT& rect, COLORREF from, COLORREF to) {
+    GradientFillAcross(hdc, rect, from, to, true);
+}
+
 void GradientFillVertical(HDC hdc, const RECT& rect, COLORREF from, COLORREF to) {
-    if (rect.top >= rect.bottom) {
-        return;
-    }
-    const unsigned n = static_cast<unsigned>(rect.bottom - rect.top);
-    for (int y = rect.top; y < rect.bottom; ++y) {
-        const COLORREF colour = BlendColor(from, to, n, static_cast<unsigned>(y - rect.top));
-        DrawLine(hdc, rect.left, y, rect.right, y, colour);
-    }
+    GradientFillAcross(hdc, rect, from, to, false);
 }

@@ -531,19 +531,10 @@ UINT COwnerDrawMenu::ShowPopup(HWND owner, UINT flags) {
 void COwnerDrawMenu::Destroy() {
     FreeItems(root);
     root = nullptr;
-    if (hCheckBitmap) {
-        DeleteObject(hCheckBitmap);
-        hCheckBitmap = nullptr;
-    }
-    if (hImageList) {
-        ImageList_Destroy(hImageList);
-        hImageList = nullptr;
-    }
+    ReleaseMember(hCheckBitmap, DeleteObject);
+    ReleaseMember(hImageList, ImageList_Destroy);
     checkImage = -1;
-    if (hMenuFont) {
-        DeleteObject(hMenuFont);
-        hMenuFont = nullptr;
-    }
+    ReleaseMember(hMenuFont, DeleteObject);
     drawWithMenuFont = 0;
     bitmapId = 0;
     loadedStrip = 0;

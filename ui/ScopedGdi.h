@@ -81,3 +81,12 @@ class CWindowDc {
     HWND window;
     HDC hdc;
 };
+
+// Gives back a handle an object keeps in a member, and clears the member, so a second call (or
+// the destructor after an explicit free) finds nothing to give back.
+template <typename T, typename Release> void ReleaseMember(T& handle, Release release) {
+    if (handle) {
+        release(handle);
+        handle = nullptr;
+    }
+}

@@ -2,6 +2,8 @@
 
 #include "ui/DisplayScale.h"
 #include "ui/DpiQuery.h"
+#include "ui/ScopedGdi.h"
+#include "ui/WindowObject.h"
 
 namespace {
 
@@ -9,24 +11,7 @@ const char kFrameworkClass[] = "CWindowClass32";
 const int kNoWindowExitCode = 6;
 
 CWindowClass* WindowObject(HWND hwnd) {
-    return reinterpret_cast<CWindowClass*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-}
-
-void OnCreate(HWND hwnd, LPARAM lParam) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-    auto* object = static_cast<CWindowClass*>(create->lpCreateParams);
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(object));
-    if (object) {
-        object->hwnd = hwnd;
-    }
-}
-
-// The window is gone after this message: its handle may be reused, so the object forgets it.
-void OnNcDestroy(HWND hwnd, CWindowClass* object) {
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-    if (object->hwnd == hwnd) {
-        object->hwnd = nullptr;
-    }
+    return AttachedObject<CWindowClass>(hwnd);
 }
 
 bool RegisterFrameworkClassOnce(HINSTANCE instance) {
@@ -49,7 +34,8 @@ HFONT CreateDialogFont() {
 
 LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_CREATE) {
-        OnCreate(hwnd, lParam);
+        AttachObject(hwnd, static_cast<CWindowClass*>(
+                               reinterpret_cast<const CREATESTRUCTA*>(lParam)->lpCreateParams));
     }
     CWindowClass* object = WindowObject(hwnd);
     if (!object) {
@@ -60,7 +46,7 @@ LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
     }
     const LRESULT result = object->WindowProc(hwnd, msg, wParam, lParam);
     if (msg == WM_NCDESTROY) {
-        OnNcDestroy(hwnd, object);
+        DetachObject(hwnd, object);
     }
     return result;
 }
@@ -93,14 +79,8 @@ CWindowClass::~CWindowClass() {
         SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
         DestroyWindow(hwnd);
     }
-    if (hMenu) {
-        DestroyMenu(hMenu);
-        hMenu = nullptr;
-    }
-    if (hAccel) {
-        DestroyAcceleratorTable(hAccel);
-        hAccel = nullptr;
-    }
+    ReleaseMember(hMenu, DestroyMenu);
+    ReleaseMember(hAccel, DestroyAcceleratorTable);
     ReleaseOwnedFont();
 }
 
