@@ -18,42 +18,35 @@ PtrListNode* CPtrList::Append(void* data) {
     return node;
 }
 
+namespace {
+
+// Takes node out of the chain, mending the neighbours or the ends, and frees it.
+void Unlink(PtrListNode*& head, PtrListNode*& tail, PtrListNode* node) {
+    (node->prev ? node->prev->next : head) = node->next;
+    (node->next ? node->next->prev : tail) = node->prev;
+    delete node;
+}
+
+} // namespace
+
 void CPtrList::RemoveFirst() {
     if (!head) {
         return;
     }
-    PtrListNode* next = head->next;
-    delete head;
+    Unlink(head, tail, head);
     count--;
-    head = next;
-    if (head) {
-        head->prev = nullptr;
-    } else {
-        tail = nullptr;
-    }
 }
 
 void CPtrList::RemoveLast() {
     if (!tail) {
         return;
     }
-    PtrListNode* prev = tail->prev;
-    delete tail;
+    Unlink(head, tail, tail);
     count--;
-    tail = prev;
-    if (tail) {
-        tail->next = nullptr;
-    } else {
-        head = nullptr;
-    }
 }
 
 void CPtrList::RemoveAt(int index) {
     if (index < 0) {
-        return;
-    }
-    if (index == 0) {
-        RemoveFirst();
         return;
     }
     PtrListNode* node = head;
@@ -63,13 +56,7 @@ void CPtrList::RemoveAt(int index) {
     if (!node) {
         return;
     }
-    if (node == tail) {
-        RemoveLast();
-        return;
-    }
-    node->prev->next = node->next;
-    node->next->prev = node->prev;
-    delete node;
+    Unlink(head, tail, node);
     count--;
 }
 

@@ -191,11 +191,21 @@ void PrintRow(const char* what, int icons, const Measured& m) {
     fflush(stdout);
 }
 
-bool MeasureDesktop(int iconCount, int rounds) {
-    std::vector<Icon> home = NumberedIcons(iconCount, 0, 0);
-    std::vector<Icon> away = NumberedIcons(iconCount, 7, 3);
-    if (!testdesktop::Start(home)) {
+// The two arrangements every measurement moves between, with the stand-in desktop started at
+// the first.
+bool StartAtHome(int iconCount, std::vector<Icon>* home, std::vector<Icon>* away) {
+    *home = NumberedIcons(iconCount, 0, 0);
+    *away = NumberedIcons(iconCount, 7, 3);
+    if (!testdesktop::Start(*home)) {
         fprintf(stderr, "desktop_bench: the stand-in desktop did not start\n");
+        return false;
+    }
+    return true;
+}
+
+bool MeasureDesktop(int iconCount, int rounds) {
+    std::vector<Icon> home, away;
+    if (!StartAtHome(iconCount, &home, &away)) {
         return false;
     }
     std::unique_ptr<CDesktopLayout> layout(new CDesktopLayout);
@@ -366,10 +376,8 @@ void PrintListViewRow(const char* what, int icons, const Measured& m) {
 }
 
 bool MeasureRoutes(int iconCount, int rounds) {
-    std::vector<Icon> home = NumberedIcons(iconCount, 0, 0);
-    std::vector<Icon> away = NumberedIcons(iconCount, 7, 3);
-    if (!testdesktop::Start(home)) {
-        fprintf(stderr, "desktop_bench: the stand-in desktop did not start\n");
+    std::vector<Icon> home, away;
+    if (!StartAtHome(iconCount, &home, &away)) {
         return false;
     }
     std::unique_ptr<CDesktopLayout> layout(new CDesktopLayout);

@@ -196,14 +196,18 @@ def map_at(rows, n, x, y):
     return rows[min(15, int((y + 0.5) * 16 / n))][min(15, int((x + 0.5) * 16 / n))]
 
 
-def from_map(rows, n):
-    image = blank(n)
+def paint_map(image, rows, n):
+    """Paints the map's characters over an n x n image; "." leaves a pixel as it is."""
     for y in range(n):
         for x in range(n):
             ch = map_at(rows, n, x, y)
             if ch != ".":
                 image[y][x] = PALETTE[ch]
     return image
+
+
+def from_map(rows, n):
+    return paint_map(blank(n), rows, n)
 
 
 def about_image(n):
@@ -222,11 +226,7 @@ def about_image(n):
                 if d > 6.0:
                     colour = (0, 45, 130)
                 image[y][x] = tuple(int(c) for c in colour)
-    for y in range(n):
-        for x in range(n):
-            if map_at(QUESTION, n, x, y) == "W":
-                image[y][x] = PALETTE["W"]
-    return image
+    return paint_map(image, QUESTION, n)
 
 
 def cross_image(n):

@@ -2,22 +2,27 @@
 // known values in tests.
 #include "platform/host/HostWin32.h"
 
+namespace {
+
+struct SystemColour {
+    int index;
+    DWORD colour;
+};
+
+const SystemColour kClassicScheme[] = {
+    {COLOR_WINDOW, RGB(255, 255, 255)},   {COLOR_MENUTEXT, RGB(0, 0, 0)},
+    {COLOR_HIGHLIGHT, RGB(0, 0, 128)},    {COLOR_BTNFACE, RGB(192, 192, 192)},
+    {COLOR_GRAYTEXT, RGB(128, 128, 128)}, {COLOR_3DDKSHADOW, RGB(0, 0, 0)},
+};
+
+} // namespace
+
 DWORD WINAPI GetSysColor(int nIndex) {
-    switch (nIndex) {
-    case COLOR_WINDOW:
-        return RGB(255, 255, 255);
-    case COLOR_MENUTEXT:
-        return RGB(0, 0, 0);
-    case COLOR_HIGHLIGHT:
-        return RGB(0, 0, 128);
-    case COLOR_BTNFACE:
-        return RGB(192, 192, 192);
-    case COLOR_GRAYTEXT:
-        return RGB(128, 128, 128);
-    case COLOR_3DDKSHADOW:
-        return RGB(0, 0, 0);
-    default:
-        // Unknown indices are black, as on Windows.
-        return 0;
+    for (const SystemColour& entry : kClassicScheme) {
+        if (entry.index == nIndex) {
+            return entry.colour;
+        }
     }
+    // Unknown indices are black, as on Windows.
+    return 0;
 }

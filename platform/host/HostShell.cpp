@@ -422,17 +422,29 @@ BOOL WINAPI VirtualFreeEx(HANDLE hProcess, LPVOID lpAddress, SIZE_T dwSize, DWOR
     return TRUE;
 }
 
-BOOL WINAPI WriteProcessMemory(HANDLE hProcess, LPVOID lpBaseAddress, LPCVOID lpBuffer,
-                               SIZE_T nSize, SIZE_T* lpNumberOfBytesWritten) {
-    if (lpNumberOfBytesWritten) {
-        *lpNumberOfBytesWritten = 0;
+namespace {
+
+// The simulated process's bytes at [address, address + size), with nothing counted as done yet;
+// null, and the error set, when they are not all there.
+uint8_t* RemoteRange(HANDLE hProcess, const void* address, SIZE_T size, SIZE_T* done) {
+    if (done) {
+        *done = 0;
     }
     Process* process = ProcessOfHandle(hProcess);
-    uint8_t* target =
-        process ? ProcessBytes(*process, reinterpret_cast<uintptr_t>(lpBaseAddress), nSize)
-                : nullptr;
-    if (!target) {
+    uint8_t* bytes =
+        process ? ProcessBytes(*process, reinterpret_cast<uintptr_t>(address), size) : nullptr;
+    if (!bytes) {
         SetLastError(process ? ERROR_PARTIAL_COPY : ERROR_INVALID_HANDLE);
+    }
+    return bytes;
+}
+
+} // namespace
+
+BOOL WINAPI WriteProcessMemory(HANDLE hProcess, LPVOID lpBaseAddress, LPCVOID lpBuffer,
+                               SIZE_T nSize, SIZE_T* lpNumberOfBytesWritten) {
+    uint8_t* target = RemoteRange(hProcess, lpBaseAddress, nSize, lpNumberOfBytesWritten);
+    if (!target) {
         return FALSE;
     }
     memcpy(target, lpBuffer, nSize);
@@ -444,15 +456,8 @@ BOOL WINAPI WriteProcessMemory(HANDLE hProcess, LPVOID lpBaseAddress, LPCVOID lp
 
 BOOL WINAPI ReadProcessMemory(HANDLE hProcess, LPCVOID lpBaseAddress, LPVOID lpBuffer, SIZE_T nSize,
                               SIZE_T* lpNumberOfBytesRead) {
-    if (lpNumberOfBytesRead) {
-        *lpNumberOfBytesRead = 0;
-    }
-    Process* process = ProcessOfHandle(hProcess);
-    const uint8_t* source =
-        process ? ProcessBytes(*process, reinterpret_cast<uintptr_t>(lpBaseAddress), nSize)
-                : nullptr;
+    const uint8_t* source = RemoteRange(hProcess, lpBaseAddress, nSize, lpNumberOfBytesRead);
     if (!source) {
-        SetLastError(process ? ERROR_PARTIAL_COPY : ERROR_INVALID_HANDLE);
         return FALSE;
     }
     memcpy(lpBuffer, source, nSize);
