@@ -51,19 +51,19 @@ int WindowDpi(HWND window) {
     return static_cast<int>(getDpiForWindow(window));
 }
 
-int MonitorDpiAt(POINT point) {
+int MonitorDpi(HMONITOR monitor) {
     static const GetDpiForMonitorFn getDpiForMonitor =
         Lookup<GetDpiForMonitorFn>(ShellCore(), "GetDpiForMonitor");
-    if (!getDpiForMonitor) {
-        return 0;
-    }
-    HMONITOR monitor = MonitorFromPoint(point, MONITOR_DEFAULTTONEAREST);
     UINT x = 0;
     UINT y = 0;
-    if (!monitor || FAILED(getDpiForMonitor(monitor, kEffectiveDpi, &x, &y))) {
+    if (!getDpiForMonitor || !monitor || FAILED(getDpiForMonitor(monitor, kEffectiveDpi, &x, &y))) {
         return 0;
     }
     return static_cast<int>(y);
+}
+
+int MonitorDpiAt(POINT point) {
+    return MonitorDpi(MonitorFromPoint(point, MONITOR_DEFAULTTONEAREST));
 }
 
 int DpiAt(POINT point, HWND owner) {

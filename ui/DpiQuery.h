@@ -13,6 +13,8 @@ const UINT kDpiChangedMessage = 0x02E0;
 int SystemDpi();
 // The window's own DPI; 0 when the system cannot tell.
 int WindowDpi(HWND window);
+// The DPI the user's scale setting gives the monitor; 0 when the system cannot tell.
+int MonitorDpi(HMONITOR monitor);
 // The DPI of the monitor that holds the point; 0 when the system cannot tell.
 int MonitorDpiAt(POINT point);
 // The DPI for something owned by the window that appears at the point: the monitor's, the
