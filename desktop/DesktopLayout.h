@@ -187,6 +187,15 @@ class CDesktopLayout {
     int MoveToEntry(HWND listView, int item, const LayoutEntry& entry);
     void ClearStore();
 
+    enum RestoreResult {
+        kDesktopUnreadable,
+        kNothingMoved,
+        kIconsMoved,
+    };
+    RestoreResult ApplyOverReadDesktop(const char* layout);
+    // RestoreLayout without a box: an automatic restore was asked for by nobody.
+    RestoreResult RestoreQuietly(const char* layout);
+
     IniSaveResult WriteSettings();
     bool TakeInSettingsFile();
 };

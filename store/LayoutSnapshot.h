@@ -1,6 +1,8 @@
 // One stored arrangement of the desktop icons.
 #pragma once
 
+#include "store/SnapshotMoment.h"
+
 // Fixed to int, so that headers which only pass a kind along can declare it without this one.
 enum SnapshotKind : int {
     kSnapshotManual = 0,
@@ -12,12 +14,16 @@ enum {
 };
 
 // A snapshot owns its layout text and its display configuration: heap copies of exactly their
-// length. Snapshots of files written before configurations were kept have none.
+// length. Snapshots of files written before configurations were kept have none. The moment it was
+// taken is its own (hasMoment) once this program took it; a snapshot of an older or hand-edited
+// file has the one its name reads as.
 struct LayoutSnapshot {
     char name[kSnapshotNameChars] = {};
     char* layout = nullptr;
     SnapshotKind kind = kSnapshotManual;
     char* displays = nullptr;
+    SnapshotMoment moment = kEarliestMoment;
+    bool hasMoment = false;
 
     LayoutSnapshot() = default;
     ~LayoutSnapshot() {
@@ -38,8 +44,8 @@ struct LayoutSnapshot {
     const char* Displays() const { return displays ? displays : ""; }
 };
 
-// A snapshot with copies of name (cut to fit), layout and display configuration; null when memory
-// ran out.
+// A snapshot with copies of name (cut to fit), layout and display configuration, and the moment
+// its name reads as; null when memory ran out.
 LayoutSnapshot* NewSnapshot(const char* name, const char* layout, SnapshotKind kind,
                             const char* displays = "");
 
@@ -48,20 +54,27 @@ struct CPtrList;
 // Frees every snapshot of the list and empties it.
 void FreeSnapshots(CPtrList* list);
 
-// Files a snapshot into list by the rules of taking one: a layout the list holds for this kind
-// under the same display configuration only renews that record's name; past ten of a kind, the
-// oldest of the kind gives way, except the only one of its kind left for its configuration. The
-// list is left newest first.
+// Files a snapshot taken at moment into list by the rules of taking one: a layout the list holds
+// for this kind under the same display configuration only renews that record's name and moment;
+// past ten of a kind, the oldest of the kind gives way, except the only one of its kind left for
+// its configuration. A name another record of the kind holds is numbered (NumberedName) until it
+// is the only one. The list is left newest first.
 void StoreSnapshot(CPtrList* list, const char* name, const char* layout, SnapshotKind kind,
-                   const char* displays = "");
+                   const char* displays, SnapshotMoment moment);
 
-// The newest snapshot of list, by name, or null; the list need not be sorted.
+// base with " (number)" behind it, base cut between characters where both would not fit a name.
+void NumberedName(const char (&base)[kSnapshotNameChars], int number,
+                  char (&name)[kSnapshotNameChars]);
+
+// The newest snapshot of list (SnapshotOlder), or null; the list need not be sorted.
 const LayoutSnapshot* NewestSnapshot(const CPtrList& list);
 // The newest snapshot taken under the display configuration key, or null; none for the empty key.
 const LayoutSnapshot* NewestSnapshotUnder(const CPtrList& list, const char* displays);
 
 // 1 when the first name sorts before the second in unsigned byte order, else 0.
 int NameLess(const char* first, const char* second);
-// Comparator for CPtrList::Sort over LayoutSnapshot records: NameLess of their names, which
-// leaves the list newest first.
+// Comparator for CPtrList::Sort over LayoutSnapshot records: NameLess of their names.
 int SnapshotNameLess(const void* first, const void* second);
+// Comparator for CPtrList::Sort over LayoutSnapshot records, which leaves the list newest first:
+// 1 when the first was taken before the second, or at the same moment and its name sorts first.
+int SnapshotOlder(const void* first, const void* second);

@@ -46,6 +46,11 @@ const char* DisplaysSectionOf(SnapshotKind kind) {
     return kind == kSnapshotAutomatic ? "AutoSaveDisplays" : "SaveDisplays";
 }
 
+// The moments the snapshots of a kind were taken, by snapshot name, likewise.
+const char* TimesSectionOf(SnapshotKind kind) {
+    return kind == kSnapshotAutomatic ? "AutoSaveTimes" : "SaveTimes";
+}
+
 // The options of the "Settings" section.
 struct StoredOptions {
     AutoSaveMode autoSaveMode;
@@ -91,7 +96,7 @@ class CFullNames {
             stem[stemLength] = '\0';
             int number = names.GetInt(kNextNumbers, stem, 2);
             for (;; number++) {
-                Renamed(base, number, name);
+                NumberedName(base, number, name);
                 if (!Taken(name)) {
                     break;
                 }
@@ -121,16 +126,17 @@ class CFullNames {
             lost = true;
         }
     }
-
-    static void Renamed(const char (&base)[kSnapshotNameChars], int number,
-                        char (&name)[kSnapshotNameChars]) {
-        char suffix[16];
-        int suffixLength = snprintf(suffix, sizeof suffix, " (%d)", number);
-        size_t keep = WholeCharactersWithin(base, sizeof base - static_cast<size_t>(suffixLength));
-        memcpy(name, base, keep);
-        memcpy(name + keep, suffix, static_cast<size_t>(suffixLength) + 1);
-    }
 };
+
+// A moment in the file that does not read as one leaves the one the name reads as.
+void LoadMoment(const CIniFile& ini, SnapshotKind kind, const char* key, LayoutSnapshot* snapshot) {
+    const char* text = ini.GetString(TimesSectionOf(kind), key, "");
+    SnapshotMoment moment = kEarliestMoment;
+    if (text && ParseMoment(text, &moment)) {
+        snapshot->moment = moment;
+        snapshot->hasMoment = true;
+    }
+}
 
 // Every key with a value, in file order; entries with an empty value are left out. False when
 // memory ran out before every snapshot was held.
@@ -152,6 +158,7 @@ bool LoadSnapshots(const CIniFile& ini, SnapshotKind kind, CPtrList* snapshots) 
         if (!snapshot) {
             return false;
         }
+        LoadMoment(ini, kind, name, snapshot);
         fullNames.MakeUnique(snapshot->name);
         if (!snapshots->Append(snapshot)) {
             delete snapshot;
@@ -261,6 +268,14 @@ IniSaveResult CDesktopLayout::WriteSettings() {
             ini->SetString(DisplaysSectionOf(snapshot->kind), snapshot->name, snapshot->displays);
         }
     }
+    for (PtrListNode* node = snapshots->head; node; node = node->next) {
+        const LayoutSnapshot* snapshot = static_cast<const LayoutSnapshot*>(node->data);
+        if (snapshot->hasMoment) {
+            char moment[kMomentChars];
+            FormatMoment(snapshot->moment, moment);
+            ini->SetString(TimesSectionOf(snapshot->kind), snapshot->name, moment);
+        }
+    }
     CopyBounded(ini->path, sizeof ini->path, iniPath);
     IniSaveResult result = ini->SaveQuietly();
     delete ini;
@@ -289,7 +304,8 @@ bool CDesktopLayout::TakeInSettingsFile() {
     }
     for (PtrListNode* node = unsavedSnapshots->tail; node; node = node->prev) {
         const LayoutSnapshot* unsaved = static_cast<const LayoutSnapshot*>(node->data);
-        StoreSnapshot(&loaded, unsaved->name, unsaved->layout, unsaved->kind, unsaved->Displays());
+        StoreSnapshot(&loaded, unsaved->name, unsaved->layout, unsaved->kind, unsaved->Displays(),
+                      unsaved->moment);
     }
     FreeSnapshots(snapshots);
     for (PtrListNode* node = loaded.head; node; node = node->next) {

@@ -65,6 +65,7 @@ LayoutSnapshot* NewSnapshot(const char* name, const char* layout, SnapshotKind k
     }
     snapshot->SetName(name);
     snapshot->kind = kind;
+    snapshot->moment = MomentOfName(name);
     return snapshot;
 }
 
@@ -77,6 +78,25 @@ int NameLess(const char* first, const char* second) {
 int SnapshotNameLess(const void* first, const void* second) {
     return NameLess(static_cast<const LayoutSnapshot*>(first)->name,
                     static_cast<const LayoutSnapshot*>(second)->name);
+}
+
+int SnapshotOlder(const void* first, const void* second) {
+    const LayoutSnapshot* a = static_cast<const LayoutSnapshot*>(first);
+    const LayoutSnapshot* b = static_cast<const LayoutSnapshot*>(second);
+    if (a->moment != b->moment) {
+        return a->moment < b->moment;
+    }
+    return NameLess(a->name, b->name);
+}
+
+void NumberedName(const char (&base)[kSnapshotNameChars], int number,
+                  char (&name)[kSnapshotNameChars]) {
+    char suffix[16];
+    int suffixLength = snprintf(suffix, sizeof suffix, " (%d)", number);
+    size_t room = sizeof base - 1 - static_cast<size_t>(suffixLength);
+    size_t keep = Utf8PrefixWithinBytes(base, strlen(base), room, room);
+    memcpy(name, base, keep);
+    memcpy(name + keep, suffix, static_cast<size_t>(suffixLength) + 1);
 }
 
 void FreeSnapshots(CPtrList* list) {
@@ -109,30 +129,80 @@ bool MayGiveWay(const CPtrList& list, const LayoutSnapshot* record, const char* 
     return false;
 }
 
-// The record of kind that a new snapshot under displays overwrites: the one standing last in the
-// list that may give way, or, when none may (every record the only one of its configuration),
-// the last of the kind.
+// The record of kind that a new snapshot under displays overwrites: the oldest that may give way,
+// or, when none may (every record the only one of its configuration), the oldest of the kind.
+// Walked from the tail, where a sorted list holds its oldest: only a record older than the best so
+// far is asked whether it may give way.
 LayoutSnapshot* RecordToGiveWay(const CPtrList& list, SnapshotKind kind, const char* displays) {
-    LayoutSnapshot* lastOfKind = nullptr;
+    LayoutSnapshot* oldestOfKind = nullptr;
+    LayoutSnapshot* oldestThatMay = nullptr;
     for (PtrListNode* node = list.tail; node; node = node->prev) {
         LayoutSnapshot* record = static_cast<LayoutSnapshot*>(node->data);
         if (record->kind != kind) {
             continue;
         }
-        if (!lastOfKind) {
-            lastOfKind = record;
+        if (!oldestOfKind || SnapshotOlder(record, oldestOfKind)) {
+            oldestOfKind = record;
         }
-        if (MayGiveWay(list, record, displays)) {
-            return record;
+        if ((!oldestThatMay || SnapshotOlder(record, oldestThatMay)) &&
+            MayGiveWay(list, record, displays)) {
+            oldestThatMay = record;
         }
     }
-    return lastOfKind;
+    return oldestThatMay ? oldestThatMay : oldestOfKind;
+}
+
+bool NameHeldByAnother(const CPtrList& list, const LayoutSnapshot* record) {
+    for (PtrListNode* node = list.head; node; node = node->next) {
+        const LayoutSnapshot* other = SnapshotOf(node);
+        if (other != record && other->kind == record->kind &&
+            strcmp(other->name, record->name) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The settings file keeps one key per name and kind: two records under one name (two snapshots in
+// one second, two copies saving at once, a clock set back) would leave one of them behind.
+void MakeNameUnique(const CPtrList& list, LayoutSnapshot* record) {
+    if (!NameHeldByAnother(list, record)) {
+        return;
+    }
+    char base[kSnapshotNameChars];
+    memcpy(base, record->name, sizeof base);
+    for (int number = 2; NameHeldByAnother(list, record); number++) {
+        NumberedName(base, number, record->name);
+    }
+}
+
+// The record a new snapshot becomes: a new one, or the one it overwrites; null without memory.
+LayoutSnapshot* RecordFor(CPtrList* list, int countOfKind, const char* name, const char* layout,
+                          SnapshotKind kind, const char* displays) {
+    if (countOfKind < kMaxSnapshotsPerKind) {
+        LayoutSnapshot* snapshot = NewSnapshot(name, layout, kind, displays);
+        if (snapshot && !list->Append(snapshot)) {
+            delete snapshot;
+            return nullptr;
+        }
+        return snapshot;
+    }
+    LayoutSnapshot* overwritten = RecordToGiveWay(*list, kind, displays);
+    if (!overwritten || !overwritten->SetLayout(layout)) {
+        return nullptr;
+    }
+    // Without memory for the configuration the record is left without one rather than keeping
+    // one that is not its own.
+    if (!overwritten->SetDisplays(displays)) {
+        overwritten->SetDisplays("");
+    }
+    return overwritten;
 }
 
 } // namespace
 
 void StoreSnapshot(CPtrList* list, const char* name, const char* layout, SnapshotKind kind,
-                   const char* displays) {
+                   const char* displays, SnapshotMoment moment) {
     LayoutSnapshot* sameArrangement = nullptr;
     int countOfKind = 0;
     for (PtrListNode* node = list->head; node && !sameArrangement; node = node->next) {
@@ -147,30 +217,22 @@ void StoreSnapshot(CPtrList* list, const char* name, const char* layout, Snapsho
         }
     }
 
-    LayoutSnapshot* overwritten = nullptr;
-    if (sameArrangement) {
-        sameArrangement->SetName(name);
-    } else if (countOfKind < kMaxSnapshotsPerKind) {
-        LayoutSnapshot* snapshot = NewSnapshot(name, layout, kind, displays);
-        if (snapshot && !list->Append(snapshot)) {
-            delete snapshot;
-        }
-    } else if ((overwritten = RecordToGiveWay(*list, kind, displays)) &&
-               overwritten->SetLayout(layout)) {
-        // Without memory for the configuration the record is left without one rather than
-        // keeping one that is not its own.
-        if (!overwritten->SetDisplays(displays)) {
-            overwritten->SetDisplays("");
-        }
-        overwritten->SetName(name);
+    LayoutSnapshot* filed = sameArrangement
+                                ? sameArrangement
+                                : RecordFor(list, countOfKind, name, layout, kind, displays);
+    if (filed) {
+        filed->SetName(name);
+        filed->moment = moment;
+        filed->hasMoment = true;
+        MakeNameUnique(*list, filed);
     }
-    list->Sort(SnapshotNameLess);
+    list->Sort(SnapshotOlder);
 }
 
 const LayoutSnapshot* NewestSnapshot(const CPtrList& list) {
     const LayoutSnapshot* newest = nullptr;
     for (PtrListNode* node = list.head; node; node = node->next) {
-        if (!newest || NameLess(newest->name, SnapshotOf(node)->name)) {
+        if (!newest || SnapshotOlder(newest, SnapshotOf(node))) {
             newest = SnapshotOf(node);
         }
     }
@@ -187,7 +249,7 @@ const LayoutSnapshot* NewestSnapshotUnder(const CPtrList& list, const char* disp
         if (strcmp(snapshot->Displays(), displays) != 0) {
             continue;
         }
-        if (!newest || NameLess(newest->name, snapshot->name)) {
+        if (!newest || SnapshotOlder(newest, snapshot)) {
             newest = snapshot;
         }
     }
@@ -218,8 +280,9 @@ void CDesktopLayout::TakeSnapshot(SnapshotKind kind) {
     }
     char name[kSnapshotNameChars];
     FormatSnapshotName(kind, name);
-    StoreSnapshot(snapshots, name, captured, kind, displayKey);
-    StoreSnapshot(unsavedSnapshots, name, captured, kind, displayKey);
+    SnapshotMoment moment = CurrentMoment();
+    StoreSnapshot(snapshots, name, captured, kind, displayKey, moment);
+    StoreSnapshot(unsavedSnapshots, name, captured, kind, displayKey, moment);
     SaveSettings();
 }
 
@@ -237,55 +300,64 @@ void CDesktopLayout::RestoreSnapshot(int index) {
     RestoreLayout(static_cast<const LayoutSnapshot*>(node->data)->layout);
 }
 
-// The arrangement that stood before is kept for Undo only when something moved. Without it there
-// would be nothing to undo to, so a desktop that cannot be read is not touched.
-void CDesktopLayout::RestoreLayout(const char* layout) {
+// The desktop is read whole before anything moves: without that arrangement there would be
+// nothing to undo to. What was read stays in the capture buffer, which apply does not touch.
+CDesktopLayout::RestoreResult CDesktopLayout::ApplyOverReadDesktop(const char* layout) {
     int complete = 0;
     const char* before = CaptureLayout(&complete);
     if (!complete || before[0] == '\0') {
-        ShowErrorBox(kCannotReadDesktop);
-        return;
+        return kDesktopUnreadable;
     }
-    if (!ApplyLayout(layout)) {
-        return;
+    return ApplyLayout(layout) ? kIconsMoved : kNothingMoved;
+}
+
+// The arrangement that stood before is kept for Undo only when something moved.
+CDesktopLayout::RestoreResult CDesktopLayout::RestoreQuietly(const char* layout) {
+    RestoreResult result = ApplyOverReadDesktop(layout);
+    if (result != kIconsMoved) {
+        return result;
     }
-    char* undo = CopyToHeap(before);
-    if (!undo) {
-        return;
-    }
-    if (!undoStack->Append(undo)) {
+    char* undo = CopyToHeap(CaptureText());
+    if (undo && !undoStack->Append(undo)) {
         delete[] undo;
+    }
+    return result;
+}
+
+void CDesktopLayout::RestoreLayout(const char* layout) {
+    if (RestoreQuietly(layout) == kDesktopUnreadable) {
+        ShowErrorBox(kCannotReadDesktop);
     }
 }
 
 // Nobody asked for this restore, so a desktop that cannot be read (the shell still starting)
-// is left alone without a box. The layout is copied first: the record may be overwritten by a
-// timer tick before the restore is done.
+// is left alone without a box, and the caller may try again. The layout is copied first: the
+// record may be overwritten by a timer tick before the restore is done.
 int CDesktopLayout::RestoreNewestUnder(const char* displays) {
     const LayoutSnapshot* newest = NewestSnapshotUnder(*snapshots, displays);
     if (!newest) {
         return 0;
     }
-    int complete = 0;
-    const char* standing = CaptureLayout(&complete);
-    if (!complete || standing[0] == '\0') {
-        return -1;
-    }
     char* layout = CopyToHeap(newest->layout);
     if (!layout) {
         return 0;
     }
-    RestoreLayout(layout);
+    RestoreResult result = RestoreQuietly(layout);
     delete[] layout;
-    return 1;
+    return result == kDesktopUnreadable ? -1 : 1;
 }
 
+// The entry leaves the stack only once it was applied to a desktop that could be read: an Undo
+// while the shell restarts keeps it for the next try.
 void CDesktopLayout::Undo() {
     if (!undoStack->tail) {
         return;
     }
     char* layout = static_cast<char*>(undoStack->tail->data);
+    if (ApplyOverReadDesktop(layout) == kDesktopUnreadable) {
+        ShowErrorBox(kCannotReadDesktop);
+        return;
+    }
     undoStack->RemoveLast();
-    ApplyLayout(layout);
     delete[] layout;
 }

@@ -5,6 +5,7 @@
 
 #include <cctype>
 #include <cstring>
+#include <ctime>
 #include <map>
 
 namespace {
@@ -35,6 +36,8 @@ struct Registry {
     std::map<std::string, RootRules> rules;
     uintptr_t nextHandle = 0x5000;
     SYSTEMTIME now = {2024, 3, 5, 1, 9, 15, 0, 0};
+    // UTC = local time + bias, as the platform counts it.
+    int biasMinutes = 0;
 };
 
 Registry& State() {
@@ -168,6 +171,42 @@ void WINAPI GetLocalTime(LPSYSTEMTIME lpSystemTime) {
     *lpSystemTime = State().now;
 }
 
+namespace {
+
+SYSTEMTIME Shifted(const SYSTEMTIME& time, int minutes) {
+    struct tm fields = {};
+    fields.tm_year = time.wYear - 1900;
+    fields.tm_mon = time.wMonth - 1;
+    fields.tm_mday = time.wDay;
+    fields.tm_hour = time.wHour;
+    fields.tm_min = time.wMinute;
+    fields.tm_sec = time.wSecond;
+    time_t seconds = timegm(&fields) + static_cast<time_t>(minutes) * 60;
+    gmtime_r(&seconds, &fields);
+    return SYSTEMTIME{
+        static_cast<WORD>(fields.tm_year + 1900), static_cast<WORD>(fields.tm_mon + 1),
+        static_cast<WORD>(fields.tm_wday),        static_cast<WORD>(fields.tm_mday),
+        static_cast<WORD>(fields.tm_hour),        static_cast<WORD>(fields.tm_min),
+        static_cast<WORD>(fields.tm_sec),         time.wMilliseconds};
+}
+
+} // namespace
+
+void WINAPI GetSystemTime(LPSYSTEMTIME lpSystemTime) {
+    *lpSystemTime = Shifted(State().now, State().biasMinutes);
+}
+
+// One bias for every date: the simulated zone keeps no rules of daylight saving time.
+BOOL WINAPI TzSpecificLocalTimeToSystemTime(const void* lpTimeZoneInformation,
+                                            const SYSTEMTIME* lpLocalTime,
+                                            LPSYSTEMTIME lpUniversalTime) {
+    if (lpTimeZoneInformation || !lpLocalTime || !lpUniversalTime) {
+        return FALSE;
+    }
+    *lpUniversalTime = Shifted(*lpLocalTime, State().biasMinutes);
+    return TRUE;
+}
+
 namespace hostsim {
 
 void ResetRegistry() {
@@ -219,6 +258,10 @@ int OpenRegistryKeys() {
 
 void SetLocalTime(const SYSTEMTIME& now) {
     State().now = now;
+}
+
+void SetTimeZoneBias(int minutes) {
+    State().biasMinutes = minutes;
 }
 
 } // namespace hostsim

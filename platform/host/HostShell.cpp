@@ -5,6 +5,7 @@
 #include "platform/host/HostThreads.h"
 
 #include <algorithm>
+#include <functional>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -38,6 +39,7 @@ struct Desktop {
     int snapGrid = 0;
     int shiftOnMove = 0;
     bool hung = false;
+    std::function<void(UINT)> beforeRequest;
     bool openRefused = false;
     bool allocRefused = false;
     bool wow64Process2 = true;
@@ -352,6 +354,9 @@ LRESULT WINAPI SendMessageTimeoutA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lP
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return 0;
     }
+    if (reinterpret_cast<uintptr_t>(hWnd) == State().listView && State().beforeRequest) {
+        State().beforeRequest(Msg);
+    }
     if (window->processId == State().shellProcessId && State().hung) {
         SetLastError(ERROR_TIMEOUT);
         return 0;
@@ -532,6 +537,7 @@ void ResetDesktop(const std::vector<Icon>& icons) {
     desktop.snapGrid = 0;
     desktop.shiftOnMove = 0;
     desktop.hung = false;
+    desktop.beforeRequest = nullptr;
     desktop.openRefused = false;
     desktop.allocRefused = false;
     desktop.wow64Process2 = true;
@@ -596,6 +602,10 @@ void SetShiftOnMove(int dx) {
 
 void SetShellHung(bool hung) {
     State().hung = hung;
+}
+
+void SetBeforeListViewRequest(std::function<void(UINT msg)> hook) {
+    State().beforeRequest = std::move(hook);
 }
 
 void SetOpenProcessRefused(bool refused) {

@@ -57,6 +57,9 @@ void SetSnapGrid(int grid);
 void SetShiftOnMove(int dx);
 // The shell's thread stops answering sent messages.
 void SetShellHung(bool hung);
+// Runs as each message is sent to the list view, before it is answered: a test can make the
+// shell go away at a chosen point of an operation.
+void SetBeforeListViewRequest(std::function<void(UINT msg)> hook);
 void SetOpenProcessRefused(bool refused);
 void SetRemoteAllocationRefused(bool refused);
 
@@ -89,8 +92,10 @@ bool GetRegistryValue(HKEY root, const std::string& subkey, const std::string& n
                       std::vector<uint8_t>* data);
 int OpenRegistryKeys();
 
-// The clock GetLocalTime reads.
+// The clock GetLocalTime reads, and how far UTC stands from it (UTC = local + bias): a clock set
+// back, or the end of daylight saving time, keeps the one and changes the other.
 void SetLocalTime(const SYSTEMTIME& now);
+void SetTimeZoneBias(int minutes);
 
 // A message box as the program showed it; the host simulation answers each at once with IDOK.
 struct MessageBoxRecord {

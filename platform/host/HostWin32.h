@@ -169,6 +169,11 @@ LSTATUS WINAPI RegCloseKey(HKEY hKey);
 
 // Time
 void WINAPI GetLocalTime(LPSYSTEMTIME lpSystemTime);
+void WINAPI GetSystemTime(LPSYSTEMTIME lpSystemTime);
+// Only the zone the system is set to: lpTimeZoneInformation must be null.
+BOOL WINAPI TzSpecificLocalTimeToSystemTime(const void* lpTimeZoneInformation,
+                                            const SYSTEMTIME* lpLocalTime,
+                                            LPSYSTEMTIME lpUniversalTime);
 
 // Threads and events (HostThreads.cpp): real threads of the host, handles the core closes with
 // CloseHandle.

@@ -116,7 +116,10 @@ TEST_F(DisplaySnapshots, ConfigurationsHaveSectionsOfTheirOwnAndTheOptionIsWritt
                                 "[AutoSaves]\r\n2024-03-01 09:15:00 (AutoSave)=A;10;10;B;90;10;\r\n"
                                 "[Saves]\r\n2024-03-01 09:15:00=A;20;20;B;90;10;\r\n"
                                 "[AutoSaveDisplays]\r\n2024-03-01 09:15:00 (AutoSave)=" +
-                                std::string(kDocked) + "\r\n";
+                                std::string(kDocked) +
+                                "\r\n[AutoSaveTimes]\r\n"
+                                "2024-03-01 09:15:00 (AutoSave)=2024-03-01T09:15:00Z\r\n"
+                                "[SaveTimes]\r\n2024-03-01 09:15:00=2024-03-01T09:15:00Z\r\n";
     EXPECT_EQ(SettingsFile(), written);
 
     layout->restoreOnDisplayChange = 1;

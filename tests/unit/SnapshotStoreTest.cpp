@@ -152,7 +152,10 @@ TEST_F(SnapshotStore, SectionsFollowTheFirstSnapshotOfEachKind) {
     layout->TakeSnapshot(kSnapshotAutomatic);
     EXPECT_EQ(SettingsFile(), "[Settings]\r\nAutoSave=3\r\n"
                               "[AutoSaves]\r\n2024-03-01 09:15:00 (AutoSave)=A;10;10;B;90;10;\r\n"
-                              "[Saves]\r\n2024-03-01 09:15:00=A;10;10;B;90;10;\r\n");
+                              "[Saves]\r\n2024-03-01 09:15:00=A;10;10;B;90;10;\r\n"
+                              "[AutoSaveTimes]\r\n"
+                              "2024-03-01 09:15:00 (AutoSave)=2024-03-01T09:15:00Z\r\n"
+                              "[SaveTimes]\r\n2024-03-01 09:15:00=2024-03-01T09:15:00Z\r\n");
     NewRun();
     EXPECT_EQ(layout->autoSaveMode, 3);
     // Manual snapshots load first, whatever the order of the sections.

@@ -1,5 +1,6 @@
 // Ways in which a user lost an arrangement, got the wrong one back or was told nothing: one test
 // for each, over the simulated desktop and real files in a scratch folder.
+#include "base/BoundedText.h"
 #include "ini/FileAccess.h"
 #include "unit/SnapshotStoreFixture.h"
 
@@ -81,7 +82,10 @@ TEST_F(StoreRegression, FileThatCannotBeReadAtStartIsKeptAndJoinedOnceItCanBe) {
                               "2024-02-01 08:00:00=A;1;1;B;2;2;\r\n"
                               "2024-02-01 07:00:00=A;3;3;B;4;4;\r\n"
                               "[AutoSaves]\r\n"
-                              "2024-03-01 09:15:00 (AutoSave)=A;10;10;B;90;10;\r\n");
+                              "2024-03-01 09:15:00 (AutoSave)=A;10;10;B;90;10;\r\n"
+                              "[SaveTimes]\r\n2024-03-01 09:16:00=2024-03-01T09:16:00Z\r\n"
+                              "[AutoSaveTimes]\r\n"
+                              "2024-03-01 09:15:00 (AutoSave)=2024-03-01T09:15:00Z\r\n");
     EXPECT_EQ(BoxTexts().size(), 1u);
 }
 
@@ -200,6 +204,114 @@ TEST_F(StoreRegression, RestoreThatCannotReadTheDesktopSaysSo) {
     hostsim::SetShellHung(false);
     EXPECT_EQ(layout->undoStack->count, 0);
     EXPECT_EQ(BoxTexts(), std::vector<std::string>{kCannotRead});
+}
+
+// ---- Undo and the automatic restores -----------------------------------------------------------
+
+// The entry was taken off the stack before it was applied: an Undo while the shell restarted moved
+// nothing, said nothing, and lost the arrangement from before the Restore.
+TEST_F(StoreRegression, AnUndoWhileTheShellIsAwayKeepsItsEntryAndSaysSo) {
+    layout->TakeSnapshot(kSnapshotManual);
+    hostsim::MoveIcon(0, 50, 50);
+    layout->RestoreSnapshot(0);
+    ASSERT_EQ(layout->undoStack->count, 1);
+
+    hostsim::RemoveShell();
+    layout->Undo();
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{kCannotRead});
+    EXPECT_EQ(layout->undoStack->count, 1);
+
+    hostsim::ResetDesktop({{"A", 10, 10}, {"B", 90, 10}});
+    layout->Undo();
+    EXPECT_EQ(hostsim::Icons()[0].x, 50);
+    EXPECT_EQ(layout->undoStack->count, 0);
+}
+
+// It read the desktop twice: a shell gone after the first read showed a box for a restore nobody
+// asked for. A desktop that cannot be read tells the caller to try again, without a box.
+TEST_F(StoreRegression, AnAutomaticRestoreReadsOnceShowsNoBoxAndTellsWhenToTryAgain) {
+    const char kDisplays[] = "0,0,1920,1080|0,0,1920,1080@96";
+    CopyBounded(layout->displayKey, sizeof layout->displayKey, kDisplays);
+    layout->TakeSnapshot(kSnapshotManual);
+    hostsim::MoveIcon(0, 50, 50);
+    int counts = 0;
+    hostsim::SetBeforeListViewRequest([&counts](UINT msg) {
+        if (msg == LVM_GETITEMCOUNT && ++counts == 2) {
+            hostsim::SetShellHung(true);
+        }
+    });
+    layout->RestoreNewestUnder(kDisplays);
+    EXPECT_TRUE(BoxTexts().empty());
+
+    hostsim::SetBeforeListViewRequest(nullptr);
+    hostsim::RemoveShell();
+    EXPECT_EQ(layout->RestoreNewestUnder(kDisplays), -1);
+    EXPECT_TRUE(BoxTexts().empty());
+    EXPECT_EQ(layout->undoStack->count, 0);
+}
+
+// ---- Names and moments
+// ---------------------------------------------------------------------------
+
+// The file keeps one key per name: of two snapshots of one kind and one name, one was lost at the
+// next load, whether one copy took both in one second or two copies saved in the same second.
+TEST_F(StoreRegression, SnapshotsOfOneNameAreNumberedAndAllKept) {
+    layout->TakeSnapshot(kSnapshotManual);
+    hostsim::MoveIcon(0, 20, 20);
+    layout->TakeSnapshot(kSnapshotManual);
+
+    CDesktopLayout other;
+    other.LoadSettings();
+    hostsim::MoveIcon(0, 30, 30);
+    layout->TakeSnapshot(kSnapshotManual);
+    hostsim::MoveIcon(0, 40, 40);
+    other.TakeSnapshot(kSnapshotManual);
+
+    EXPECT_EQ(StoredInFile(),
+              (std::vector<Stored>{{"2024-03-01 09:15:00 (4)", "A;40;40;B;90;10;", 0},
+                                   {"2024-03-01 09:15:00 (3)", "A;30;30;B;90;10;", 0},
+                                   {"2024-03-01 09:15:00 (2)", "A;20;20;B;90;10;", 0},
+                                   {"2024-03-01 09:15:00", "A;10;10;B;90;10;", 0}}));
+}
+
+// "Newest" was the greatest local-time name: after the clock went back the arrangement from before
+// stayed newest, and at the limit of ten each new snapshot overwrote the one before it.
+TEST_F(StoreRegression, TheNewestIsTheLastTakenWhenTheClockGoesBack) {
+    struct ZoneGuard {
+        ~ZoneGuard() { hostsim::SetTimeZoneBias(0); }
+    } zone;
+    hostsim::SetTimeZoneBias(-120);
+    for (int minute = 21; minute <= 30; minute++) {
+        NextDesktop(2, minute, minute);
+        layout->TakeSnapshot(kSnapshotAutomatic);
+    }
+    // Daylight saving time ends: 02:30 local becomes 01:30, and time goes on.
+    hostsim::SetTimeZoneBias(-60);
+    NextDesktop(1, 40, 140);
+    layout->TakeSnapshot(kSnapshotAutomatic);
+    NextDesktop(1, 41, 141);
+    layout->TakeSnapshot(kSnapshotAutomatic);
+
+    NewRun();
+    std::vector<Stored> stored = Snapshots();
+    ASSERT_EQ(stored.size(), 10u);
+    EXPECT_EQ(NewestSnapshot(*layout->snapshots)->name,
+              std::string("2024-03-01 01:41:00 (AutoSave)"));
+    NextDesktop(1, 42, 142);
+    layout->TakeSnapshot(kSnapshotManual);
+    stored = Snapshots();
+    EXPECT_EQ(stored[0].name, "2024-03-01 01:42:00");
+    EXPECT_EQ(stored[1].name, "2024-03-01 01:41:00 (AutoSave)");
+    EXPECT_EQ(stored[2].name, "2024-03-01 01:40:00 (AutoSave)");
+    EXPECT_EQ(stored[3].name, "2024-03-01 02:30:00 (AutoSave)");
+    EXPECT_EQ(stored.back().name, "2024-03-01 02:23:00 (AutoSave)");
+
+    // A name that reads as no time is the oldest; one without a moment of its own reads as local
+    // time.
+    WriteSettingsFile("[Saves]\r\nBefore the move=A;1;1;\r\n2024-03-01 01:00:00=A;2;2;\r\n"
+                      "[SaveTimes]\r\nBefore the move=not a time\r\n");
+    NewRun();
+    EXPECT_EQ(NewestSnapshot(*layout->snapshots)->name, std::string("2024-03-01 01:00:00"));
 }
 
 // ---- Error boxes
