@@ -92,6 +92,8 @@ class CDesktopLayout {
     // request that failed or timed out, or an icon that could not be read leave it 0.
     const char* CaptureLayout(int* complete = nullptr);
     static void ParseLayout(const char* text, CPtrList* list);
+    // The number of icons a capture finds, or -1 when it could not read the desktop whole.
+    int ReadIconCount();
     // 1 when at least one icon was sent a move, else 0.
     int ApplyLayout(const char* text);
     // The route that served the last capture or apply: kRouteShell, kRouteListView or kRouteNone.

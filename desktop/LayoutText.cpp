@@ -215,3 +215,16 @@ void FreeLayoutEntries(CPtrList* list) {
     }
     list->Clear();
 }
+
+int CDesktopLayout::ReadIconCount() {
+    int complete = 0;
+    const char* text = CaptureLayout(&complete);
+    if (!complete) {
+        return -1;
+    }
+    CPtrList entries;
+    ParseLayout(text, &entries);
+    int count = entries.count;
+    FreeLayoutEntries(&entries);
+    return count;
+}

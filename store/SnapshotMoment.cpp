@@ -62,10 +62,14 @@ bool ReadDateTime(const char* text, char separator, SYSTEMTIME* time) {
         hour > 23 || minute > 59 || second > 59) {
         return false;
     }
-    *time = SYSTEMTIME{static_cast<WORD>(year),   static_cast<WORD>(month),
-                       0,                         static_cast<WORD>(day),
-                       static_cast<WORD>(hour),   static_cast<WORD>(minute),
-                       static_cast<WORD>(second), 0};
+    *time = SYSTEMTIME{static_cast<WORD>(year),
+                       static_cast<WORD>(month),
+                       0,
+                       static_cast<WORD>(day),
+                       static_cast<WORD>(hour),
+                       static_cast<WORD>(minute),
+                       static_cast<WORD>(second),
+                       0};
     return true;
 }
 
@@ -89,7 +93,8 @@ void FormatMoment(SnapshotMoment moment, char (&text)[kMomentChars]) {
     int year, month, day;
     DateOf(moment / kSecondsPerDay, &year, &month, &day);
     int seconds = static_cast<int>(moment % kSecondsPerDay);
-    const int fields[] = {year % 10000, month, day, seconds / 3600, seconds / 60 % 60, seconds % 60};
+    const int fields[] = {year % 10000,      month,       day, seconds / 3600,
+                          seconds / 60 % 60, seconds % 60};
     const int widths[] = {4, 2, 2, 2, 2, 2};
     const char after[] = "--T::Z";
     size_t at = 0;

@@ -260,8 +260,9 @@ LRESULT CTrayWindow::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPa
 // become the newest arrangement of the new displays before theirs is restored.
 void CTrayWindow::TakeSnapshot(SnapshotKind kind) {
     LookAtDisplays();
-    if (kind == kSnapshotAutomatic && desktopLayout->restoreOnDisplayChange &&
-        displayWatch.Pending()) {
+    if (kind == kSnapshotAutomatic &&
+        ((desktopLayout->restoreOnDisplayChange && displayWatch.Pending()) ||
+         restoreReadiness.Waiting())) {
         autoSaveDeferred = 1;
         return;
     }
@@ -277,6 +278,7 @@ void CTrayWindow::OnTimer(UINT_PTR id) {
         TakeSnapshot(kSnapshotAutomatic);
     } else if (id == kDisplayPollTimer) {
         LookAtDisplays();
+        LookForReadyDesktop();
     } else if (id == kDisplaySettleTimer) {
         OnDisplaysSettled();
     } else if (id == kTrayIconRetryTimer && trayIconTriesLeft > 0) {
@@ -311,8 +313,40 @@ void CTrayWindow::OnDisplaysSettled() {
     }
     KillTimer(hwnd, kDisplaySettleTimer);
     if (settled == CDisplayWatch::kChanged && desktopLayout->restoreOnDisplayChange) {
-        desktopLayout->RestoreNewestUnder(displays);
+        RestoreForDisplays(displays);
     }
+    TakeDeferredAutoSave();
+}
+
+// A desktop that cannot be read (the shell restarting after the change, or still filling it at
+// logon) keeps the restore waiting for it instead of dropping it.
+void CTrayWindow::RestoreForDisplays(const char* displays) {
+    if (desktopLayout->RestoreNewestUnder(displays) < 0) {
+        restoreReadiness.Begin(GetTickCount());
+    }
+}
+
+// At each poll while a restore waits: it runs once the desktop is ready, and the automatic
+// snapshots held meanwhile are taken once it has run or the wait is given up.
+void CTrayWindow::LookForReadyDesktop() {
+    if (!restoreReadiness.Waiting()) {
+        return;
+    }
+    CDesktopReadiness::State state =
+        restoreReadiness.Look(desktopLayout->ReadIconCount(), GetTickCount());
+    if (state == CDesktopReadiness::kWaiting) {
+        return;
+    }
+    if (state == CDesktopReadiness::kReady &&
+        desktopLayout->RestoreNewestUnder(desktopLayout->displayKey) < 0) {
+        restoreReadiness.Distrust();
+        return;
+    }
+    restoreReadiness.End();
+    TakeDeferredAutoSave();
+}
+
+void CTrayWindow::TakeDeferredAutoSave() {
     if (autoSaveDeferred) {
         autoSaveDeferred = 0;
         TakeSnapshot(kSnapshotAutomatic);
@@ -322,8 +356,8 @@ void CTrayWindow::OnDisplaysSettled() {
 // With the option on, displays other than those of the newest snapshot count as a change since
 // the last run: their own arrangement comes back before the start-up snapshot records the
 // desktop. Snapshots of earlier versions know no displays and count as no change. At logon the
-// desktop may not be readable yet: the watch then takes the newest snapshot's displays as the
-// last seen, so the next look finds the change and tries again once the displays stand still.
+// shell may still be filling the desktop, so the restore waits until it is ready, and the
+// start-up snapshot with it.
 void CTrayWindow::RestoreForDisplaysAtStart() {
     const char* displays = desktopLayout->displayKey;
     const LayoutSnapshot* newest = NewestSnapshot(*desktopLayout->snapshots);
@@ -331,9 +365,8 @@ void CTrayWindow::RestoreForDisplaysAtStart() {
         newest->Displays()[0] == '\0' || strcmp(newest->Displays(), displays) == 0) {
         return;
     }
-    if (desktopLayout->RestoreNewestUnder(displays) < 0) {
-        displayWatch.Start(newest->Displays());
-    }
+    restoreReadiness.Begin(GetTickCount());
+    LookForReadyDesktop();
 }
 
 // Every start records the desktop as it stands, whatever the autosave interval.

@@ -2,6 +2,7 @@
 // the popup menu, and turns menu choices into calls on the core object.
 #pragma once
 
+#include "desktop/DesktopReadiness.h"
 #include "desktop/DisplayConfiguration.h"
 #include "res/ResourceIds.h"
 #include "ui/WindowClass.h"
@@ -56,6 +57,8 @@ class CTrayWindow final : public CWindowClass {
     // 1 when an autosave fell while a change of the displays was pending; it is taken once they
     // have settled.
     int autoSaveDeferred;
+    // Waits, while a restore for the displays could not run, for a desktop the shell has filled.
+    CDesktopReadiness restoreReadiness;
     // Adds of the tray icon still to be tried; 0 once it is there or tried often enough.
     int trayIconTriesLeft;
 
@@ -65,6 +68,9 @@ class CTrayWindow final : public CWindowClass {
     void LookAtDisplays();
     void OnDisplaysDisturbed();
     void OnDisplaysSettled();
+    void RestoreForDisplays(const char* displays);
+    void LookForReadyDesktop();
+    void TakeDeferredAutoSave();
     void RestoreForDisplaysAtStart();
     LRESULT OnCreate(HWND window, WPARAM wParam, LPARAM lParam);
     LRESULT OnDestroy();

@@ -30,6 +30,20 @@ const UINT kTrayIconId = 1;
 const UINT kLvmSetItemPosition = 0x100F;
 
 const char kStartingLayout[] = "Recycle Bin;20;10;Notes.txt;100;10;Photos;180;10;";
+// An arrangement of the starting icons other than theirs, stored under the displays of the test.
+const char kOursLayout[] = "Recycle Bin;300;200;Notes.txt;310;300;Photos;320;400;";
+const Positions_t kOurs = {{300, 200}, {310, 300}, {320, 400}};
+
+// The menu carries out its choice after it has closed, and the program restores on its own when
+// the displays ask for it, while the test goes on: wait (bounded) for the desktop to show the
+// positions.
+bool WaitForPositions(const Positions_t& expected, DWORD bound = 10000) {
+    DWORD started = GetTickCount();
+    while (Positions() != expected && GetTickCount() - started < bound) {
+        Sleep(20);
+    }
+    return Positions() == expected;
+}
 
 std::vector<Icon> StartingIcons() {
     return {{"Recycle Bin", 20, 10}, {"Notes.txt", 100, 10}, {"Photos", 180, 10}};
@@ -104,6 +118,29 @@ class Program : public ::testing::Test {
         ASSERT_TRUE(WaitForStartupSnapshot());
     }
 
+    // The program started anew, under displays whose newest snapshot is kOursLayout, and the
+    // desktop only delayMs after its window.
+    void StartBeforeTheDesktop(DWORD delayMs) {
+        char displays[kDisplayKeyChars];
+        ReadDisplayConfiguration(displays);
+        ASSERT_TRUE(program.Command(kExit));
+        DWORD code = 99;
+        ASSERT_TRUE(program.WaitForExit(&code));
+        testdesktop::Stop();
+        ASSERT_TRUE(
+            WriteWholeFile(folder.SettingsFile(),
+                           std::string("[Settings]\r\nAutoSave=2\r\nRestoreOnDisplayChange=1\r\n"
+                                       "[Saves]\r\n2020-01-01 00:00:03=Recycle Bin;1;1;\r\n"
+                                       "2020-01-01 00:00:01=") +
+                               kOursLayout + "\r\n[SaveDisplays]\r\n" +
+                               "2020-01-01 00:00:03=0,0,640,480|0,0,640,480@96\r\n" +
+                               "2020-01-01 00:00:01=" + displays + "\r\n"));
+        ASSERT_TRUE(program.Start(folder.Exe()));
+        ASSERT_NE(program.WaitForWindow(), nullptr);
+        Sleep(delayMs);
+        ASSERT_TRUE(testdesktop::Start(StartingIcons()));
+    }
+
     // Bounded: what is posted to the program is carried out after the post returns.
     bool WaitForSnapshots(const std::string& section, size_t count) const {
         DWORD started = GetTickCount();
@@ -134,9 +171,14 @@ TEST_F(Program, FirstStartWritesOneAutomaticSnapshotShowsTheIconAndExitEndsWithC
     char displays[kDisplayKeyChars];
     ReadDisplayConfiguration(displays);
     ASSERT_STRNE(displays, "");
+    auto times = Section(file, "AutoSaveTimes");
+    ASSERT_EQ(times.size(), 1u) << file;
+    const std::string& moment = times[0].second;
+    EXPECT_TRUE(moment.size() == 20 && moment[10] == 'T' && moment[19] == 'Z') << moment;
     EXPECT_EQ(file, "[Settings]\r\nAutoSave=2\r\n[AutoSaves]\r\n" + automatic[0].first + "=" +
                         kStartingLayout + "\r\n[AutoSaveDisplays]\r\n" + automatic[0].first + "=" +
-                        displays + "\r\n");
+                        displays + "\r\n[AutoSaveTimes]\r\n" + automatic[0].first + "=" + moment +
+                        "\r\n");
     EXPECT_TRUE(TrayIconExists(program.Window(), kTrayIconId));
 
     ExpectExitsCleanly();
@@ -483,29 +525,18 @@ TEST_F(Program, StartUnderOtherDisplaysRestoresTheirArrangementFirstWhenTheOptio
 // At logon the program may start before the desktop's icons are there: the arrangement of these
 // displays comes back once the desktop can be read.
 TEST_F(Program, AStartBeforeTheDesktopRestoresOnceTheDesktopIsThere) {
-    char displays[kDisplayKeyChars];
-    ReadDisplayConfiguration(displays);
-    const std::string ours = "Recycle Bin;300;200;Notes.txt;310;300;Photos;320;400;";
-    ASSERT_TRUE(program.Command(kExit));
-    DWORD code = 99;
-    ASSERT_TRUE(program.WaitForExit(&code));
-    testdesktop::Stop();
-    ASSERT_TRUE(WriteWholeFile(
-        folder.SettingsFile(),
-        std::string("[Settings]\r\nAutoSave=2\r\nRestoreOnDisplayChange=1\r\n"
-                    "[Saves]\r\n2020-01-01 00:00:03=Recycle Bin;1;1;\r\n"
-                    "2020-01-01 00:00:01=") +
-            ours + "\r\n[SaveDisplays]\r\n" + "2020-01-01 00:00:03=0,0,640,480|0,0,640,480@96\r\n" +
-            "2020-01-01 00:00:01=" + displays + "\r\n"));
-    ASSERT_TRUE(program.Start(folder.Exe()));
-    ASSERT_NE(program.WaitForWindow(), nullptr);
-    ASSERT_TRUE(testdesktop::Start(StartingIcons()));
-    DWORD started = GetTickCount();
-    while (Positions() != Positions_t{{300, 200}, {310, 300}, {320, 400}} &&
-           GetTickCount() - started < 20000) {
-        Sleep(50);
-    }
-    EXPECT_EQ(Positions(), (Positions_t{{300, 200}, {310, 300}, {320, 400}}));
+    StartBeforeTheDesktop(0);
+    EXPECT_TRUE(WaitForPositions(kOurs, 20000));
+    ExpectExitsCleanly();
+}
+
+// A desktop that could still not be read about two seconds after the start dropped the restore,
+// and the start's snapshot recorded the shell's arrangement as the newest of these displays.
+TEST_F(Program, AStartLongBeforeTheDesktopWaitsForItAndHoldsTheStartSnapshot) {
+    StartBeforeTheDesktop(6000);
+    EXPECT_TRUE(WaitForPositions(kOurs, 30000));
+    EXPECT_TRUE(WaitForStartupSnapshot());
+    EXPECT_EQ(Section(Settings(), "AutoSaves")[0].second, kOursLayout);
     ExpectExitsCleanly();
 }
 
@@ -615,15 +646,6 @@ TEST_F(Program, ClickWhileTheMenuIsOpenLeavesItWhole) {
     ASSERT_TRUE(CloseMenus(program.ProcessId()));
     EXPECT_TRUE(program.Running());
     ExpectExitsCleanly();
-}
-
-// The menu carries out its choice after it has closed, while the test goes on: wait (bounded) for
-// the desktop to show the positions.
-void WaitForPositions(const Positions_t& expected) {
-    DWORD started = GetTickCount();
-    while (Positions() != expected && GetTickCount() - started < 10000) {
-        Sleep(20);
-    }
 }
 
 // The autosave timer fires inside the open menu's loop and puts a new snapshot at the head of the

@@ -1,5 +1,6 @@
 // The display configuration key from made-up monitor lists, its short form, and the watch that
 // waits for the displays to stand still.
+#include "desktop/DesktopReadiness.h"
 #include "desktop/DisplayConfiguration.h"
 
 #include <gtest/gtest.h>
@@ -138,6 +139,31 @@ TEST(DisplayWatch, DisplaysThatCannotBeReadChangeNothing) {
     EXPECT_EQ(watch.Settle(""), CDisplayWatch::kNothing);
     EXPECT_FALSE(watch.Pending());
     EXPECT_STREQ(watch.Current(), kDocked);
+}
+
+// At logon the list view is there before the shell has filled it: a read fails, finds no icon, or
+// finds some while more arrive. A restore that waited only one look was dropped, and the next
+// autosave recorded the shell's arrangement instead.
+TEST(DesktopReadiness, WaitsForTheSameIconsAtTwoLooksAndGivesUpAfterTwoMinutes) {
+    CDesktopReadiness readiness;
+    EXPECT_EQ(readiness.Look(5, 0), CDesktopReadiness::kIdle);
+    readiness.Begin(1000);
+    const int looks[] = {-1, 0, 0, 3, 7};
+    DWORD now = 1000;
+    for (int count : looks) {
+        EXPECT_EQ(readiness.Look(count, now += 5000), CDesktopReadiness::kWaiting) << count;
+    }
+    EXPECT_EQ(readiness.Look(7, now += 5000), CDesktopReadiness::kReady);
+    readiness.Distrust();
+    EXPECT_EQ(readiness.Look(7, now += 5000), CDesktopReadiness::kWaiting);
+    EXPECT_EQ(readiness.Look(-1, 1000 + kDesktopReadyWaitMs), CDesktopReadiness::kGaveUp);
+    readiness.End();
+    EXPECT_FALSE(readiness.Waiting());
+
+    // The tick count wraps after 49.7 days.
+    readiness.Begin(0xFFFFF000u);
+    EXPECT_EQ(readiness.Look(-1, 0x1000u), CDesktopReadiness::kWaiting);
+    EXPECT_EQ(readiness.Look(-1, 0xFFFFF000u + kDesktopReadyWaitMs), CDesktopReadiness::kGaveUp);
 }
 
 } // namespace
