@@ -747,15 +747,17 @@ TEST_F(Program, RestoreSubmenuShowsNamesInAnyScriptAndTheirEntriesRestore) {
     std::vector<MenuRow> rows =
         ReadRowsOnceDrawn(submenu, {office, greek, japanese, automatic, "<none>"}, 4);
     ASSERT_EQ(rows.size(), 4u);
-    // Newest first is the names' byte order downward, which puts the time stamp last.
-    EXPECT_EQ(rows[0].text, japanese);
-    EXPECT_EQ(rows[1].text, greek);
-    EXPECT_EQ(rows[2].text, office);
-    EXPECT_EQ(rows[3].text, automatic);
+    // Newest first: the start's snapshot, then the names that read as no time, which count as the
+    // oldest, in their byte order downward.
+    EXPECT_EQ(rows[0].text, automatic);
+    EXPECT_EQ(rows[1].text, japanese);
+    EXPECT_EQ(rows[2].text, greek);
+    EXPECT_EQ(rows[3].text, office);
     for (const MenuRow& row : rows) {
         EXPECT_FALSE(row.grey) << row.text;
     }
 
+    PressKey(submenu, VK_DOWN);
     PressKey(submenu, VK_DOWN);
     PressKey(submenu, VK_RETURN);
     std::vector<HWND> popups;
