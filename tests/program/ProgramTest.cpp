@@ -239,6 +239,28 @@ TEST_F(Program, SaveRestoreAndUndoMoveTheDesktopsIcons) {
     ExpectExitsCleanly();
 }
 
+// An Undo while the shell was away took its entry off the stack and moved nothing: the arrangement
+// from before the Restore was gone. It keeps the entry, says so, and works once the shell is back.
+TEST_F(Program, AnUndoWhileTheShellIsAwayKeepsItsEntryForWhenItIsBack) {
+    WaitForNextSecond();
+    testdesktop::MoveIcon(0, 400, 300);
+    const Positions_t saved = Positions();
+    ASSERT_TRUE(program.Command(kSave));
+    testdesktop::MoveIcon(1, 500, 400);
+    const Positions_t scrambled = Positions();
+    ASSERT_TRUE(program.Command(kRestoreFirst));
+    ASSERT_EQ(Positions(), saved);
+
+    const std::vector<Icon> icons = testdesktop::Icons();
+    testdesktop::Stop();
+    ASSERT_TRUE(program.PostCommand(kUndo));
+    EXPECT_EQ(program.WaitForErrorBox(), "Could not read the desktop icons!");
+    ASSERT_TRUE(testdesktop::Start(icons));
+    ASSERT_TRUE(program.Command(kUndo));
+    EXPECT_EQ(Positions(), scrambled);
+    ExpectExitsCleanly();
+}
+
 // Names that, written as they stand, would shift every field after them: the icons after such a
 // name would not come back, and the "10" of the second icon, read as a name, would move it.
 class ProgramWithSeparatorsInNames : public Program {
