@@ -90,7 +90,7 @@ TEST_F(StoreContract, StartWithWindowsSurvivesARestart) {
     EXPECT_EQ(layout->startWithWindows, 1);
     NewRun();
     EXPECT_EQ(layout->startWithWindows, 1);
-    layout->startWithWindows = 0;
+    layout->ChooseStartWithWindows(0);
     layout->SaveSettings();
     NewRun();
     EXPECT_EQ(layout->startWithWindows, 0);
