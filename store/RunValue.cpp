@@ -57,7 +57,25 @@ void LongPathOf(const WCHAR* path, WCHAR* longPath, size_t size) {
     }
 }
 
+namespace {
+
+// What a value to be expanded names depends on the environment of the logon it starts, which
+// this program cannot see: it is taken for another copy's.
+bool NamesThroughTheEnvironment(DWORD type, const WCHAR* data, size_t units) {
+    for (size_t i = 0; type == REG_EXPAND_SZ && i < units && data[i] != 0; i++) {
+        if (data[i] == '%') {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
 RunValueOwner OwnerOfRunValue(DWORD type, const WCHAR* data, size_t units, const WCHAR* thisCopy) {
+    if (NamesThroughTheEnvironment(type, data, units)) {
+        return kRunValueOtherCopy;
+    }
     WCHAR path[kRunValueUnits];
     if ((type != REG_SZ && type != REG_EXPAND_SZ) ||
         !RunValuePath(data, units, path, kRunValueUnits)) {

@@ -184,21 +184,31 @@ TEST_F(StartWithWindows, OffWithAKeyThatWillNotOpenLeavesTheValue) {
 
 // ---- Other copies of the program -------------------------------------------------------------
 
+// An expandable value names what the logon's environment makes of it, which this copy cannot see.
 TEST_F(StartWithWindows, AnotherCopysValueIsLeftByTheStartAndEverySave) {
-    const std::string other = std::string("\"") + kOtherCopy + "\"";
-    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+    struct Case {
+        HKEY root;
+        DWORD type;
+        std::string data;
+    };
+    const Case cases[] = {
+        {HKEY_LOCAL_MACHINE, REG_SZ, std::string("\"") + kOtherCopy + "\""},
+        {HKEY_CURRENT_USER, REG_SZ, kOtherCopy},
+        {HKEY_LOCAL_MACHINE, REG_EXPAND_SZ, "%ProgramFiles%\\Quill Marsh\\quillmarsh.exe"},
+    };
+    for (const Case& test : cases) {
         EmptyRunKeys();
-        hostsim::SetRegistryValue(root, kRun, "Quillmarsh", REG_SZ, Text(other));
+        hostsim::SetRegistryValue(test.root, kRun, "Quillmarsh", test.type, Text(test.data));
         CDesktopLayout run;
         run.LoadStartWithWindows();
-        EXPECT_EQ(run.startWithWindows, 0);
+        EXPECT_EQ(run.startWithWindows, 0) << test.data;
         run.ApplyStartWithWindows();
         // As after the user chose it here while the other copy's value went on standing.
         run.startWithWindows = 1;
         run.ApplyStartWithWindows();
-        EXPECT_EQ(ValueIn(root), other + '\0');
-        EXPECT_EQ(ValueIn(root == HKEY_LOCAL_MACHINE ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE),
-                  "<none>");
+        EXPECT_EQ(ValueIn(test.root), test.data + '\0');
+        HKEY otherRoot = test.root == HKEY_LOCAL_MACHINE ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+        EXPECT_EQ(ValueIn(otherRoot), "<none>") << test.data;
     }
 }
 
