@@ -115,11 +115,17 @@ class CDesktopLayout {
     // Shows its failure in an "Error" box once the file and its lock are let go.
     void SaveSettings();
 
-    // The Run-key value; store/StartWithWindows.cpp. ApplyStartWithWindows returns 1 when the
-    // registry now holds what startWithWindows asks, else 0 with startWithWindows set to what
-    // stands: off when no key took the value, on when a value could not be removed.
+    // The Run-key value; store/StartWithWindows.cpp. A value naming another copy of the program
+    // that exists shows the option off and is left as it stands by the load and by every save.
+    // ApplyStartWithWindows, the end of every save, writes a value only when the option is on and
+    // neither key holds one, and never removes one; it returns 0, with startWithWindows off, when
+    // no key took the value.
     void LoadStartWithWindows();
     int ApplyStartWithWindows();
+    // The user's own choice from the menu: turning on points the value at this copy where this
+    // user may write it, turning off removes the values that start this copy. A refusal is shown
+    // in an "Error" box, and startWithWindows is left as what stands.
+    void ChooseStartWithWindows(int on);
 
   private:
     // Set when a request to the list view failed or timed out; the rest of the operation sends

@@ -13,6 +13,7 @@
 #endif
 #include <windows.h>
 #include <commctrl.h>
+#include <aclapi.h>
 #else
 #include "platform/host/HostWin32.h"
 #endif

@@ -1,115 +1,103 @@
 // The Run-key value "Quillmarsh" that starts the program at logon, mirrored in startWithWindows.
+// Other copies of the program use the same value; one that names another copy is that copy's, and
+// only the user's own choice in the menu takes it over.
+#include "base/ErrorBox.h"
 #include "desktop/DesktopLayout.h"
-
-#include <cstdio>
-#include <cstring>
+#include "store/ReplaceableFile.h"
+#include "store/RunKey.h"
 
 namespace {
 
-const char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
-const char kValueName[] = "Quillmarsh";
+const char kOtherCopyStarts[] = "Another copy starts with Windows for all users!";
+const char kCannotRemove[] = "Could not remove Start With Windows for all users!";
 
-// The executable's path in double quotes. Unquoted, a path with blanks lets the shell start
-// another program at a prefix of it: C:\Program.exe for C:\Program Files\...
-int QuotedExePath(char* buffer, size_t size) {
-    char path[kPathChars];
-    DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-    if (length == 0 || length >= sizeof path) {
-        return 0;
-    }
-    path[length] = '\0';
-    int written = snprintf(buffer, size, "\"%s\"", path);
-    return written > 0 && static_cast<size_t>(written) < size;
+// A value that starts this copy at logon, or no program at all.
+bool Ours(RunValueOwner owner) {
+    return owner == kRunValueThisCopy || owner == kRunValueMissingFile;
 }
 
-// One Run key, opened for the lifetime of the object: for writing where this user may change it,
-// else for reading only, as a standard user may open the machine-wide key.
-class CRunKey {
-  public:
-    explicit CRunKey(HKEY root) : key(nullptr), writable(false) {
-        if (RegOpenKeyExA(root, kRunKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key) ==
-            ERROR_SUCCESS) {
-            writable = true;
-        } else if (RegOpenKeyExA(root, kRunKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
-            key = nullptr;
-        }
-    }
-    ~CRunKey() {
-        if (key) {
-            RegCloseKey(key);
-        }
-    }
-    CRunKey(const CRunKey&) = delete;
-    CRunKey& operator=(const CRunKey&) = delete;
-
-    // Present in any form and of any type.
-    bool HasValue() const {
-        return key && RegQueryValueExA(key, kValueName, nullptr, nullptr, nullptr, nullptr) ==
-                          ERROR_SUCCESS;
-    }
-
-    bool WriteValue() const {
-        char data[kPathChars + 2];
-        if (!writable || !QuotedExePath(data, sizeof data)) {
-            return false;
-        }
-        DWORD size = static_cast<DWORD>(strlen(data) + 1);
-        return RegSetValueExA(key, kValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(data),
-                              size) == ERROR_SUCCESS;
-    }
-
-    // True when no value is left; a value that does not exist is no error.
-    bool RemoveValue() const {
-        if (writable) {
-            RegDeleteValueA(key, kValueName);
-        }
-        return !HasValue();
-    }
-
-  private:
-    HKEY key;
-    bool writable;
-};
+// Every user's logon starts what the machine-wide value names, so it never names a file that
+// someone else could replace; the user's own value serves instead.
+bool WriteMachineValue(const CRunKey& machine, const ThisProgram& self) {
+    return machine.Writable() && OnlyTrustedCanReplace(self.longPath) && machine.WriteValue(self);
+}
 
 } // namespace
 
-// A value in either Run key means the option is on. It is written again where the key may be
-// written, so it follows a moved executable.
+// A value naming a program file that is gone is taken over, so the start follows a moved
+// executable; never while another copy starts at logon, which would then start two.
 void CDesktopLayout::LoadStartWithWindows() {
-    startWithWindows = 0;
-    const HKEY roots[] = {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER};
-    for (HKEY root : roots) {
-        CRunKey runKey(root);
-        if (runKey.HasValue()) {
-            startWithWindows = 1;
-            runKey.WriteValue();
-            return;
-        }
+    ThisProgram self;
+    ReadThisProgram(&self);
+    CRunKey machine(HKEY_LOCAL_MACHINE);
+    CRunKey user(HKEY_CURRENT_USER);
+    RunValueOwner machineOwner = machine.Owner(self);
+    RunValueOwner userOwner = user.Owner(self);
+    startWithWindows = machineOwner == kRunValueThisCopy || userOwner == kRunValueThisCopy;
+    if (startWithWindows || machineOwner == kRunValueOtherCopy || userOwner == kRunValueOtherCopy) {
+        return;
+    }
+    if (machineOwner == kRunValueMissingFile) {
+        WriteMachineValue(machine, self);
+        startWithWindows = 1;
+    } else if (userOwner == kRunValueMissingFile) {
+        user.WriteValue(self);
+        startWithWindows = 1;
     }
 }
 
-// Since user account control a standard user can only read the machine-wide key; the option then
-// lives under the user's own key, unless a machine-wide value already starts the program. Only one
-// value is kept, so the program starts once. A value that cannot be removed keeps the option on.
+// Only a value that is missing is written; whatever stands, another copy's included, stays.
 int CDesktopLayout::ApplyStartWithWindows() {
-    CRunKey machine(HKEY_LOCAL_MACHINE);
-    CRunKey user(HKEY_CURRENT_USER);
     if (!startWithWindows) {
-        bool machineGone = machine.RemoveValue();
-        bool userGone = user.RemoveValue();
-        if (machineGone && userGone) {
-            return 1;
-        }
-        startWithWindows = 1;
-        return 0;
-    }
-    if (machine.WriteValue() || machine.HasValue()) {
-        user.RemoveValue();
         return 1;
     }
-    if (user.WriteValue() || user.HasValue()) {
+    ThisProgram self;
+    ReadThisProgram(&self);
+    CRunKey machine(HKEY_LOCAL_MACHINE);
+    CRunKey user(HKEY_CURRENT_USER);
+    if (machine.Owner(self) != kRunValueNone || user.Owner(self) != kRunValueNone) {
+        return 1;
+    }
+    if (WriteMachineValue(machine, self) || user.WriteValue(self)) {
         return 1;
     }
     startWithWindows = 0;
     return 0;
+}
+
+void CDesktopLayout::ChooseStartWithWindows(int on) {
+    ThisProgram self;
+    ReadThisProgram(&self);
+    CRunKey machine(HKEY_LOCAL_MACHINE);
+    CRunKey user(HKEY_CURRENT_USER);
+    RunValueOwner machineOwner = machine.Owner(self);
+    RunValueOwner userOwner = user.Owner(self);
+    if (!on) {
+        bool machineGone = !Ours(machineOwner) || machine.RemoveValue();
+        bool userGone = !Ours(userOwner) || user.RemoveValue();
+        startWithWindows = machineGone && userGone ? 0 : 1;
+        if (startWithWindows) {
+            ShowErrorBox(kCannotRemove);
+        }
+        return;
+    }
+    startWithWindows = 1;
+    if (machineOwner == kRunValueThisCopy) {
+        return;
+    }
+    // One value, so that the program starts once.
+    if (WriteMachineValue(machine, self)) {
+        user.RemoveValue();
+        return;
+    }
+    if (machineOwner == kRunValueOtherCopy) {
+        startWithWindows = 0;
+        ShowErrorBox(kOtherCopyStarts);
+        return;
+    }
+    if (userOwner == kRunValueThisCopy || user.WriteValue(self)) {
+        return;
+    }
+    // A value that names no program file still stands for this copy where it cannot be changed.
+    startWithWindows = machineOwner == kRunValueMissingFile ? 1 : 0;
 }

@@ -1,7 +1,6 @@
 #include "ui/TrayWindow.h"
 
 #include "base/BoundedText.h"
-#include "base/ErrorBox.h"
 #include "base/TextEncoding.h"
 #include "desktop/DesktopLayout.h"
 #include "res/ResourceIds.h"
@@ -415,13 +414,7 @@ LRESULT CTrayWindow::OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     } else if (id == ID_ABOUT) {
         OnAbout();
     } else if (id == ID_START_WITH_WINDOWS) {
-        int turnOn = desktopLayout->startWithWindows ? 0 : 1;
-        desktopLayout->startWithWindows = turnOn;
-        // Every save applies the option again; only the user's own choice hears that an entry
-        // set for all users stays.
-        if (!desktopLayout->ApplyStartWithWindows() && !turnOn) {
-            ShowErrorBox("Could not remove Start With Windows for all users!");
-        }
+        desktopLayout->ChooseStartWithWindows(desktopLayout->startWithWindows ? 0 : 1);
     } else if (id == ID_RESTORE_ON_DISPLAY_CHANGE) {
         AutoSaveMode mode = desktopLayout->autoSaveMode;
         desktopLayout->restoreOnDisplayChange = desktopLayout->restoreOnDisplayChange ? 0 : 1;

@@ -1,6 +1,8 @@
 // The registry and the local clock of the host simulation: keys held in memory, names compared
 // without regard to case as the platform does, handles that allow only the access they were opened
 // with, and roots that can be made to refuse opening, to open for reading only, or to fail writes.
+// Text values keep the form they were written in and are converted for a reader of the other
+// form, as the platform converts between its ANSI and wide calls.
 #include "platform/host/HostTesting.h"
 
 #include <cctype>
@@ -13,6 +15,7 @@ namespace {
 struct Value {
     DWORD type;
     std::vector<uint8_t> data;
+    bool wide;
 };
 
 struct Key {
@@ -87,6 +90,84 @@ Key* KeyThrough(HKEY handle, REGSAM needed, LSTATUS* status) {
     return *status == ERROR_SUCCESS ? &key->second : nullptr;
 }
 
+bool IsText(DWORD type) {
+    return type == REG_SZ || type == REG_EXPAND_SZ;
+}
+
+// The value's data as a reader of the ANSI (wide false) or the wide form receives it.
+std::vector<uint8_t> DataFor(const Value& value, bool wide) {
+    if (!IsText(value.type) || value.wide == wide || value.data.empty()) {
+        return value.data;
+    }
+    std::vector<uint8_t> converted;
+    if (wide) {
+        int units = MultiByteToWideChar(CP_ACP, 0, reinterpret_cast<const char*>(value.data.data()),
+                                        static_cast<int>(value.data.size()), nullptr, 0);
+        converted.resize(size_t(units) * sizeof(WCHAR));
+        MultiByteToWideChar(CP_ACP, 0, reinterpret_cast<const char*>(value.data.data()),
+                            static_cast<int>(value.data.size()),
+                            reinterpret_cast<WCHAR*>(converted.data()), units);
+    } else {
+        const WCHAR* text = reinterpret_cast<const WCHAR*>(value.data.data());
+        int units = static_cast<int>(value.data.size() / sizeof(WCHAR));
+        int bytes = WideCharToMultiByte(CP_ACP, 0, text, units, nullptr, 0, nullptr, nullptr);
+        converted.resize(size_t(bytes));
+        WideCharToMultiByte(CP_ACP, 0, text, units, reinterpret_cast<char*>(converted.data()),
+                            bytes, nullptr, nullptr);
+    }
+    return converted;
+}
+
+std::string NameOf(LPCWSTR name) {
+    std::string narrow;
+    for (; name && *name; name++) {
+        narrow += static_cast<char>(*name < 0x80 ? *name : '?');
+    }
+    return narrow;
+}
+
+LSTATUS QueryValue(HKEY hKey, const std::string& name, bool wide, LPDWORD lpType, LPBYTE lpData,
+                   LPDWORD lpcbData) {
+    LSTATUS status = ERROR_SUCCESS;
+    Key* key = KeyThrough(hKey, KEY_QUERY_VALUE, &status);
+    if (!key) {
+        return status;
+    }
+    auto value = key->values.find(Lower(name));
+    if (value == key->values.end()) {
+        return ERROR_FILE_NOT_FOUND;
+    }
+    if (lpType) {
+        *lpType = value->second.type;
+    }
+    std::vector<uint8_t> data = DataFor(value->second, wide);
+    DWORD size = static_cast<DWORD>(data.size());
+    if (lpData) {
+        if (!lpcbData || *lpcbData < size) {
+            if (lpcbData) {
+                *lpcbData = size;
+            }
+            return ERROR_MORE_DATA;
+        }
+        memcpy(lpData, data.data(), size);
+    }
+    if (lpcbData) {
+        *lpcbData = size;
+    }
+    return ERROR_SUCCESS;
+}
+
+LSTATUS SetValue(HKEY hKey, const std::string& name, bool wide, DWORD dwType, const BYTE* lpData,
+                 DWORD cbData) {
+    LSTATUS status = ERROR_SUCCESS;
+    Key* key = KeyThrough(hKey, KEY_SET_VALUE, &status);
+    if (!key) {
+        return status;
+    }
+    key->values[Lower(name)] = Value{dwType, std::vector<uint8_t>(lpData, lpData + cbData), wide};
+    return ERROR_SUCCESS;
+}
+
 } // namespace
 
 LSTATUS WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, REGSAM samDesired,
@@ -112,44 +193,22 @@ LSTATUS WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, REGSAM samDesire
 
 LSTATUS WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD, LPDWORD lpType,
                                 LPBYTE lpData, LPDWORD lpcbData) {
-    LSTATUS status = ERROR_SUCCESS;
-    Key* key = KeyThrough(hKey, KEY_QUERY_VALUE, &status);
-    if (!key) {
-        return status;
-    }
-    auto value = key->values.find(Lower(lpValueName ? lpValueName : ""));
-    if (value == key->values.end()) {
-        return ERROR_FILE_NOT_FOUND;
-    }
-    if (lpType) {
-        *lpType = value->second.type;
-    }
-    DWORD size = static_cast<DWORD>(value->second.data.size());
-    if (lpData) {
-        if (!lpcbData || *lpcbData < size) {
-            if (lpcbData) {
-                *lpcbData = size;
-            }
-            return 234; // ERROR_MORE_DATA
-        }
-        memcpy(lpData, value->second.data.data(), size);
-    }
-    if (lpcbData) {
-        *lpcbData = size;
-    }
-    return ERROR_SUCCESS;
+    return QueryValue(hKey, lpValueName ? lpValueName : "", false, lpType, lpData, lpcbData);
+}
+
+LSTATUS WINAPI RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD, LPDWORD lpType,
+                                LPBYTE lpData, LPDWORD lpcbData) {
+    return QueryValue(hKey, NameOf(lpValueName), true, lpType, lpData, lpcbData);
 }
 
 LSTATUS WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType,
                               const BYTE* lpData, DWORD cbData) {
-    LSTATUS status = ERROR_SUCCESS;
-    Key* key = KeyThrough(hKey, KEY_SET_VALUE, &status);
-    if (!key) {
-        return status;
-    }
-    key->values[Lower(lpValueName ? lpValueName : "")] =
-        Value{dwType, std::vector<uint8_t>(lpData, lpData + cbData)};
-    return ERROR_SUCCESS;
+    return SetValue(hKey, lpValueName ? lpValueName : "", false, dwType, lpData, cbData);
+}
+
+LSTATUS WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwType,
+                              const BYTE* lpData, DWORD cbData) {
+    return SetValue(hKey, NameOf(lpValueName), true, dwType, lpData, cbData);
 }
 
 LSTATUS WINAPI RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
@@ -234,7 +293,7 @@ void SetRegistryWriteRefused(HKEY root, bool refused) {
 
 void SetRegistryValue(HKEY root, const std::string& subkey, const std::string& name, DWORD type,
                       const std::vector<uint8_t>& data) {
-    State().keys[KeyPath(root, subkey)].values[Lower(name)] = Value{type, data};
+    State().keys[KeyPath(root, subkey)].values[Lower(name)] = Value{type, data, false};
 }
 
 bool GetRegistryValue(HKEY root, const std::string& subkey, const std::string& name, DWORD* type,
@@ -248,7 +307,7 @@ bool GetRegistryValue(HKEY root, const std::string& subkey, const std::string& n
         return false;
     }
     *type = value->second.type;
-    *data = value->second.data;
+    *data = DataFor(value->second, false);
     return true;
 }
 

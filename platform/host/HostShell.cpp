@@ -500,6 +500,23 @@ DWORD WINAPI GetModuleFileNameA(HMODULE, LPSTR lpFilename, DWORD nSize) {
     return path.size() >= nSize ? nSize : length;
 }
 
+// The same path in the ANSI code page, widened, so that both forms name one file.
+DWORD WINAPI GetModuleFileNameW(HMODULE, LPWSTR lpFilename, DWORD nSize) {
+    if (nSize == 0) {
+        return 0;
+    }
+    const std::string& path = ModulePath();
+    std::u16string wide(path.size(), u'\0');
+    int units = path.empty()
+                    ? 0
+                    : MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()),
+                                          &wide[0], static_cast<int>(wide.size()));
+    DWORD length = static_cast<DWORD>(std::min<size_t>(size_t(units), nSize - 1));
+    memcpy(lpFilename, wide.data(), length * sizeof(WCHAR));
+    lpFilename[length] = u'\0';
+    return size_t(units) >= nSize ? nSize : length;
+}
+
 HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName) {
     if (lpModuleName && strcmp(lpModuleName, "kernel32.dll") == 0) {
         return kKernel32;

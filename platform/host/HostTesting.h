@@ -86,11 +86,32 @@ void CreateRegistryKey(HKEY root, const std::string& subkey);
 void SetRegistryOpenRefused(HKEY root, bool refused);
 void SetRegistryReadOnly(HKEY root, bool readOnly);
 void SetRegistryWriteRefused(HKEY root, bool refused);
+// Values as the ANSI calls write and read them.
 void SetRegistryValue(HKEY root, const std::string& subkey, const std::string& name, DWORD type,
                       const std::vector<uint8_t>& data);
 bool GetRegistryValue(HKEY root, const std::string& subkey, const std::string& name, DWORD* type,
                       std::vector<uint8_t>* data);
 int OpenRegistryKeys();
+
+// Files: only those added exist (GetFileAttributesW), names compared without regard to case. A
+// short name leads to its long one (GetLongPathNameW); any other path is its own long form.
+void ResetFiles();
+void AddFile(const std::string& path);
+void SetLongPathName(const std::string& shortPath, const std::string& longPath);
+
+// One entry of a file's or folder's access list: the principal as a SID string ("S-1-5-32-544").
+struct AccessEntry {
+    std::string sid;
+    BYTE type; // ACCESS_ALLOWED_ACE_TYPE, ACCESS_DENIED_ACE_TYPE, ...
+    BYTE flags;
+    DWORD mask;
+};
+// GetNamedSecurityInfoW gives this owner and access list for the path. A path without one fails
+// with ERROR_ACCESS_DENIED, as one this user may not read; a path set without an access list
+// gives none, as FAT does.
+void SetFileSecurity(const std::string& path, const std::string& ownerSid,
+                     const std::vector<AccessEntry>& entries);
+void SetFileWithoutAccessList(const std::string& path);
 
 // The clock GetLocalTime reads, and how far UTC stands from it (UTC = local + bias): a clock set
 // back, or the end of daylight saving time, keeps the one and changes the other.

@@ -93,10 +93,13 @@ typedef struct _SYSTEMTIME {
 // Errors
 #define ERROR_SUCCESS 0L
 #define ERROR_FILE_NOT_FOUND 2L
+#define ERROR_PATH_NOT_FOUND 3L
 #define ERROR_ACCESS_DENIED 5L
+#define ERROR_INVALID_NAME 123L
 #define ERROR_INVALID_HANDLE 6L
 #define ERROR_NOT_ENOUGH_MEMORY 8L
 #define ERROR_INSUFFICIENT_BUFFER 122L
+#define ERROR_MORE_DATA 234L
 #define ERROR_NO_UNICODE_TRANSLATION 1113L
 #define ERROR_PARTIAL_COPY 299L
 #define ERROR_INVALID_WINDOW_HANDLE 1400L
@@ -164,6 +167,10 @@ LSTATUS WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserve
                                 LPBYTE lpData, LPDWORD lpcbData);
 LSTATUS WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType,
                               const BYTE* lpData, DWORD cbData);
+LSTATUS WINAPI RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType,
+                                LPBYTE lpData, LPDWORD lpcbData);
+LSTATUS WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD Reserved, DWORD dwType,
+                              const BYTE* lpData, DWORD cbData);
 LSTATUS WINAPI RegDeleteValueA(HKEY hKey, LPCSTR lpValueName);
 LSTATUS WINAPI RegCloseKey(HKEY hKey);
 
@@ -194,8 +201,89 @@ DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
 
 // Modules
 DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize);
+DWORD WINAPI GetModuleFileNameW(HMODULE hModule, LPWSTR lpFilename, DWORD nSize);
 HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName);
 FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName);
+
+// Files (HostFiles.cpp): the simulation knows only the files and access lists tests give it.
+#define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
+#define FILE_ATTRIBUTE_DIRECTORY 0x00000010
+#define FILE_ATTRIBUTE_NORMAL 0x00000080
+#define CSTR_LESS_THAN 1
+#define CSTR_EQUAL 2
+#define CSTR_GREATER_THAN 3
+DWORD WINAPI GetFileAttributesW(LPCWSTR lpFileName);
+DWORD WINAPI GetLongPathNameW(LPCWSTR lpszShortPath, LPWSTR lpszLongPath, DWORD cchBuffer);
+int WINAPI CompareStringOrdinal(LPCWSTR lpString1, int cchCount1, LPCWSTR lpString2, int cchCount2,
+                                BOOL bIgnoreCase);
+
+// Security of files: the layouts of the platform's SID, ACL and ACE records.
+typedef void* PSID;
+typedef void* PSECURITY_DESCRIPTOR;
+typedef void* HLOCAL;
+typedef DWORD ACCESS_MASK;
+typedef DWORD SECURITY_INFORMATION;
+typedef struct _ACL {
+    BYTE AclRevision;
+    BYTE Sbz1;
+    WORD AclSize;
+    WORD AceCount;
+    WORD Sbz2;
+} ACL, *PACL;
+typedef struct _ACE_HEADER {
+    BYTE AceType;
+    BYTE AceFlags;
+    WORD AceSize;
+} ACE_HEADER, *PACE_HEADER;
+typedef struct _ACCESS_ALLOWED_ACE {
+    ACE_HEADER Header;
+    ACCESS_MASK Mask;
+    DWORD SidStart;
+} ACCESS_ALLOWED_ACE;
+typedef enum _SE_OBJECT_TYPE { SE_UNKNOWN_OBJECT_TYPE = 0, SE_FILE_OBJECT = 1 } SE_OBJECT_TYPE;
+typedef enum {
+    WinWorldSid = 1,
+    WinCreatorOwnerSid = 3,
+    WinAuthenticatedUserSid = 17,
+    WinLocalSystemSid = 22,
+    WinBuiltinAdministratorsSid = 26,
+    WinBuiltinUsersSid = 27,
+} WELL_KNOWN_SID_TYPE;
+#define OWNER_SECURITY_INFORMATION 0x00000001L
+#define DACL_SECURITY_INFORMATION 0x00000004L
+#define ACCESS_ALLOWED_ACE_TYPE 0x0
+#define ACCESS_DENIED_ACE_TYPE 0x1
+#define ACCESS_DENIED_OBJECT_ACE_TYPE 0x6
+#define ACCESS_DENIED_CALLBACK_ACE_TYPE 0xA
+#define ACCESS_DENIED_CALLBACK_OBJECT_ACE_TYPE 0xC
+#define OBJECT_INHERIT_ACE 0x1
+#define CONTAINER_INHERIT_ACE 0x2
+#define INHERIT_ONLY_ACE 0x8
+#define INHERITED_ACE 0x10
+#define FILE_READ_DATA 0x0001
+#define FILE_WRITE_DATA 0x0002
+#define FILE_ADD_FILE 0x0002
+#define FILE_APPEND_DATA 0x0004
+#define FILE_ADD_SUBDIRECTORY 0x0004
+#define FILE_EXECUTE 0x0020
+#define FILE_DELETE_CHILD 0x0040
+#define DELETE 0x00010000L
+#define READ_CONTROL 0x00020000L
+#define WRITE_DAC 0x00040000L
+#define WRITE_OWNER 0x00080000L
+#define SYNCHRONIZE 0x00100000L
+#define GENERIC_ALL 0x10000000L
+#define GENERIC_EXECUTE 0x20000000L
+#define GENERIC_WRITE 0x40000000L
+#define GENERIC_READ 0x80000000L
+DWORD WINAPI GetNamedSecurityInfoW(LPCWSTR pObjectName, SE_OBJECT_TYPE ObjectType,
+                                   SECURITY_INFORMATION SecurityInfo, PSID* ppsidOwner,
+                                   PSID* ppsidGroup, PACL* ppDacl, PACL* ppSacl,
+                                   PSECURITY_DESCRIPTOR* ppSecurityDescriptor);
+BOOL WINAPI GetAce(PACL pAcl, DWORD dwAceIndex, LPVOID* pAce);
+BOOL WINAPI IsWellKnownSid(PSID pSid, WELL_KNOWN_SID_TYPE WellKnownSidType);
+BOOL WINAPI EqualSid(PSID pSid1, PSID pSid2);
+HLOCAL WINAPI LocalFree(HLOCAL hMem);
 
 // Code pages. The simulated system's ANSI code page is 1252 (Western European), with the best fit
 // that Windows applies for it (HostText.cpp).

@@ -38,6 +38,7 @@ std::string PrepareSettingsFile() {
     std::filesystem::remove_all(file, ignored);
     hostsim::SetModuleFileName((Folder() / "quillmarsh.exe").string());
     hostsim::ResetRegistry();
+    hostsim::ResetFiles();
     hostsim::CreateRegistryKey(HKEY_LOCAL_MACHINE, kRun);
     hostsim::CreateRegistryKey(HKEY_CURRENT_USER, kRun);
     hostsim::ClearMessageBoxes();
@@ -53,6 +54,26 @@ std::vector<std::string> TakeErrorBoxes() {
     }
     hostsim::ClearMessageBoxes();
     return texts;
+}
+
+void SetRunValue(HKEY root, const std::string& data) {
+    hostsim::SetRegistryValue(root, kRun, "Quillmarsh", REG_SZ,
+                              std::vector<uint8_t>(data.c_str(), data.c_str() + data.size() + 1));
+}
+
+std::string RunValue(HKEY root) {
+    DWORD type = 0;
+    std::vector<uint8_t> data;
+    if (!hostsim::GetRegistryValue(root, kRun, "Quillmarsh", &type, &data)) {
+        return std::string();
+    }
+    return std::string(reinterpret_cast<const char*>(data.data()));
+}
+
+std::string OtherProgramFile() {
+    std::string path = (Folder() / "other" / "quillmarsh.exe").string();
+    hostsim::AddFile(path);
+    return path;
 }
 
 } // namespace testsettings

@@ -12,6 +12,7 @@
 #include <windows.h>
 #endif
 
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -90,10 +91,47 @@ TEST_F(StoreContract, StartWithWindowsSurvivesARestart) {
     EXPECT_EQ(layout->startWithWindows, 1);
     NewRun();
     EXPECT_EQ(layout->startWithWindows, 1);
-    layout->startWithWindows = 0;
+    layout->ChooseStartWithWindows(0);
     layout->SaveSettings();
     NewRun();
     EXPECT_EQ(layout->startWithWindows, 0);
+}
+
+std::string ThisProgramFile() {
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return path;
+}
+
+std::string InOtherCase(std::string text) {
+    for (char& c : text) {
+        c = static_cast<char>(isupper(static_cast<unsigned char>(c)) ? tolower(c) : toupper(c));
+    }
+    return text;
+}
+
+// Read back through the wide calls: another copy's value stays, this copy's counts in any case,
+// and one naming a file that is gone is taken over.
+TEST_F(StoreContract, RunValueNamesThisCopyAnotherOrNone) {
+    const std::string other = "\"" + testsettings::OtherProgramFile() + "\"";
+    testsettings::SetRunValue(HKEY_CURRENT_USER, other);
+    NewRun();
+    EXPECT_EQ(layout->startWithWindows, 0);
+    layout->startWithWindows = 1;
+    layout->SaveSettings();
+    EXPECT_EQ(testsettings::RunValue(HKEY_CURRENT_USER), other);
+    EXPECT_EQ(testsettings::RunValue(HKEY_LOCAL_MACHINE), "");
+
+    const std::string self = InOtherCase(ThisProgramFile());
+    testsettings::SetRunValue(HKEY_CURRENT_USER, self);
+    NewRun();
+    EXPECT_EQ(layout->startWithWindows, 1);
+    EXPECT_EQ(testsettings::RunValue(HKEY_CURRENT_USER), self);
+
+    testsettings::SetRunValue(HKEY_CURRENT_USER, ThisProgramFile() + ".gone");
+    NewRun();
+    EXPECT_EQ(layout->startWithWindows, 1);
+    EXPECT_EQ(testsettings::RunValue(HKEY_CURRENT_USER), "\"" + ThisProgramFile() + "\"");
 }
 
 void WriteFile(const std::string& path, const std::string& text) {

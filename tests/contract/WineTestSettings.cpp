@@ -114,4 +114,38 @@ std::vector<std::string> TakeErrorBoxes() {
     return Watcher().Take();
 }
 
+void SetRunValue(HKEY root, const std::string& data) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, kRun, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) {
+        return;
+    }
+    RegSetValueExA(key, "Quillmarsh", 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                   static_cast<DWORD>(data.size() + 1));
+    RegCloseKey(key);
+}
+
+std::string RunValue(HKEY root) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, kRun, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
+        return std::string();
+    }
+    char data[1024] = "";
+    DWORD size = sizeof data - 1;
+    LONG result =
+        RegQueryValueExA(key, "Quillmarsh", nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS ? std::string(data) : std::string();
+}
+
+// Beside the test's own executable, made once and left for the next run.
+std::string OtherProgramFile() {
+    std::string path = std::string(CDesktopLayout::GetExeDirectory()) + "other-copy.exe";
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+    }
+    return path;
+}
+
 } // namespace testsettings

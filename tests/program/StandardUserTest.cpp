@@ -1,7 +1,8 @@
 // The real quillmarsh.exe under Wine as a standard user meets what an administrator left behind:
 // the single-instance marker of a copy started elevated, which this user may not open, and a
 // machine-wide Run value, which this user may read but not change. Both are staged with access
-// lists, which Wine enforces on mutexes and on registry keys.
+// lists, which Wine enforces on mutexes and on registry keys. Last, a copy that may change the
+// machine-wide value finds it naming another copy.
 #include "contract/TestDesktop.h"
 #include "program/ProgramFolder.h"
 #include "program/ProgramTestSupport.h"
@@ -223,6 +224,31 @@ TEST_F(AdministratorsRunValue, StandardUserCannotTurnItOffIsToldSoAndGetsNoValue
     DWORD code = 99;
     ASSERT_TRUE(program.WaitForExit(&code));
     EXPECT_EQ(code, 0u);
+}
+
+// A copy run once from somewhere else, where it may write the machine-wide key: its start, its
+// saves and its Exit leave the installed copy's value as it stands.
+TEST_F(AdministratorsRunValue, AnotherCopysValueOutlastsARunOfThisOne) {
+    readOnly.reset();
+    CProgramFolder installed;
+    ASSERT_TRUE(installed.Ready());
+    const std::string value = "\"" + installed.Exe() + "\"";
+    SetMachineRunValue(value.c_str());
+    ASSERT_EQ(RunValue(HKEY_LOCAL_MACHINE), value);
+
+    ASSERT_TRUE(program.Start(folder.Exe()));
+    ASSERT_NE(program.WaitForWindow(), nullptr);
+    ASSERT_TRUE(WaitForStartupSnapshot());
+    ASSERT_TRUE(program.Command(kSave));
+    ASSERT_TRUE(program.TimerTick());
+    ASSERT_TRUE(program.TimerTick());
+    EXPECT_TRUE(program.Command(kExit));
+    DWORD code = 99;
+    ASSERT_TRUE(program.WaitForExit(&code));
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(program.OpenErrorBoxes(), 0);
+    EXPECT_EQ(RunValue(HKEY_LOCAL_MACHINE), value);
+    EXPECT_EQ(RunValue(HKEY_CURRENT_USER), "");
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // The Run-key value against the host registry: machine-wide first, the user's own key when the
-// machine-wide one cannot be written, and never both.
+// machine-wide one cannot be written or would start a file others could replace, and never both.
+// A value naming another copy that exists is that copy's.
 #include "desktop/DesktopLayout.h"
 #include "platform/host/HostTesting.h"
 #include "unit/IniTestSupport.h"
@@ -12,6 +13,36 @@ namespace {
 
 const char kRun[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char kExe[] = "C:\\Program Files\\Quill Marsh\\quillmarsh.exe";
+const char kOtherCopy[] = "D:\\Portable\\Quill Marsh\\quillmarsh.exe";
+const char kOtherBox[] = "Another copy starts with Windows for all users!";
+const char kRemoveBox[] = "Could not remove Start With Windows for all users!";
+
+const char kSystem[] = "S-1-5-18";
+const char kAdministrators[] = "S-1-5-32-544";
+const char kUsers[] = "S-1-5-32-545";
+const char kTrustedInstaller[] = "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
+const DWORD kFull = 0x1F01FF;
+const DWORD kReadExecute = 0x1200A9;
+const BYTE kInheritOnly = OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE | INHERIT_ONLY_ACE;
+
+// The file and every folder above it as an installer leaves Program Files: only the system's own
+// principals may change them, users may read and run.
+void InstalledUnderTrustedFolders(const std::string& path) {
+    const std::vector<hostsim::AccessEntry> entries = {
+        {kTrustedInstaller, ACCESS_ALLOWED_ACE_TYPE, 0, kFull},
+        {kSystem, ACCESS_ALLOWED_ACE_TYPE, 0, kFull},
+        {kAdministrators, ACCESS_ALLOWED_ACE_TYPE, 0, kFull},
+        {kUsers, ACCESS_ALLOWED_ACE_TYPE, 0, kReadExecute},
+        {"S-1-3-0", ACCESS_ALLOWED_ACE_TYPE, kInheritOnly, GENERIC_ALL},
+    };
+    for (size_t end = path.size(); end != std::string::npos; end = path.rfind('\\', end - 1)) {
+        hostsim::SetFileSecurity(end == 2 ? path.substr(0, 3) : path.substr(0, end),
+                                 kTrustedInstaller, entries);
+        if (end <= 2) {
+            break;
+        }
+    }
+}
 
 std::vector<uint8_t> Text(const std::string& text) {
     return std::vector<uint8_t>(text.c_str(), text.c_str() + text.size() + 1);
@@ -22,6 +53,10 @@ class StartWithWindows : public ::testing::Test {
     void SetUp() override {
         hostsim::ResetDesktop({});
         hostsim::SetModuleFileName(kExe);
+        hostsim::ResetFiles();
+        hostsim::AddFile(kOtherCopy);
+        InstalledUnderTrustedFolders(kExe);
+        hostsim::ClearMessageBoxes();
         EmptyRunKeys();
     }
     void TearDown() override { EXPECT_EQ(hostsim::OpenRegistryKeys(), 0); }
@@ -70,22 +105,22 @@ TEST_F(StartWithWindows, ValueFollowsAMovedExecutable) {
     hostsim::SetRegistryValue(HKEY_LOCAL_MACHINE, kRun, "Quillmarsh", REG_SZ,
                               Text("C:\\Old Place\\quillmarsh.exe"));
     hostsim::SetModuleFileName("D:\\New Place\\qm.exe");
+    InstalledUnderTrustedFolders("D:\\New Place\\qm.exe");
     layout.LoadStartWithWindows();
     EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE), std::string("\"D:\\New Place\\qm.exe\"") + '\0');
 }
 
 TEST_F(StartWithWindows, TurningOnAndOffWritesAndDeletesTheMachineValue) {
-    layout.startWithWindows = 1;
-    layout.ApplyStartWithWindows();
+    layout.ChooseStartWithWindows(1);
     EXPECT_EQ(layout.startWithWindows, 1);
     EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE), std::string("\"") + kExe + "\"" + '\0');
     EXPECT_EQ(ValueIn(HKEY_CURRENT_USER), "<none>");
 
-    layout.startWithWindows = 0;
-    layout.ApplyStartWithWindows();
+    layout.ChooseStartWithWindows(0);
     EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE), "<none>");
-    layout.ApplyStartWithWindows();
+    layout.ChooseStartWithWindows(0);
     EXPECT_EQ(layout.startWithWindows, 0);
+    EXPECT_TRUE(hostsim::MessageBoxes().empty());
 }
 
 TEST_F(StartWithWindows, StandardUserKeepsTheOptionInTheirOwnKey) {
@@ -99,15 +134,13 @@ TEST_F(StartWithWindows, StandardUserKeepsTheOptionInTheirOwnKey) {
     nextRun.LoadStartWithWindows();
     EXPECT_EQ(nextRun.startWithWindows, 1);
 
-    nextRun.startWithWindows = 0;
-    nextRun.ApplyStartWithWindows();
+    nextRun.ChooseStartWithWindows(0);
     EXPECT_EQ(ValueIn(HKEY_CURRENT_USER), "<none>");
 }
 
 TEST_F(StartWithWindows, MachineValueReplacesAUserValueSoTheProgramStartsOnce) {
     hostsim::SetRegistryValue(HKEY_CURRENT_USER, kRun, "Quillmarsh", REG_SZ, Text(kExe));
-    layout.startWithWindows = 1;
-    layout.ApplyStartWithWindows();
+    layout.ChooseStartWithWindows(1);
     EXPECT_NE(ValueIn(HKEY_LOCAL_MACHINE), "<none>");
     EXPECT_EQ(ValueIn(HKEY_CURRENT_USER), "<none>");
 }
@@ -134,10 +167,11 @@ TEST_F(StartWithWindows, RefusedWriteKeepsTheOldValueAndTheOptionOn) {
 TEST_F(StartWithWindows, MachineValueWhoseDeleteFailsKeepsTheOptionOn) {
     hostsim::SetRegistryValue(HKEY_LOCAL_MACHINE, kRun, "Quillmarsh", REG_SZ, Text(kExe));
     hostsim::SetRegistryWriteRefused(HKEY_LOCAL_MACHINE, true);
-    layout.startWithWindows = 0;
-    EXPECT_EQ(layout.ApplyStartWithWindows(), 0);
+    layout.ChooseStartWithWindows(0);
     EXPECT_EQ(layout.startWithWindows, 1);
     EXPECT_NE(ValueIn(HKEY_LOCAL_MACHINE), "<none>");
+    ASSERT_EQ(hostsim::MessageBoxes().size(), 1u);
+    EXPECT_EQ(hostsim::MessageBoxes()[0].text, kRemoveBox);
 }
 
 TEST_F(StartWithWindows, OffWithAKeyThatWillNotOpenLeavesTheValue) {
@@ -146,6 +180,149 @@ TEST_F(StartWithWindows, OffWithAKeyThatWillNotOpenLeavesTheValue) {
     layout.ApplyStartWithWindows();
     hostsim::SetRegistryOpenRefused(HKEY_LOCAL_MACHINE, false);
     EXPECT_NE(ValueIn(HKEY_LOCAL_MACHINE), "<none>");
+}
+
+// ---- Other copies of the program -------------------------------------------------------------
+
+// An expandable value names what the logon's environment makes of it, which this copy cannot see.
+TEST_F(StartWithWindows, AnotherCopysValueIsLeftByTheStartAndEverySave) {
+    struct Case {
+        HKEY root;
+        DWORD type;
+        std::string data;
+    };
+    const Case cases[] = {
+        {HKEY_LOCAL_MACHINE, REG_SZ, std::string("\"") + kOtherCopy + "\""},
+        {HKEY_CURRENT_USER, REG_SZ, kOtherCopy},
+        {HKEY_LOCAL_MACHINE, REG_EXPAND_SZ, "%ProgramFiles%\\Quill Marsh\\quillmarsh.exe"},
+    };
+    for (const Case& test : cases) {
+        EmptyRunKeys();
+        hostsim::SetRegistryValue(test.root, kRun, "Quillmarsh", test.type, Text(test.data));
+        CDesktopLayout run;
+        run.LoadStartWithWindows();
+        EXPECT_EQ(run.startWithWindows, 0) << test.data;
+        run.ApplyStartWithWindows();
+        // As after the user chose it here while the other copy's value went on standing.
+        run.startWithWindows = 1;
+        run.ApplyStartWithWindows();
+        EXPECT_EQ(ValueIn(test.root), test.data + '\0');
+        HKEY otherRoot = test.root == HKEY_LOCAL_MACHINE ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+        EXPECT_EQ(ValueIn(otherRoot), "<none>") << test.data;
+    }
+}
+
+// A copy gone with its folder or its stick starts nothing; the start takes its value over, but
+// not while another copy's value would start that one as well.
+TEST_F(StartWithWindows, ValueNamingAMissingFileIsTakenOverOnlyWhenNoOtherCopyStarts) {
+    hostsim::SetRegistryValue(HKEY_CURRENT_USER, kRun, "Quillmarsh", REG_SZ,
+                              Text("\"E:\\quillmarsh.exe\""));
+    layout.LoadStartWithWindows();
+    EXPECT_EQ(layout.startWithWindows, 1);
+    EXPECT_EQ(ValueIn(HKEY_CURRENT_USER), std::string("\"") + kExe + "\"" + '\0');
+
+    EmptyRunKeys();
+    hostsim::SetRegistryValue(HKEY_LOCAL_MACHINE, kRun, "Quillmarsh", REG_SZ, Text(kOtherCopy));
+    hostsim::SetRegistryValue(HKEY_CURRENT_USER, kRun, "Quillmarsh", REG_SZ,
+                              Text("E:\\quillmarsh.exe"));
+    CDesktopLayout nextRun;
+    nextRun.LoadStartWithWindows();
+    EXPECT_EQ(nextRun.startWithWindows, 0);
+    EXPECT_EQ(ValueIn(HKEY_CURRENT_USER), std::string("E:\\quillmarsh.exe") + '\0');
+}
+
+// Quoted as now, bare as older versions wrote it, in other case, in the short form, with an
+// argument: each is this copy's own value, and stays as it is.
+TEST_F(StartWithWindows, EveryFormOfThisCopysPathCounts) {
+    hostsim::SetLongPathName("C:\\PROGRA~1\\QUILLM~1\\QUILLM~1.EXE", kExe);
+    const char* forms[] = {
+        "\"C:\\Program Files\\Quill Marsh\\quillmarsh.exe\"",
+        "C:\\Program Files\\Quill Marsh\\quillmarsh.exe",
+        "c:\\program files\\QUILL MARSH\\QuillMarsh.EXE",
+        "C:\\PROGRA~1\\QUILLM~1\\QUILLM~1.EXE",
+        "\"C:\\Program Files\\Quill Marsh\\quillmarsh.exe\" /background",
+    };
+    for (const char* form : forms) {
+        EmptyRunKeys();
+        hostsim::SetRegistryValue(HKEY_LOCAL_MACHINE, kRun, "Quillmarsh", REG_SZ, Text(form));
+        CDesktopLayout run;
+        run.LoadStartWithWindows();
+        EXPECT_EQ(run.startWithWindows, 1) << form;
+        run.ChooseStartWithWindows(1);
+        EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE), std::string(form) + '\0');
+        EXPECT_EQ(ValueIn(HKEY_CURRENT_USER), "<none>") << form;
+        run.ChooseStartWithWindows(0);
+        EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE), "<none>") << form;
+    }
+}
+
+TEST_F(StartWithWindows, SavesNeverRemoveAValue) {
+    hostsim::SetRegistryValue(HKEY_LOCAL_MACHINE, kRun, "Quillmarsh", REG_SZ, Text(kExe));
+    layout.startWithWindows = 0;
+    EXPECT_EQ(layout.ApplyStartWithWindows(), 1);
+    EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE), std::string(kExe) + '\0');
+}
+
+TEST_F(StartWithWindows, TurningOffRemovesOnlyThisCopysValue) {
+    hostsim::SetRegistryValue(HKEY_LOCAL_MACHINE, kRun, "Quillmarsh", REG_SZ, Text(kOtherCopy));
+    hostsim::SetRegistryValue(HKEY_CURRENT_USER, kRun, "Quillmarsh", REG_SZ, Text(kExe));
+    layout.LoadStartWithWindows();
+    ASSERT_EQ(layout.startWithWindows, 1);
+    layout.ChooseStartWithWindows(0);
+    EXPECT_EQ(layout.startWithWindows, 0);
+    EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE), std::string(kOtherCopy) + '\0');
+    EXPECT_EQ(ValueIn(HKEY_CURRENT_USER), "<none>");
+    EXPECT_TRUE(hostsim::MessageBoxes().empty());
+}
+
+// Where the machine-wide value may not be written here, a value of the user's own would start a
+// second copy at every logon; where it may, the user's choice takes it over.
+TEST_F(StartWithWindows, TurningOnWhileAnotherCopyStartsForAllUsers) {
+    const std::string other = std::string(kOtherCopy) + '\0';
+    for (int readOnly = 1; readOnly >= 0; readOnly--) {
+        EmptyRunKeys();
+        hostsim::ClearMessageBoxes();
+        hostsim::SetRegistryValue(HKEY_LOCAL_MACHINE, kRun, "Quillmarsh", REG_SZ, Text(kOtherCopy));
+        hostsim::SetRegistryReadOnly(HKEY_LOCAL_MACHINE, readOnly != 0);
+        layout.ChooseStartWithWindows(1);
+        EXPECT_EQ(ValueIn(HKEY_CURRENT_USER), "<none>");
+        if (readOnly) {
+            EXPECT_EQ(layout.startWithWindows, 0);
+            EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE), other);
+            ASSERT_EQ(hostsim::MessageBoxes().size(), 1u);
+            EXPECT_EQ(hostsim::MessageBoxes()[0].text, kOtherBox);
+            EXPECT_EQ(hostsim::MessageBoxes()[0].caption, "Error");
+        } else {
+            EXPECT_EQ(layout.startWithWindows, 1);
+            EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE), std::string("\"") + kExe + "\"" + '\0');
+            EXPECT_TRUE(hostsim::MessageBoxes().empty());
+        }
+    }
+}
+
+// A folder made under C:\ inherits "Authenticated Users: Modify": any user could put another
+// program in this one's place.
+TEST_F(StartWithWindows, ProgramFileOthersCanReplaceGetsNoMachineValue) {
+    const char exe[] = "C:\\Tools\\quillmarsh.exe";
+    hostsim::SetModuleFileName(exe);
+    InstalledUnderTrustedFolders(exe);
+    hostsim::SetFileSecurity("C:\\Tools", kAdministrators,
+                             {{kSystem, ACCESS_ALLOWED_ACE_TYPE, INHERITED_ACE, kFull},
+                              {"S-1-5-11", ACCESS_ALLOWED_ACE_TYPE, INHERITED_ACE, 0x1301BF}});
+    const std::string quoted = std::string("\"") + exe + "\"" + '\0';
+    layout.ChooseStartWithWindows(1);
+    EXPECT_EQ(layout.startWithWindows, 1);
+    EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE), "<none>");
+    EXPECT_EQ(ValueIn(HKEY_CURRENT_USER), quoted);
+
+    EmptyRunKeys();
+    layout.ApplyStartWithWindows();
+    EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE), "<none>");
+    EXPECT_EQ(ValueIn(HKEY_CURRENT_USER), quoted);
+
+    hostsim::SetRegistryValue(HKEY_LOCAL_MACHINE, kRun, "Quillmarsh", REG_SZ, Text("C:\\gone.exe"));
+    layout.LoadStartWithWindows();
+    EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE), std::string("C:\\gone.exe") + '\0');
 }
 
 // ---- A standard user: the machine-wide key opens for reading only -----------------------------
@@ -188,27 +365,29 @@ TEST_F(StandardUser, ChoosingItWhileTheAdministratorsValueStandsAddsNoValueOfThe
     EXPECT_EQ(ValueIn(HKEY_CURRENT_USER), "<none>");
 }
 
-// Two values started two copies at every logon; the save after the next start leaves one.
-TEST_F(StandardUser, OwnValueBesideTheAdministratorsIsRemovedSoTheProgramStartsOnce) {
+// The administrator's value names a file that is gone, so only the user's own starts the program;
+// saves remove neither.
+TEST_F(StandardUser, OwnValueBesideTheAdministratorsIsLeftBySaves) {
     AdministratorsValue();
     UsersOwnValue();
     layout.LoadStartWithWindows();
     ASSERT_EQ(layout.startWithWindows, 1);
     EXPECT_EQ(layout.ApplyStartWithWindows(), 1);
     EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE), AdministratorsData());
-    EXPECT_EQ(ValueIn(HKEY_CURRENT_USER), "<none>");
+    EXPECT_EQ(ValueIn(HKEY_CURRENT_USER), std::string(kExe) + '\0');
 }
 
-// The core reports; the box is the menu command's, so that saves never show one.
+// Only the menu command shows the box, so that saves never show one.
 TEST_F(StandardUser, TurningItOffReportsThatTheAdministratorsValueStaysAndKeepsTheOptionOn) {
     AdministratorsValue();
     UsersOwnValue();
-    layout.startWithWindows = 0;
-    EXPECT_EQ(layout.ApplyStartWithWindows(), 0);
+    layout.ChooseStartWithWindows(0);
     EXPECT_EQ(layout.startWithWindows, 1);
     EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE), AdministratorsData());
     EXPECT_EQ(ValueIn(HKEY_CURRENT_USER), "<none>");
-    EXPECT_TRUE(hostsim::MessageBoxes().empty());
+    ASSERT_EQ(hostsim::MessageBoxes().size(), 1u);
+    EXPECT_EQ(hostsim::MessageBoxes()[0].text, kRemoveBox);
+    EXPECT_EQ(hostsim::MessageBoxes()[0].caption, "Error");
 }
 
 TEST_F(StandardUser, WithoutAnAdministratorsValueKeepsTheOptionInTheirOwnKey) {
@@ -220,8 +399,7 @@ TEST_F(StandardUser, WithoutAnAdministratorsValueKeepsTheOptionInTheirOwnKey) {
     CDesktopLayout nextRun;
     nextRun.LoadStartWithWindows();
     EXPECT_EQ(nextRun.startWithWindows, 1);
-    nextRun.startWithWindows = 0;
-    EXPECT_EQ(nextRun.ApplyStartWithWindows(), 1);
+    nextRun.ChooseStartWithWindows(0);
     EXPECT_EQ(nextRun.startWithWindows, 0);
     EXPECT_EQ(ValueIn(HKEY_CURRENT_USER), "<none>");
 }
