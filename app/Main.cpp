@@ -1,4 +1,5 @@
 // The entry point: one copy per logon, the core object and the tray window, the message loop.
+#include "base/DllSearch.h"
 #include "base/ErrorBox.h"
 #include "desktop/DesktopLayout.h"
 #include "ui/TrayWindow.h"
@@ -46,6 +47,9 @@ int RunTrayProgram(HINSTANCE instance) {
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    // Before anything can load a library by name: the program may have been started from a folder
+    // that anyone can put a file into.
+    LimitDllSearchToSystemFolder();
     if (!IsWindowsNt()) {
         ShowErrorBox("Windows NT/2000/XP Required!");
         return 0;

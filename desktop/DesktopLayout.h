@@ -148,7 +148,8 @@ class CDesktopLayout {
     // snapshot; a save replays it into the file's snapshots.
     CPtrList* unsavedSnapshots;
 
-    // The shell route (DesktopRoute.cpp). The worker holds the folder view between operations.
+    // The shell route (DesktopRoute.cpp). The worker holds the folder view between operations; one
+    // whose call was given up stays here, and the route closed, until it has ended.
     CShellWorker* shellWorker;
     // The process that owned the desktop's list view when the worker found its view.
     DWORD shellOwner;

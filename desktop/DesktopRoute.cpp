@@ -41,7 +41,15 @@ int CDesktopLayout::ApplyLayout(const char* text) {
 
 // 1 when the shell's view of the desktop that the list-view route finds is at hand. The worker
 // and its view are kept from one operation to the next, while the same process owns the desktop.
+// A worker whose call was given up is kept until it has ended: while it is still inside the shell,
+// a new one would only hang where it hangs, a thread more and a bound's wait each time.
 int CDesktopLayout::BeginShellRoute() {
+    if (shellWorker && shellWorker->IsGivenUp()) {
+        if (!shellWorker->HasEnded()) {
+            return 0;
+        }
+        LetShellWorker();
+    }
     HWND defView = FindDesktopDefView();
     DWORD owner = 0;
     if (defView) {
@@ -80,14 +88,17 @@ int CDesktopLayout::BeginShellRoute() {
     return 1;
 }
 
-// A failed call ends the route's use for this operation. A call given up, a shell that ended or
-// restarted (RPC_E_DISCONNECTED, RPC_S_SERVER_UNAVAILABLE), or any other failure lets the worker
-// go, so the next operation finds the view again; a view that does not implement a call
-// (E_NOTIMPL), or a system without the shell's windows object, is not asked again while the same
-// shell stands.
+// A failed call ends the route's use for this operation. A shell that ended or restarted
+// (RPC_E_DISCONNECTED, RPC_S_SERVER_UNAVAILABLE), or any other failure lets the worker go, so the
+// next operation finds the view again; a call given up keeps its worker until it has ended; a view
+// that does not implement a call (E_NOTIMPL), or a system without the shell's windows object, is
+// not asked again while the same shell stands.
 int CDesktopLayout::ShellSucceeded(HRESULT hr) {
     if (SUCCEEDED(hr)) {
         return 1;
+    }
+    if (shellWorker->IsGivenUp()) {
+        return 0;
     }
     if (hr == E_NOTIMPL || hr == REGDB_E_CLASSNOTREG) {
         shellRefusedWindow = FindDesktopDefView();

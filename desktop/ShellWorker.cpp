@@ -46,7 +46,7 @@ bool NameOfStrRet(STRRET* text, PCUITEMID_CHILD id, char* name) {
 } // namespace
 
 CShellWorker::CShellWorker(ShellViewSource viewSource, void* context, DWORD bound)
-    : owners(2), givenUp(false), request(nullptr), done(nullptr), boundMs(bound),
+    : owners(2), givenUp(false), ended(false), request(nullptr), done(nullptr), boundMs(bound),
       source(viewSource), sourceContext(context), job(kConnect), item(0), placeCount(0),
       placeCapacity(0), placeItems(nullptr), placePoints(nullptr), placeIds(nullptr), result(S_OK),
       count(0), window(nullptr), position(), view(nullptr), folder(nullptr), ids(nullptr),
@@ -85,9 +85,14 @@ CShellWorker* CShellWorker::Start(ShellViewSource source, void* context, DWORD b
 }
 
 void CShellWorker::Let() {
+    GiveUp();
+    Unref();
+}
+
+// The worker ends as soon as it is back from its call, or at once when it is idle.
+void CShellWorker::GiveUp() {
     givenUp = true;
     SetEvent(request);
-    Unref();
 }
 
 void CShellWorker::Unref() {
@@ -112,34 +117,40 @@ DWORD WINAPI CShellWorker::Main(LPVOID parameter) {
     if (SUCCEEDED(initialized)) {
         CoUninitialize();
     }
+    worker->ended = true;
     worker->Unref();
     return 0;
 }
 
-HRESULT CShellWorker::Call(Job call, int items) {
+// Nothing of the call is written once the worker was given up: it may still be reading the last.
+HRESULT CShellWorker::Call(Job call, int index, int items) {
+    if (givenUp) {
+        return kShellCallTimedOut;
+    }
     job = call;
+    item = index;
     SetEvent(request);
     if (WaitForSingleObject(done, BoundFor(boundMs, items)) != WAIT_OBJECT_0) {
+        GiveUp();
         return kShellCallTimedOut;
     }
     return result;
 }
 
 HRESULT CShellWorker::Connect(HWND* viewWindow) {
-    HRESULT hr = Call(kConnect, 0);
+    HRESULT hr = Call(kConnect, 0, 0);
     *viewWindow = SUCCEEDED(hr) ? window : nullptr;
     return hr;
 }
 
 HRESULT CShellWorker::CountItems(int* items) {
-    HRESULT hr = Call(kCount, 0);
+    HRESULT hr = Call(kCount, 0, 0);
     *items = SUCCEEDED(hr) ? count : 0;
     return hr;
 }
 
 HRESULT CShellWorker::ReadName(int index, char* itemName) {
-    item = index;
-    HRESULT hr = Call(kName, 1);
+    HRESULT hr = Call(kName, index, 1);
     if (SUCCEEDED(hr)) {
         memcpy(itemName, name, sizeof name);
     }
@@ -147,8 +158,7 @@ HRESULT CShellWorker::ReadName(int index, char* itemName) {
 }
 
 HRESULT CShellWorker::ReadPosition(int index, POINT* itemPosition) {
-    item = index;
-    HRESULT hr = Call(kPosition, 1);
+    HRESULT hr = Call(kPosition, index, 1);
     if (SUCCEEDED(hr)) {
         *itemPosition = position;
     }
@@ -156,13 +166,16 @@ HRESULT CShellWorker::ReadPosition(int index, POINT* itemPosition) {
 }
 
 HRESULT CShellWorker::Place(int items, const int* indexes, const POINT* points) {
+    if (givenUp) {
+        return kShellCallTimedOut;
+    }
     if (!ReservePlacement(items)) {
         return E_OUTOFMEMORY;
     }
     memcpy(placeItems, indexes, sizeof(int) * static_cast<size_t>(items));
     memcpy(placePoints, points, sizeof(POINT) * static_cast<size_t>(items));
     placeCount = items;
-    return Call(kPlace, items);
+    return Call(kPlace, 0, items);
 }
 
 bool CShellWorker::ReservePlacement(int items) {

@@ -1,7 +1,8 @@
 // The thread that makes every call into the shell's folder view. Calls into the shell cross a
 // process boundary and have no timeout of their own, so the caller waits for each with a bound, in
 // a wait that dispatches nothing. A call that does not come back in time is given up: its worker
-// then owns all it touches, ends by itself whenever the call returns, and is never waited for.
+// then owns all it touches, ends by itself whenever the call returns, and is never waited for. The
+// caller may keep its share of a given-up worker to learn when it has ended.
 #pragma once
 
 #include "desktop/IconName.h"
@@ -33,9 +34,12 @@ class CShellWorker {
     // Lets the worker end: a call that was given up ends it as soon as it returns; an idle worker
     // ends at once. Nothing waits for it. The caller must not use the worker again.
     void Let();
+    // Once a call was given up, every further call answers kShellCallTimedOut at once.
+    bool IsGivenUp() const { return givenUp; }
+    // True once a worker given up is back from the shell and has let go of all it held.
+    bool HasEnded() const { return ended; }
 
-    // Each returns the call's result, kShellCallTimedOut when it was given up (then only Let may
-    // follow).
+    // Each returns the call's result, or kShellCallTimedOut when it was given up.
     HRESULT Connect(HWND* window);
     // Also forgets the items of the last count: item indexes refer to this one.
     HRESULT CountItems(int* count);
@@ -50,6 +54,7 @@ class CShellWorker {
 
     std::atomic<int> owners;
     std::atomic<bool> givenUp;
+    std::atomic<bool> ended;
     HANDLE request;
     HANDLE done;
     DWORD boundMs;
@@ -83,7 +88,8 @@ class CShellWorker {
 
     static DWORD WINAPI Main(LPVOID parameter);
     void Unref();
-    HRESULT Call(Job call, int items);
+    void GiveUp();
+    HRESULT Call(Job call, int index, int items);
     bool ReservePlacement(int items);
 
     void Run();

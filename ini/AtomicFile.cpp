@@ -1,10 +1,24 @@
 #include "ini/AtomicFile.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace {
 
 const char kTempExtension[] = "tmp";
+// "<target>.tmp", then "<target>.1.tmp" up to this many names in all.
+const int kTemporaryNames = 4;
+
+// The index-th temporary name of target; false when it does not fit in a path.
+bool TemporaryPath(const char* target, int index, char (&path)[kFilePathChars]) {
+    char extension[16];
+    if (index == 0) {
+        snprintf(extension, sizeof extension, "%s", kTempExtension);
+    } else {
+        snprintf(extension, sizeof extension, "%d.%s", index, kTempExtension);
+    }
+    return SiblingPath(target, extension, path, sizeof path);
+}
 
 } // namespace
 
@@ -25,16 +39,42 @@ int CAtomicFile::Open(const char* target) {
         return 0;
     }
     memcpy(targetPath, target, strlen(target) + 1);
-    if (SiblingPath(target, kTempExtension, tempPath, sizeof tempPath)) {
-        file = fopen(tempPath, "wb");
-    }
-    if (file) {
+    FileCreateResult created = CreateTemporary();
+    if (created == kFileCreated) {
+        RemoveLeftovers();
         return 1;
     }
     tempPath[0] = '\0';
+    if (created != kFileFolderRefused) {
+        return 0;
+    }
     file = fopen(targetPath, "wb");
     inPlace = file != nullptr;
     return file ? 1 : 0;
+}
+
+// A folder that refuses one new name refuses them all; a name that is taken gives way to the next.
+FileCreateResult CAtomicFile::CreateTemporary() {
+    for (int index = 0; index < kTemporaryNames; index++) {
+        if (!TemporaryPath(targetPath, index, tempPath)) {
+            continue;
+        }
+        FileCreateResult created = CreateForWriting(tempPath, &file);
+        if (created != kFileNameTaken) {
+            return created;
+        }
+    }
+    return kFileNotCreated;
+}
+
+// What a crash left behind under the other names; a name another program still holds stays.
+void CAtomicFile::RemoveLeftovers() {
+    for (int index = 0; index < kTemporaryNames; index++) {
+        char leftover[kFilePathChars];
+        if (TemporaryPath(targetPath, index, leftover) && strcmp(leftover, tempPath) != 0) {
+            RemoveFile(leftover);
+        }
+    }
 }
 
 int CAtomicFile::Commit() {

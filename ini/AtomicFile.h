@@ -1,7 +1,7 @@
 // Replaces a file in one step: the new text goes to a temporary file beside the target, reaches the
 // disk, and only then takes the target's name. Whatever fails, the target keeps its old content.
-// Where no temporary file can be made beside a target that may be written (a protected folder
-// holding a writable file), the target itself is written and flushed instead.
+// Only where the folder takes no new file at all (a protected folder holding a writable file) is
+// the target itself written and flushed instead.
 #pragma once
 
 #include "ini/FileAccess.h"
@@ -17,8 +17,10 @@ class CAtomicFile {
     ~CAtomicFile();
 
     // Creates or truncates the temporary file "<target>.tmp" for writing, without translation (a
-    // name of the target's own length where that one would be too long for a path). Fails at
-    // once for a target marked read-only.
+    // name of the target's own length where that one would be too long for a path). Where that
+    // name is taken (a leftover that another program holds), the next of a few others,
+    // "<target>.1.tmp" and on; once one is open, the leftovers of the others are removed. Fails
+    // at once for a target marked read-only, and when every name is taken.
     int Open(const char* target);
     FILE* Stream() const { return file; }
     // Flushes the file to the disk, closes it and, unless it is the target itself, moves it onto
@@ -34,4 +36,6 @@ class CAtomicFile {
     bool inPlace;
 
     int CloseStream();
+    FileCreateResult CreateTemporary();
+    void RemoveLeftovers();
 };

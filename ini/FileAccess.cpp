@@ -36,17 +36,34 @@ uint64_t Join(DWORD high, DWORD low) {
     return (static_cast<uint64_t>(high) << 32) | low;
 }
 
-FILE* StreamOf(HANDLE handle) {
-    int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY | _O_BINARY);
+// flags and mode say the same: _O_RDONLY and "rb", or _O_WRONLY and "wb".
+FILE* StreamOf(HANDLE handle, int flags, const char* mode) {
+    int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), flags | _O_BINARY);
     if (descriptor < 0) {
         CloseHandle(handle);
         return nullptr;
     }
-    FILE* stream = _fdopen(descriptor, "rb");
+    FILE* stream = _fdopen(descriptor, mode);
     if (!stream) {
         _close(descriptor);
     }
     return stream;
+}
+
+// A folder that takes no new file answers access denied for a name that is free; so do a file
+// marked read-only and, until its last holder lets go, a file being deleted, whose names are taken.
+FileCreateResult WhyNotCreated(const char* path, DWORD error) {
+    if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) {
+        return kFileNameTaken;
+    }
+    if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) {
+        return kFileNameTaken;
+    }
+    DWORD queried = GetLastError();
+    if (queried == ERROR_FILE_NOT_FOUND) {
+        return error == ERROR_ACCESS_DENIED ? kFileFolderRefused : kFileNotCreated;
+    }
+    return queried == ERROR_ACCESS_DENIED ? kFileNameTaken : kFileNotCreated;
 }
 #else
 void Sleep(unsigned milliseconds) {
@@ -65,7 +82,7 @@ FileOpenResult OpenForReading(const char* path, FILE** file) {
             CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle != INVALID_HANDLE_VALUE) {
-            *file = StreamOf(handle);
+            *file = StreamOf(handle, _O_RDONLY, "rb");
             return *file ? kFileOpened : kFileUnreadable;
         }
         DWORD error = GetLastError();
@@ -77,6 +94,21 @@ FileOpenResult OpenForReading(const char* path, FILE** file) {
         }
         Sleep(kFileRetryMilliseconds);
     }
+}
+
+FileCreateResult CreateForWriting(const char* path, FILE** file) {
+    *file = nullptr;
+    HANDLE handle = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return WhyNotCreated(path, GetLastError());
+    }
+    *file = StreamOf(handle, _O_WRONLY, "wb");
+    return *file ? kFileCreated : kFileNotCreated;
+}
+
+bool RemoveFile(const char* path) {
+    return DeleteFileA(path) != 0;
 }
 
 FileStamp StampOf(const char* path) {
@@ -154,6 +186,31 @@ FileOpenResult OpenForReading(const char* path, FILE** file) {
         return kFileOpened;
     }
     return errno == ENOENT || errno == ENOTDIR ? kFileMissing : kFileUnreadable;
+}
+
+// A folder that takes no new file (immutable, or on a read-only mount) refuses a name that is free;
+// a name that is taken may refuse in the same words.
+FileCreateResult CreateForWriting(const char* path, FILE** file) {
+    *file = nullptr;
+    int descriptor = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (descriptor < 0) {
+        int error = errno;
+        struct stat status;
+        if (lstat(path, &status) == 0) {
+            return kFileNameTaken;
+        }
+        bool refused = errno == ENOENT && (error == EACCES || error == EPERM || error == EROFS);
+        return refused ? kFileFolderRefused : kFileNotCreated;
+    }
+    *file = fdopen(descriptor, "wb");
+    if (!*file) {
+        close(descriptor);
+    }
+    return *file ? kFileCreated : kFileNotCreated;
+}
+
+bool RemoveFile(const char* path) {
+    return unlink(path) == 0;
 }
 
 FileStamp StampOf(const char* path) {

@@ -35,6 +35,23 @@ struct FileStamp {
 FileStamp StampOf(const char* path);
 bool SameStamp(const FileStamp& first, const FileStamp& second);
 
+enum FileCreateResult {
+    kFileCreated,
+    // Something stands at the path and could not be opened for writing: a file another program
+    // holds, one marked read-only, a folder.
+    kFileNameTaken,
+    // Nothing stands at the path and the folder refused to make it: a folder that takes no new
+    // file.
+    kFileFolderRefused,
+    // Any other failure: a missing folder, a name the system does not take.
+    kFileNotCreated,
+};
+
+// Creates or truncates a file for writing without translation, and tells why it could not.
+FileCreateResult CreateForWriting(const char* path, FILE** file);
+// Deletes the file at path where it can; a folder, or a file another program holds, stays.
+bool RemoveFile(const char* path);
+
 // A file that is marked read-only refuses every write; there is nothing to wait for.
 bool IsReadOnlyFile(const char* path);
 

@@ -8,9 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -283,7 +285,31 @@ TEST_F(ShellRoute, CallThatNeverReturnsIsGivenUp) {
     shell->HangAt(testshell::kGetDisplayNameOf, 3);
     EXPECT_EQ(Capture(), LayoutText(NumberedIcons(5)));
     EXPECT_EQ(layout->LastRoute(), kRouteListView);
-    EXPECT_EQ(Capture(), LayoutText(NumberedIcons(5)));
+}
+
+// A new worker would hang where the given-up one hangs, a thread more and a bound's wait at every
+// operation: until the hung call returns, the list view serves and the shell is not asked at all.
+TEST_F(ShellRoute, GivenUpWorkerKeepsTheShellRouteClosedUntilItsCallReturns) {
+    StartWith(NumberedIcons(5, 300));
+    shell->Attach(layout.get(), 200);
+    shell->HangAt(testshell::kGetDisplayNameOf, 3);
+    EXPECT_EQ(Capture(), LayoutText(NumberedIcons(5, 300)));
+    // Every worker started asks for the view first, and every wait is for a call into it.
+    int calls = shell->TotalCalls();
+    for (int operation = 0; operation < 3; operation++) {
+        EXPECT_EQ(Capture(), LayoutText(NumberedIcons(5, 300)));
+        EXPECT_EQ(layout->LastRoute(), kRouteListView);
+    }
+    EXPECT_EQ(Apply(LayoutText(NumberedIcons(5))), 1);
+    EXPECT_EQ(layout->LastRoute(), kRouteListView);
+    EXPECT_EQ(testdesktop::Icons(), NumberedIcons(5));
+    EXPECT_EQ(shell->TotalCalls(), calls);
+
+    shell->ReturnHungCalls();
+    for (int tries = 0; tries < 500 && layout->LastRoute() != kRouteShell; tries++) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        Capture();
+    }
     EXPECT_EQ(layout->LastRoute(), kRouteShell);
     EXPECT_EQ(shell->Calls(testshell::kSource), 2);
 }
@@ -296,7 +322,7 @@ TEST_F(ShellRoute, PlacingCallThatNeverReturnsEndsTheOperation) {
     EXPECT_EQ(layout->LastRoute(), kRouteShell);
     EXPECT_EQ(MovesSentToTheListView(), 0);
     EXPECT_EQ(Apply(LayoutText(NumberedIcons(5))), 1);
-    EXPECT_EQ(layout->LastRoute(), kRouteShell);
+    EXPECT_EQ(layout->LastRoute(), kRouteListView);
     EXPECT_EQ(testdesktop::Icons(), NumberedIcons(5));
 }
 

@@ -35,8 +35,9 @@ class CTestShell {
     void Fail(Method method, int first, int last, HRESULT result);
     // From its call-th call on, method answers result.
     void FailFrom(Method method, int call, HRESULT result) { Fail(method, call, 1 << 30, result); }
-    // Its call-th call never returns.
+    // Its call-th call never returns, until ReturnHungCalls lets every hung call answer.
     void HangAt(Method method, int call);
+    void ReturnHungCalls();
     // Each placement lands on the grid point at or below the one asked for (0: off).
     void SetSnapGrid(int grid) { snapGrid = grid; }
 

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -31,6 +32,23 @@ struct IniReplaceWindowsTest : ::testing::Test {
         return CreateFileA(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     }
 };
+
+// The index of the file that stands at path on its volume, which a write in place keeps and a
+// replace does not; 0 when it cannot be read.
+uint64_t FileIndexOf(const std::string& path) {
+    HANDLE file =
+        CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return 0;
+    }
+    BY_HANDLE_FILE_INFORMATION information;
+    bool read = GetFileInformationByHandle(file, &information) != 0;
+    CloseHandle(file);
+    return read ? (static_cast<uint64_t>(information.nFileIndexHigh) << 32) |
+                      information.nFileIndexLow
+                : 0;
+}
 
 TEST_F(IniReplaceWindowsTest, WaitsForABriefHolderToLetGo) {
     HANDLE held = HoldTarget();
@@ -133,6 +151,27 @@ TEST_F(IniReplaceWindowsTest, AFileThatCannotHaveATemporaryNeighbourIsWrittenInP
     EXPECT_EQ(document.SaveQuietly(), kIniSaved);
     EXPECT_EQ(ReadBytes(target), "[Settings]\r\nAutoSave=2\r\n");
     EXPECT_EQ(ReadBytes(temporary + "\\inside"), "kept");
+}
+
+// A scanner that held a leftover "<file>.tmp" without sharing made the save write the file in
+// place, where a crash tears the only copy.
+TEST_F(IniReplaceWindowsTest, AHeldTemporaryFileGivesWayToAnotherNameAndTheFileIsReplaced) {
+    std::string temporary = target + ".tmp";
+    HANDLE held =
+        CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    WriteBytes(target + ".2.tmp", "left by a crash");
+    uint64_t before = FileIndexOf(target);
+    CIniFile document;
+    document.SetInt("Settings", "AutoSave", 2);
+    strcpy(document.path, target.c_str());
+    EXPECT_EQ(document.SaveQuietly(), kIniSaved);
+    EXPECT_NE(FileIndexOf(target), before);
+    EXPECT_EQ(ReadBytes(target), "[Settings]\r\nAutoSave=2\r\n");
+    EXPECT_EQ(scratch.Names(), (std::vector<std::string>{"Quillmarsh.ini", "Quillmarsh.ini.tmp"}));
+    CloseHandle(held);
+    EXPECT_EQ(document.SaveQuietly(), kIniSaved);
+    EXPECT_EQ(scratch.Names(), std::vector<std::string>{"Quillmarsh.ini"});
 }
 
 // ---- The lock of every copy ---------------------------------------------------------------------

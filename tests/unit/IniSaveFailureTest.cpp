@@ -1,11 +1,15 @@
 // Save failures and their messages, staged on the host where message boxes are only recorded.
+#include "ini/FileAccess.h"
 #include "ini/IniFile.h"
 #include "platform/host/HostTesting.h"
+#include "tests/unit/ImmutableFlag.h"
 #include "tests/unit/IniTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -78,6 +82,56 @@ TEST_F(IniSaveFailureTest, FailedWritesLeaveTheOldFile) {
     ExpectOneError(kCreateFailed);
     EXPECT_EQ(ReadBytes(target), old);
     EXPECT_EQ(scratch.Names(), std::vector<std::string>{"Quillmarsh.ini"});
+}
+
+// A scanner or a sync client may hold a leftover "<file>.tmp": the save takes another name and
+// still replaces the file, and what a crash left under the other names goes.
+TEST_F(IniSaveFailureTest, AHeldTemporaryNameGivesWayAndTheFileIsStillReplaced) {
+    std::string target = scratch.Path("Quillmarsh.ini").string();
+    WriteBytes(target, "old");
+    WriteBytes(target + ".tmp", "held");
+    WriteBytes(target + ".2.tmp", "left by a crash");
+    initest::ImmutableFlag held(target + ".tmp");
+    if (!held.IsSet()) {
+        GTEST_SKIP() << "no immutable files here";
+    }
+    // A write in place would truncate the file this stream still reads.
+    std::ifstream before(target, std::ios::binary);
+    EXPECT_EQ(document.SaveAs(target.c_str()), 1);
+    EXPECT_TRUE(hostsim::MessageBoxes().empty());
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(before), {}), "old");
+    EXPECT_EQ(ReadBytes(target), "[Settings]\r\nAutoSave=2\r\n");
+    EXPECT_EQ(scratch.Names(), (std::vector<std::string>{"Quillmarsh.ini", "Quillmarsh.ini.tmp"}));
+    held.Clear();
+    EXPECT_EQ(document.Save(), 1);
+    EXPECT_EQ(scratch.Names(), std::vector<std::string>{"Quillmarsh.ini"});
+}
+
+// Where every temporary name is taken the save fails and the file keeps its bytes; only a folder
+// that takes no new file at all has its file written in place.
+TEST_F(IniSaveFailureTest, OnlyAFolderThatTakesNoNewFileHasItsFileWrittenInPlace) {
+    std::filesystem::create_directory(scratch.Path("taken"));
+    std::string taken = (scratch.Path("taken") / "Quillmarsh.ini").string();
+    WriteBytes(taken, "old");
+    for (const char* name : {".tmp", ".1.tmp", ".2.tmp", ".3.tmp"}) {
+        std::filesystem::create_directory(taken + name);
+    }
+    EXPECT_EQ(document.SaveAs(taken.c_str()), 0);
+    ExpectOneError(kCreateFailed);
+    EXPECT_EQ(ReadBytes(taken), "old");
+
+    std::filesystem::create_directory(scratch.Path("protected"));
+    std::string target = (scratch.Path("protected") / "Quillmarsh.ini").string();
+    WriteBytes(target, "old");
+    FileStamp before = StampOf(target.c_str());
+    initest::ImmutableFlag folder(scratch.Path("protected").string());
+    if (!folder.IsSet()) {
+        GTEST_SKIP() << "no immutable folders here";
+    }
+    EXPECT_EQ(document.SaveAs(target.c_str()), 1);
+    EXPECT_EQ(ReadBytes(target), "[Settings]\r\nAutoSave=2\r\n");
+    EXPECT_EQ(StampOf(target.c_str()).identity, before.identity);
+    EXPECT_EQ(hostsim::MessageBoxes().size(), 1u);
 }
 
 TEST_F(IniSaveFailureTest, EverySaveTriesAgainAndReportsAgain) {
