@@ -105,8 +105,14 @@ template <class Source> LineResult ReadLine(Source& source, CGrowingBuffer& line
     return kLineRead;
 }
 
+// The bytes of a line up to its first NUL byte, or all of them: a NUL ends what is seen of a line.
+size_t SeenBytes(const char* line, size_t length) {
+    const char* nul = static_cast<const char*>(memchr(line, '\0', length));
+    return nul ? static_cast<size_t>(nul - line) : length;
+}
+
 // The first CR of a value, or where its line ends. The line holds at most one line feed, as its
-// last byte; a NUL byte before either is left for the unescaper, which stops there.
+// last byte.
 char* LineEnd(char* text, size_t length) {
     char* end = text + length;
     if (length > 0 && end[-1] == '\n') {
@@ -116,29 +122,100 @@ char* LineEnd(char* text, size_t length) {
     return carriageReturn ? carriageReturn : end;
 }
 
+// The bytes of the key before a line's first "=", or 0 when the line holds none or one longer
+// than a name.
+size_t KeyBytes(const char* line, size_t seen) {
+    const char* equals = static_cast<const char*>(memchr(line, '=', seen));
+    size_t bytes = equals ? static_cast<size_t>(equals - line) : 0;
+    return bytes < kIniNameChars ? bytes : 0;
+}
+
+// Unescapes the value that follows a key's "=" where it stands, up to its line end, and returns
+// it.
+char* UnescapeValueOf(char* line, size_t seen, size_t keyBytes) {
+    char* raw = line + keyBytes + 1;
+    char* end = LineEnd(raw, seen - keyBytes - 1);
+    *end = '\0';
+    // With room for the whole raw text the unescaper keeps all of it.
+    CIniFile::UnescapeValue(raw, raw, static_cast<size_t>(end - raw) + 2);
+    return raw;
+}
+
+// Converts length bytes of the ANSI code page into output, which has room for three bytes each
+// and a terminator (no ANSI character takes more in UTF-8); the length of the result, 0 for an
+// empty text. False when it could not be converted.
+bool ConvertAnsi(const char* text, size_t length, char* output, size_t* converted) {
+    output[0] = '\0';
+    *converted = length > 0 ? AnsiToUtf8(text, length, output, 3 * length + 1) : 0;
+    return length == 0 || *converted > 0;
+}
+
 // Applies the lines of one text to a document, one at a time, holding the current section.
 class CIniLineParser {
   public:
-    explicit CIniLineParser(CIniFile* target) : document(target), lost(false) { section[0] = '\0'; }
+    CIniLineParser(CIniFile* target, CGrowingBuffer* conversions)
+        : document(target), converted(conversions), lost(false) {
+        section[0] = '\0';
+    }
 
     // True when a line could not be held or stored for want of memory.
     bool Lost() const { return lost; }
     void SetLost() { lost = true; }
 
-    // The line is taken as text: a NUL byte ends what is seen of it. length counts its bytes,
-    // line feed included. Its value is unescaped where it stands.
-    // keyMayGrow: the line was converted to UTF-8, and a key name that fitted before it may have
-    // grown past the name's length; it is cut between characters rather than dropped.
-    void Parse(char* line, size_t length, bool keyMayGrow) {
+    // A line of UTF-8, length bytes with its line feed. Its value is unescaped where it stands.
+    void Parse(char* line, size_t length) {
+        size_t seen = SeenBytes(line, length);
         if (line[0] == '[') {
             ParseHeader(line + 1);
-        } else if (section[0] != '\0') {
-            ParseKeyLine(line, length, keyMayGrow);
+            return;
         }
+        size_t keyBytes = section[0] != '\0' ? KeyBytes(line, seen) : 0;
+        if (keyBytes == 0) {
+            return;
+        }
+        line[keyBytes] = '\0';
+        Store(line, keyBytes, UnescapeValueOf(line, seen, keyBytes));
+    }
+
+    // A line in the system's ANSI code page, as the program's earlier versions wrote it (or a
+    // hand-edited one). Those escaped a value byte by byte, and in a double-byte code page the
+    // second byte of a character can be a backslash: the value is unescaped in the code page, as
+    // it was written, and converted after. Key names were written as they stand.
+    void ParseAnsi(char* line, size_t length) {
+        size_t seen = SeenBytes(line, length);
+        if (!converted->Reserve(3 * seen + 2, 0)) {
+            lost = true;
+            return;
+        }
+        char* output = converted->Text();
+        size_t outputLength = 0;
+        if (line[0] == '[') {
+            if (!ConvertAnsi(line, seen, output, &outputLength)) {
+                lost = true;
+                return;
+            }
+            ParseHeader(output + 1);
+            return;
+        }
+        size_t keyBytes = section[0] != '\0' ? KeyBytes(line, seen) : 0;
+        if (keyBytes == 0) {
+            return;
+        }
+        size_t keyLength = 0;
+        char* value = UnescapeValueOf(line, seen, keyBytes);
+        char* valueOutput = output + 3 * keyBytes + 1;
+        size_t valueLength = 0;
+        if (!ConvertAnsi(line, keyBytes, output, &keyLength) ||
+            !ConvertAnsi(value, strlen(value), valueOutput, &valueLength)) {
+            lost = true;
+            return;
+        }
+        Store(output, keyLength, valueOutput);
     }
 
   private:
     CIniFile* document;
+    CGrowingBuffer* converted;
     bool lost;
     char section[kIniNameChars];
 
@@ -153,25 +230,13 @@ class CIniLineParser {
         section[length] = '\0';
     }
 
-    void ParseKeyLine(char* line, size_t length, bool keyMayGrow) {
-        char* equals = strchr(line, '=');
-        if (!equals || equals == line) {
-            return;
-        }
-        if (equals - line >= kIniNameChars && !keyMayGrow) {
-            return;
-        }
-        *equals = '\0';
-        size_t keyLength = static_cast<size_t>(equals - line);
+    // A key that fitted a name in the code page may have grown past it in UTF-8: it is cut
+    // between characters rather than dropped.
+    void Store(char* key, size_t keyLength, const char* value) {
         if (keyLength >= kIniNameChars) {
-            line[Utf8PrefixWithinBytes(line, keyLength, keyLength, kIniNameChars - 1)] = '\0';
+            key[Utf8PrefixWithinBytes(key, keyLength, keyLength, kIniNameChars - 1)] = '\0';
         }
-        char* raw = equals + 1;
-        char* end = LineEnd(raw, length - static_cast<size_t>(raw - line));
-        *end = '\0';
-        // With room for the whole raw text the unescaper keeps all of it.
-        CIniFile::UnescapeValue(raw, raw, static_cast<size_t>(end - raw) + 2);
-        if (!document->SetString(section, line, raw)) {
+        if (!document->SetString(section, key, value)) {
             lost = true;
         }
     }
@@ -182,45 +247,33 @@ bool StartsWithByteOrderMark(const char* text, size_t length) {
     return length >= 3 && memcmp(text, "\xEF\xBB\xBF", 3) == 0;
 }
 
-// A line that is not UTF-8 was written in the system's ANSI code page (files of the program's
-// earlier versions, or a hand-edited one): the line in UTF-8, converted line by line since an
-// edited file may mix both. Null when memory ran out.
-char* InUtf8(char* text, size_t* length, CGrowingBuffer& converted) {
-    // An ANSI character takes at most three bytes in UTF-8.
-    size_t size = 3 * *length + 1;
-    if (!converted.Reserve(size, 0)) {
-        return nullptr;
-    }
-    *length = AnsiToUtf8(text, *length, converted.Text(), size);
-    return *length > 0 ? converted.Text() : nullptr;
-}
-
-// False when a line could not be held or stored.
+// A line that is not UTF-8 was written in the system's ANSI code page; lines are told apart one
+// by one, since an edited file may mix both. False when a line could not be held or stored.
 template <class Source> bool ParseLines(CIniFile* document, Source& source) {
-    CIniLineParser parser(document);
-    // A line read, with its terminator; and the same line in UTF-8, each byte of it up to three.
+    // A line read, with its terminator; and the parts of an ANSI line in UTF-8, each byte of them
+    // up to three.
     CGrowingBuffer line(kIniMaxLineChars + 1);
-    CGrowingBuffer converted(3 * kIniMaxLineChars + 1);
+    CGrowingBuffer converted(3 * kIniMaxLineChars + 2);
+    CIniLineParser parser(document, &converted);
     size_t length = 0;
     bool first = true;
     LineResult result;
     while ((result = ReadLine(source, line, &length)) != kNoMoreLines) {
+        if (result == kLineLost) {
+            parser.SetLost();
+            first = false;
+            continue;
+        }
         char* text = line.Text();
-        if (result == kLineRead && first && StartsWithByteOrderMark(text, length)) {
+        if (first && StartsWithByteOrderMark(text, length)) {
             text += 3;
             length -= 3;
         }
         first = false;
-        bool keyMayGrow = false;
-        if (result == kLineRead && !IsUtf8(text, length)) {
-            const char* equals = static_cast<const char*>(memchr(text, '=', length));
-            keyMayGrow = equals && equals - text < kIniNameChars;
-            text = InUtf8(text, &length, converted);
-        }
-        if (result == kLineLost || !text) {
-            parser.SetLost();
+        if (IsUtf8(text, length)) {
+            parser.Parse(text, length);
         } else {
-            parser.Parse(text, length, keyMayGrow);
+            parser.ParseAnsi(text, length);
         }
     }
     return !parser.Lost();

@@ -89,6 +89,10 @@ bool GetRegistryValue(HKEY root, const std::string& subkey, const std::string& n
                       std::vector<uint8_t>* data);
 int OpenRegistryKeys();
 
+// The simulated system's ANSI code page: 932 (HostText.cpp models a few of its characters), or
+// anything else for 1252, which every test starts with and must leave behind.
+void SetAnsiCodePage(UINT codePage);
+
 // The clock GetLocalTime reads.
 void SetLocalTime(const SYSTEMTIME& now);
 

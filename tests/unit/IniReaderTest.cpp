@@ -194,6 +194,31 @@ TEST(IniReaderTest, EachLineIsUtf8OrTheAnsiCodePage) {
               (std::vector<Section>{{"A", {{"\xef\xbb\xbfk", "v"}}}}));
 }
 
+#ifndef _WIN32
+// Earlier versions escaped a value byte by byte in the code page, and in code page 932 the second
+// byte of "ソ" (83 5C), "表" (95 5C) and "能" (94 5C) is a backslash, which they doubled. The value
+// comes out without a stray backslash; key and header names were never escaped.
+TEST(IniReaderTest, AValueInADoubleByteCodePageIsUnescapedAsItWasWritten) {
+    initest::AnsiCodePage japanese(932);
+    const std::string so = "\xe3\x82\xbd", hyou = "\xe8\xa1\xa8", nou = "\xe8\x83\xbd";
+    EXPECT_EQ(
+        ParseText("[Saves]\r\n\x83\x5c=\x83\x5c\x5c;1;2;\x95\x5c\x5c\\t\x94\x5c\x5c\\\\;3;4;\r\n"
+                  "[\x95\x5c]\r\n\x94\x5c=\x94\x5c\x5c\r\n"),
+        (std::vector<Section>{{"Saves", {{so, so + ";1;2;" + hyou + "\t" + nou + "\\;3;4;"}}},
+                              {hyou, {{nou, nou}}}}));
+    // A key of 254 bytes grows to 381 in UTF-8: it is cut after 85 characters, not dropped.
+    std::string key;
+    for (int i = 0; i < 127; i++) {
+        key += "\x83\x5c";
+    }
+    std::vector<Section> grown = ParseText("[A]\n" + key + "=v\n");
+    ASSERT_EQ(grown.size(), 1u);
+    ASSERT_EQ(grown[0].keys.size(), 1u);
+    EXPECT_EQ(grown[0].keys[0].first.size(), 255u);
+    EXPECT_EQ(grown[0].keys[0].first.substr(0, 6), so + so);
+}
+#endif
+
 TEST(IniReaderTest, FileReadsLikeText) {
     initest::ScratchDirectory scratch;
     std::string text = "[A]\r\nk=a\\nb\r\n" + std::string(9000, 'x') + "=1\r\n[B]\r\nj=2";
