@@ -1,5 +1,6 @@
-// The text form, read: "[section]" headers and "key=value" lines; no comments, no trimming. Text
-// comes out in UTF-8.
+// The text form, read: "[section]" headers and "key=value" lines; no comments, no trimming. A text
+// is UTF-8 or the ANSI code page, told apart line by line, or UTF-16 behind its byte-order mark;
+// it comes out in UTF-8.
 #include "ini/IniEscapes.h"
 #include "ini/IniFile.h"
 #include "base/GrowingBuffer.h"
@@ -45,6 +46,86 @@ class CFileSource {
     size_t at;
     size_t end;
     char chunk[16384];
+};
+
+// A text in UTF-16 (after its byte-order mark), handed out in UTF-8 a chunk at a time. A unit
+// pair split between two chunks is kept whole. It ends early, failed, at anything that is not
+// UTF-16: an odd last byte, or a surrogate outside a pair.
+template <class Source> class CUtf16Source {
+  public:
+    CUtf16Source(Source& bytes, bool bigEndianUnits)
+        : input(bytes), bigEndian(bigEndianUnits), failed(false), carried(0), pendingByte(-1),
+          at(0), end(0) {}
+    CUtf16Source(const CUtf16Source&) = delete;
+    CUtf16Source& operator=(const CUtf16Source&) = delete;
+
+    size_t Span(const char** bytes) {
+        if (at == end && !failed) {
+            Refill();
+        }
+        *bytes = text + at;
+        return end - at;
+    }
+    void Consume(size_t count) { at += count; }
+    bool Failed() const { return failed; }
+
+  private:
+    static const size_t kUnits = 4096;
+    Source& input;
+    bool bigEndian;
+    bool failed;
+    // Units at the start of units that the last chunk held back: a high surrogate whose partner
+    // was still to come.
+    size_t carried;
+    // The first byte of a unit whose second is still to come, or -1.
+    int pendingByte;
+    WCHAR units[kUnits];
+    // Each unit takes at most three bytes in UTF-8, a pair four.
+    char text[3 * kUnits + 1];
+    size_t at;
+    size_t end;
+
+    // Units from the input after the carried ones; true when the input has ended.
+    bool ReadUnits(size_t* count) {
+        *count = carried;
+        const char* bytes = nullptr;
+        size_t available = 0;
+        while (*count < kUnits) {
+            if ((available = input.Span(&bytes)) == 0) {
+                return true;
+            }
+            size_t used = 0;
+            while (used < available && *count < kUnits) {
+                int byte = static_cast<unsigned char>(bytes[used++]);
+                if (pendingByte < 0) {
+                    pendingByte = byte;
+                    continue;
+                }
+                units[(*count)++] = static_cast<WCHAR>(bigEndian ? pendingByte << 8 | byte
+                                                                 : byte << 8 | pendingByte);
+                pendingByte = -1;
+            }
+            input.Consume(used);
+        }
+        return false;
+    }
+
+    void Refill() {
+        at = end = 0;
+        size_t count = 0;
+        bool inputEnded = ReadUnits(&count);
+        carried = !inputEnded && IsHighSurrogate(units[count - 1]) ? 1 : 0;
+        count -= carried;
+        if ((inputEnded && pendingByte >= 0) || !IsUtf16(units, count)) {
+            failed = true;
+            return;
+        }
+        end = Utf16ToUtf8(units, count, text, sizeof text);
+        failed = count > 0 && end == 0;
+        if (carried) {
+            units[0] = units[count];
+        }
+    }
 };
 
 template <class Source> void SkipRestOfLine(Source& source) {
@@ -279,6 +360,39 @@ template <class Source> bool ParseLines(CIniFile* document, Source& source) {
     return !parser.Lost();
 }
 
+// Notepad's "Unicode" forms are UTF-16 behind a byte-order mark, little-endian (FF FE) or
+// big-endian (FE FF); every other text is read as bytes. The mark is consumed.
+enum TextForm {
+    kTextBytes,
+    kTextUtf16LittleEndian,
+    kTextUtf16BigEndian,
+};
+
+template <class Source> TextForm TakeTextForm(Source& source) {
+    const char* bytes = nullptr;
+    if (source.Span(&bytes) < 2) {
+        return kTextBytes;
+    }
+    TextForm form = memcmp(bytes, "\xFF\xFE", 2) == 0   ? kTextUtf16LittleEndian
+                    : memcmp(bytes, "\xFE\xFF", 2) == 0 ? kTextUtf16BigEndian
+                                                        : kTextBytes;
+    if (form != kTextBytes) {
+        source.Consume(2);
+    }
+    return form;
+}
+
+// False when the text could not all be held, stored or converted.
+template <class Source> bool ParseText(CIniFile* document, Source& source) {
+    TextForm form = TakeTextForm(source);
+    if (form == kTextBytes) {
+        return ParseLines(document, source);
+    }
+    CUtf16Source<Source> utf16(source, form == kTextUtf16BigEndian);
+    bool kept = ParseLines(document, utf16);
+    return kept && !utf16.Failed();
+}
+
 } // namespace
 
 int CIniFile::Read() {
@@ -295,7 +409,7 @@ IniReadResult CIniFile::ReadChecked() {
         return opened == kFileMissing ? kIniNoFile : kIniReadFailed;
     }
     CFileSource source(file);
-    bool kept = ParseLines(this, source);
+    bool kept = ParseText(this, source);
     // A read error ends reading like the end of the file, but is not reported as success.
     bool whole = kept && !ferror(file);
     fclose(file);
@@ -307,7 +421,7 @@ void CIniFile::ReadText(const char* text, size_t length) {
         return;
     }
     MemorySource source{text, text + length};
-    ParseLines(this, source);
+    ParseText(this, source);
 }
 
 // Runs without a backslash are copied whole; the bound is the one a character-by-character copy

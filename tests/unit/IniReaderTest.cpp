@@ -219,6 +219,69 @@ TEST(IniReaderTest, AValueInADoubleByteCodePageIsUnescapedAsItWasWritten) {
 }
 #endif
 
+// Notepad's "Unicode" forms: UTF-16 behind a byte-order mark, in either byte order.
+std::string Utf16File(const std::u16string& text, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xfe\xff" : "\xff\xfe";
+    for (char16_t unit : text) {
+        char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+        bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+    }
+    return bytes;
+}
+
+IniReadResult ReadFile(const std::string& bytes, std::vector<Section>* read = nullptr) {
+    initest::ScratchDirectory scratch;
+    initest::WriteBytes(scratch.Path("in.ini"), bytes);
+    CIniFile document;
+    std::string path = scratch.Path("in.ini").string();
+    memcpy(document.path, path.c_str(), path.size() + 1);
+    IniReadResult result = document.ReadChecked();
+    if (read) {
+        *read = initest::Contents(document);
+    }
+    return result;
+}
+
+// It used to read whole with nothing in it, and the next save replaced every snapshot. A pair of
+// units may fall across the reader's chunks (the value starts at an odd unit); a NUL unit is a
+// NUL byte, which ends what is seen of its line.
+TEST(IniReaderTest, AUtf16TextReadsAsTheTextItHolds) {
+    using namespace std::string_literals;
+    std::u16string smiles;
+    for (int i = 0; i < 3000; i++) {
+        smiles += u"\U0001F600";
+    }
+    std::u16string text = u"[A]\r\nk=" + smiles +
+                          u"\r\n[Saves]\r\nCaf\u00e9=Caf\u00e9;1;2;a\\tb\\\\;3;4;\r\n" +
+                          u"n=a\0b\r\nlast=1"s;
+    std::string smilesUtf8;
+    for (int i = 0; i < 3000; i++) {
+        smilesUtf8 += "\xf0\x9f\x98\x80";
+    }
+    std::vector<Section> expected = {
+        {"A", {{"k", smilesUtf8}}},
+        {"Saves", {{"Caf\xc3\xa9", "Caf\xc3\xa9;1;2;a\tb\\;3;4;"}, {"n", "a"}, {"last", "1"}}}};
+    for (bool bigEndian : {false, true}) {
+        std::vector<Section> read;
+        EXPECT_EQ(ReadFile(Utf16File(text, bigEndian), &read), kIniReadWhole);
+        EXPECT_EQ(read, expected);
+        EXPECT_EQ(ParseText(Utf16File(text, bigEndian)), expected);
+    }
+}
+
+// What cannot be converted is no text the reader could give back whole: such a file must never be
+// replaced by one that lost the rest of it.
+TEST(IniReaderTest, AUtf16TextThatCannotBeConvertedIsNotReadWhole) {
+    for (bool bigEndian : {false, true}) {
+        std::string valid = Utf16File(u"[A]\r\nk=v\r\n", bigEndian);
+        EXPECT_EQ(ReadFile(valid + "x"), kIniReadFailed);
+        EXPECT_EQ(ReadFile(Utf16File(u"[A]\r\nk=\xd800v\r\n", bigEndian)), kIniReadFailed);
+        EXPECT_EQ(ReadFile(Utf16File(u"[A]\r\nk=\xdc00\r\n", bigEndian)), kIniReadFailed);
+        EXPECT_EQ(ReadFile(Utf16File(u"[A]\r\nk=v\xd83d", bigEndian)), kIniReadFailed);
+        EXPECT_EQ(ReadFile(Utf16File(u"", bigEndian)), kIniReadWhole);
+    }
+}
+
 TEST(IniReaderTest, FileReadsLikeText) {
     initest::ScratchDirectory scratch;
     std::string text = "[A]\r\nk=a\\nb\r\n" + std::string(9000, 'x') + "=1\r\n[B]\r\nj=2";
