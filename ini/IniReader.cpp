@@ -6,6 +6,7 @@
 #include "base/GrowingBuffer.h"
 #include "base/TextEncoding.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -243,9 +244,9 @@ class CIniLineParser {
     bool Lost() const { return lost; }
     void SetLost() { lost = true; }
 
-    // A line of UTF-8, length bytes with its line feed. Its value is unescaped where it stands.
-    void Parse(char* line, size_t length) {
-        size_t seen = SeenBytes(line, length);
+    // A line of UTF-8, length bytes with its line feed, of which seen come before a NUL byte. Its
+    // value is unescaped where it stands.
+    void Parse(char* line, size_t seen) {
         if (line[0] == '[') {
             ParseHeader(line + 1);
             return;
@@ -262,8 +263,7 @@ class CIniLineParser {
     // hand-edited one). Those escaped a value byte by byte, and in a double-byte code page the
     // second byte of a character can be a backslash: the value is unescaped in the code page, as
     // it was written, and converted after. Key names were written as they stand.
-    void ParseAnsi(char* line, size_t length) {
-        size_t seen = SeenBytes(line, length);
+    void ParseAnsi(char* line, size_t seen) {
         if (!converted->Reserve(3 * seen + 2, 0)) {
             lost = true;
             return;
@@ -328,9 +328,76 @@ bool StartsWithByteOrderMark(const char* text, size_t length) {
     return length >= 3 && memcmp(text, "\xEF\xBB\xBF", 3) == 0;
 }
 
+// What the parser needs to know of a line before it reads it.
+struct LineShape {
+    // The bytes before its first NUL byte, or all of them.
+    size_t seen;
+    bool utf8;
+};
+
+LineShape CarefulShapeOf(const char* line, size_t length) {
+    return {SeenBytes(line, length), IsUtf8(line, length)};
+}
+
+// The high bit of each of the eight bytes that is NUL or above 0x7F, and maybe of bytes after
+// such a one (the first test holds for a NUL byte, and for no byte of 0x01 to 0x7F).
+uint64_t NulOrHighBytes(const char* bytes) {
+    const uint64_t kOnes = 0x0101010101010101, kHighBits = 0x8080808080808080;
+    uint64_t word = 0;
+    memcpy(&word, bytes, sizeof word);
+    return (((word - kOnes) & ~word) | word) & kHighBits;
+}
+
+// The first byte at or after at that is NUL or above 0x7F, or length: 32 bytes at a time, then 8,
+// then one.
+size_t PlainAsciiEnd(const char* line, size_t at, size_t length) {
+    for (; at + 32 <= length; at += 32) {
+        if (NulOrHighBytes(line + at) | NulOrHighBytes(line + at + 8) |
+            NulOrHighBytes(line + at + 16) | NulOrHighBytes(line + at + 24)) {
+            break;
+        }
+    }
+    for (; at + 8 <= length; at += 8) {
+        if (NulOrHighBytes(line + at)) {
+            break;
+        }
+    }
+    while (at < length && line[at] != '\0' && static_cast<unsigned char>(line[at]) < 0x80) {
+        at++;
+    }
+    return at;
+}
+
+// The same as CarefulShapeOf, but plain ASCII goes by eight bytes at a time, and only a byte
+// above 0x7F is checked as the start of a UTF-8 character; where one is none, the careful
+// checks take over.
+LineShape FastShapeOf(const char* line, size_t length) {
+    LineShape shape = {length, true};
+    size_t at = 0;
+    while ((at = PlainAsciiEnd(line, at, length)) < length) {
+        if (line[at] == '\0') {
+            shape.seen = shape.seen < at ? shape.seen : at;
+            at++;
+            continue;
+        }
+        size_t units = 0;
+        size_t width = Utf8CharacterAt(line + at, length - at, &units);
+        if (width == 1) {
+            if (shape.seen == length) {
+                shape.seen = at + SeenBytes(line + at, length - at);
+            }
+            shape.utf8 = false;
+            return shape;
+        }
+        at += width;
+    }
+    return shape;
+}
+
 // A line that is not UTF-8 was written in the system's ANSI code page; lines are told apart one
 // by one, since an edited file may mix both. False when a line could not be held or stored.
-template <class Source> bool ParseLines(CIniFile* document, Source& source) {
+// Without fast, every line takes the careful checks, which the fast ones must match.
+template <class Source> bool ParseLines(CIniFile* document, Source& source, bool fast) {
     // A line read, with its terminator; and the parts of an ANSI line in UTF-8, each byte of them
     // up to three.
     CGrowingBuffer line(kIniMaxLineChars + 1);
@@ -351,10 +418,11 @@ template <class Source> bool ParseLines(CIniFile* document, Source& source) {
             length -= 3;
         }
         first = false;
-        if (IsUtf8(text, length)) {
-            parser.Parse(text, length);
+        LineShape shape = fast ? FastShapeOf(text, length) : CarefulShapeOf(text, length);
+        if (shape.utf8) {
+            parser.Parse(text, shape.seen);
         } else {
-            parser.ParseAnsi(text, length);
+            parser.ParseAnsi(text, shape.seen);
         }
     }
     return !parser.Lost();
@@ -383,13 +451,13 @@ template <class Source> TextForm TakeTextForm(Source& source) {
 }
 
 // False when the text could not all be held, stored or converted.
-template <class Source> bool ParseText(CIniFile* document, Source& source) {
+template <class Source> bool ParseText(CIniFile* document, Source& source, bool fast) {
     TextForm form = TakeTextForm(source);
     if (form == kTextBytes) {
-        return ParseLines(document, source);
+        return ParseLines(document, source, fast);
     }
     CUtf16Source<Source> utf16(source, form == kTextUtf16BigEndian);
-    bool kept = ParseLines(document, utf16);
+    bool kept = ParseLines(document, utf16, fast);
     return kept && !utf16.Failed();
 }
 
@@ -409,7 +477,7 @@ IniReadResult CIniFile::ReadChecked() {
         return opened == kFileMissing ? kIniNoFile : kIniReadFailed;
     }
     CFileSource source(file);
-    bool kept = ParseText(this, source);
+    bool kept = ParseText(this, source, true);
     // A read error ends reading like the end of the file, but is not reported as success.
     bool whole = kept && !ferror(file);
     fclose(file);
@@ -421,7 +489,15 @@ void CIniFile::ReadText(const char* text, size_t length) {
         return;
     }
     MemorySource source{text, text + length};
-    ParseText(this, source);
+    ParseText(this, source, true);
+}
+
+void CIniFile::ReadTextCarefully(const char* text, size_t length) {
+    if (!text) {
+        return;
+    }
+    MemorySource source{text, text + length};
+    ParseText(this, source, false);
 }
 
 // Runs without a backslash are copied whole; the bound is the one a character-by-character copy

@@ -282,6 +282,28 @@ TEST(IniReaderTest, AUtf16TextThatCannotBeConvertedIsNotReadWhole) {
     }
 }
 
+// The fast path looks at plain ASCII eight and 32 bytes at a time: a NUL byte, a UTF-8 character
+// or a byte that starts none at any place of a word gives what the careful checks give.
+TEST(IniReaderTest, TheFastPathReadsEveryLineAsTheCarefulOneDoes) {
+    using namespace std::string_literals;
+    for (const std::string& odd :
+         {"\0"s, "\xc3\xa9"s, "\xe8\xa1\xa8"s, "\xe9"s, "\xc3"s, "\x83\x5c\x5c"s}) {
+        std::string text = "[A]\r\n";
+        for (size_t at = 0; at < 40; at++) {
+            std::string value(40, 'v');
+            value.insert(at, odd);
+            text += "k" + std::to_string(at) + "=" + value + "\\\\\r\n";
+            text += std::string(at, 'n') + odd + "=x\n";
+        }
+        CIniFile fast;
+        fast.ReadText(text.data(), text.size());
+        CIniFile careful;
+        careful.ReadTextCarefully(text.data(), text.size());
+        ASSERT_EQ(initest::Contents(fast), initest::Contents(careful));
+        EXPECT_EQ(initest::Contents(fast).at(0).keys.size(), odd == "\0"s ? 40u : 80u);
+    }
+}
+
 TEST(IniReaderTest, FileReadsLikeText) {
     initest::ScratchDirectory scratch;
     std::string text = "[A]\r\nk=a\\nb\r\n" + std::string(9000, 'x') + "=1\r\n[B]\r\nj=2";
