@@ -213,13 +213,17 @@ size_t KeyBytes(const char* line, size_t seen) {
 }
 
 // Unescapes the value that follows a key's "=" where it stands, up to its line end, and returns
-// it.
-char* UnescapeValueOf(char* line, size_t seen, size_t keyBytes) {
+// it. The fast way starts at the first backslash, found a word or more at a time: the run before
+// it stays where it stands either way, and most values hold none.
+char* UnescapeValueOf(char* line, size_t seen, size_t keyBytes, bool fast) {
     char* raw = line + keyBytes + 1;
     char* end = LineEnd(raw, seen - keyBytes - 1);
     *end = '\0';
-    // With room for the whole raw text the unescaper keeps all of it.
-    CIniFile::UnescapeValue(raw, raw, static_cast<size_t>(end - raw) + 2);
+    char* from = fast ? static_cast<char*>(memchr(raw, '\\', static_cast<size_t>(end - raw))) : raw;
+    if (from) {
+        // With room for the whole raw text the unescaper keeps all of it.
+        CIniFile::UnescapeValue(from, from, static_cast<size_t>(end - from) + 2);
+    }
     return raw;
 }
 
@@ -235,8 +239,9 @@ bool ConvertAnsi(const char* text, size_t length, char* output, size_t* converte
 // Applies the lines of one text to a document, one at a time, holding the current section.
 class CIniLineParser {
   public:
-    CIniLineParser(CIniFile* target, CGrowingBuffer* conversions)
-        : document(target), converted(conversions), lost(false) {
+    // fast: the fast way of unescaping for lines of UTF-8.
+    CIniLineParser(CIniFile* target, CGrowingBuffer* conversions, bool fastWay)
+        : document(target), converted(conversions), fast(fastWay), lost(false) {
         section[0] = '\0';
     }
 
@@ -244,8 +249,8 @@ class CIniLineParser {
     bool Lost() const { return lost; }
     void SetLost() { lost = true; }
 
-    // A line of UTF-8, length bytes with its line feed, of which seen come before a NUL byte. Its
-    // value is unescaped where it stands.
+    // A line of UTF-8, of which seen bytes come before its first NUL byte (all of them, its line
+    // feed included, when it holds none). Its value is unescaped where it stands.
     void Parse(char* line, size_t seen) {
         if (line[0] == '[') {
             ParseHeader(line + 1);
@@ -256,7 +261,7 @@ class CIniLineParser {
             return;
         }
         line[keyBytes] = '\0';
-        Store(line, keyBytes, UnescapeValueOf(line, seen, keyBytes));
+        Store(line, keyBytes, UnescapeValueOf(line, seen, keyBytes, fast));
     }
 
     // A line in the system's ANSI code page, as the program's earlier versions wrote it (or a
@@ -283,7 +288,7 @@ class CIniLineParser {
             return;
         }
         size_t keyLength = 0;
-        char* value = UnescapeValueOf(line, seen, keyBytes);
+        char* value = UnescapeValueOf(line, seen, keyBytes, false);
         char* valueOutput = output + 3 * keyBytes + 1;
         size_t valueLength = 0;
         if (!ConvertAnsi(line, keyBytes, output, &keyLength) ||
@@ -297,6 +302,7 @@ class CIniLineParser {
   private:
     CIniFile* document;
     CGrowingBuffer* converted;
+    bool fast;
     bool lost;
     char section[kIniNameChars];
 
@@ -402,7 +408,7 @@ template <class Source> bool ParseLines(CIniFile* document, Source& source, bool
     // up to three.
     CGrowingBuffer line(kIniMaxLineChars + 1);
     CGrowingBuffer converted(3 * kIniMaxLineChars + 2);
-    CIniLineParser parser(document, &converted);
+    CIniLineParser parser(document, &converted, fast);
     size_t length = 0;
     bool first = true;
     LineResult result;
