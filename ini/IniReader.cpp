@@ -374,7 +374,7 @@ size_t PlainAsciiEnd(const char* line, size_t at, size_t length) {
     return at;
 }
 
-// The same as CarefulShapeOf, but plain ASCII goes by eight bytes at a time, and only a byte
+// The same as CarefulShapeOf, but plain ASCII goes by 32 and 8 bytes at a time, and only a byte
 // above 0x7F is checked as the start of a UTF-8 character; where one is none, the careful
 // checks take over.
 LineShape FastShapeOf(const char* line, size_t length) {
