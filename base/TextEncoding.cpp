@@ -98,6 +98,22 @@ bool IsUtf8(const char* text, size_t length) {
     return true;
 }
 
+bool IsHighSurrogate(WCHAR unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+
+bool IsUtf16(const WCHAR* text, size_t units) {
+    for (size_t at = 0; at < units; at++) {
+        if (IsHighSurrogate(text[at]) && at + 1 < units && text[at + 1] >= 0xDC00 &&
+            text[at + 1] <= 0xDFFF) {
+            at++;
+        } else if (text[at] >= 0xD800 && text[at] <= 0xDFFF) {
+            return false;
+        }
+    }
+    return true;
+}
+
 size_t Utf16ToUtf8(const WCHAR* text, size_t units, char* output, size_t size) {
     if (!output || size == 0) {
         return 0;

@@ -11,6 +11,12 @@
 // overlong forms, no surrogates, nothing past U+10FFFF. Plain ASCII always is.
 bool IsUtf8(const char* text, size_t length);
 
+// True when every surrogate of the units stands in a pair, a high one before a low one: the text
+// is well-formed UTF-16.
+bool IsUtf16(const WCHAR* text, size_t units);
+// True for the first unit of a surrogate pair.
+bool IsHighSurrogate(WCHAR unit);
+
 // Each writes a NUL-terminated result into output (size bytes or units, terminator included) and
 // returns its length without the terminator. A result that does not fit, or text that cannot be
 // converted, gives "" and 0. An empty source gives "" and 0 as well.

@@ -5,13 +5,15 @@
 #   layout    ParseLayout of any bytes, then ApplyLayout on the simulated desktop (LayoutFuzz.cpp)
 #   settings  LoadSettings of any file, SaveSettings, and a second load equal to the first
 #             (SettingsFuzz.cpp)
+#   reader    the INI reader with its fast path for plain lines and without it: one document
+#             (ReaderFuzz.cpp)
 # FUZZ_TARGETS picks some of them. New inputs stay under build/fuzz/corpus-<target>; a failing
 # input is saved as build/fuzz/<target>-crash-*. Ends with one line per target.
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root" || exit 1
 seconds="${FUZZ_SECONDS:-60}"
-targets="${FUZZ_TARGETS:-ini layout settings}"
+targets="${FUZZ_TARGETS:-ini layout settings reader}"
 out=build/fuzz
 mkdir -p "$out"
 

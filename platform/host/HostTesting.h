@@ -113,6 +113,10 @@ void SetFileSecurity(const std::string& path, const std::string& ownerSid,
                      const std::vector<AccessEntry>& entries);
 void SetFileWithoutAccessList(const std::string& path);
 
+// The simulated system's ANSI code page: 932 (HostText.cpp models a few of its characters), or
+// anything else for 1252, which every test starts with and must leave behind.
+void SetAnsiCodePage(UINT codePage);
+
 // The clock GetLocalTime reads, and how far UTC stands from it (UTC = local + bias): a clock set
 // back, or the end of daylight saving time, keeps the one and changes the other.
 void SetLocalTime(const SYSTEMTIME& now);

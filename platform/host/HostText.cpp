@@ -1,5 +1,8 @@
 // Code page conversions of the host simulation: UTF-8, and code page 1252 as the simulated system's
-// ANSI code page, with the best fit Windows applies to Latin letters that 1252 lacks.
+// ANSI code page, with the best fit Windows applies to Latin letters that 1252 lacks. A test may
+// make the ANSI code page 932 (Japanese), of which only ASCII, the half-width katakana and the few
+// double-byte characters below are modelled.
+#include "platform/host/HostTesting.h"
 #include "platform/host/HostWin32.h"
 
 #include <cstring>
@@ -19,7 +22,77 @@ const char kLatinExtendedBestFit[] = "AaAaAaCcCcCcCcDdDdEeEeEeEeEeGgGgGgGgHhHhIi
                                      "LlLlLlNnNnNn???OoOoOo??RrRrRrSsSsSs??TtTtTtUuUuUuUuUuUuWwYy?"
                                      "ZzZz???";
 
-std::u16string DecodeAnsi(const unsigned char* bytes, size_t length) {
+UINT ansiCodePage = 1252;
+
+// Characters of code page 932 whose second byte is the backslash's: the ones an escaping writer
+// that worked byte by byte got wrong.
+struct DoubleByte {
+    unsigned char lead;
+    unsigned char trail;
+    char16_t unit;
+};
+const DoubleByte kShiftJis[] = {{0x83, 0x5C, 0x30BD}, {0x95, 0x5C, 0x8868}, {0x94, 0x5C, 0x80FD},
+                                {0x8F, 0x5C, 0x5341}, {0x97, 0x5C, 0x4E88}, {0x90, 0x5C, 0x7533}};
+
+bool IsShiftJisLead(unsigned char byte) {
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+// A pair the table does not hold, or a lead byte without its second byte, is U+FFFD here; the
+// tests use only the characters modelled.
+std::u16string DecodeShiftJis(const unsigned char* bytes, size_t length) {
+    std::u16string wide;
+    for (size_t i = 0; i < length; i++) {
+        unsigned char byte = bytes[i];
+        if (byte < 0x80) {
+            wide += byte;
+        } else if (byte >= 0xA1 && byte <= 0xDF) {
+            wide += char16_t(0xFF61 + (byte - 0xA1));
+        } else if (IsShiftJisLead(byte) && i + 1 < length) {
+            char16_t unit = 0xFFFD;
+            for (const DoubleByte& pair : kShiftJis) {
+                if (pair.lead == byte && pair.trail == bytes[i + 1]) {
+                    unit = pair.unit;
+                }
+            }
+            wide += unit;
+            i++;
+        } else {
+            wide += char16_t(0xFFFD);
+        }
+    }
+    return wide;
+}
+
+std::string EncodeShiftJis(const char16_t* wide, size_t units) {
+    std::string text;
+    for (size_t i = 0; i < units; i++) {
+        char16_t unit = wide[i];
+        if (unit < 0x80) {
+            text += char(unit);
+        } else if (unit >= 0xFF61 && unit <= 0xFF9F) {
+            text += char(0xA1 + (unit - 0xFF61));
+        } else {
+            std::string pairBytes = "?";
+            for (const DoubleByte& pair : kShiftJis) {
+                if (pair.unit == unit) {
+                    pairBytes = {char(pair.lead), char(pair.trail)};
+                }
+            }
+            text += pairBytes;
+        }
+    }
+    return text;
+}
+
+UINT ActualCodePage(UINT codePage) {
+    return codePage == CP_ACP ? ansiCodePage : codePage;
+}
+
+std::u16string DecodeAnsi(UINT codePage, const unsigned char* bytes, size_t length) {
+    if (ActualCodePage(codePage) == 932) {
+        return DecodeShiftJis(bytes, length);
+    }
     std::u16string wide;
     for (size_t i = 0; i < length; i++) {
         wide += bytes[i] >= 0x80 && bytes[i] < 0xA0 ? kHighControls[bytes[i] - 0x80] : bytes[i];
@@ -120,7 +193,10 @@ char AnsiByte(char16_t unit) {
 }
 
 // Every unit on its own, so a character outside the basic plane becomes "??".
-std::string EncodeAnsi(const char16_t* wide, size_t units) {
+std::string EncodeAnsi(UINT codePage, const char16_t* wide, size_t units) {
+    if (ActualCodePage(codePage) == 932) {
+        return EncodeShiftJis(wide, units);
+    }
     std::string text;
     for (size_t i = 0; i < units; i++) {
         text += AnsiByte(wide[i]);
@@ -159,7 +235,7 @@ int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteS
             return 0;
         }
     } else {
-        wide = DecodeAnsi(bytes, length);
+        wide = DecodeAnsi(CodePage, bytes, length);
     }
     return CopyOut(wide.data(), wide.size(), lpWideCharStr, cchWideChar);
 }
@@ -178,7 +254,11 @@ int WINAPI WideCharToMultiByte(UINT CodePage, DWORD, LPCWSTR lpWideCharStr, int 
     } else {
         units = size_t(cchWideChar);
     }
-    std::string text =
-        CodePage == CP_UTF8 ? EncodeUtf8(lpWideCharStr, units) : EncodeAnsi(lpWideCharStr, units);
+    std::string text = CodePage == CP_UTF8 ? EncodeUtf8(lpWideCharStr, units)
+                                           : EncodeAnsi(CodePage, lpWideCharStr, units);
     return CopyOut(text.data(), text.size(), lpMultiByteStr, cbMultiByte);
+}
+
+void hostsim::SetAnsiCodePage(UINT codePage) {
+    ansiCodePage = codePage == 932 ? 932 : 1252;
 }

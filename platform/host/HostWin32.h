@@ -286,7 +286,7 @@ BOOL WINAPI EqualSid(PSID pSid1, PSID pSid2);
 HLOCAL WINAPI LocalFree(HLOCAL hMem);
 
 // Code pages. The simulated system's ANSI code page is 1252 (Western European), with the best fit
-// that Windows applies for it (HostText.cpp).
+// that Windows applies for it, unless a test makes it 932 (HostText.cpp).
 #define CP_ACP 0
 #define CP_UTF8 65001
 #define MB_ERR_INVALID_CHARS 0x00000008

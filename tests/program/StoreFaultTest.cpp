@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <string>
 
 namespace {
 
@@ -182,6 +183,37 @@ TEST_F(StoreFault, AFileInTheAnsiCodePageLoadsAndIsWrittenInUtf8) {
     ASSERT_EQ(automatic.size(), 2u);
     // A hand-made name reads as no time and counts as older than the start's snapshot.
     EXPECT_EQ(automatic[1],
+              (std::pair<std::string, std::string>{"B\xc3\xbcro (AutoSave)", "B\xc3\xbcro;5;5;"}));
+    EXPECT_TRUE(program.Command(kExit));
+}
+
+// Notepad saves its "Unicode" form as UTF-16 behind a byte-order mark. Such a file used to read as
+// one holding nothing, and the start's snapshot replaced every snapshot in it.
+TEST_F(StoreFault, AFileSavedAsUtf16KeepsEverySnapshot) {
+    const std::u16string text = u"[Settings]\r\nAutoSave=1\r\n[Saves]\r\n"
+                                u"Caf\u00e9 set=Caf\u00e9;1;2;Old\\\\Notes;3;4;\r\n"
+                                u"2024-02-01 08:00:00=Recycle Bin;1;1;\r\n"
+                                u"[AutoSaves]\r\nB\u00fcro (AutoSave)=B\u00fcro;5;5;\r\n";
+    std::string bytes = "\xff\xfe";
+    for (char16_t unit : text) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    }
+    ASSERT_TRUE(WriteWholeFile(folder.SettingsFile(), bytes));
+    StartProgram();
+    DWORD started = GetTickCount();
+    while (Section(Settings(), "AutoSaves").size() < 2 && GetTickCount() - started < 30000) {
+        Sleep(10);
+    }
+    const std::string saved = Settings();
+    EXPECT_EQ(saved.compare(0, 12, "[Settings]\r\n"), 0);
+    EXPECT_EQ(Section(saved, "Settings"), (Entries_t{{"AutoSave", "1"}}));
+    EXPECT_EQ(Section(saved, "Saves"),
+              (Entries_t{{"Caf\xc3\xa9 set", "Caf\xc3\xa9;1;2;Old\\\\Notes;3;4;"},
+                         {"2024-02-01 08:00:00", "Recycle Bin;1;1;"}}));
+    Entries_t automatic = Section(saved, "AutoSaves");
+    ASSERT_EQ(automatic.size(), 2u);
+    EXPECT_EQ(automatic[0],
               (std::pair<std::string, std::string>{"B\xc3\xbcro (AutoSave)", "B\xc3\xbcro;5;5;"}));
     EXPECT_TRUE(program.Command(kExit));
 }

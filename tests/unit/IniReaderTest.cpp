@@ -194,6 +194,116 @@ TEST(IniReaderTest, EachLineIsUtf8OrTheAnsiCodePage) {
               (std::vector<Section>{{"A", {{"\xef\xbb\xbfk", "v"}}}}));
 }
 
+#ifndef _WIN32
+// Earlier versions escaped a value byte by byte in the code page, and in code page 932 the second
+// byte of "ソ" (83 5C), "表" (95 5C) and "能" (94 5C) is a backslash, which they doubled. The value
+// comes out without a stray backslash; key and header names were never escaped.
+TEST(IniReaderTest, AValueInADoubleByteCodePageIsUnescapedAsItWasWritten) {
+    initest::AnsiCodePage japanese(932);
+    const std::string so = "\xe3\x82\xbd", hyou = "\xe8\xa1\xa8", nou = "\xe8\x83\xbd";
+    EXPECT_EQ(
+        ParseText("[Saves]\r\n\x83\x5c=\x83\x5c\x5c;1;2;\x95\x5c\x5c\\t\x94\x5c\x5c\\\\;3;4;\r\n"
+                  "[\x95\x5c]\r\n\x94\x5c=\x94\x5c\x5c\r\n"),
+        (std::vector<Section>{{"Saves", {{so, so + ";1;2;" + hyou + "\t" + nou + "\\;3;4;"}}},
+                              {hyou, {{nou, nou}}}}));
+    // A key of 254 bytes grows to 381 in UTF-8: it is cut after 85 characters, not dropped.
+    std::string key;
+    for (int i = 0; i < 127; i++) {
+        key += "\x83\x5c";
+    }
+    std::vector<Section> grown = ParseText("[A]\n" + key + "=v\n");
+    ASSERT_EQ(grown.size(), 1u);
+    ASSERT_EQ(grown[0].keys.size(), 1u);
+    EXPECT_EQ(grown[0].keys[0].first.size(), 255u);
+    EXPECT_EQ(grown[0].keys[0].first.substr(0, 6), so + so);
+}
+#endif
+
+// Notepad's "Unicode" forms: UTF-16 behind a byte-order mark, in either byte order.
+std::string Utf16File(const std::u16string& text, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xfe\xff" : "\xff\xfe";
+    for (char16_t unit : text) {
+        char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+        bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+    }
+    return bytes;
+}
+
+IniReadResult ReadFile(const std::string& bytes, std::vector<Section>* read = nullptr) {
+    initest::ScratchDirectory scratch;
+    initest::WriteBytes(scratch.Path("in.ini"), bytes);
+    CIniFile document;
+    std::string path = scratch.Path("in.ini").string();
+    memcpy(document.path, path.c_str(), path.size() + 1);
+    IniReadResult result = document.ReadChecked();
+    if (read) {
+        *read = initest::Contents(document);
+    }
+    return result;
+}
+
+// It used to read whole with nothing in it, and the next save replaced every snapshot. A pair of
+// units may fall across the reader's chunks (the value starts at an odd unit); a NUL unit is a
+// NUL byte, which ends what is seen of its line.
+TEST(IniReaderTest, AUtf16TextReadsAsTheTextItHolds) {
+    using namespace std::string_literals;
+    std::u16string smiles;
+    for (int i = 0; i < 3000; i++) {
+        smiles += u"\U0001F600";
+    }
+    std::u16string text = u"[A]\r\nk=" + smiles +
+                          u"\r\n[Saves]\r\nCaf\u00e9=Caf\u00e9;1;2;a\\tb\\\\;3;4;\r\n" +
+                          u"n=a\0b\r\nlast=1"s;
+    std::string smilesUtf8;
+    for (int i = 0; i < 3000; i++) {
+        smilesUtf8 += "\xf0\x9f\x98\x80";
+    }
+    std::vector<Section> expected = {
+        {"A", {{"k", smilesUtf8}}},
+        {"Saves", {{"Caf\xc3\xa9", "Caf\xc3\xa9;1;2;a\tb\\;3;4;"}, {"n", "a"}, {"last", "1"}}}};
+    for (bool bigEndian : {false, true}) {
+        std::vector<Section> read;
+        EXPECT_EQ(ReadFile(Utf16File(text, bigEndian), &read), kIniReadWhole);
+        EXPECT_EQ(read, expected);
+        EXPECT_EQ(ParseText(Utf16File(text, bigEndian)), expected);
+    }
+}
+
+// What cannot be converted is no text the reader could give back whole: such a file must never be
+// replaced by one that lost the rest of it.
+TEST(IniReaderTest, AUtf16TextThatCannotBeConvertedIsNotReadWhole) {
+    for (bool bigEndian : {false, true}) {
+        std::string valid = Utf16File(u"[A]\r\nk=v\r\n", bigEndian);
+        EXPECT_EQ(ReadFile(valid + "x"), kIniReadFailed);
+        EXPECT_EQ(ReadFile(Utf16File(u"[A]\r\nk=\xd800v\r\n", bigEndian)), kIniReadFailed);
+        EXPECT_EQ(ReadFile(Utf16File(u"[A]\r\nk=\xdc00\r\n", bigEndian)), kIniReadFailed);
+        EXPECT_EQ(ReadFile(Utf16File(u"[A]\r\nk=v\xd83d", bigEndian)), kIniReadFailed);
+        EXPECT_EQ(ReadFile(Utf16File(u"", bigEndian)), kIniReadWhole);
+    }
+}
+
+// The fast path looks at plain ASCII eight and 32 bytes at a time: a NUL byte, a UTF-8 character
+// or a byte that starts none at any place of a word gives what the careful checks give.
+TEST(IniReaderTest, TheFastPathReadsEveryLineAsTheCarefulOneDoes) {
+    using namespace std::string_literals;
+    for (const std::string& odd :
+         {"\0"s, "\xc3\xa9"s, "\xe8\xa1\xa8"s, "\xe9"s, "\xc3"s, "\x83\x5c\x5c"s}) {
+        std::string text = "[A]\r\n";
+        for (size_t at = 0; at < 40; at++) {
+            std::string value(40, 'v');
+            value.insert(at, odd);
+            text += "k" + std::to_string(at) + "=" + value + "\\\\\r\n";
+            text += std::string(at, 'n') + odd + "=x\n";
+        }
+        CIniFile fast;
+        fast.ReadText(text.data(), text.size());
+        CIniFile careful;
+        careful.ReadTextCarefully(text.data(), text.size());
+        ASSERT_EQ(initest::Contents(fast), initest::Contents(careful));
+        EXPECT_EQ(initest::Contents(fast).at(0).keys.size(), odd == "\0"s ? 40u : 80u);
+    }
+}
+
 TEST(IniReaderTest, FileReadsLikeText) {
     initest::ScratchDirectory scratch;
     std::string text = "[A]\r\nk=a\\nb\r\n" + std::string(9000, 'x') + "=1\r\n[B]\r\nj=2";

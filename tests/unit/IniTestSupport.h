@@ -2,6 +2,9 @@
 #pragma once
 
 #include "ini/IniFile.h"
+#ifndef _WIN32
+#include "platform/host/HostTesting.h"
+#endif
 
 #include <algorithm>
 #include <filesystem>
@@ -87,5 +90,16 @@ class ScratchDirectory {
   private:
     std::filesystem::path root;
 };
+
+#ifndef _WIN32
+// The simulated system's ANSI code page for one object's life; 1252 again after it.
+class AnsiCodePage {
+  public:
+    explicit AnsiCodePage(UINT codePage) { hostsim::SetAnsiCodePage(codePage); }
+    AnsiCodePage(const AnsiCodePage&) = delete;
+    AnsiCodePage& operator=(const AnsiCodePage&) = delete;
+    ~AnsiCodePage() { hostsim::SetAnsiCodePage(1252); }
+};
+#endif
 
 } // namespace initest

@@ -103,6 +103,21 @@ TEST_F(StoreRegression, AFileInTheAnsiCodePageLoadsAndIsWrittenInUtf8) {
               "2024-02-01 08:00:00=A;1;1;\r\n[AutoSaves]\r\nB\xc3\xbcro=B\xc3\xbcro;5;5;\r\n");
 }
 
+// On a Japanese system (code page 932) the second byte of "ソ" and "表" is a backslash, which the
+// escaping of those versions doubled: every such name read with a stray backslash, was never
+// restored and was written back wrong.
+TEST_F(StoreRegression, AFileInADoubleByteCodePageLoadsItsNamesWhole) {
+    initest::AnsiCodePage japanese(932);
+    WriteSettingsFile(
+        "[Settings]\r\nAutoSave=1\r\n[Saves]\r\n\x95\x5c=\x83\x5c\x5c;1;2;A;3;4;\r\n");
+    NewRun();
+    const std::string so = "\xe3\x82\xbd", hyou = "\xe8\xa1\xa8";
+    EXPECT_EQ(Snapshots(), (std::vector<Stored>{{hyou, so + ";1;2;A;3;4;", kSnapshotManual}}));
+    layout->SaveSettings();
+    EXPECT_EQ(SettingsFile(),
+              "[Settings]\r\nAutoSave=1\r\n[Saves]\r\n" + hyou + "=" + so + ";1;2;A;3;4;\r\n");
+}
+
 // ---- Two copies of the program over one file ----------------------------------------------------
 
 // Each copy loaded once and rewrote the whole file: the last writer won.

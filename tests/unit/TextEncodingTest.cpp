@@ -69,6 +69,20 @@ TEST(TextEncoding, AnsiFormsAreTheSystemsBestFit) {
     EXPECT_EQ(FromAnsi("Caf\xe9 \x80.txt"), "Caf\xc3\xa9 \xe2\x82\xac.txt");
 }
 
+// The characters of code page 932 that the host simulation models, as the system converts them.
+TEST(TextEncoding, TheModelledCharactersOfCodePage932) {
+    const char bytes[] = "\x83\x5c\x95\x5c\x94\x5c\x8f\x5c\x97\x5c\x90\x5c\xb1"
+                         "A\\";
+    WCHAR wide[16] = {};
+    int units = MultiByteToWideChar(932, 0, bytes, sizeof bytes - 1, wide, 16);
+    EXPECT_EQ(
+        std::vector<unsigned>(wide, wide + (units > 0 ? units : 0)),
+        (std::vector<unsigned>{0x30BD, 0x8868, 0x80FD, 0x5341, 0x4E88, 0x7533, 0xFF71, 'A', '\\'}));
+    char back[32] = {};
+    int length = WideCharToMultiByte(932, 0, wide, units, back, sizeof back, nullptr, nullptr);
+    EXPECT_EQ(std::string(back, length > 0 ? length : 0), std::string(bytes, sizeof bytes - 1));
+}
+
 TEST(TextEncoding, AResultThatDoesNotFitIsEmpty) {
     char small[4] = "xyz";
     EXPECT_EQ(AnsiToUtf8("Caf\xe9", 4, small, sizeof small), 0u);
