@@ -22,26 +22,38 @@ bool WriteMachineValue(const CRunKey& machine, const ThisProgram& self) {
     return machine.Writable() && OnlyTrustedCanReplace(self.longPath) && machine.WriteValue(self);
 }
 
+// This program, both Run keys, and whose program each key's value names.
+struct RunKeys {
+    ThisProgram self;
+    CRunKey machine{HKEY_LOCAL_MACHINE};
+    CRunKey user{HKEY_CURRENT_USER};
+    RunValueOwner machineOwner;
+    RunValueOwner userOwner;
+
+    RunKeys() {
+        ReadThisProgram(&self);
+        machineOwner = machine.Owner(self);
+        userOwner = user.Owner(self);
+    }
+};
+
 } // namespace
 
 // A value naming a program file that is gone is taken over, so the start follows a moved
 // executable; never while another copy starts at logon, which would then start two.
 void CDesktopLayout::LoadStartWithWindows() {
-    ThisProgram self;
-    ReadThisProgram(&self);
-    CRunKey machine(HKEY_LOCAL_MACHINE);
-    CRunKey user(HKEY_CURRENT_USER);
-    RunValueOwner machineOwner = machine.Owner(self);
-    RunValueOwner userOwner = user.Owner(self);
-    startWithWindows = machineOwner == kRunValueThisCopy || userOwner == kRunValueThisCopy;
-    if (startWithWindows || machineOwner == kRunValueOtherCopy || userOwner == kRunValueOtherCopy) {
+    RunKeys keys;
+    startWithWindows =
+        keys.machineOwner == kRunValueThisCopy || keys.userOwner == kRunValueThisCopy;
+    if (startWithWindows || keys.machineOwner == kRunValueOtherCopy ||
+        keys.userOwner == kRunValueOtherCopy) {
         return;
     }
-    if (machineOwner == kRunValueMissingFile) {
-        WriteMachineValue(machine, self);
+    if (keys.machineOwner == kRunValueMissingFile) {
+        WriteMachineValue(keys.machine, keys.self);
         startWithWindows = 1;
-    } else if (userOwner == kRunValueMissingFile) {
-        user.WriteValue(self);
+    } else if (keys.userOwner == kRunValueMissingFile) {
+        keys.user.WriteValue(keys.self);
         startWithWindows = 1;
     }
 }
@@ -51,14 +63,11 @@ int CDesktopLayout::ApplyStartWithWindows() {
     if (!startWithWindows) {
         return 1;
     }
-    ThisProgram self;
-    ReadThisProgram(&self);
-    CRunKey machine(HKEY_LOCAL_MACHINE);
-    CRunKey user(HKEY_CURRENT_USER);
-    if (machine.Owner(self) != kRunValueNone || user.Owner(self) != kRunValueNone) {
+    RunKeys keys;
+    if (keys.machineOwner != kRunValueNone || keys.userOwner != kRunValueNone) {
         return 1;
     }
-    if (WriteMachineValue(machine, self) || user.WriteValue(self)) {
+    if (WriteMachineValue(keys.machine, keys.self) || keys.user.WriteValue(keys.self)) {
         return 1;
     }
     startWithWindows = 0;
@@ -66,15 +75,10 @@ int CDesktopLayout::ApplyStartWithWindows() {
 }
 
 void CDesktopLayout::ChooseStartWithWindows(int on) {
-    ThisProgram self;
-    ReadThisProgram(&self);
-    CRunKey machine(HKEY_LOCAL_MACHINE);
-    CRunKey user(HKEY_CURRENT_USER);
-    RunValueOwner machineOwner = machine.Owner(self);
-    RunValueOwner userOwner = user.Owner(self);
+    RunKeys keys;
     if (!on) {
-        bool machineGone = !Ours(machineOwner) || machine.RemoveValue();
-        bool userGone = !Ours(userOwner) || user.RemoveValue();
+        bool machineGone = !Ours(keys.machineOwner) || keys.machine.RemoveValue();
+        bool userGone = !Ours(keys.userOwner) || keys.user.RemoveValue();
         startWithWindows = machineGone && userGone ? 0 : 1;
         if (startWithWindows) {
             ShowErrorBox(kCannotRemove);
@@ -82,22 +86,22 @@ void CDesktopLayout::ChooseStartWithWindows(int on) {
         return;
     }
     startWithWindows = 1;
-    if (machineOwner == kRunValueThisCopy) {
+    if (keys.machineOwner == kRunValueThisCopy) {
         return;
     }
     // One value, so that the program starts once.
-    if (WriteMachineValue(machine, self)) {
-        user.RemoveValue();
+    if (WriteMachineValue(keys.machine, keys.self)) {
+        keys.user.RemoveValue();
         return;
     }
-    if (machineOwner == kRunValueOtherCopy) {
+    if (keys.machineOwner == kRunValueOtherCopy) {
         startWithWindows = 0;
         ShowErrorBox(kOtherCopyStarts);
         return;
     }
-    if (userOwner == kRunValueThisCopy || user.WriteValue(self)) {
+    if (keys.userOwner == kRunValueThisCopy || keys.user.WriteValue(keys.self)) {
         return;
     }
     // A value that names no program file still stands for this copy where it cannot be changed.
-    startWithWindows = machineOwner == kRunValueMissingFile ? 1 : 0;
+    startWithWindows = keys.machineOwner == kRunValueMissingFile ? 1 : 0;
 }

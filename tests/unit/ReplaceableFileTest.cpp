@@ -1,6 +1,7 @@
 // Who could replace a program file, from access lists laid out as the platform lays them out.
 #include "platform/host/HostTesting.h"
 #include "store/ReplaceableFile.h"
+#include "unit/AccessListSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -9,19 +10,14 @@
 
 namespace {
 
+using namespace acltest;
+
 using Entries = std::vector<hostsim::AccessEntry>;
 
-const char kSystem[] = "S-1-5-18";
-const char kAdministrators[] = "S-1-5-32-544";
-const char kUsers[] = "S-1-5-32-545";
 const char kAuthenticatedUsers[] = "S-1-5-11";
 const char kCreatorOwner[] = "S-1-3-0";
-const char kTrustedInstaller[] = "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
 const char kSomeUser[] = "S-1-5-21-1004336348-1177238915-682003330-1001";
-const DWORD kFull = 0x1F01FF;
 const DWORD kModify = 0x1301BF;
-const DWORD kReadExecute = 0x1200A9;
-const BYTE kInheritOnly = OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE | INHERIT_ONLY_ACE;
 
 hostsim::AccessEntry Allow(const char* sid, DWORD mask, BYTE flags = 0) {
     return {sid, ACCESS_ALLOWED_ACE_TYPE, flags, mask};

@@ -4,6 +4,7 @@
 #include "desktop/DesktopLayout.h"
 #include "platform/host/HostTesting.h"
 #include "unit/IniTestSupport.h"
+#include "unit/AccessListSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -11,19 +12,13 @@
 
 namespace {
 
+using namespace acltest;
+
 const char kRun[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char kExe[] = "C:\\Program Files\\Quill Marsh\\quillmarsh.exe";
 const char kOtherCopy[] = "D:\\Portable\\Quill Marsh\\quillmarsh.exe";
 const char kOtherBox[] = "Another copy starts with Windows for all users!";
 const char kRemoveBox[] = "Could not remove Start With Windows for all users!";
-
-const char kSystem[] = "S-1-5-18";
-const char kAdministrators[] = "S-1-5-32-544";
-const char kUsers[] = "S-1-5-32-545";
-const char kTrustedInstaller[] = "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
-const DWORD kFull = 0x1F01FF;
-const DWORD kReadExecute = 0x1200A9;
-const BYTE kInheritOnly = OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE | INHERIT_ONLY_ACE;
 
 // The file and every folder above it as an installer leaves Program Files: only the system's own
 // principals may change them, users may read and run.
