@@ -208,12 +208,13 @@ TEST_F(StoreFault, AFileSavedAsUtf16KeepsEverySnapshot) {
     const std::string saved = Settings();
     EXPECT_EQ(saved.compare(0, 12, "[Settings]\r\n"), 0);
     EXPECT_EQ(Section(saved, "Settings"), (Entries_t{{"AutoSave", "1"}}));
+    // Newest first: names that read as no time count as the oldest.
     EXPECT_EQ(Section(saved, "Saves"),
-              (Entries_t{{"Caf\xc3\xa9 set", "Caf\xc3\xa9;1;2;Old\\\\Notes;3;4;"},
-                         {"2024-02-01 08:00:00", "Recycle Bin;1;1;"}}));
+              (Entries_t{{"2024-02-01 08:00:00", "Recycle Bin;1;1;"},
+                         {"Caf\xc3\xa9 set", "Caf\xc3\xa9;1;2;Old\\\\Notes;3;4;"}}));
     Entries_t automatic = Section(saved, "AutoSaves");
     ASSERT_EQ(automatic.size(), 2u);
-    EXPECT_EQ(automatic[0],
+    EXPECT_EQ(automatic[1],
               (std::pair<std::string, std::string>{"B\xc3\xbcro (AutoSave)", "B\xc3\xbcro;5;5;"}));
     EXPECT_TRUE(program.Command(kExit));
 }
