@@ -49,6 +49,6 @@ bool CStartupApproved::RemoveValue() const {
     if (writable) {
         RegDeleteValueA(key, kRunValueName);
     }
-    return !key ||
-           RegQueryValueExA(key, kRunValueName, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS;
+    return !key || RegQueryValueExA(key, kRunValueName, nullptr, nullptr, nullptr, nullptr) !=
+                       ERROR_SUCCESS;
 }
