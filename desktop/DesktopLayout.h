@@ -116,14 +116,17 @@ class CDesktopLayout {
     void SaveSettings();
 
     // The Run-key value; store/StartWithWindows.cpp. A value naming another copy of the program
-    // that exists shows the option off and is left as it stands by the load and by every save.
+    // that exists shows the option off and is left as it stands by the load and by every save; so
+    // does this copy's value where Windows has disabled it (Task Manager's Startup tab), and its
+    // mark with it.
     // ApplyStartWithWindows, the end of every save, writes a value only when the option is on and
     // neither key holds one, and never removes one; it returns 0, with startWithWindows off, when
     // no key took the value.
     void LoadStartWithWindows();
     int ApplyStartWithWindows();
-    // The user's own choice from the menu: turning on points the value at this copy where this
-    // user may write it, turning off removes the values that start this copy. A refusal is shown
+    // The user's own choice from the menu: turning on clears Windows' mark on this copy's value,
+    // else points the value at this copy where this user may write it; turning off removes the
+    // values that start this copy with their marks. A refusal is shown
     // in an "Error" box, and startWithWindows is left as what stands.
     void ChooseStartWithWindows(int on);
 

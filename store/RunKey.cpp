@@ -5,11 +5,12 @@
 namespace {
 
 const char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
-const char kValueName[] = "Quillmarsh";
-// Spelled out since the host simulation's WCHAR is not the compiler's wide character.
-const WCHAR kWideValueName[] = {'Q', 'u', 'i', 'l', 'l', 'm', 'a', 'r', 's', 'h', 0};
 
 } // namespace
+
+const char kRunValueName[] = "Quillmarsh";
+// Spelled out since the host simulation's WCHAR is not the compiler's wide character.
+const WCHAR kWideRunValueName[] = {'Q', 'u', 'i', 'l', 'l', 'm', 'a', 'r', 's', 'h', 0};
 
 // Quoted: unquoted, a path with blanks lets the shell start another program at a prefix of it,
 // C:\Program.exe for C:\Program Files\...
@@ -50,7 +51,7 @@ RunValueOwner CRunKey::Owner(const ThisProgram& self) const {
     WCHAR data[kRunValueUnits];
     DWORD type = REG_NONE;
     DWORD size = sizeof data - sizeof data[0];
-    LSTATUS status = key ? RegQueryValueExW(key, kWideValueName, nullptr, &type,
+    LSTATUS status = key ? RegQueryValueExW(key, kWideRunValueName, nullptr, &type,
                                             reinterpret_cast<BYTE*>(data), &size)
                          : ERROR_FILE_NOT_FOUND;
     if (status == ERROR_FILE_NOT_FOUND) {
@@ -73,14 +74,14 @@ bool CRunKey::WriteValue(const ThisProgram& self) const {
         units++;
     }
     DWORD size = (units + 1) * sizeof self.quoted[0];
-    return RegSetValueExW(key, kWideValueName, 0, REG_SZ,
+    return RegSetValueExW(key, kWideRunValueName, 0, REG_SZ,
                           reinterpret_cast<const BYTE*>(self.quoted), size) == ERROR_SUCCESS;
 }
 
 bool CRunKey::RemoveValue() const {
     if (writable) {
-        RegDeleteValueA(key, kValueName);
+        RegDeleteValueA(key, kRunValueName);
     }
-    return !key ||
-           RegQueryValueExA(key, kValueName, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS;
+    return !key || RegQueryValueExA(key, kRunValueName, nullptr, nullptr, nullptr, nullptr) !=
+                       ERROR_SUCCESS;
 }

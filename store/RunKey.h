@@ -4,6 +4,10 @@
 #include "platform/win32.h"
 #include "store/RunValue.h"
 
+// The name of the value, the same in every key that speaks of it.
+extern const char kRunValueName[];
+extern const WCHAR kWideRunValueName[];
+
 // This program file: the value's data, and the long path every value is compared with.
 struct ThisProgram {
     WCHAR quoted[kRunValueUnits];

@@ -5,6 +5,7 @@
 #include "desktop/DesktopLayout.h"
 #include "store/ReplaceableFile.h"
 #include "store/RunKey.h"
+#include "store/StartupApproved.h"
 
 namespace {
 
@@ -22,86 +23,133 @@ bool WriteMachineValue(const CRunKey& machine, const ThisProgram& self) {
     return machine.Writable() && OnlyTrustedCanReplace(self.longPath) && machine.WriteValue(self);
 }
 
-// This program, both Run keys, and whose program each key's value names.
+// One hive's Run value, Windows' mark for the value of that name, and whose program the value
+// names. A mark can outlast its Run value, as when the value was deleted by hand.
+struct Hive {
+    CRunKey run;
+    CStartupApproved approved;
+    RunValueOwner owner;
+    bool disabled;
+
+    Hive(HKEY root, const ThisProgram& self)
+        : run(root), approved(root), owner(run.Owner(self)), disabled(approved.Disabled()) {}
+
+    bool StartsThisCopy() const { return owner == kRunValueThisCopy && !disabled; }
+    // A value that would start this copy had Windows not disabled it: the choice is the user's, in
+    // Task Manager, and the entry must stay there for the user to find.
+    bool DisabledOurs() const { return Ours(owner) && disabled; }
+    // Clears Windows' mark. Deleting it leaves the state Windows gives every new Run value, which
+    // reads as enabled whatever the format of the mark.
+    bool Approve() const { return !disabled || approved.RemoveValue(); }
+    // The mark goes only with its Run value: one whose Run value stays keeps it disabled.
+    bool RemoveValues() const {
+        if (!run.RemoveValue()) {
+            return false;
+        }
+        approved.RemoveValue();
+        return true;
+    }
+};
+
+ThisProgram ReadSelf() {
+    ThisProgram self;
+    ReadThisProgram(&self);
+    return self;
+}
+
+// This program and both hives.
 struct RunKeys {
     ThisProgram self;
-    CRunKey machine{HKEY_LOCAL_MACHINE};
-    CRunKey user{HKEY_CURRENT_USER};
-    RunValueOwner machineOwner;
-    RunValueOwner userOwner;
+    Hive machine;
+    Hive user;
 
-    RunKeys() {
-        ReadThisProgram(&self);
-        machineOwner = machine.Owner(self);
-        userOwner = user.Owner(self);
-    }
+    RunKeys()
+        : self(ReadSelf()), machine(HKEY_LOCAL_MACHINE, self), user(HKEY_CURRENT_USER, self) {}
 };
 
 } // namespace
 
 // A value naming a program file that is gone is taken over, so the start follows a moved
-// executable; never while another copy starts at logon, which would then start two.
+// executable; never while another copy starts at logon, which would then start two, nor while
+// Windows has disabled this program.
 void CDesktopLayout::LoadStartWithWindows() {
     RunKeys keys;
-    startWithWindows =
-        keys.machineOwner == kRunValueThisCopy || keys.userOwner == kRunValueThisCopy;
-    if (startWithWindows || keys.machineOwner == kRunValueOtherCopy ||
-        keys.userOwner == kRunValueOtherCopy) {
+    startWithWindows = keys.machine.StartsThisCopy() || keys.user.StartsThisCopy();
+    if (startWithWindows || keys.machine.owner == kRunValueOtherCopy ||
+        keys.user.owner == kRunValueOtherCopy || keys.machine.DisabledOurs() ||
+        keys.user.DisabledOurs()) {
         return;
     }
-    if (keys.machineOwner == kRunValueMissingFile) {
-        WriteMachineValue(keys.machine, keys.self);
+    if (keys.machine.owner == kRunValueMissingFile) {
+        WriteMachineValue(keys.machine.run, keys.self);
         startWithWindows = 1;
-    } else if (keys.userOwner == kRunValueMissingFile) {
-        keys.user.WriteValue(keys.self);
+    } else if (keys.user.owner == kRunValueMissingFile) {
+        keys.user.run.WriteValue(keys.self);
         startWithWindows = 1;
     }
 }
 
-// Only a value that is missing is written; whatever stands, another copy's included, stays.
+// Only a value that is missing is written; whatever stands, another copy's and one Windows has
+// disabled included, stays.
 int CDesktopLayout::ApplyStartWithWindows() {
     if (!startWithWindows) {
         return 1;
     }
     RunKeys keys;
-    if (keys.machineOwner != kRunValueNone || keys.userOwner != kRunValueNone) {
+    if (keys.machine.owner != kRunValueNone || keys.user.owner != kRunValueNone) {
         return 1;
     }
-    if (WriteMachineValue(keys.machine, keys.self) || keys.user.WriteValue(keys.self)) {
+    if (WriteMachineValue(keys.machine.run, keys.self) || keys.user.run.WriteValue(keys.self)) {
         return 1;
     }
     startWithWindows = 0;
     return 0;
 }
 
+namespace {
+
+// A value left standing that Windows has disabled starts nothing, so it keeps the option off.
+bool StillStarts(const Hive& hive) {
+    return Ours(hive.owner) && !hive.RemoveValues() && !hive.disabled;
+}
+
+} // namespace
+
 void CDesktopLayout::ChooseStartWithWindows(int on) {
     RunKeys keys;
     if (!on) {
-        bool machineGone = !Ours(keys.machineOwner) || keys.machine.RemoveValue();
-        bool userGone = !Ours(keys.userOwner) || keys.user.RemoveValue();
-        startWithWindows = machineGone && userGone ? 0 : 1;
+        bool machineStarts = StillStarts(keys.machine);
+        bool userStarts = StillStarts(keys.user);
+        startWithWindows = machineStarts || userStarts ? 1 : 0;
         if (startWithWindows) {
             ShowErrorBox(kCannotRemove);
         }
         return;
     }
     startWithWindows = 1;
-    if (keys.machineOwner == kRunValueThisCopy) {
+    // This copy's value stays where it stands; only Windows' mark on it goes.
+    if (keys.machine.owner == kRunValueThisCopy && keys.machine.Approve()) {
+        return;
+    }
+    if (keys.user.owner == kRunValueThisCopy && keys.user.disabled && keys.user.Approve()) {
         return;
     }
     // One value, so that the program starts once.
-    if (WriteMachineValue(keys.machine, keys.self)) {
-        keys.user.RemoveValue();
+    bool machineWritten =
+        keys.machine.owner != kRunValueThisCopy && WriteMachineValue(keys.machine.run, keys.self);
+    if (machineWritten && keys.machine.Approve()) {
+        keys.user.RemoveValues();
         return;
     }
-    if (keys.machineOwner == kRunValueOtherCopy) {
+    if (!machineWritten && keys.machine.owner == kRunValueOtherCopy) {
         startWithWindows = 0;
         ShowErrorBox(kOtherCopyStarts);
         return;
     }
-    if (keys.userOwner == kRunValueThisCopy || keys.user.WriteValue(keys.self)) {
+    if ((keys.user.owner == kRunValueThisCopy || keys.user.run.WriteValue(keys.self)) &&
+        keys.user.Approve()) {
         return;
     }
     // A value that names no program file still stands for this copy where it cannot be changed.
-    startWithWindows = keys.machineOwner == kRunValueMissingFile ? 1 : 0;
+    startWithWindows = keys.machine.owner == kRunValueMissingFile && !keys.machine.disabled ? 1 : 0;
 }

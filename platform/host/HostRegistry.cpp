@@ -149,7 +149,10 @@ LSTATUS QueryValue(HKEY hKey, const std::string& name, bool wide, LPDWORD lpType
             }
             return ERROR_MORE_DATA;
         }
-        memcpy(lpData, data.data(), size);
+        // An empty value has no data to copy from.
+        if (size > 0) {
+            memcpy(lpData, data.data(), size);
+        }
     }
     if (lpcbData) {
         *lpcbData = size;

@@ -6,6 +6,7 @@
 #include "program/ProgramFolder.h"
 #include "program/ProgramTestSupport.h"
 #include "program/RunningProgram.h"
+#include "tests/ui/MemoryCanvas.h"
 #include "ui/DisplayMonitors.h"
 
 #include <gtest/gtest.h>
@@ -477,6 +478,49 @@ TEST_F(Program, StartWithWindowsTogglesTheRunValue) {
     ExpectExitsCleanly();
 }
 
+// The cross of a checked item, as the image strip draws it.
+const COLORREF kCheckCross = RGB(230, 30, 30);
+
+// The tray menu opened and read once its names are drawn: whether the check cross stands in the
+// row of "Start With Windows", above the next row's text.
+bool ReadStartWithWindowsCheck(CRunningProgram& program, bool* checked);
+
+// Task Manager's Startup tab disables a program with a mark beside its Run value and leaves the
+// Run value as it stands.
+TEST_F(Program, StartWithWindowsDisabledByWindowsShowsOffAndChoosingItEnablesIt) {
+    const std::string quoted = "\"" + folder.Exe() + "\"";
+    ASSERT_TRUE(program.Command(kExit));
+    DWORD code = 99;
+    ASSERT_TRUE(program.WaitForExit(&code));
+    HKEY run = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, programtest::kRunKey, 0, KEY_SET_VALUE, &run),
+              ERROR_SUCCESS);
+    RegSetValueExA(run, "Quillmarsh", 0, REG_SZ, reinterpret_cast<const BYTE*>(quoted.c_str()),
+                   static_cast<DWORD>(quoted.size() + 1));
+    RegCloseKey(run);
+    const std::vector<BYTE> disabled = {3, 0, 0, 0, 0xd4, 0x0d, 0x43, 0x8d, 0xc8, 0x3b, 0xd9, 1};
+    ASSERT_TRUE(programtest::SetStartupApproved(HKEY_CURRENT_USER, disabled));
+    ASSERT_TRUE(program.Start(folder.Exe()));
+    ASSERT_NE(program.WaitForWindow(), nullptr);
+    // Sent: the start, and its save, are done once it answers.
+    ASSERT_TRUE(program.Command(0));
+    EXPECT_EQ(RunValue(HKEY_CURRENT_USER), quoted);
+    EXPECT_EQ(programtest::StartupApproved(HKEY_CURRENT_USER), disabled);
+
+    bool checked = true;
+    ASSERT_TRUE(ReadStartWithWindowsCheck(program, &checked));
+    EXPECT_FALSE(checked);
+
+    ASSERT_TRUE(program.Command(kStartWithWindows));
+    EXPECT_EQ(RunValue(HKEY_CURRENT_USER), quoted);
+    EXPECT_EQ(RunValue(HKEY_LOCAL_MACHINE), "");
+    const std::vector<BYTE> mark = programtest::StartupApproved(HKEY_CURRENT_USER);
+    EXPECT_TRUE(mark.empty() || (mark[0] & 1) == 0) << mark.size();
+    ASSERT_TRUE(ReadStartWithWindowsCheck(program, &checked));
+    EXPECT_TRUE(checked);
+    ExpectExitsCleanly();
+}
+
 TEST_F(Program, RestoreWhenDisplaysChangeIsWrittenOnlyWhileOn) {
     const std::string off = Settings();
     ASSERT_TRUE(program.Command(kRestoreOnDisplayChange));
@@ -614,6 +658,39 @@ std::vector<MenuRow> ReadRowsOnceDrawn(HWND popup, const std::vector<std::string
         Sleep(50);
     }
     return rows;
+}
+
+// Whether the popup, as the screen shows it now, holds the cross's red between the two lines.
+bool ShowsCrossBetween(HWND popup, int top, int bottom) {
+    RECT area = {};
+    GetWindowRect(popup, &area);
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    MemoryCanvas canvas(width, height, RGB(0, 0, 0));
+    canvas.CaptureScreen(area);
+    for (int y = top < 0 ? 0 : top; y < bottom && y < height; y++) {
+        for (int x = 0; x < width; x++) {
+            if (canvas.At(x, y) == kCheckCross) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+bool ReadStartWithWindowsCheck(CRunningProgram& program, bool* checked) {
+    std::vector<HWND> popups;
+    if (!program.PostTrayClick(WM_RBUTTONUP) || !WaitForPopups(program.ProcessId(), 1, &popups)) {
+        return false;
+    }
+    std::vector<MenuRow> rows =
+        ReadRowsOnceDrawn(popups[0], {"Start With Windows", "Restore When Displays Change"}, 2);
+    // The cross stands a little above its row's text and ends above the next row's.
+    const int margin = 6;
+    if (rows.size() == 2) {
+        *checked = ShowsCrossBetween(popups[0], rows[0].top - margin, rows[1].top - margin);
+    }
+    return CloseMenus(program.ProcessId()) && rows.size() == 2;
 }
 
 TEST_F(Program, RestoreSubmenuListsTheSnapshotNamesNewestFirst) {

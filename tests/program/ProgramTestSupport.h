@@ -70,9 +70,42 @@ inline std::string RunValue(HKEY root) {
     return result == ERROR_SUCCESS ? std::string(data) : std::string();
 }
 
-// The program only opens the Run keys; Wine's prefix may lack them.
+const char kStartupApprovedKey[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
+
+// Windows' mark for the Run value of the same name, as Task Manager writes it (the key made where
+// it is missing); empty data deletes it.
+inline bool SetStartupApproved(HKEY root, const std::vector<BYTE>& data) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(root, kStartupApprovedKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS) {
+        return false;
+    }
+    LONG result = data.empty() ? RegDeleteValueA(key, "Quillmarsh")
+                               : RegSetValueExA(key, "Quillmarsh", 0, REG_BINARY, data.data(),
+                                                static_cast<DWORD>(data.size()));
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS || (data.empty() && result == ERROR_FILE_NOT_FOUND);
+}
+
+// The mark's data; empty when there is none.
+inline std::vector<BYTE> StartupApproved(HKEY root) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, kStartupApprovedKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return {};
+    }
+    std::vector<BYTE> data(64);
+    DWORD size = static_cast<DWORD>(data.size());
+    LONG result = RegQueryValueExA(key, "Quillmarsh", nullptr, nullptr, data.data(), &size);
+    RegCloseKey(key);
+    data.resize(result == ERROR_SUCCESS ? size : 0);
+    return data;
+}
+
+// The program only opens the Run keys; Wine's prefix may lack them. Windows' marks go with them.
 inline void ClearRunValues() {
     for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        SetStartupApproved(root, {});
         HKEY key = nullptr;
         if (RegCreateKeyExA(root, kRunKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
             ERROR_SUCCESS) {

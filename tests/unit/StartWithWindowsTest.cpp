@@ -320,6 +320,138 @@ TEST_F(StartWithWindows, ProgramFileOthersCanReplaceGetsNoMachineValue) {
     EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE), std::string("C:\\gone.exe") + '\0');
 }
 
+// ---- Disabled by Windows: Task Manager's mark under StartupApproved\Run ------------------------
+
+const char kApproved[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
+// As Task Manager writes them: disabled with the moment it was, and enabled again.
+const std::vector<uint8_t> kDisabled = {3, 0, 0, 0, 0xd4, 0x0d, 0x43, 0x8d, 0xc8, 0x3b, 0xd9, 1};
+const std::vector<uint8_t> kEnabled = {2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+
+void SetMark(HKEY root, const std::vector<uint8_t>& data, DWORD type = REG_BINARY) {
+    hostsim::SetRegistryValue(root, kApproved, "Quillmarsh", type, data);
+}
+
+std::string MarkIn(HKEY root) {
+    DWORD type = 0;
+    std::vector<uint8_t> data;
+    if (!hostsim::GetRegistryValue(root, kApproved, "Quillmarsh", &type, &data)) {
+        return "<none>";
+    }
+    return std::to_string(type) + ":" + std::string(data.begin(), data.end());
+}
+
+std::string Binary(const std::vector<uint8_t>& data) {
+    return std::to_string(REG_BINARY) + ":" + std::string(data.begin(), data.end());
+}
+
+HKEY OtherRoot(HKEY root) {
+    return root == HKEY_LOCAL_MACHINE ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+}
+
+// The entry must stay in Task Manager for the user to enable it there: no start and no save may
+// write, rewrite or remove either value, nor take over the other hive's value of a copy since
+// moved, which would start the program after all.
+TEST_F(StartWithWindows, DisabledByWindowsShowsOffAndTheStartAndSavesLeaveEveryValue) {
+    const std::vector<uint8_t> olderMark = {0x63, 0x60, 0x60, 0x60, 0x62, 0xf9, 0x8c, 0x76};
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        for (const std::vector<uint8_t>& mark : {kDisabled, olderMark}) {
+            EmptyRunKeys();
+            hostsim::SetRegistryValue(root, kRun, "Quillmarsh", REG_SZ, Text(kExe));
+            hostsim::SetRegistryValue(OtherRoot(root), kRun, "Quillmarsh", REG_SZ,
+                                      Text("E:\\quillmarsh.exe"));
+            SetMark(root, mark);
+            CDesktopLayout run;
+            run.LoadStartWithWindows();
+            EXPECT_EQ(run.startWithWindows, 0);
+            run.ApplyStartWithWindows();
+            // Disabled while this copy ran with the option on.
+            run.startWithWindows = 1;
+            EXPECT_EQ(run.ApplyStartWithWindows(), 1);
+            EXPECT_EQ(ValueIn(root), std::string(kExe) + '\0');
+            EXPECT_EQ(MarkIn(root), Binary(mark));
+            EXPECT_EQ(ValueIn(OtherRoot(root)), std::string("E:\\quillmarsh.exe") + '\0');
+        }
+    }
+}
+
+// The key itself may be missing, as on systems whose Task Manager never wrote to it.
+TEST_F(StartWithWindows, MarksWindowsReadsAsEnabledLeaveTheOptionOn) {
+    struct Case {
+        DWORD type;
+        std::vector<uint8_t> data;
+    };
+    const Case cases[] = {{REG_BINARY, kEnabled}, {REG_BINARY, {}}, {REG_DWORD, {3, 0, 0, 0}}};
+    for (const Case& mark : cases) {
+        EmptyRunKeys();
+        hostsim::SetRegistryValue(HKEY_CURRENT_USER, kRun, "Quillmarsh", REG_SZ, Text(kExe));
+        SetMark(HKEY_CURRENT_USER, mark.data, mark.type);
+        CDesktopLayout run;
+        run.LoadStartWithWindows();
+        EXPECT_EQ(run.startWithWindows, 1) << mark.data.size();
+    }
+    hostsim::ResetRegistry();
+    hostsim::CreateRegistryKey(HKEY_CURRENT_USER, kRun);
+    hostsim::SetRegistryValue(HKEY_CURRENT_USER, kRun, "Quillmarsh", REG_SZ, Text(kExe));
+    layout.LoadStartWithWindows();
+    EXPECT_EQ(layout.startWithWindows, 1);
+}
+
+// A mark can outlast a Run value deleted by hand; the value then written would start nothing.
+TEST_F(StartWithWindows, ChoosingItClearsWindowsMarkAndKeepsTheRunValue) {
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        EmptyRunKeys();
+        hostsim::SetRegistryValue(root, kRun, "Quillmarsh", REG_SZ, Text(kExe));
+        SetMark(root, kDisabled);
+        layout.LoadStartWithWindows();
+        layout.ChooseStartWithWindows(1);
+        EXPECT_EQ(layout.startWithWindows, 1);
+        EXPECT_EQ(ValueIn(root), std::string(kExe) + '\0');
+        EXPECT_EQ(MarkIn(root), "<none>");
+        EXPECT_EQ(ValueIn(OtherRoot(root)), "<none>");
+        CDesktopLayout nextRun;
+        nextRun.LoadStartWithWindows();
+        EXPECT_EQ(nextRun.startWithWindows, 1);
+    }
+    EmptyRunKeys();
+    SetMark(HKEY_LOCAL_MACHINE, kDisabled);
+    layout.ChooseStartWithWindows(1);
+    EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE), std::string("\"") + kExe + "\"" + '\0');
+    EXPECT_EQ(MarkIn(HKEY_LOCAL_MACHINE), "<none>");
+    EXPECT_TRUE(hostsim::MessageBoxes().empty());
+}
+
+TEST_F(StartWithWindows, TurningItOffRemovesTheMarkWithTheRunValue) {
+    hostsim::SetRegistryValue(HKEY_LOCAL_MACHINE, kRun, "Quillmarsh", REG_SZ, Text(kExe));
+    SetMark(HKEY_LOCAL_MACHINE, kEnabled);
+    layout.LoadStartWithWindows();
+    ASSERT_EQ(layout.startWithWindows, 1);
+    layout.ChooseStartWithWindows(0);
+    EXPECT_EQ(layout.startWithWindows, 0);
+    EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE), "<none>");
+    EXPECT_EQ(MarkIn(HKEY_LOCAL_MACHINE), "<none>");
+}
+
+// Another copy's mark is that copy's user's choice, whichever way the command goes here.
+TEST_F(StartWithWindows, AnotherCopysRunValueAndMarkAreLeftByEveryCommand) {
+    hostsim::SetRegistryValue(HKEY_LOCAL_MACHINE, kRun, "Quillmarsh", REG_SZ, Text(kOtherCopy));
+    SetMark(HKEY_LOCAL_MACHINE, kDisabled);
+    hostsim::SetRegistryReadOnly(HKEY_LOCAL_MACHINE, true);
+    hostsim::SetRegistryValue(HKEY_CURRENT_USER, kRun, "Quillmarsh", REG_SZ, Text(kExe));
+    SetMark(HKEY_CURRENT_USER, kDisabled);
+    layout.LoadStartWithWindows();
+    ASSERT_EQ(layout.startWithWindows, 0);
+    layout.ChooseStartWithWindows(1);
+    EXPECT_EQ(layout.startWithWindows, 1);
+    EXPECT_EQ(MarkIn(HKEY_CURRENT_USER), "<none>");
+    layout.ChooseStartWithWindows(0);
+    EXPECT_EQ(layout.startWithWindows, 0);
+    EXPECT_EQ(ValueIn(HKEY_CURRENT_USER), "<none>");
+    EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE), std::string(kOtherCopy) + '\0');
+    EXPECT_EQ(MarkIn(HKEY_LOCAL_MACHINE), Binary(kDisabled));
+    EXPECT_TRUE(hostsim::MessageBoxes().empty());
+}
+
 // ---- A standard user: the machine-wide key opens for reading only -----------------------------
 
 class StandardUser : public StartWithWindows {
@@ -420,6 +552,25 @@ TEST_F(StandardUser, SavesShowNoBoxAndAddNoValueOfTheirOwn) {
     run.SaveSettings();
     EXPECT_EQ(run.startWithWindows, 0);
     EXPECT_EQ(ValueIn(HKEY_CURRENT_USER), "<none>");
+    EXPECT_TRUE(hostsim::MessageBoxes().empty());
+}
+
+// The machine-wide mark is not this user's to clear: their own value starts the program for them,
+// and the administrator's entry stays, disabled, where Task Manager shows it.
+TEST_F(StandardUser, TurningOnBesideAMachineValueWindowsDisabledUsesTheirOwnKey) {
+    hostsim::SetRegistryValue(HKEY_LOCAL_MACHINE, kRun, "Quillmarsh", REG_SZ, Text(kExe));
+    SetMark(HKEY_LOCAL_MACHINE, kDisabled);
+    layout.LoadStartWithWindows();
+    ASSERT_EQ(layout.startWithWindows, 0);
+    layout.ChooseStartWithWindows(1);
+    EXPECT_EQ(layout.startWithWindows, 1);
+    EXPECT_EQ(ValueIn(HKEY_CURRENT_USER), std::string("\"") + kExe + "\"" + '\0');
+
+    layout.ChooseStartWithWindows(0);
+    EXPECT_EQ(layout.startWithWindows, 0);
+    EXPECT_EQ(ValueIn(HKEY_CURRENT_USER), "<none>");
+    EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE), std::string(kExe) + '\0');
+    EXPECT_EQ(MarkIn(HKEY_LOCAL_MACHINE), Binary(kDisabled));
     EXPECT_TRUE(hostsim::MessageBoxes().empty());
 }
 
