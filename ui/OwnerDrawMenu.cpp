@@ -523,8 +523,9 @@ UINT COwnerDrawMenu::ShowPopup(HWND owner, UINT flags) {
     SetDpi(DpiAt(cursor, owner));
     SetForegroundWindow(owner);
     BOOL result = TrackPopupMenu(GetSubMenu(menu, 0), flags, cursor.x, cursor.y, 0, owner, nullptr);
-    // Sent, not posted: the menu has closed before this returns.
-    SendMessageA(owner, WM_NULL, 0, 0);
+    // Posted, not sent: a message waiting in the owner's queue is what lets the system switch
+    // tasks properly, so that a click elsewhere closes this menu and the next one stays open.
+    PostMessageA(owner, WM_NULL, 0, 0);
     return static_cast<UINT>(result);
 }
 

@@ -655,6 +655,9 @@ TEST(OwnerDrawMenuPopup, ShowsTheTrayMenuDrawnByItsOwner) {
         15000, 4, "#32768");
     menu.ShowPopup(owner.hwnd, TPM_RIGHTALIGN | TPM_BOTTOMALIGN);
     pendingShot = nullptr;
+    // The message that ends the menu's task switch waits in the owner's queue.
+    MSG ending;
+    EXPECT_TRUE(PeekMessageA(&ending, owner.hwnd, WM_NULL, WM_NULL, PM_REMOVE));
     EXPECT_FALSE(driver.timedOut());
     ASSERT_TRUE(driver.acted());
     ASSERT_TRUE(pending.taken);
