@@ -128,6 +128,11 @@ const MenuItemNode* NodeOf(ULONG_PTR itemData) {
     return reinterpret_cast<const MenuItemNode*>(itemData);
 }
 
+// A grayed item may come with ODS_GRAYED alone: either state is drawn as what cannot be chosen.
+bool IsUnavailable(UINT state) {
+    return (state & (ODS_GRAYED | ODS_DISABLED)) != 0;
+}
+
 } // namespace
 
 COwnerDrawMenu::COwnerDrawMenu()
@@ -396,7 +401,7 @@ void COwnerDrawMenu::DrawContents(const MenuItemNode* node, const DRAWITEMSTRUCT
     const RECT r = request->rcItem;
     const UINT state = request->itemState;
     const bool selected = (state & ODS_SELECTED) != 0;
-    const bool disabled = (state & ODS_DISABLED) != 0;
+    const bool disabled = IsUnavailable(state);
     const bool hot = (state & ODS_HOTLIGHT) != 0 && (state & ODS_INACTIVE) == 0;
     const bool highlighted = !node->separator && (selected || hot);
 
@@ -447,7 +452,7 @@ void COwnerDrawMenu::DrawContents(const MenuItemNode* node, const DRAWITEMSTRUCT
 
 void COwnerDrawMenu::DrawMark(HDC hdc, const MenuItemNode* node, const RECT& r, UINT state) {
     const bool selected = (state & ODS_SELECTED) != 0;
-    const bool disabled = (state & ODS_DISABLED) != 0;
+    const bool disabled = IsUnavailable(state);
     const int x0 = r.left;
     const int y0 = r.top;
     if ((state & ODS_CHECKED) == 0) {

@@ -40,6 +40,10 @@ const int kAutosavePosition = 2;
 const int kRestorePosition = 4;
 const int kUndoPosition = 5;
 
+// Disabled alone, an item is drawn like any other and only does nothing; grayed, it is drawn as
+// the menu draws what cannot be chosen.
+const UINT kUnavailable = MF_DISABLED | MF_GRAYED;
+
 const DWORD kAboutStyle =
     WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_CENTER | DS_MODALFRAME | DS_SETFONT | DS_FIXEDSYS;
 
@@ -166,7 +170,7 @@ void CTrayWindow::PrepareMenu() {
         CheckMenuItem(autosave, position, MF_BYPOSITION | mark);
     }
     RebuildRestoreMenu(GetSubMenu(main, kRestorePosition));
-    UINT undo = desktopLayout->undoStack->count <= 0 ? MF_DISABLED : MF_ENABLED;
+    UINT undo = desktopLayout->undoStack->count <= 0 ? kUnavailable : MF_ENABLED;
     EnableMenuItem(main, kUndoPosition, MF_BYPOSITION | undo);
 
     popupMenu->Rebuild();
@@ -201,7 +205,7 @@ void CTrayWindow::RebuildRestoreMenu(HMENU restore) {
         shownCount++;
     }
     if (shownCount == 0) {
-        AppendMenuA(restore, MF_DISABLED, 0, "<none>");
+        AppendMenuA(restore, kUnavailable, 0, "<none>");
     }
 }
 

@@ -355,6 +355,20 @@ TEST_F(MenuDrawing, DisabledItemsHaveGreyText) {
     EXPECT_GT(canvas.Count(item, Sys(COLOR_GRAYTEXT)), 10);
 }
 
+// A menu reports a grayed item with ODS_GRAYED, which may come without ODS_DISABLED: the row is
+// drawn as a disabled one, its text and its image alike.
+TEST_F(MenuDrawing, GrayedItemsAreDrawnAsDisabledOnes) {
+    MenuItemNode* node = Node(206);
+    node->image = MENU_IMAGE_ABOUT;
+    Paint(node, ODS_GRAYED, item);
+    EXPECT_GT(canvas.Count(item, Sys(COLOR_GRAYTEXT)), 10);
+    EXPECT_EQ(0, canvas.Count(item, Sys(COLOR_MENUTEXT)));
+    EXPECT_EQ(0, canvas.Count(markArea, kAboutRim));
+    EXPECT_GT(canvas.Count(markArea, ImageShadow()), 10);
+    Paint(node, ODS_SELECTED | ODS_GRAYED, item);
+    EXPECT_EQ(MenuBackground(), canvas.At(1, 1));
+}
+
 TEST_F(MenuDrawing, SeparatorLineStartsThirtyPixelsIn) {
     const MenuItemNode* separator = Node(201)->next;
     const RECT line = {0, 0, 160, 6};
