@@ -8,6 +8,7 @@
 #include "ui/AboutDialog.h"
 #include "ui/DisplayMonitors.h"
 #include "ui/DpiQuery.h"
+#include "ui/MessageFilter.h"
 #include "ui/OwnerDrawMenu.h"
 
 #include <cstring>
@@ -372,8 +373,12 @@ void CTrayWindow::RestoreForDisplaysAtStart() {
     LookForReadyDesktop();
 }
 
-// Every start records the desktop as it stands, whatever the autosave interval.
+// Every start records the desktop as it stands, whatever the autosave interval. The taskbar runs
+// at the user's integrity level: an elevated copy lets its two messages in, or after Explorer
+// restarts the icon never comes back and its clicks never arrive.
 LRESULT CTrayWindow::OnCreate(HWND window, WPARAM wParam, LPARAM lParam) {
+    AllowFromLowerIntegrity(window, WM_TRAYICON);
+    AllowFromLowerIntegrity(window, taskbarCreatedMessage);
     hTrayIcon = LoadTrayIcon(hInstance);
     popupMenu =
         new (std::nothrow) COwnerDrawMenu(hInstance, MAKEINTRESOURCEA(IDR_MAINMENU),
