@@ -522,12 +522,10 @@ void COwnerDrawMenu::DrawImage(HDC hdc, int k, int x0, int y0, bool selected, bo
     ImageList_Draw(hImageList, k, hdc, x0 + rest, y0 + rest, ILD_TRANSPARENT);
 }
 
-UINT COwnerDrawMenu::ShowPopup(HWND owner, UINT flags) {
-    POINT cursor = {0, 0};
-    GetCursorPos(&cursor);
-    SetDpi(DpiAt(cursor, owner));
+UINT COwnerDrawMenu::ShowPopup(HWND owner, UINT flags, POINT at) {
+    SetDpi(DpiAt(at, owner));
     SetForegroundWindow(owner);
-    BOOL result = TrackPopupMenu(GetSubMenu(menu, 0), flags, cursor.x, cursor.y, 0, owner, nullptr);
+    BOOL result = TrackPopupMenu(GetSubMenu(menu, 0), flags, at.x, at.y, 0, owner, nullptr);
     // Posted, not sent: a message waiting in the owner's queue is what lets the system switch
     // tasks properly, so that a click elsewhere closes this menu and the next one stays open.
     PostMessageA(owner, WM_NULL, 0, 0);

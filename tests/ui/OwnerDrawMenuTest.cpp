@@ -667,7 +667,8 @@ TEST(OwnerDrawMenuPopup, ShowsTheTrayMenuDrawnByItsOwner) {
             SetTimer(nullptr, 0, 400, TakeMenuShot);
         },
         15000, 4, "#32768");
-    menu.ShowPopup(owner.hwnd, TPM_RIGHTALIGN | TPM_BOTTOMALIGN);
+    // The menu opens at the point it is given, not at the cursor.
+    menu.ShowPopup(owner.hwnd, TPM_RIGHTALIGN | TPM_BOTTOMALIGN, POINT{650, 550});
     pendingShot = nullptr;
     // The message that ends the menu's task switch waits in the owner's queue.
     MSG ending;
@@ -678,9 +679,9 @@ TEST(OwnerDrawMenuPopup, ShowsTheTrayMenuDrawnByItsOwner) {
 
     EXPECT_GE(owner.measured, 10);
     EXPECT_GE(owner.drawn, 10);
-    // Lower right corner at the cursor.
-    EXPECT_NEAR(700, pending.rect.right, 2);
-    EXPECT_NEAR(600, pending.rect.bottom, 2);
+    // Lower right corner at the point.
+    EXPECT_NEAR(650, pending.rect.right, 2);
+    EXPECT_NEAR(550, pending.rect.bottom, 2);
 
     const RECT all = {0, 0, pending.rect.right - pending.rect.left,
                       pending.rect.bottom - pending.rect.top};
