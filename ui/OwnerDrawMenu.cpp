@@ -128,6 +128,11 @@ const MenuItemNode* NodeOf(ULONG_PTR itemData) {
     return reinterpret_cast<const MenuItemNode*>(itemData);
 }
 
+// A grayed item may come with ODS_GRAYED alone: either state is drawn as what cannot be chosen.
+bool IsUnavailable(UINT state) {
+    return (state & (ODS_GRAYED | ODS_DISABLED)) != 0;
+}
+
 } // namespace
 
 COwnerDrawMenu::COwnerDrawMenu()
@@ -396,7 +401,7 @@ void COwnerDrawMenu::DrawContents(const MenuItemNode* node, const DRAWITEMSTRUCT
     const RECT r = request->rcItem;
     const UINT state = request->itemState;
     const bool selected = (state & ODS_SELECTED) != 0;
-    const bool disabled = (state & ODS_DISABLED) != 0;
+    const bool disabled = IsUnavailable(state);
     const bool hot = (state & ODS_HOTLIGHT) != 0 && (state & ODS_INACTIVE) == 0;
     const bool highlighted = !node->separator && (selected || hot);
 
@@ -447,7 +452,7 @@ void COwnerDrawMenu::DrawContents(const MenuItemNode* node, const DRAWITEMSTRUCT
 
 void COwnerDrawMenu::DrawMark(HDC hdc, const MenuItemNode* node, const RECT& r, UINT state) {
     const bool selected = (state & ODS_SELECTED) != 0;
-    const bool disabled = (state & ODS_DISABLED) != 0;
+    const bool disabled = IsUnavailable(state);
     const int x0 = r.left;
     const int y0 = r.top;
     if ((state & ODS_CHECKED) == 0) {
@@ -517,14 +522,13 @@ void COwnerDrawMenu::DrawImage(HDC hdc, int k, int x0, int y0, bool selected, bo
     ImageList_Draw(hImageList, k, hdc, x0 + rest, y0 + rest, ILD_TRANSPARENT);
 }
 
-UINT COwnerDrawMenu::ShowPopup(HWND owner, UINT flags) {
-    POINT cursor = {0, 0};
-    GetCursorPos(&cursor);
-    SetDpi(DpiAt(cursor, owner));
+UINT COwnerDrawMenu::ShowPopup(HWND owner, UINT flags, POINT at) {
+    SetDpi(DpiAt(at, owner));
     SetForegroundWindow(owner);
-    BOOL result = TrackPopupMenu(GetSubMenu(menu, 0), flags, cursor.x, cursor.y, 0, owner, nullptr);
-    // Sent, not posted: the menu has closed before this returns.
-    SendMessageA(owner, WM_NULL, 0, 0);
+    BOOL result = TrackPopupMenu(GetSubMenu(menu, 0), flags, at.x, at.y, 0, owner, nullptr);
+    // Posted, not sent: a message waiting in the owner's queue is what lets the system switch
+    // tasks properly, so that a click elsewhere closes this menu and the next one stays open.
+    PostMessageA(owner, WM_NULL, 0, 0);
     return static_cast<UINT>(result);
 }
 

@@ -51,10 +51,10 @@ class COwnerDrawMenu {
     void SetDpi(int dpi);
     void MeasureItem(HWND owner, MEASUREITEMSTRUCT* request);
     void DrawItem(const DRAWITEMSTRUCT* request);
-    // Shows the first popup of the menu at the cursor, at the DPI of the monitor there; returns
-    // when it has closed, with TrackPopupMenu's result: with TPM_RETURNCMD, the chosen command or
-    // 0 when none was chosen.
-    UINT ShowPopup(HWND owner, UINT flags);
+    // Shows the first popup of the menu at the point (screen coordinates), at the DPI of the
+    // monitor there; returns when it has closed, with TrackPopupMenu's result: with
+    // TPM_RETURNCMD, the chosen command or 0 when none was chosen.
+    UINT ShowPopup(HWND owner, UINT flags, POINT at);
     // Releases everything; the object is empty afterwards.
     void Destroy();
 

@@ -8,7 +8,9 @@
 #include "ui/AboutDialog.h"
 #include "ui/DisplayMonitors.h"
 #include "ui/DpiQuery.h"
+#include "ui/MessageFilter.h"
 #include "ui/OwnerDrawMenu.h"
+#include "ui/TrayCallback.h"
 
 #include <cstring>
 #include <new>
@@ -35,10 +37,19 @@ const UINT_PTR kTrayIconRetryTimer = 3;
 const UINT kTrayIconRetryPeriod = 2000;
 const int kTrayIconTries = 60;
 
+static_assert(kTrayLeftButtonUp == WM_LBUTTONUP && kTrayRightButtonUp == WM_RBUTTONUP &&
+                  kTrayContextMenu == WM_CONTEXTMENU && kTraySelect == NIN_SELECT &&
+                  kTrayKeySelect == NIN_KEYSELECT,
+              "the callback's events as the SDK numbers them");
+
 // Positions in the popup that are reached by position.
 const int kAutosavePosition = 2;
 const int kRestorePosition = 4;
 const int kUndoPosition = 5;
+
+// Disabled alone, an item is drawn like any other and only does nothing; grayed, it is drawn as
+// the menu draws what cannot be chosen.
+const UINT kUnavailable = MF_DISABLED | MF_GRAYED;
 
 const DWORD kAboutStyle =
     WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_CENTER | DS_MODALFRAME | DS_SETFONT | DS_FIXEDSYS;
@@ -121,19 +132,30 @@ void CTrayWindow::AddTrayIcon() {
 // An add that timed out may still have reached the taskbar: an icon that can be modified is there.
 void CTrayWindow::TryAddTrayIcon() {
     NOTIFYICONDATAA record = TrayRecord(hwnd);
-    record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    // Under version 4 the shell shows the tip only when asked to.
+    record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP;
     record.uCallbackMessage = WM_TRAYICON;
     record.hIcon = hTrayIcon;
     CopyBounded(record.szTip, sizeof record.szTip, kTrayTip);
     trayIconTriesLeft--;
     if (notifyIcon(NIM_ADD, &record) || notifyIcon(NIM_MODIFY, &record)) {
         trayIconTriesLeft = 0;
+        SetTrayIconVersion();
     }
     if (trayIconTriesLeft > 0) {
         SetTimer(hwnd, kTrayIconRetryTimer, kTrayIconRetryPeriod, nullptr);
     } else {
         KillTimer(hwnd, kTrayIconRetryTimer);
     }
+}
+
+// The shell forgets the version with the icon, so every add asks again. Version 4 tells where the
+// icon stands and reports Enter and Space on it; a shell that knows no such version refuses and
+// goes on with the old form of the callback, which OnTrayIcon reads as well.
+void CTrayWindow::SetTrayIconVersion() {
+    NOTIFYICONDATAA record = TrayRecord(hwnd);
+    record.uVersion = NOTIFYICON_VERSION_4;
+    notifyIcon(NIM_SETVERSION, &record);
 }
 
 void CTrayWindow::RemoveTrayIcon() {
@@ -166,7 +188,7 @@ void CTrayWindow::PrepareMenu() {
         CheckMenuItem(autosave, position, MF_BYPOSITION | mark);
     }
     RebuildRestoreMenu(GetSubMenu(main, kRestorePosition));
-    UINT undo = desktopLayout->undoStack->count <= 0 ? MF_DISABLED : MF_ENABLED;
+    UINT undo = desktopLayout->undoStack->count <= 0 ? kUnavailable : MF_ENABLED;
     EnableMenuItem(main, kUndoPosition, MF_BYPOSITION | undo);
 
     popupMenu->Rebuild();
@@ -201,7 +223,7 @@ void CTrayWindow::RebuildRestoreMenu(HMENU restore) {
         shownCount++;
     }
     if (shownCount == 0) {
-        AppendMenuA(restore, MF_DISABLED, 0, "<none>");
+        AppendMenuA(restore, kUnavailable, 0, "<none>");
     }
 }
 
@@ -368,8 +390,12 @@ void CTrayWindow::RestoreForDisplaysAtStart() {
     LookForReadyDesktop();
 }
 
-// Every start records the desktop as it stands, whatever the autosave interval.
+// Every start records the desktop as it stands, whatever the autosave interval. The taskbar runs
+// at the user's integrity level: an elevated copy lets its two messages in, or after Explorer
+// restarts the icon never comes back and its clicks never arrive.
 LRESULT CTrayWindow::OnCreate(HWND window, WPARAM wParam, LPARAM lParam) {
+    AllowFromLowerIntegrity(window, WM_TRAYICON);
+    AllowFromLowerIntegrity(window, taskbarCreatedMessage);
     hTrayIcon = LoadTrayIcon(hInstance);
     popupMenu =
         new (std::nothrow) COwnerDrawMenu(hInstance, MAKEINTRESOURCEA(IDR_MAINMENU),
@@ -437,19 +463,23 @@ void CTrayWindow::OnAbout() {
     about.DoModal(hInstance, hwnd, 0, 0, 160, 120, kAboutStyle, 0);
 }
 
-// Only the release of a button over our icon opens the menu; without a menu object there is
-// nothing to open, and a click while the menu is open leaves it as it is. The menu returns its
-// choice rather than posting it, so the choice is taken against the entries it showed.
+// Which callbacks open the menu, and where, is ReadTrayCallback's to say: at the pointer for the
+// old form, at the icon for version 4's, so that the keyboard's menu opens beside the icon.
+// Without a menu object there is nothing to open, and a callback while the menu is open leaves it
+// as it is. The menu returns its choice rather than posting it, so the choice is taken against
+// the entries it showed.
 LRESULT CTrayWindow::OnTrayIcon(WPARAM wParam, LPARAM lParam) {
-    if (wParam != kTrayIconId || (lParam != WM_LBUTTONUP && lParam != WM_RBUTTONUP)) {
+    const TrayMenuRequest request = ReadTrayCallback(wParam, lParam, kTrayIconId);
+    if (request.where == TrayMenuRequest::kNone || !popupMenu || menuOpen) {
         return 1;
     }
-    if (!popupMenu || menuOpen) {
-        return 1;
+    POINT at = {request.x, request.y};
+    if (request.where == TrayMenuRequest::kAtPointer) {
+        GetCursorPos(&at);
     }
     menuOpen = 1;
     PrepareMenu();
-    UINT id = popupMenu->ShowPopup(hwnd, TPM_RIGHTALIGN | TPM_BOTTOMALIGN | TPM_RETURNCMD);
+    UINT id = popupMenu->ShowPopup(hwnd, TPM_RIGHTALIGN | TPM_BOTTOMALIGN | TPM_RETURNCMD, at);
     menuOpen = 0;
     OnMenuChoice(id);
     return 1;

@@ -63,6 +63,7 @@ class CTrayWindow final : public CWindowClass {
     int trayIconTriesLeft;
 
     void TryAddTrayIcon();
+    void SetTrayIconVersion();
     void TakeSnapshot(SnapshotKind kind);
     void OnTimer(UINT_PTR id);
     void LookAtDisplays();

@@ -720,6 +720,49 @@ TEST_F(Program, RestoreSubmenuListsTheSnapshotNamesNewestFirst) {
     ExpectExitsCleanly();
 }
 
+// At start nothing can be undone: Undo is drawn as the menu draws what cannot be chosen, and a
+// command that can be chosen beside it is not.
+TEST_F(Program, UndoWithNothingToUndoIsDrawnGrey) {
+    std::vector<HWND> popups;
+    ASSERT_TRUE(program.PostTrayClick(WM_RBUTTONUP));
+    ASSERT_TRUE(WaitForPopups(program.ProcessId(), 1, &popups));
+    std::vector<MenuRow> rows = ReadRowsOnceDrawn(popups[0], {"Save", "Undo"}, 2);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].text, "Save");
+    EXPECT_FALSE(rows[0].grey);
+    EXPECT_EQ(rows[1].text, "Undo");
+    EXPECT_TRUE(rows[1].grey);
+    ASSERT_TRUE(CloseMenus(program.ProcessId()));
+    ExpectExitsCleanly();
+}
+
+// Version 4's callback: the release opens nothing, the selection that follows it (or Enter on the
+// focused icon) opens one menu, with its lower right corner at the icon rather than the pointer.
+TEST_F(Program, VersionFourCallbackOpensOneMenuAtTheIcon) {
+    const UINT kTrayCallback = WM_USER + 1;
+    const WPARAM anchor = MAKEWPARAM(600, 500);
+    SetCursorPos(100, 100);
+    for (UINT event : {WM_LBUTTONUP, WM_RBUTTONUP, WM_LBUTTONDOWN}) {
+        ASSERT_TRUE(PostMessageA(program.Window(), kTrayCallback, anchor, MAKELPARAM(event, 1)));
+    }
+    // Sent after the posts: the program has looked at its queue once this returns.
+    ASSERT_TRUE(program.Command(0));
+    Sleep(500);
+    EXPECT_TRUE(OpenPopups(program.ProcessId()).empty());
+
+    for (UINT event : {NIN_KEYSELECT, NIN_SELECT}) {
+        ASSERT_TRUE(PostMessageA(program.Window(), kTrayCallback, anchor, MAKELPARAM(event, 1)));
+        std::vector<HWND> popups;
+        ASSERT_TRUE(WaitForPopups(program.ProcessId(), 1, &popups)) << event;
+        RECT shown = {};
+        GetWindowRect(popups[0], &shown);
+        EXPECT_NEAR(600, shown.right, 2) << event;
+        EXPECT_NEAR(500, shown.bottom, 2) << event;
+        ASSERT_TRUE(CloseMenus(program.ProcessId()));
+    }
+    ExpectExitsCleanly();
+}
+
 // The shell can report another release while the menu is open; the open menu stays whole.
 TEST_F(Program, ClickWhileTheMenuIsOpenLeavesItWhole) {
     WaitForNextSecond();

@@ -355,6 +355,20 @@ TEST_F(MenuDrawing, DisabledItemsHaveGreyText) {
     EXPECT_GT(canvas.Count(item, Sys(COLOR_GRAYTEXT)), 10);
 }
 
+// A menu reports a grayed item with ODS_GRAYED, which may come without ODS_DISABLED: the row is
+// drawn as a disabled one, its text and its image alike.
+TEST_F(MenuDrawing, GrayedItemsAreDrawnAsDisabledOnes) {
+    MenuItemNode* node = Node(206);
+    node->image = MENU_IMAGE_ABOUT;
+    Paint(node, ODS_GRAYED, item);
+    EXPECT_GT(canvas.Count(item, Sys(COLOR_GRAYTEXT)), 10);
+    EXPECT_EQ(0, canvas.Count(item, Sys(COLOR_MENUTEXT)));
+    EXPECT_EQ(0, canvas.Count(markArea, kAboutRim));
+    EXPECT_GT(canvas.Count(markArea, ImageShadow()), 10);
+    Paint(node, ODS_SELECTED | ODS_GRAYED, item);
+    EXPECT_EQ(MenuBackground(), canvas.At(1, 1));
+}
+
 TEST_F(MenuDrawing, SeparatorLineStartsThirtyPixelsIn) {
     const MenuItemNode* separator = Node(201)->next;
     const RECT line = {0, 0, 160, 6};
@@ -653,17 +667,21 @@ TEST(OwnerDrawMenuPopup, ShowsTheTrayMenuDrawnByItsOwner) {
             SetTimer(nullptr, 0, 400, TakeMenuShot);
         },
         15000, 4, "#32768");
-    menu.ShowPopup(owner.hwnd, TPM_RIGHTALIGN | TPM_BOTTOMALIGN);
+    // The menu opens at the point it is given, not at the cursor.
+    menu.ShowPopup(owner.hwnd, TPM_RIGHTALIGN | TPM_BOTTOMALIGN, POINT{650, 550});
     pendingShot = nullptr;
+    // The message that ends the menu's task switch waits in the owner's queue.
+    MSG ending;
+    EXPECT_TRUE(PeekMessageA(&ending, owner.hwnd, WM_NULL, WM_NULL, PM_REMOVE));
     EXPECT_FALSE(driver.timedOut());
     ASSERT_TRUE(driver.acted());
     ASSERT_TRUE(pending.taken);
 
     EXPECT_GE(owner.measured, 10);
     EXPECT_GE(owner.drawn, 10);
-    // Lower right corner at the cursor.
-    EXPECT_NEAR(700, pending.rect.right, 2);
-    EXPECT_NEAR(600, pending.rect.bottom, 2);
+    // Lower right corner at the point.
+    EXPECT_NEAR(650, pending.rect.right, 2);
+    EXPECT_NEAR(550, pending.rect.bottom, 2);
 
     const RECT all = {0, 0, pending.rect.right - pending.rect.left,
                       pending.rect.bottom - pending.rect.top};

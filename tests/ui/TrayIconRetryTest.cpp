@@ -18,14 +18,20 @@ struct FakeTaskbar {
     bool refusedAddLands = false;
     bool iconThere = false;
     std::vector<DWORD> requests;
-    NOTIFYICONDATAA lastRecord = {};
+    // The records of the last add or modify, and of the last version request.
+    NOTIFYICONDATAA addRecord = {};
+    NOTIFYICONDATAA versionRecord = {};
 };
 
 FakeTaskbar taskbar;
 
 BOOL WINAPI FakeNotifyIcon(DWORD message, PNOTIFYICONDATAA record) {
     taskbar.requests.push_back(message);
-    taskbar.lastRecord = *record;
+    if (message == NIM_SETVERSION) {
+        taskbar.versionRecord = *record;
+    } else if (message != NIM_DELETE) {
+        taskbar.addRecord = *record;
+    }
     switch (message) {
     case NIM_ADD:
         if (taskbar.refusals > 0) {
@@ -36,6 +42,7 @@ BOOL WINAPI FakeNotifyIcon(DWORD message, PNOTIFYICONDATAA record) {
         taskbar.iconThere = true;
         return TRUE;
     case NIM_MODIFY:
+    case NIM_SETVERSION:
         return taskbar.iconThere ? TRUE : FALSE;
     case NIM_DELETE:
         taskbar.iconThere = false;
@@ -111,10 +118,10 @@ TEST_F(TrayIconRetry, RefusedAddIsTriedAgainOnATimerOfItsOwnUntilTheIconIsThere)
     EXPECT_FALSE(TimerRuns(retry));
     EXPECT_EQ(layout.snapshots->count, 0);
     // The record the taskbar got is the tray icon's.
-    EXPECT_EQ(taskbar.lastRecord.hWnd, window);
-    EXPECT_EQ(taskbar.lastRecord.uID, 1u);
-    EXPECT_EQ(taskbar.lastRecord.uCallbackMessage, static_cast<UINT>(WM_TRAYICON));
-    EXPECT_TRUE(taskbar.lastRecord.uFlags & NIF_ICON);
+    EXPECT_EQ(taskbar.addRecord.hWnd, window);
+    EXPECT_EQ(taskbar.addRecord.uID, 1u);
+    EXPECT_EQ(taskbar.addRecord.uCallbackMessage, static_cast<UINT>(WM_TRAYICON));
+    EXPECT_TRUE(taskbar.addRecord.uFlags & NIF_ICON);
 
     // A late tick of the stopped timer asks the taskbar nothing.
     const size_t asked = taskbar.requests.size();
@@ -126,8 +133,37 @@ TEST_F(TrayIconRetry, AnAddThatTimedOutButLandedIsNotTriedAgain) {
     taskbar.refusals = 1;
     taskbar.refusedAddLands = true;
     tray.AddTrayIcon();
-    EXPECT_EQ(taskbar.requests, (std::vector<DWORD>{NIM_ADD, NIM_MODIFY}));
+    EXPECT_EQ(taskbar.requests, (std::vector<DWORD>{NIM_ADD, NIM_MODIFY, NIM_SETVERSION}));
     EXPECT_EQ(WaitForTick(3000), 0u);
+}
+
+// The shell forgets the icon's version with the icon: every add that succeeds asks for version
+// 4 at once, the retry's, the landed one's and the re-add after the taskbar's re-creation
+// included, and a refused add asks nothing. The tip is asked to show, as version 4 hides it
+// otherwise.
+TEST_F(TrayIconRetry, EverySuccessfulAddAsksForVersionFour) {
+    taskbar.refusals = 1;
+    tray.AddTrayIcon();
+    const UINT_PTR retry = WaitForTick(10000);
+    ASSERT_NE(retry, 0u);
+    Tick(retry);
+    const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+    tray.WindowProc(window, taskbarCreated, 0, 0);
+    taskbar.iconThere = false;
+    taskbar.refusals = 1;
+    taskbar.refusedAddLands = true;
+    tray.WindowProc(window, taskbarCreated, 0, 0);
+
+    EXPECT_EQ(taskbar.requests,
+              (std::vector<DWORD>{NIM_ADD, NIM_MODIFY, NIM_ADD, NIM_SETVERSION, NIM_ADD,
+                                  NIM_SETVERSION, NIM_ADD, NIM_MODIFY, NIM_SETVERSION}));
+    EXPECT_EQ(taskbar.versionRecord.uVersion, static_cast<UINT>(NOTIFYICON_VERSION_4));
+    EXPECT_EQ(taskbar.versionRecord.hWnd, window);
+    EXPECT_EQ(taskbar.versionRecord.uID, 1u);
+    EXPECT_EQ(taskbar.versionRecord.cbSize, static_cast<DWORD>(NOTIFYICONDATAA_V2_SIZE));
+    EXPECT_TRUE(taskbar.addRecord.uFlags & NIF_SHOWTIP);
+    EXPECT_TRUE(taskbar.addRecord.uFlags & NIF_TIP);
+    EXPECT_STREQ(taskbar.addRecord.szTip, "Quill Marsh");
 }
 
 // Every two seconds for about two minutes, then no more; the taskbar made anew (Explorer

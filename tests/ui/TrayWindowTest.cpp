@@ -33,6 +33,12 @@ std::string Utf8Of(const MenuItemNode* node) {
     return std::string(text, length);
 }
 
+// Disabled and grayed both: an item only disabled is drawn like one that can be chosen.
+bool Unavailable(HMENU menu, UINT position) {
+    const UINT state = GetMenuState(menu, position, MF_BYPOSITION);
+    return (state & MF_DISABLED) && (state & MF_GRAYED);
+}
+
 class TrayMenu : public ::testing::Test {
   protected:
     CDesktopLayout layout;
@@ -74,9 +80,9 @@ TEST_F(TrayMenu, EmptyStoreShowsOneDisabledNoneAndDisablesUndo) {
 
     ASSERT_EQ(GetMenuItemCount(Restore()), 1);
     EXPECT_EQ(GetMenuItemID(Restore(), 0), 0u);
-    EXPECT_TRUE(GetMenuState(Restore(), 0, MF_BYPOSITION) & MF_DISABLED);
+    EXPECT_TRUE(Unavailable(Restore(), 0));
     EXPECT_EQ(FirstRestoreText(), "<none>");
-    EXPECT_TRUE(GetMenuState(Main(), kUndoPosition, MF_BYPOSITION) & MF_DISABLED);
+    EXPECT_TRUE(Unavailable(Main(), kUndoPosition));
 
     EXPECT_TRUE(GetMenuState(menu->menu, ID_START_WITH_WINDOWS, MF_BYCOMMAND) & MF_CHECKED);
     HMENU autosave = GetSubMenu(Main(), kAutosavePosition);
@@ -119,8 +125,8 @@ TEST_F(TrayMenu, SnapshotsReplaceNoneInListOrderAndUndoFollowsItsStack) {
     EXPECT_EQ(GetMenuItemID(Restore(), 1), static_cast<UINT>(ID_RESTORE_FIRST + 1));
     EXPECT_EQ(TextOf(ID_RESTORE_FIRST), "2024-03-01 09:15:00");
     EXPECT_EQ(TextOf(ID_RESTORE_FIRST + 1), "2024-03-01 09:10:00 (AutoSave)");
-    EXPECT_FALSE(GetMenuState(Restore(), 0, MF_BYPOSITION) & MF_DISABLED);
-    EXPECT_FALSE(GetMenuState(Main(), kUndoPosition, MF_BYPOSITION) & MF_DISABLED);
+    EXPECT_FALSE(GetMenuState(Restore(), 0, MF_BYPOSITION) & (MF_DISABLED | MF_GRAYED));
+    EXPECT_FALSE(GetMenuState(Main(), kUndoPosition, MF_BYPOSITION) & (MF_DISABLED | MF_GRAYED));
     EXPECT_FALSE(GetMenuState(menu->menu, ID_START_WITH_WINDOWS, MF_BYCOMMAND) & MF_CHECKED);
     HMENU autosave = GetSubMenu(Main(), kAutosavePosition);
     EXPECT_TRUE(GetMenuState(autosave, 0, MF_BYPOSITION) & MF_CHECKED);
@@ -129,7 +135,7 @@ TEST_F(TrayMenu, SnapshotsReplaceNoneInListOrderAndUndoFollowsItsStack) {
     layout.undoStack->RemoveLast();
     delete[] undo;
     tray.PrepareMenu();
-    EXPECT_TRUE(GetMenuState(Main(), kUndoPosition, MF_BYPOSITION) & MF_DISABLED);
+    EXPECT_TRUE(Unavailable(Main(), kUndoPosition));
 }
 
 // A settings file can bring more snapshots than there are Restore ids: the newest are listed, up
