@@ -720,22 +720,6 @@ TEST_F(Program, RestoreSubmenuListsTheSnapshotNamesNewestFirst) {
     ExpectExitsCleanly();
 }
 
-// At start nothing can be undone: Undo is drawn as the menu draws what cannot be chosen, and a
-// command that can be chosen beside it is not.
-TEST_F(Program, UndoWithNothingToUndoIsDrawnGrey) {
-    std::vector<HWND> popups;
-    ASSERT_TRUE(program.PostTrayClick(WM_RBUTTONUP));
-    ASSERT_TRUE(WaitForPopups(program.ProcessId(), 1, &popups));
-    std::vector<MenuRow> rows = ReadRowsOnceDrawn(popups[0], {"Save", "Undo"}, 2);
-    ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0].text, "Save");
-    EXPECT_FALSE(rows[0].grey);
-    EXPECT_EQ(rows[1].text, "Undo");
-    EXPECT_TRUE(rows[1].grey);
-    ASSERT_TRUE(CloseMenus(program.ProcessId()));
-    ExpectExitsCleanly();
-}
-
 // Version 4's callback: the release opens nothing, the selection that follows it (or Enter on the
 // focused icon) opens one menu, with its lower right corner at the icon rather than the pointer.
 TEST_F(Program, VersionFourCallbackOpensOneMenuAtTheIcon) {

@@ -251,18 +251,15 @@ TEST_F(StartWithWindows, EveryFormOfThisCopysPathCounts) {
     }
 }
 
-TEST_F(StartWithWindows, SavesNeverRemoveAValue) {
-    hostsim::SetRegistryValue(HKEY_LOCAL_MACHINE, kRun, "Quillmarsh", REG_SZ, Text(kExe));
-    layout.startWithWindows = 0;
-    EXPECT_EQ(layout.ApplyStartWithWindows(), 1);
-    EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE), std::string(kExe) + '\0');
-}
-
-TEST_F(StartWithWindows, TurningOffRemovesOnlyThisCopysValue) {
+// A save never removes a value; turning the option off removes only this copy's.
+TEST_F(StartWithWindows, OnlyTurningOffRemovesAValueAndOnlyThisCopys) {
     hostsim::SetRegistryValue(HKEY_LOCAL_MACHINE, kRun, "Quillmarsh", REG_SZ, Text(kOtherCopy));
     hostsim::SetRegistryValue(HKEY_CURRENT_USER, kRun, "Quillmarsh", REG_SZ, Text(kExe));
     layout.LoadStartWithWindows();
     ASSERT_EQ(layout.startWithWindows, 1);
+    layout.startWithWindows = 0;
+    EXPECT_EQ(layout.ApplyStartWithWindows(), 1);
+    EXPECT_EQ(ValueIn(HKEY_CURRENT_USER), std::string(kExe) + '\0');
     layout.ChooseStartWithWindows(0);
     EXPECT_EQ(layout.startWithWindows, 0);
     EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE), std::string(kOtherCopy) + '\0');
