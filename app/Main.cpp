@@ -28,6 +28,7 @@ int RunTrayProgram(HINSTANCE instance) {
         return 0;
     }
     int exitCode = 0;
+    layout->ChooseSettingsFile();
     if (layout->LoadSettings()) {
         CTrayWindow* tray = new (std::nothrow) CTrayWindow(layout);
         if (tray) {

@@ -1,11 +1,12 @@
 #include "desktop/DesktopLayout.h"
+#include "base/TextEncoding.h"
 
 #include <cstdio>
 #include <cstring>
 
-namespace {
-
 const char kSettingsFileName[] = "Quillmarsh.ini";
+
+namespace {
 
 HWND FindDefView(HWND parent) {
     return FindWindowExA(parent, nullptr, "SHELLDLL_DefView", nullptr);
@@ -43,10 +44,11 @@ CDesktopLayout::CDesktopLayout()
     // No usable folder (cut, relative or too long) leaves the path empty: the store then lives
     // in memory only, and every save says so.
     iniPath[0] = '\0';
+    settingsReadFirst[0] = '\0';
     const char* directory = GetExeDirectory();
     int length = snprintf(iniPath, sizeof iniPath, "%s%s", directory, kSettingsFileName);
     if (!IsAbsoluteDirectory(directory) || length < 0 ||
-        length >= static_cast<int>(sizeof iniPath)) {
+        length >= static_cast<int>(sizeof iniPath) || !FitsFilePath(iniPath)) {
         iniPath[0] = '\0';
     }
     snapshots = new CPtrList;
@@ -73,17 +75,20 @@ CDesktopLayout::~CDesktopLayout() {
     delete unsavedSnapshots;
 }
 
-// The directory of the running executable, ending in a backslash.
+// The directory of the running executable in UTF-8, ending in a backslash.
 const char* CDesktopLayout::GetExeDirectory() {
     static char directory[kPathChars];
-    char modulePath[kPathChars];
     memset(directory, 0, sizeof directory);
-    DWORD length = GetModuleFileNameA(nullptr, modulePath, sizeof modulePath);
-    // A result that fills the buffer may have been cut, and then names no real directory.
-    if (length == 0 || length >= sizeof modulePath) {
+    WCHAR wide[kFilePathUnits];
+    DWORD units = GetModuleFileNameW(nullptr, wide, kFilePathUnits);
+    // A result that fills the buffer may have been cut, and then names no real directory; a name
+    // with a lone surrogate has no UTF-8 form that names it.
+    char modulePath[kPathChars];
+    if (units == 0 || units >= kFilePathUnits || !IsUtf16(wide, units) ||
+        Utf16ToUtf8(wide, units, modulePath, sizeof modulePath) == 0) {
         return directory;
     }
-    modulePath[length] = '\0';
+    size_t length = strlen(modulePath);
 
     size_t directoryEnd = 0;
     if (length >= 2 && modulePath[1] == ':') {

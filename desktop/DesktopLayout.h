@@ -21,6 +21,9 @@ enum {
     kMaxApplyPasses = 21,
 };
 
+// The settings file's name, beside the program or in the user's local application data.
+extern const char kSettingsFileName[];
+
 // The ways to the desktop's icons: the shell's folder view, or the list view that shows them.
 // kRouteAuto tries the shell's first; kRouteNone is the route of an operation that none served.
 enum DesktopRoute : int {
@@ -110,7 +113,10 @@ class CDesktopLayout {
     int RestoreNewestUnder(const char* displays);
     void Undo();
 
-    // The settings file; store/SettingsFile.cpp. LoadSettings returns 1.
+    // The settings file; store/SettingsFile.cpp. ChooseSettingsFile, once at start, moves iniPath
+    // from beside the program to the user's local application data where this copy could not
+    // keep it beside the program. LoadSettings returns 1.
+    void ChooseSettingsFile();
     int LoadSettings();
     // Shows its failure in an "Error" box once the file and its lock are let go.
     void SaveSettings();
@@ -144,6 +150,9 @@ class CDesktopLayout {
     // (another copy wrote it, or it could not be read before) first takes in what it holds.
     int settingsRead;
     FileStamp settingsStamp;
+    // A settings file beside the program that this copy may read but not write, read in place of
+    // iniPath while no file stands there; "" for none.
+    char settingsReadFirst[kPathChars];
     // autoSaveMode as the file held it: a mode that differs was chosen here since.
     AutoSaveMode savedAutoSaveMode;
     int savedRestoreOnDisplayChange;
@@ -208,6 +217,7 @@ class CDesktopLayout {
     // RestoreLayout without a box: an automatic restore was asked for by nobody.
     RestoreResult RestoreQuietly(const char* layout);
 
+    const char* SettingsSource() const;
     IniSaveResult WriteSettings();
     bool TakeInSettingsFile();
 };

@@ -30,12 +30,12 @@ CAtomicFile::CAtomicFile() : file(nullptr), inPlace(false) {
 CAtomicFile::~CAtomicFile() {
     CloseStream();
     if (tempPath[0]) {
-        remove(tempPath);
+        RemoveFile(tempPath);
     }
 }
 
 int CAtomicFile::Open(const char* target) {
-    if (file || !target || strlen(target) >= sizeof targetPath || IsReadOnlyFile(target)) {
+    if (file || !target || !FitsFilePath(target) || IsReadOnlyFile(target)) {
         return 0;
     }
     memcpy(targetPath, target, strlen(target) + 1);
@@ -48,8 +48,7 @@ int CAtomicFile::Open(const char* target) {
     if (created != kFileFolderRefused) {
         return 0;
     }
-    file = fopen(targetPath, "wb");
-    inPlace = file != nullptr;
+    inPlace = CreateForWriting(targetPath, &file) == kFileCreated;
     return file ? 1 : 0;
 }
 

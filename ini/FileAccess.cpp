@@ -1,5 +1,6 @@
 #include "ini/FileAccess.h"
 
+#include "base/TextEncoding.h"
 #include "platform/win32.h"
 
 #include <cstring>
@@ -23,6 +24,24 @@ enum { kFileAttempts = 10, kFileRetryMilliseconds = 100 };
 enum { kLockAttempts = 60, kLockRetryMilliseconds = 50 };
 
 #ifdef _WIN32
+// The path as the wide calls take it. One that is not UTF-8 or does not fit becomes "", which names
+// no file.
+class CWidePath {
+  public:
+    explicit CWidePath(const char* path) {
+        wide[0] = 0;
+        if (path && FitsFilePath(path)) {
+            Utf8ToUtf16(path, strlen(path), wide, kFilePathUnits);
+        }
+    }
+    CWidePath(const CWidePath&) = delete;
+    CWidePath& operator=(const CWidePath&) = delete;
+    operator const WCHAR*() const { return wide; }
+
+  private:
+    WCHAR wide[kFilePathUnits];
+};
+
 bool IsTransient(DWORD error) {
     return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
            error == ERROR_ACCESS_DENIED;
@@ -56,7 +75,7 @@ FileCreateResult WhyNotCreated(const char* path, DWORD error) {
     if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) {
         return kFileNameTaken;
     }
-    if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) {
+    if (GetFileAttributesW(CWidePath(path)) != INVALID_FILE_ATTRIBUTES) {
         return kFileNameTaken;
     }
     DWORD queried = GetLastError();
@@ -77,9 +96,10 @@ void Sleep(unsigned milliseconds) {
 
 FileOpenResult OpenForReading(const char* path, FILE** file) {
     *file = nullptr;
+    CWidePath wide(path);
     for (int attempt = 1;; attempt++) {
         HANDLE handle =
-            CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+            CreateFileW(wide, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle != INVALID_HANDLE_VALUE) {
             *file = StreamOf(handle, _O_RDONLY, "rb");
@@ -98,8 +118,8 @@ FileOpenResult OpenForReading(const char* path, FILE** file) {
 
 FileCreateResult CreateForWriting(const char* path, FILE** file) {
     *file = nullptr;
-    HANDLE handle = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle = CreateFileW(CWidePath(path), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         return WhyNotCreated(path, GetLastError());
     }
@@ -108,13 +128,13 @@ FileCreateResult CreateForWriting(const char* path, FILE** file) {
 }
 
 bool RemoveFile(const char* path) {
-    return DeleteFileA(path) != 0;
+    return DeleteFileW(CWidePath(path)) != 0;
 }
 
 FileStamp StampOf(const char* path) {
     FileStamp stamp = {0, 0, 0, 0};
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) {
+    if (!GetFileAttributesExW(CWidePath(path), GetFileExInfoStandard, &data)) {
         return stamp;
     }
     stamp.exists = 1;
@@ -126,9 +146,54 @@ FileStamp StampOf(const char* path) {
 }
 
 bool IsReadOnlyFile(const char* path) {
-    DWORD attributes = GetFileAttributesA(path);
+    DWORD attributes = GetFileAttributesW(CWidePath(path));
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
            !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+FileWriteAccess WriteAccessOf(const char* path) {
+    CWidePath wide(path);
+    DWORD attributes = GetFileAttributesW(wide);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        return kFileIsFolder;
+    }
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        return kFileNotWritable;
+    }
+    HANDLE handle =
+        CreateFileW(wide, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) {
+        CloseHandle(handle);
+        return kFileWritable;
+    }
+    DWORD error = GetLastError();
+    if (IsMissing(error)) {
+        return kFileAbsent;
+    }
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ? kFileWritable
+                                                                             : kFileNotWritable;
+}
+
+// Deleted on close, so not even a killed process leaves the file behind.
+bool FolderTakesNewFile(const char* path) {
+    HANDLE handle = CreateFileW(
+        CWidePath(path), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    CloseHandle(handle);
+    return true;
+}
+
+bool EnsureFolder(const char* path) {
+    CWidePath wide(path);
+    if (CreateDirectoryW(wide, nullptr)) {
+        return true;
+    }
+    DWORD attributes = GetFileAttributesW(wide);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 int SyncToDisk(FILE* file) {
@@ -136,8 +201,11 @@ int SyncToDisk(FILE* file) {
 }
 
 int MoveOntoTarget(const char* source, const char* target) {
+    CWidePath wideSource(source);
+    CWidePath wideTarget(target);
     for (int attempt = 1;; attempt++) {
-        if (MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        if (MoveFileExW(wideSource, wideTarget,
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
             return 1;
         }
         if (attempt == kFileAttempts || !IsTransient(GetLastError())) {
@@ -149,8 +217,9 @@ int MoveOntoTarget(const char* source, const char* target) {
 
 // Deleted on close, so no lock file outlives its holder, even one that is killed.
 CFileLock::CFileLock(const char* lockPath) : handle(INVALID_HANDLE_VALUE), busy(false) {
-    for (int attempt = 1; lockPath && lockPath[0]; attempt++) {
-        handle = CreateFileA(lockPath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+    CWidePath wide(lockPath);
+    for (int attempt = 1; wide[0]; attempt++) {
+        handle = CreateFileW(wide, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
                              FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
         if (handle != INVALID_HANDLE_VALUE) {
             return;
@@ -158,9 +227,9 @@ CFileLock::CFileLock(const char* lockPath) : handle(INVALID_HANDLE_VALUE), busy(
         // Another copy holds the file, or has just let go of it and it is being deleted; a file
         // that is not there at all could not be made, which no wait will change.
         DWORD error = GetLastError();
-        bool held = error == ERROR_SHARING_VIOLATION ||
-                    (error == ERROR_ACCESS_DENIED &&
-                     GetFileAttributesA(lockPath) != INVALID_FILE_ATTRIBUTES);
+        bool held =
+            error == ERROR_SHARING_VIOLATION ||
+            (error == ERROR_ACCESS_DENIED && GetFileAttributesW(wide) != INVALID_FILE_ATTRIBUTES);
         if (!held) {
             return;
         }
@@ -235,6 +304,40 @@ bool IsReadOnlyFile(const char* path) {
            (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
 }
 
+FileWriteAccess WriteAccessOf(const char* path) {
+    struct stat status;
+    if (stat(path, &status) != 0) {
+        return kFileAbsent;
+    }
+    if (S_ISDIR(status.st_mode)) {
+        return kFileIsFolder;
+    }
+    if (IsReadOnlyFile(path)) {
+        return kFileNotWritable;
+    }
+    int descriptor = open(path, O_WRONLY | O_CLOEXEC);
+    if (descriptor < 0) {
+        return kFileNotWritable;
+    }
+    close(descriptor);
+    return kFileWritable;
+}
+
+bool FolderTakesNewFile(const char* path) {
+    int descriptor = open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (descriptor < 0) {
+        return false;
+    }
+    unlink(path);
+    close(descriptor);
+    return true;
+}
+
+bool EnsureFolder(const char* path) {
+    struct stat status;
+    return mkdir(path, 0700) == 0 || (stat(path, &status) == 0 && S_ISDIR(status.st_mode));
+}
+
 int SyncToDisk(FILE* file) {
     return fsync(fileno(file)) == 0 ? 1 : 0;
 }
@@ -285,10 +388,14 @@ CFileLock::~CFileLock() {
 
 #endif
 
+bool FitsFilePath(const char* path) {
+    size_t length = strlen(path);
+    return length < kFilePathChars && Utf8PrefixWithin(path, length, kFilePathUnits - 1) == length;
+}
+
 bool SiblingPath(const char* path, const char* extension, char* sibling, size_t size) {
-    size_t limit = size < kFilePathChars ? size : static_cast<size_t>(kFilePathChars);
     int appended = snprintf(sibling, size, "%s.%s", path, extension);
-    if (appended > 0 && static_cast<size_t>(appended) < limit) {
+    if (appended > 0 && static_cast<size_t>(appended) < size && FitsFilePath(sibling)) {
         return true;
     }
     const char* name = path;
@@ -302,12 +409,12 @@ bool SiblingPath(const char* path, const char* extension, char* sibling, size_t 
         return false;
     }
     size_t stem = static_cast<size_t>(dot - path) + 1;
-    if (stem + strlen(extension) >= limit) {
+    if (stem + strlen(extension) >= size) {
         return false;
     }
     memcpy(sibling, path, stem);
     memcpy(sibling + stem, extension, strlen(extension) + 1);
-    return true;
+    return FitsFilePath(sibling);
 }
 
 bool SameStamp(const FileStamp& first, const FileStamp& second) {

@@ -1,6 +1,7 @@
 // The file-system calls of the settings engine: reading with the reasons a read can fail, the
 // identity of a file as it stands, a lock file shared by every copy of the program, and the steps
-// of replacing a file. Windows calls on Windows, POSIX ones on the host.
+// of replacing a file. Windows calls on Windows, POSIX ones on the host. Paths are UTF-8 and reach
+// Windows through its wide calls, so that a folder named outside the ANSI code page is found.
 #pragma once
 
 #include <cstddef>
@@ -8,9 +9,16 @@
 #include <cstdio>
 
 enum {
-    // The longest path the ANSI file calls take, terminator included.
-    kFilePathChars = 260,
+    // The longest path the file calls take, in UTF-16 units, terminator included.
+    kFilePathUnits = 260,
+    // The same path in UTF-8, as the program carries paths: a unit takes three bytes at most, and
+    // a pair of them four.
+    kFilePathChars = 3 * kFilePathUnits,
 };
+
+// True when path, UTF-8, fits a path buffer and, in UTF-16, the file calls. A longer one is never
+// cut: the shorter name would be another file.
+bool FitsFilePath(const char* path);
 
 enum FileOpenResult {
     kFileOpened,
@@ -54,6 +62,21 @@ bool RemoveFile(const char* path);
 
 // A file that is marked read-only refuses every write; there is nothing to wait for.
 bool IsReadOnlyFile(const char* path);
+
+enum FileWriteAccess {
+    kFileAbsent,
+    kFileIsFolder,
+    // Opened for writing, without truncating it, or held by another program for a moment.
+    kFileWritable,
+    // There, but this account may not write it: marked read-only, or refused by its access list.
+    kFileNotWritable,
+};
+
+FileWriteAccess WriteAccessOf(const char* path);
+// True when the folder takes a new file at path, which must be free: made, then deleted again.
+bool FolderTakesNewFile(const char* path);
+// Creates the folder at path unless one stands there already.
+bool EnsureFolder(const char* path);
 
 // Writes the stream's buffered bytes through to the disk.
 int SyncToDisk(FILE* file);

@@ -117,7 +117,7 @@ CIniFile::CIniFile() : firstSection(nullptr), lastSection(nullptr), sections(kEm
 
 CIniFile::CIniFile(const char* fileName) : CIniFile() {
     // A path that does not fit is not cut: the shorter name would be another file.
-    if (!fileName || !fileName[0] || strlen(fileName) >= sizeof path) {
+    if (!fileName || !fileName[0] || !FitsFilePath(fileName)) {
         return;
     }
     memcpy(path, fileName, strlen(fileName) + 1);

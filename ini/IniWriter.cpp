@@ -86,12 +86,11 @@ int CIniFile::SaveAs(const char* fileName) {
     }
     // A path that does not fit cannot be created under its own name; the document keeps its old
     // path rather than a cut one that names another file.
-    size_t length = strlen(fileName);
-    if (length >= sizeof path) {
+    if (!FitsFilePath(fileName)) {
         ShowErrorBox(kCreateFailedMessage);
         return 0;
     }
-    memmove(path, fileName, length + 1);
+    memmove(path, fileName, strlen(fileName) + 1);
     return Save();
 }
 

@@ -5,6 +5,7 @@
 #include "base/TextEncoding.h"
 #include "ini/IniFile.h"
 #include "store/LayoutSnapshot.h"
+#include "store/SettingsLocation.h"
 
 #include <cstdio>
 #include <cstring>
@@ -205,13 +206,32 @@ void LockPathOf(const char* iniPath, char (&lockPath)[kPathChars]) {
 
 } // namespace
 
+void CDesktopLayout::ChooseSettingsFile() {
+    char localAppData[kFilePathChars];
+    char desktop[kFilePathChars];
+    char publicDesktop[kFilePathChars];
+    ReadKnownFolders(localAppData, desktop, publicDesktop);
+    const SettingsFolders folders = {iniPath[0] ? GetExeDirectory() : "", iniPath, localAppData,
+                                     desktop, publicDesktop};
+    SettingsLocation location;
+    ChooseSettingsLocation(folders, &location);
+    CopyBounded(iniPath, sizeof iniPath, location.path);
+    CopyBounded(settingsReadFirst, sizeof settingsReadFirst, location.readFirst);
+}
+
+// Until this copy has written the settings file, what the one it could not write holds stands for
+// it.
+const char* CDesktopLayout::SettingsSource() const {
+    return settingsReadFirst[0] && !StampOf(iniPath).exists ? settingsReadFirst : iniPath;
+}
+
 // A file that is there but cannot be read is not taken as empty: the store starts empty in
 // memory, and every save reads the file again before it may write.
 int CDesktopLayout::LoadSettings() {
     ClearStore();
     settingsStamp = StampOf(iniPath);
     StoredOptions options;
-    settingsRead = ReadSettings(iniPath, snapshots, &options) ? 1 : 0;
+    settingsRead = ReadSettings(SettingsSource(), snapshots, &options) ? 1 : 0;
     autoSaveMode = options.autoSaveMode;
     restoreOnDisplayChange = options.restoreOnDisplayChange;
     desktopRoute = options.desktopRoute;
@@ -299,7 +319,7 @@ bool CDesktopLayout::TakeInSettingsFile() {
     }
     CPtrList loaded;
     StoredOptions file;
-    if (!ReadSettings(iniPath, &loaded, &file)) {
+    if (!ReadSettings(SettingsSource(), &loaded, &file)) {
         return false;
     }
     for (PtrListNode* node = unsavedSnapshots->tail; node; node = node->prev) {

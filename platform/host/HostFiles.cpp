@@ -19,7 +19,13 @@ struct Security {
     std::vector<hostsim::AccessEntry> entries;
 };
 
+struct KnownFolder {
+    KNOWNFOLDERID id;
+    std::string path;
+};
+
 struct Files {
+    std::vector<KnownFolder> knownFolders;
     std::set<std::string> existing;               // by lower-case path
     std::map<std::string, std::string> longNames; // by lower-case short path
     std::map<std::string, Security> security;     // by lower-case path
@@ -212,6 +218,23 @@ BOOL WINAPI IsWellKnownSid(PSID pSid, WELL_KNOWN_SID_TYPE WellKnownSidType) {
     return EqualSid(pSid, known.data());
 }
 
+HRESULT WINAPI SHGetKnownFolderPath(REFKNOWNFOLDERID rfid, DWORD, HANDLE, PWSTR* ppszPath) {
+    *ppszPath = nullptr;
+    for (const KnownFolder& folder : State().knownFolders) {
+        if (!IsEqualIID(folder.id, rfid) || folder.path.empty()) {
+            continue;
+        }
+        int units = MultiByteToWideChar(CP_UTF8, 0, folder.path.c_str(), -1, nullptr, 0);
+        *ppszPath = static_cast<PWSTR>(CoTaskMemAlloc(sizeof(WCHAR) * units));
+        if (!*ppszPath) {
+            return E_OUTOFMEMORY;
+        }
+        MultiByteToWideChar(CP_UTF8, 0, folder.path.c_str(), -1, *ppszPath, units);
+        return S_OK;
+    }
+    return E_FAIL;
+}
+
 HLOCAL WINAPI LocalFree(HLOCAL hMem) {
     free(hMem);
     return nullptr;
@@ -221,6 +244,17 @@ namespace hostsim {
 
 void ResetFiles() {
     State() = Files();
+}
+
+void SetKnownFolder(const KNOWNFOLDERID& folder, const std::string& path) {
+    std::vector<KnownFolder>& folders = State().knownFolders;
+    for (KnownFolder& known : folders) {
+        if (IsEqualIID(known.id, folder)) {
+            known.path = path;
+            return;
+        }
+    }
+    folders.push_back({folder, path});
 }
 
 void AddFile(const std::string& path) {

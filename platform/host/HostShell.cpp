@@ -500,7 +500,7 @@ DWORD WINAPI GetModuleFileNameA(HMODULE, LPSTR lpFilename, DWORD nSize) {
     return path.size() >= nSize ? nSize : length;
 }
 
-// The same path in the ANSI code page, widened, so that both forms name one file.
+// The host's file names are UTF-8: the module's path, widened, names the file the host opens.
 DWORD WINAPI GetModuleFileNameW(HMODULE, LPWSTR lpFilename, DWORD nSize) {
     if (nSize == 0) {
         return 0;
@@ -509,7 +509,7 @@ DWORD WINAPI GetModuleFileNameW(HMODULE, LPWSTR lpFilename, DWORD nSize) {
     std::u16string wide(path.size(), u'\0');
     int units = path.empty()
                     ? 0
-                    : MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()),
+                    : MultiByteToWideChar(CP_UTF8, 0, path.data(), static_cast<int>(path.size()),
                                           &wide[0], static_cast<int>(wide.size()));
     DWORD length = static_cast<DWORD>(std::min<size_t>(size_t(units), nSize - 1));
     memcpy(lpFilename, wide.data(), length * sizeof(WCHAR));

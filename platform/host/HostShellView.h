@@ -148,3 +148,18 @@ void WINAPI CoTaskMemFree(LPVOID pv);
 #define COINIT_MULTITHREADED 0x0
 HRESULT WINAPI CoInitializeEx(LPVOID pvReserved, DWORD dwCoInit);
 void WINAPI CoUninitialize(void);
+
+// Known folders: there only once a test sets them (hostsim::SetKnownFolder); until then the
+// lookup fails, as for an account without a profile.
+typedef WCHAR* PWSTR;
+typedef GUID KNOWNFOLDERID;
+typedef const KNOWNFOLDERID& REFKNOWNFOLDERID;
+const KNOWNFOLDERID FOLDERID_LocalAppData = {
+    0xf1b32785, 0x6fba, 0x4fcf, {0x9d, 0x55, 0x7b, 0x8e, 0x7f, 0x15, 0x70, 0x91}};
+const KNOWNFOLDERID FOLDERID_Desktop = {
+    0xb4bfcc3a, 0xdb2c, 0x424c, {0xb0, 0x29, 0x7f, 0xe9, 0x9a, 0x87, 0xc6, 0x41}};
+const KNOWNFOLDERID FOLDERID_PublicDesktop = {
+    0xc4aa340d, 0xf20f, 0x4863, {0xaf, 0xef, 0xf8, 0x7e, 0xf2, 0xe6, 0xba, 0x25}};
+// The path comes from CoTaskMemAlloc, and *ppszPath is null on failure.
+HRESULT WINAPI SHGetKnownFolderPath(REFKNOWNFOLDERID rfid, DWORD dwFlags, HANDLE hToken,
+                                    PWSTR* ppszPath);

@@ -1,6 +1,7 @@
 // Test-only controls of the simulated desktop behind platform/host/HostWin32.h.
 #pragma once
 
+#include "platform/host/HostShellView.h"
 #include "platform/host/HostWin32.h"
 
 #include <functional>
@@ -98,6 +99,8 @@ int OpenRegistryKeys();
 void ResetFiles();
 void AddFile(const std::string& path);
 void SetLongPathName(const std::string& shortPath, const std::string& longPath);
+// The path SHGetKnownFolderPath gives for the folder, UTF-8; "" for one it fails for.
+void SetKnownFolder(const KNOWNFOLDERID& folder, const std::string& path);
 
 // One entry of a file's or folder's access list: the principal as a SID string ("S-1-5-32-544").
 struct AccessEntry {

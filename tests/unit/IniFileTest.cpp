@@ -24,7 +24,8 @@ TEST(IniFileTest, EmptyDocumentFindsNothingAndHandsBackTheDefault) {
     EXPECT_EQ(document.GetString("Settings", "AutoSave", fallback), fallback);
     EXPECT_EQ(document.GetString("Settings", "AutoSave", nullptr), nullptr);
     EXPECT_EQ(document.GetInt("Settings", "AutoSave", 7), 7);
-    EXPECT_EQ(std::string(document.path, sizeof document.path), std::string(260, '\0'));
+    EXPECT_EQ(std::string(document.path, sizeof document.path),
+              std::string(sizeof document.path, '\0'));
 }
 
 TEST(IniFileTest, GetKeyNameWalksToTheIndexAndRejectsOutOfRange) {

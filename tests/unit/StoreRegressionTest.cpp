@@ -2,6 +2,7 @@
 // for each, over the simulated desktop and real files in a scratch folder.
 #include "base/BoundedText.h"
 #include "ini/FileAccess.h"
+#include "unit/ImmutableFlag.h"
 #include "unit/SnapshotStoreFixture.h"
 
 #include <gtest/gtest.h>
@@ -400,6 +401,95 @@ TEST_F(StoreRegression, AReadOnlyFileIsNotReplaced) {
     EXPECT_EQ(SettingsFile(), before);
     EXPECT_EQ(BoxTexts(), std::vector<std::string>{kCannotWrite});
     EXPECT_EQ(scratch.Names(), std::vector<std::string>{"Quillmarsh.ini"});
+}
+
+// ---- Where the file lives when it cannot live beside the program --------------------------------
+
+// Known folders under the scratch folder for one object's life; none again after it.
+class KnownFolders {
+  public:
+    explicit KnownFolders(const fs::path& root) : local(root / "local"), desktop(root / "desktop") {
+        fs::create_directory(local);
+        fs::create_directory(desktop);
+        hostsim::SetKnownFolder(FOLDERID_LocalAppData, local.string());
+        hostsim::SetKnownFolder(FOLDERID_Desktop, desktop.string());
+    }
+    KnownFolders(const KnownFolders&) = delete;
+    KnownFolders& operator=(const KnownFolders&) = delete;
+    ~KnownFolders() { hostsim::ResetFiles(); }
+
+    std::string LocalFile() const { return (local / "Quill Marsh" / "Quillmarsh.ini").string(); }
+
+    const fs::path local;
+    const fs::path desktop;
+};
+
+class SettingsLocationRegression : public StoreRegression {
+  protected:
+    // A start of the program from folder, which chooses where its settings file lives.
+    void StartIn(const fs::path& folder) {
+        fs::create_directories(folder);
+        hostsim::SetModuleFileName((folder / "quillmarsh.exe").string());
+        layout.reset(new CDesktopLayout);
+        layout->ChooseSettingsFile();
+        layout->LoadSettings();
+    }
+};
+
+// A copy kept on the desktop put its file and, at every save, a temporary file among the icons it
+// arranges; a read-only file beside a copy failed at every save. A file beside the copy that it
+// may write stays where it is, even on the desktop.
+TEST_F(SettingsLocationRegression, AFileThisCopyCannotKeepBesideItLivesInLocalApplicationData) {
+    KnownFolders known(scratch.Path(""));
+    WriteBytes(known.desktop / "kept" / "Quillmarsh.ini", "");
+    StartIn(known.desktop / "kept");
+    EXPECT_EQ(layout->iniPath, (known.desktop / "kept" / "Quillmarsh.ini").string());
+
+    StartIn(known.desktop);
+    EXPECT_EQ(layout->iniPath, known.LocalFile());
+    layout->TakeSnapshot(kSnapshotManual);
+    EXPECT_TRUE(hostsim::MessageBoxes().empty());
+    EXPECT_FALSE(fs::exists(known.desktop / "Quillmarsh.ini"));
+    EXPECT_NE(ReadBytes(known.LocalFile()).find("\r\n2024-03-01 09:15:00=A;10;10;"),
+              std::string::npos);
+    fs::remove_all(known.local / "Quill Marsh");
+
+    // What the file that cannot be written holds comes along, and the file stays as it was.
+    fs::create_directory(Path("tools"));
+    WriteBytes(scratch.Path("tools") / "Quillmarsh.ini", kTwoSaves);
+    chmod(Path("tools/Quillmarsh.ini").c_str(), 0444);
+    StartIn(scratch.Path("tools"));
+    EXPECT_EQ(layout->iniPath, known.LocalFile());
+    EXPECT_EQ(Snapshots().size(), 2u);
+    layout->SaveSettings();
+    EXPECT_TRUE(hostsim::MessageBoxes().empty());
+    EXPECT_EQ(ReadBytes(scratch.Path("tools") / "Quillmarsh.ini"), kTwoSaves);
+    StartIn(scratch.Path("tools"));
+    EXPECT_EQ(Snapshots().size(), 2u);
+
+    // Once a file lives there, a copy without one of its own shares it, and makes none beside it.
+    StartIn(scratch.Path("portable"));
+    EXPECT_EQ(layout->iniPath, known.LocalFile());
+    EXPECT_EQ(Snapshots().size(), 2u);
+}
+
+// Program Files, or a folder under Controlled Folder Access: every start and autosave said
+// "Could not create file for writting!" and nothing was kept.
+TEST_F(SettingsLocationRegression,
+       ACopyInAFolderThatTakesNoNewFileKeepsItsFileInLocalApplicationData) {
+    KnownFolders known(scratch.Path(""));
+    fs::create_directory(Path("protected"));
+    initest::ImmutableFlag folder(Path("protected"));
+    if (!folder.IsSet()) {
+        GTEST_SKIP() << "no immutable folders here";
+    }
+    StartIn(scratch.Path("protected"));
+    layout->TakeSnapshot(kSnapshotAutomatic);
+    EXPECT_TRUE(hostsim::MessageBoxes().empty());
+    EXPECT_EQ(layout->iniPath, known.LocalFile());
+    StartIn(scratch.Path("protected"));
+    EXPECT_EQ(Snapshots().size(), 1u);
+    EXPECT_TRUE(fs::is_empty(Path("protected")));
 }
 
 } // namespace
