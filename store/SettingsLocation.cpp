@@ -33,8 +33,8 @@ size_t LengthWithoutSeparator(const char* folder) {
 // False, with path "", when there is no folder or the result would not fit a path.
 bool JoinPath(const char* folder, const char* name, char (&path)[kFilePathChars]) {
     size_t length = LengthWithoutSeparator(folder);
-    int written = snprintf(path, sizeof path, "%.*s%c%s", static_cast<int>(length), folder,
-                           kSeparator, name);
+    int written =
+        snprintf(path, sizeof path, "%.*s%c%s", static_cast<int>(length), folder, kSeparator, name);
     if (length == 0 || written < 0 || static_cast<size_t>(written) >= sizeof path ||
         !FitsFilePath(path)) {
         path[0] = '\0';

@@ -20,15 +20,26 @@ inline HANDLE CreateKillOnCloseJob() {
     return job;
 }
 
+inline std::wstring WideOfUtf8(const std::string& text) {
+    std::wstring wide(text.size(), L'\0');
+    int units = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                    &wide[0], static_cast<int>(wide.size()));
+    wide.resize(units > 0 ? static_cast<size_t>(units) : 0);
+    return wide;
+}
+
 // Starts the executable at path, in folder (null: ours), inside job before it runs a single
-// instruction, so it can never outlive the job.
+// instruction, so it can never outlive the job. Both are UTF-8, so any folder name will do.
 inline bool LaunchInJob(HANDLE job, const std::string& path, const char* folder,
                         PROCESS_INFORMATION* process) {
-    std::string commandLine = "\"" + path + "\"";
-    STARTUPINFOA startup = {};
+    const std::wstring widePath = WideOfUtf8(path);
+    const std::wstring wideFolder = folder ? WideOfUtf8(folder) : std::wstring();
+    std::wstring commandLine = L"\"" + widePath + L"\"";
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
-    if (!CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED,
-                        nullptr, folder, &startup, process)) {
+    if (!CreateProcessW(widePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
+                        CREATE_SUSPENDED, nullptr, folder ? wideFolder.c_str() : nullptr, &startup,
+                        process)) {
         *process = PROCESS_INFORMATION();
         return false;
     }
