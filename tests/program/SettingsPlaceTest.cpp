@@ -12,6 +12,9 @@
 #include <shlobj.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -34,17 +37,8 @@ std::string Utf8OfWide(const std::wstring& wide) {
 
 // The whole file as bytes, by a UTF-8 path; empty when it cannot be read.
 std::string ReadFileAt(const std::string& path) {
-    HANDLE file = CreateFileW(WideOfUtf8(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return std::string();
-    }
-    std::string bytes(1 << 20, '\0');
-    DWORD read = 0;
-    ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr);
-    CloseHandle(file);
-    bytes.resize(read);
-    return bytes;
+    std::ifstream in(std::filesystem::path(WideOfUtf8(path)), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // The file once it holds a section, within the bound; empty if it never did.

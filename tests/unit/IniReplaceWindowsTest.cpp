@@ -112,7 +112,7 @@ TEST_F(IniReplaceWindowsTest, ReadTellsAHeldFileFromAMissingOneAndWaitsForABrief
 TEST_F(IniReplaceWindowsTest, TheLongestPathIsSavedThroughATemporaryNameThatFits) {
     const std::string name = "Quillmarsh.ini";
     std::string folder = scratch.Path("").string();
-    size_t remaining = kFilePathChars - 1 - name.size() - folder.size();
+    size_t remaining = kFilePathUnits - 1 - name.size() - folder.size();
     while (remaining > 0) {
         size_t component = remaining > 102 ? 100 : remaining - 1;
         folder += std::string(component, 'f') + "\\";
@@ -120,7 +120,7 @@ TEST_F(IniReplaceWindowsTest, TheLongestPathIsSavedThroughATemporaryNameThatFits
         ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder;
     }
     std::string longest = folder + name;
-    ASSERT_EQ(longest.size(), static_cast<size_t>(kFilePathChars - 1));
+    ASSERT_EQ(longest.size(), static_cast<size_t>(kFilePathUnits - 1));
     CIniFile document;
     document.SetInt("Settings", "AutoSave", 2);
     strcpy(document.path, longest.c_str());
