@@ -2,6 +2,7 @@
 
 #include "ui/DpiQuery.h"
 #include "ui/GradientFill.h"
+#include "ui/Palette.h"
 #include "ui/ScopedGdi.h"
 
 #include <new>
@@ -15,8 +16,6 @@ const char kBuild[] = "Build : Apr 22 2005 , 19:41:37";
 const char kCopyright[] = "Copyright (C) 2026 Quill Marsh";
 
 const UINT kTextFlags = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
-const COLORREF kHeadingShadow = RGB(170, 170, 170);
-const COLORREF kBlack = RGB(0, 0, 0);
 const DWORD kGroupBoxStyle = WS_CHILD | WS_VISIBLE | BS_GROUPBOX;
 const DWORD kOkButtonStyle = WS_CHILD | WS_VISIBLE | BS_DEFPUSHBUTTON;
 
@@ -191,7 +190,7 @@ void CAboutDialog::PaintTexts(HDC hdc) {
     SetTextColor(hdc, kHeadingShadow);
     DrawTextA(hdc, kHeading, -1, &heading, kTextFlags);
     OffsetRect(&heading, a.headingShift, a.headingShift);
-    SetTextColor(hdc, kBlack);
+    SetTextColor(hdc, kHeadingInk);
     DrawTextA(hdc, kHeading, -1, &heading, kTextFlags);
 
     CScopedSelection textFont(hdc, hTextFont);

@@ -1,8 +1,8 @@
 #include "ui/OwnerDrawMenu.h"
 
-#include "ui/ColorModel.h"
 #include "ui/DpiQuery.h"
 #include "ui/GradientFill.h"
+#include "ui/Palette.h"
 #include "ui/ScopedGdi.h"
 
 #include <cstring>
@@ -18,29 +18,6 @@ const int kStripIdStep = 100;
 const long long kLargestImage = 256;
 // OBM_CHECK, which <windows.h> declares only under OEMRESOURCE.
 const WORD kSystemCheckBitmap = 32760;
-
-// The palette, derived afresh at every use so a change of the system colours shows at once.
-COLORREF MenuBackground() {
-    return DeriveColor(COLOR_BTNFACE, HlsLighten, 75);
-}
-COLORREF IconColumnStart() {
-    return DeriveColor(COLOR_HIGHLIGHT, HlsLighten, 20);
-}
-COLORREF HighlightFill() {
-    return DeriveColor(COLOR_HIGHLIGHT, HlsLighten, 70, HlsScaleSaturation, 43);
-}
-COLORREF MenuBarSelectedFill() {
-    return DeriveColor(COLOR_BTNFACE, HlsLighten, 20);
-}
-COLORREF MenuBarShadow() {
-    return DeriveColor(COLOR_BTNFACE, HlsDarken, 90);
-}
-COLORREF SeparatorLine() {
-    return DeriveColor(COLOR_BTNFACE, HlsDarken, 82);
-}
-COLORREF ImageShadow() {
-    return DeriveColor(COLOR_BTNFACE, HlsDarken, 73);
-}
 
 void FillSolid(HDC hdc, const RECT& r, COLORREF colour) {
     CScopedBrush brush(CreateSolidBrush(colour));

@@ -8,7 +8,7 @@
 #include "program/ProgramTestSupport.h"
 #include "program/RunningProgram.h"
 #include "tests/ui/MemoryCanvas.h"
-#include "ui/ColorModel.h"
+#include "ui/Palette.h"
 #include "ui/DisplayScale.h"
 
 #include <gtest/gtest.h>
@@ -23,19 +23,7 @@ using programtest::commands::kAbout;
 // The About image's dark rim and the check cross's red, as the strips draw them at every size.
 const COLORREF kAboutRim = RGB(0, 45, 130);
 const COLORREF kCrossRed = RGB(230, 30, 30);
-const COLORREF kHeadingShadow = RGB(170, 170, 170);
-const COLORREF kBlack = RGB(0, 0, 0);
 const DWORD kBoundMs = 10000;
-
-COLORREF MenuBackground() {
-    return DeriveColor(COLOR_BTNFACE, HlsLighten, 75);
-}
-COLORREF IconColumnStart() {
-    return DeriveColor(COLOR_HIGHLIGHT, HlsLighten, 20);
-}
-COLORREF SeparatorLine() {
-    return DeriveColor(COLOR_BTNFACE, HlsDarken, 82);
-}
 
 // A capture of a screen area, kept as plain colours.
 struct Shot {
@@ -281,7 +269,7 @@ int ShadowOffset(const Shot& shot, const RECT& area) {
         int count = 0;
         for (int y = area.top; y < area.bottom; y++) {
             for (int x = area.left; x < area.right; x++) {
-                count += shot.At(x, y) == kHeadingShadow && shot.At(x - d, y - d) == kBlack;
+                count += shot.At(x, y) == kHeadingShadow && shot.At(x - d, y - d) == kHeadingInk;
             }
         }
         if (count > bestCount) {
@@ -322,7 +310,7 @@ TEST_P(ProgramAtScale, AboutBoxPlacesItsTextsAndButtonsAtTheScale) {
     // The heading in its band, its shadow where the scaled shifts put it.
     const int headingBottom = frame.bottom - a.headingBottom;
     const RECT headingArea = {inside.left, inside.top, inside.right, headingBottom};
-    const RECT heading = shot.Box(headingArea, kBlack);
+    const RECT heading = shot.Box(headingArea, kHeadingInk);
     const RECT shadow = shot.Box(headingArea, kHeadingShadow);
     ASSERT_GT(heading.right, heading.left);
     ASSERT_GT(shadow.right, shadow.left);
@@ -337,7 +325,7 @@ TEST_P(ProgramAtScale, AboutBoxPlacesItsTextsAndButtonsAtTheScale) {
 
     // Below it the three small lines, each inside its band with a clear row between them.
     const std::vector<std::pair<int, int>> lines =
-        InkBands(shot, RECT{inside.left, headingBottom, inside.right, inside.bottom}, kBlack);
+        InkBands(shot, RECT{inside.left, headingBottom, inside.right, inside.bottom}, kHeadingInk);
     ASSERT_EQ(3u, lines.size());
     const int b = frame.bottom;
     const int* bands[] = {a.versionBand, a.buildBand, a.copyrightBand};
@@ -349,7 +337,7 @@ TEST_P(ProgramAtScale, AboutBoxPlacesItsTextsAndButtonsAtTheScale) {
     }
     EXPECT_GT(lines[1].first, lines[0].second);
     const RECT small =
-        shot.Box(RECT{inside.left, headingBottom, inside.right, inside.bottom}, kBlack);
+        shot.Box(RECT{inside.left, headingBottom, inside.right, inside.bottom}, kHeadingInk);
     EXPECT_GT(small.left, inside.left);
     EXPECT_LT(small.right, inside.right);
 

@@ -1,5 +1,6 @@
 #include "ui/AboutDialog.h"
 #include "ui/ColorModel.h"
+#include "ui/Palette.h"
 #include "tests/ui/GdiCount.h"
 #include "tests/ui/MemoryCanvas.h"
 #include "tests/ui/ModalDriver.h"
@@ -162,8 +163,8 @@ POINT ShadowOffset(const MemoryCanvas& canvas, const RECT& area) {
             int score = 0;
             for (int y = area.top; y < area.bottom; ++y) {
                 for (int x = area.left; x < area.right; ++x) {
-                    if (canvas.At(x, y) == RGB(170, 170, 170) &&
-                        canvas.At(x - dx, y - dy) == RGB(0, 0, 0)) {
+                    if (canvas.At(x, y) == kHeadingShadow &&
+                        canvas.At(x - dx, y - dy) == kHeadingInk) {
                         ++score;
                     }
                 }

@@ -1,4 +1,4 @@
-#include "ui/ColorModel.h"
+#include "ui/Palette.h"
 #include "ui/OwnerDrawMenu.h"
 #include "ui/WindowClass.h"
 #include "res/ResourceIds.h"
@@ -27,21 +27,6 @@ HINSTANCE Self() {
 
 COLORREF Sys(int index) {
     return GetSysColor(index);
-}
-COLORREF MenuBackground() {
-    return DeriveColor(COLOR_BTNFACE, HlsLighten, 75);
-}
-COLORREF IconColumnStart() {
-    return DeriveColor(COLOR_HIGHLIGHT, HlsLighten, 20);
-}
-COLORREF HighlightFill() {
-    return DeriveColor(COLOR_HIGHLIGHT, HlsLighten, 70, HlsScaleSaturation, 43);
-}
-COLORREF SeparatorLine() {
-    return DeriveColor(COLOR_BTNFACE, HlsDarken, 82);
-}
-COLORREF ImageShadow() {
-    return DeriveColor(COLOR_BTNFACE, HlsDarken, 73);
 }
 
 std::string BesideExe(const char* name) {
@@ -454,8 +439,8 @@ TEST_F(MenuDrawing, MenuBarItems) {
     Paint(bar, ODS_SELECTED | ODS_CHECKED, item);
     EXPECT_EQ(Sys(COLOR_3DDKSHADOW), canvas.At(0, 0));
     EXPECT_EQ(Sys(COLOR_3DDKSHADOW), canvas.At(155, 19));
-    EXPECT_EQ(DeriveColor(COLOR_BTNFACE, HlsLighten, 20), canvas.At(1, 1));
-    EXPECT_EQ(DeriveColor(COLOR_BTNFACE, HlsDarken, 90), canvas.At(158, 10));
+    EXPECT_EQ(MenuBarSelectedFill(), canvas.At(1, 1));
+    EXPECT_EQ(MenuBarShadow(), canvas.At(158, 10));
     EXPECT_EQ(kPaper, canvas.At(158, 2));
     EXPECT_EQ(0, canvas.Count(item, kAboutRim));
     EXPECT_EQ(0, canvas.Count(item, kCrossRed));
