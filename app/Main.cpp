@@ -1,6 +1,7 @@
 // The entry point: one copy per logon, the core object and the tray window, the message loop.
 #include "base/DllSearch.h"
 #include "base/ErrorBox.h"
+#include "base/UniqueOwner.h"
 #include "desktop/DesktopLayout.h"
 #include "ui/TrayWindow.h"
 
@@ -55,16 +56,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         ShowErrorBox("Windows NT/2000/XP Required!");
         return 0;
     }
-    // Owned until the process ends: the marker of the running copy. A copy started elevated in the
+    // Held while the program runs: the marker of the running copy. A copy started elevated in the
     // same logon owns a marker this user may not open, and that refusal means a copy runs too.
-    HANDLE mutex = CreateMutexA(nullptr, TRUE, kInstanceMutex);
+    CUniqueHandle mutex(CreateMutexA(nullptr, TRUE, kInstanceMutex));
     DWORD error = GetLastError();
-    if (error == ERROR_ALREADY_EXISTS || (!mutex && error == ERROR_ACCESS_DENIED)) {
+    if (error == ERROR_ALREADY_EXISTS || (mutex.IsEmpty() && error == ERROR_ACCESS_DENIED)) {
         ShowErrorBox("Already running!");
-        // The running copy owns the mutex; this handle only refers to it.
-        if (mutex) {
-            CloseHandle(mutex);
-        }
         return 0;
     }
     InitCommonControls();

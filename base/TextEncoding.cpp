@@ -1,4 +1,5 @@
 #include "base/TextEncoding.h"
+#include "base/UniqueOwner.h"
 
 #include <new>
 
@@ -73,14 +74,13 @@ size_t Recode(UINT from, const char* text, size_t length, UINT to, char* output,
         return 0;
     }
     int units = MultiByteToWideChar(from, 0, text, static_cast<int>(length), nullptr, 0);
-    WCHAR* wide = units > 0 ? new (std::nothrow) WCHAR[units] : nullptr;
-    if (!wide) {
+    CHeapArray<WCHAR> wide(units > 0 ? new (std::nothrow) WCHAR[units] : nullptr);
+    if (wide.IsEmpty()) {
         return 0;
     }
-    MultiByteToWideChar(from, 0, text, static_cast<int>(length), wide, units);
-    int written = WideCharToMultiByte(to, 0, wide, units, output, static_cast<int>(size - 1),
+    MultiByteToWideChar(from, 0, text, static_cast<int>(length), wide.Get(), units);
+    int written = WideCharToMultiByte(to, 0, wide.Get(), units, output, static_cast<int>(size - 1),
                                       nullptr, nullptr);
-    delete[] wide;
     return Terminate(output, size, written);
 }
 

@@ -147,7 +147,7 @@ class CDesktopLayout {
     size_t captureLength;
 
     // The settings file as this copy last read or wrote it. A save that finds the file otherwise
-    // (another copy wrote it, or it could not be read before) first takes in what it holds.
+    // (another copy wrote it, or it could not be read before) first merges what it holds.
     int settingsRead;
     FileStamp settingsStamp;
     // A settings file beside the program that this copy may read but not write, read in place of
@@ -219,7 +219,7 @@ class CDesktopLayout {
 
     const char* SettingsSource() const;
     IniSaveResult WriteSettings();
-    bool TakeInSettingsFile();
+    bool MergeSettingsFile();
 };
 
 void FreeLayoutEntries(CPtrList* list);

@@ -1,6 +1,7 @@
 #include "ini/FileAccess.h"
 
 #include "base/TextEncoding.h"
+#include "base/UniqueOwner.h"
 #include "platform/win32.h"
 
 #include <cstring>
@@ -56,12 +57,14 @@ uint64_t Join(DWORD high, DWORD low) {
 }
 
 // flags and mode say the same: _O_RDONLY and "rb", or _O_WRONLY and "wb".
-FILE* StreamOf(HANDLE handle, int flags, const char* mode) {
-    int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), flags | _O_BINARY);
+FILE* StreamOf(HANDLE opened, int flags, const char* mode) {
+    CUniqueFileHandle handle(opened);
+    int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle.Get()), flags | _O_BINARY);
     if (descriptor < 0) {
-        CloseHandle(handle);
         return nullptr;
     }
+    // The descriptor owns the handle from here.
+    handle.Release();
     FILE* stream = _fdopen(descriptor, mode);
     if (!stream) {
         _close(descriptor);
@@ -160,11 +163,10 @@ FileWriteAccess WriteAccessOf(const char* path) {
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
         return kFileNotWritable;
     }
-    HANDLE handle =
-        CreateFileW(wide, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle != INVALID_HANDLE_VALUE) {
-        CloseHandle(handle);
+    CUniqueFileHandle handle(CreateFileW(wide, GENERIC_WRITE,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle.IsEmpty()) {
         return kFileWritable;
     }
     DWORD error = GetLastError();
@@ -177,14 +179,10 @@ FileWriteAccess WriteAccessOf(const char* path) {
 
 // Deleted on close, so not even a killed process leaves the file behind.
 bool FolderTakesNewFile(const char* path) {
-    HANDLE handle = CreateFileW(
+    CUniqueFileHandle handle(CreateFileW(
         CWidePath(path), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-        FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    CloseHandle(handle);
-    return true;
+        FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    return !handle.IsEmpty();
 }
 
 bool EnsureFolder(const char* path) {
@@ -216,12 +214,12 @@ int MoveOntoTarget(const char* source, const char* target) {
 }
 
 // Deleted on close, so no lock file outlives its holder, even one that is killed.
-CFileLock::CFileLock(const char* lockPath) : handle(INVALID_HANDLE_VALUE), busy(false) {
+CFileLock::CFileLock(const char* lockPath) : busy(false) {
     CWidePath wide(lockPath);
     for (int attempt = 1; wide[0]; attempt++) {
-        handle = CreateFileW(wide, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                             FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-        if (handle != INVALID_HANDLE_VALUE) {
+        handle.Reset(CreateFileW(wide, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                 FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+        if (!handle.IsEmpty()) {
             return;
         }
         // Another copy holds the file, or has just let go of it and it is being deleted; a file
@@ -241,11 +239,7 @@ CFileLock::CFileLock(const char* lockPath) : handle(INVALID_HANDLE_VALUE), busy(
     }
 }
 
-CFileLock::~CFileLock() {
-    if (handle != INVALID_HANDLE_VALUE) {
-        CloseHandle(handle);
-    }
-}
+CFileLock::~CFileLock() {}
 
 #else
 

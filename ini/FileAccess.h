@@ -4,6 +4,8 @@
 // Windows through its wide calls, so that a folder named outside the ANSI code page is found.
 #pragma once
 
+#include "base/UniqueOwner.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -102,7 +104,7 @@ class CFileLock {
 
   private:
 #ifdef _WIN32
-    void* handle;
+    CUniqueFileHandle handle;
 #else
     int descriptor;
     char path[kFilePathChars];

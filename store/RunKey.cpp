@@ -33,27 +33,26 @@ void ReadThisProgram(ThisProgram* self) {
     LongPathOf(path, self->longPath, kRunValueUnits);
 }
 
-CRunKey::CRunKey(HKEY root) : key(nullptr), writable(false) {
-    if (RegOpenKeyExA(root, kRunKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-        writable = true;
-    } else if (RegOpenKeyExA(root, kRunKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
-        key = nullptr;
+bool OpenForChange(HKEY root, const char* subkey, CUniqueRegistryKey* key) {
+    if (RegOpenKeyExA(root, subkey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, key->Put()) ==
+        ERROR_SUCCESS) {
+        return true;
     }
+    if (RegOpenKeyExA(root, subkey, 0, KEY_QUERY_VALUE, key->Put()) != ERROR_SUCCESS) {
+        key->Release();
+    }
+    return false;
 }
 
-CRunKey::~CRunKey() {
-    if (key) {
-        RegCloseKey(key);
-    }
-}
+CRunKey::CRunKey(HKEY root) : writable(OpenForChange(root, kRunKey, &key)) {}
 
 RunValueOwner CRunKey::Owner(const ThisProgram& self) const {
     WCHAR data[kRunValueUnits];
     DWORD type = REG_NONE;
     DWORD size = sizeof data - sizeof data[0];
-    LSTATUS status = key ? RegQueryValueExW(key, kWideRunValueName, nullptr, &type,
-                                            reinterpret_cast<BYTE*>(data), &size)
-                         : ERROR_FILE_NOT_FOUND;
+    LSTATUS status = key.Get() ? RegQueryValueExW(key.Get(), kWideRunValueName, nullptr, &type,
+                                                  reinterpret_cast<BYTE*>(data), &size)
+                               : ERROR_FILE_NOT_FOUND;
     if (status == ERROR_FILE_NOT_FOUND) {
         return kRunValueNone;
     }
@@ -74,14 +73,14 @@ bool CRunKey::WriteValue(const ThisProgram& self) const {
         units++;
     }
     DWORD size = (units + 1) * sizeof self.quoted[0];
-    return RegSetValueExW(key, kWideRunValueName, 0, REG_SZ,
+    return RegSetValueExW(key.Get(), kWideRunValueName, 0, REG_SZ,
                           reinterpret_cast<const BYTE*>(self.quoted), size) == ERROR_SUCCESS;
 }
 
 bool CRunKey::RemoveValue() const {
     if (writable) {
-        RegDeleteValueA(key, kRunValueName);
+        RegDeleteValueA(key.Get(), kRunValueName);
     }
-    return !key || RegQueryValueExA(key, kRunValueName, nullptr, nullptr, nullptr, nullptr) !=
-                       ERROR_SUCCESS;
+    return key.IsEmpty() || RegQueryValueExA(key.Get(), kRunValueName, nullptr, nullptr, nullptr,
+                                             nullptr) != ERROR_SUCCESS;
 }

@@ -1,6 +1,7 @@
 // One Run key and the value "Quillmarsh" in it, and this program file as the value names it.
 #pragma once
 
+#include "base/UniqueOwner.h"
 #include "platform/win32.h"
 #include "store/RunValue.h"
 
@@ -22,7 +23,6 @@ void ReadThisProgram(ThisProgram* self);
 class CRunKey {
   public:
     explicit CRunKey(HKEY root);
-    ~CRunKey();
     CRunKey(const CRunKey&) = delete;
     CRunKey& operator=(const CRunKey&) = delete;
 
@@ -35,6 +35,10 @@ class CRunKey {
     bool RemoveValue() const;
 
   private:
-    HKEY key;
+    CUniqueRegistryKey key;
     bool writable;
 };
+
+// Opens subkey for changing its values where this user may, else for reading them only; true for
+// the first. key holds nothing where neither could be opened.
+bool OpenForChange(HKEY root, const char* subkey, CUniqueRegistryKey* key);

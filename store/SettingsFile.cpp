@@ -262,7 +262,7 @@ IniSaveResult CDesktopLayout::WriteSettings() {
     if (!lock.Acquired()) {
         return kIniNotWritten;
     }
-    if ((!settingsRead || !SameStamp(StampOf(iniPath), settingsStamp)) && !TakeInSettingsFile()) {
+    if ((!settingsRead || !SameStamp(StampOf(iniPath), settingsStamp)) && !MergeSettingsFile()) {
         return kIniNotWritten;
     }
 
@@ -311,7 +311,7 @@ IniSaveResult CDesktopLayout::WriteSettings() {
 // The file as it stands now becomes the store, and what this copy took since its last save is
 // filed into it again; an option chosen here since then stays. A file that has gone keeps
 // the store as it is. False, with the store unchanged, when the file cannot be read.
-bool CDesktopLayout::TakeInSettingsFile() {
+bool CDesktopLayout::MergeSettingsFile() {
     FileStamp stamp = StampOf(iniPath);
     if (!stamp.exists && settingsRead) {
         settingsStamp = stamp;

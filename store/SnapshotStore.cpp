@@ -112,10 +112,10 @@ const LayoutSnapshot* SnapshotOf(const PtrListNode* node) {
     return static_cast<const LayoutSnapshot*>(node->data);
 }
 
-// Whether a record may give way to a new snapshot of its kind under displays: a record without a
+// Whether a record may be evicted for a new snapshot of its kind under displays: a record without a
 // configuration always may; one with a configuration only while another of its kind, the new one
 // included, stays for that configuration.
-bool MayGiveWay(const CPtrList& list, const LayoutSnapshot* record, const char* displays) {
+bool CanEvict(const CPtrList& list, const LayoutSnapshot* record, const char* displays) {
     const char* own = record->Displays();
     if (own[0] == '\0' || strcmp(own, displays) == 0) {
         return true;
@@ -145,7 +145,7 @@ LayoutSnapshot* RecordToGiveWay(const CPtrList& list, SnapshotKind kind, const c
             oldestOfKind = record;
         }
         if ((!oldestThatMay || SnapshotOlder(record, oldestThatMay)) &&
-            MayGiveWay(list, record, displays)) {
+            CanEvict(list, record, displays)) {
             oldestThatMay = record;
         }
     }

@@ -17,38 +17,25 @@ enum {
 
 } // namespace
 
-CStartupApproved::CStartupApproved(HKEY root) : key(nullptr), writable(false) {
-    if (RegOpenKeyExA(root, kStartupApprovedKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key) ==
-        ERROR_SUCCESS) {
-        writable = true;
-    } else if (RegOpenKeyExA(root, kStartupApprovedKey, 0, KEY_QUERY_VALUE, &key) !=
-               ERROR_SUCCESS) {
-        key = nullptr;
-    }
-}
-
-CStartupApproved::~CStartupApproved() {
-    if (key) {
-        RegCloseKey(key);
-    }
-}
+CStartupApproved::CStartupApproved(HKEY root)
+    : writable(OpenForChange(root, kStartupApprovedKey, &key)) {}
 
 // Data of another type, or none, is not Windows' mark.
 bool CStartupApproved::Disabled() const {
-    if (!key) {
+    if (key.IsEmpty()) {
         return false;
     }
     BYTE data[kStartupApprovedBytes];
     DWORD type = REG_NONE;
     DWORD size = sizeof data;
-    LSTATUS status = RegQueryValueExW(key, kWideRunValueName, nullptr, &type, data, &size);
+    LSTATUS status = RegQueryValueExW(key.Get(), kWideRunValueName, nullptr, &type, data, &size);
     return status == ERROR_SUCCESS && type == REG_BINARY && size >= 1 && (data[0] & 1) != 0;
 }
 
 bool CStartupApproved::RemoveValue() const {
     if (writable) {
-        RegDeleteValueA(key, kRunValueName);
+        RegDeleteValueA(key.Get(), kRunValueName);
     }
-    return !key || RegQueryValueExA(key, kRunValueName, nullptr, nullptr, nullptr, nullptr) !=
-                       ERROR_SUCCESS;
+    return key.IsEmpty() || RegQueryValueExA(key.Get(), kRunValueName, nullptr, nullptr, nullptr,
+                                             nullptr) != ERROR_SUCCESS;
 }

@@ -2,6 +2,7 @@
 // as it stands and write a value of the same name under StartupApproved\Run in the same hive.
 #pragma once
 
+#include "base/UniqueOwner.h"
 #include "platform/win32.h"
 
 // The value "Quillmarsh" under one StartupApproved\Run key, opened for the lifetime of the object
@@ -9,7 +10,6 @@
 class CStartupApproved {
   public:
     explicit CStartupApproved(HKEY root);
-    ~CStartupApproved();
     CStartupApproved(const CStartupApproved&) = delete;
     CStartupApproved& operator=(const CStartupApproved&) = delete;
 
@@ -19,6 +19,6 @@ class CStartupApproved {
     bool RemoveValue() const;
 
   private:
-    HKEY key;
+    CUniqueRegistryKey key;
     bool writable;
 };

@@ -4,44 +4,31 @@
 // selected object is not deleted, and would be left behind).
 #pragma once
 
+#include "base/UniqueOwner.h"
 #include "platform/win32.h"
 
-// Owns a handle and gives it back with Release when it leaves scope; a null handle holds nothing.
-template <typename T, BOOL(WINAPI* Release)(T)> class CScopedHandle {
-  public:
-    explicit CScopedHandle(T owned) : handle(owned) {}
-    ~CScopedHandle() {
-        if (handle) {
-            Release(handle);
-        }
-    }
-    CScopedHandle(const CScopedHandle&) = delete;
-    CScopedHandle& operator=(const CScopedHandle&) = delete;
-
-    T Get() const { return handle; }
-
-  private:
-    T handle;
+template <typename T> struct GdiObjectTraits {
+    typedef T Type;
+    static T Empty() { return nullptr; }
+    static void Close(T object) { DeleteObject(object); }
 };
 
-// The release of each handle type as a function of that type, as CScopedHandle takes it.
-template <typename T> BOOL WINAPI DeleteGdiObject(T object) {
-    return DeleteObject(object);
-}
+struct OwnedIconTraits {
+    typedef HICON Type;
+    static HICON Empty() { return nullptr; }
+    static void Close(HICON icon) { DestroyIcon(icon); }
+};
 
-inline BOOL WINAPI DestroyOwnedIcon(HICON icon) {
-    return DestroyIcon(icon);
-}
-
-// A pen, brush or bitmap made for the step. Never a stock object or one that belongs to someone
-// else.
-typedef CScopedHandle<HPEN, DeleteGdiObject<HPEN>> CScopedPen;
-typedef CScopedHandle<HBRUSH, DeleteGdiObject<HBRUSH>> CScopedBrush;
-typedef CScopedHandle<HBITMAP, DeleteGdiObject<HBITMAP>> CScopedBitmap;
+// A pen, brush, bitmap or font made for the step or for an object's life. Never a stock object or
+// one that belongs to someone else.
+typedef CUniqueOwner<GdiObjectTraits<HPEN>> CScopedPen;
+typedef CUniqueOwner<GdiObjectTraits<HBRUSH>> CScopedBrush;
+typedef CUniqueOwner<GdiObjectTraits<HBITMAP>> CScopedBitmap;
+typedef CUniqueOwner<GdiObjectTraits<HFONT>> CScopedFont;
 
 // An icon this code made or loaded unshared (ImageList_GetIcon, LoadImageA without LR_SHARED).
 // Never an icon from LoadIconA, which the system shares.
-typedef CScopedHandle<HICON, DestroyOwnedIcon> CScopedIcon;
+typedef CUniqueOwner<OwnedIconTraits> CScopedIcon;
 
 // An object selected into a DC for the step; the object it replaced is selected back. Selecting
 // nothing (a null object) does nothing and restores nothing.

@@ -14,6 +14,7 @@
 
 #include <cstring>
 #include <new>
+#include <utility>
 #include <shellapi.h>
 
 namespace {
@@ -102,9 +103,9 @@ void AppendSnapshotEntry(HMENU restore, UINT id, const char* name, bool marked) 
 } // namespace
 
 CTrayWindow::CTrayWindow(CDesktopLayout* layout)
-    : desktopLayout(layout), popupMenu(nullptr), hTrayIcon(nullptr), notifyIcon(Shell_NotifyIconA),
-      taskbarCreatedMessage(RegisterWindowMessageA("TaskbarCreated")), shownLayouts(),
-      shownCount(0), menuOpen(0), displayWatch(), autoSaveDeferred(0), trayIconTriesLeft(0) {}
+    : desktopLayout(layout), popupMenu(nullptr), notifyIcon(Shell_NotifyIconA),
+      taskbarCreatedMessage(RegisterWindowMessageA("TaskbarCreated")), shownCount(0), menuOpen(0),
+      displayWatch(), autoSaveDeferred(0), trayIconTriesLeft(0) {}
 
 CTrayWindow::~CTrayWindow() {
     ReleaseShownLayouts();
@@ -135,7 +136,7 @@ void CTrayWindow::TryAddTrayIcon() {
     // Under version 4 the shell shows the tip only when asked to.
     record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP;
     record.uCallbackMessage = WM_TRAYICON;
-    record.hIcon = hTrayIcon;
+    record.hIcon = trayIcon.Get();
     CopyBounded(record.szTip, sizeof record.szTip, kTrayTip);
     trayIconTriesLeft--;
     if (notifyIcon(NIM_ADD, &record) || notifyIcon(NIM_MODIFY, &record)) {
@@ -213,11 +214,10 @@ void CTrayWindow::RebuildRestoreMenu(HMENU restore) {
     for (PtrListNode* node = desktopLayout->snapshots->head; node && shownCount < kRestoreEntries;
          node = node->next) {
         const LayoutSnapshot* snapshot = static_cast<const LayoutSnapshot*>(node->data);
-        char* layout = CopyToHeap(snapshot->layout);
-        if (!layout) {
+        shownLayouts[shownCount].Reset(CopyToHeap(snapshot->layout));
+        if (shownLayouts[shownCount].IsEmpty()) {
             break;
         }
-        shownLayouts[shownCount] = layout;
         bool current = displays[0] != '\0' && strcmp(snapshot->Displays(), displays) == 0;
         AppendSnapshotEntry(restore, ID_RESTORE_FIRST + shownCount, snapshot->name, current);
         shownCount++;
@@ -229,8 +229,7 @@ void CTrayWindow::RebuildRestoreMenu(HMENU restore) {
 
 void CTrayWindow::ReleaseShownLayouts() {
     for (int entry = 0; entry < shownCount; entry++) {
-        delete[] shownLayouts[entry];
-        shownLayouts[entry] = nullptr;
+        shownLayouts[entry].Reset();
     }
     shownCount = 0;
 }
@@ -396,7 +395,7 @@ void CTrayWindow::RestoreForDisplaysAtStart() {
 LRESULT CTrayWindow::OnCreate(HWND window, WPARAM wParam, LPARAM lParam) {
     AllowFromLowerIntegrity(window, WM_TRAYICON);
     AllowFromLowerIntegrity(window, taskbarCreatedMessage);
-    hTrayIcon = LoadTrayIcon(hInstance);
+    trayIcon.Reset(LoadTrayIcon(hInstance));
     popupMenu =
         new (std::nothrow) COwnerDrawMenu(hInstance, MAKEINTRESOURCEA(IDR_MAINMENU),
                                           MAKEINTRESOURCEA(IDB_MENUIMAGES), MENU_IMAGE_CHECK);
@@ -421,10 +420,7 @@ LRESULT CTrayWindow::OnDestroy() {
         delete popupMenu;
         popupMenu = nullptr;
     }
-    if (hTrayIcon) {
-        DestroyIcon(hTrayIcon);
-        hTrayIcon = nullptr;
-    }
+    trayIcon.Reset();
     PostQuitMessage(0);
     return 0;
 }
@@ -491,16 +487,14 @@ LRESULT CTrayWindow::OnTrayIcon(WPARAM wParam, LPARAM lParam) {
 // About box goes on dispatching tray clicks), which replaces the copies. Nothing is carried out
 // for a window destroyed while the menu was open.
 void CTrayWindow::OnMenuChoice(UINT id) {
-    char* chosen = nullptr;
+    CHeapText chosen;
     if (IsRestoreId(id) && static_cast<int>(id - ID_RESTORE_FIRST) < shownCount) {
-        chosen = shownLayouts[id - ID_RESTORE_FIRST];
-        shownLayouts[id - ID_RESTORE_FIRST] = nullptr;
+        chosen = std::move(shownLayouts[id - ID_RESTORE_FIRST]);
     }
     ReleaseShownLayouts();
-    if (hwnd && chosen) {
-        desktopLayout->RestoreLayout(chosen);
+    if (hwnd && !chosen.IsEmpty()) {
+        desktopLayout->RestoreLayout(chosen.Get());
     } else if (hwnd && id != 0 && !IsRestoreId(id)) {
         OnCommand(hwnd, id, 0);
     }
-    delete[] chosen;
 }

@@ -5,6 +5,7 @@
 #include "desktop/DesktopReadiness.h"
 #include "desktop/DisplayConfiguration.h"
 #include "res/ResourceIds.h"
+#include "ui/ScopedGdi.h"
 #include "ui/WindowClass.h"
 
 #include <shellapi.h>
@@ -23,7 +24,7 @@ class CTrayWindow final : public CWindowClass {
   public:
     CDesktopLayout* desktopLayout;
     COwnerDrawMenu* popupMenu;
-    HICON hTrayIcon;
+    CScopedIcon trayIcon;
     // Shell_NotifyIconA: every request to the notification area goes through it, so a test can
     // stand in for a taskbar that refuses.
     BOOL(WINAPI* notifyIcon)(DWORD message, PNOTIFYICONDATAA record);
@@ -48,7 +49,7 @@ class CTrayWindow final : public CWindowClass {
     UINT taskbarCreatedMessage;
     // The layouts of the listed snapshots, by Restore entry, from the last PrepareMenu: the store
     // may renew, overwrite or reorder its records while the menu is open.
-    char* shownLayouts[kRestoreEntries];
+    CHeapText shownLayouts[kRestoreEntries];
     int shownCount;
     // 1 while the menu that a tray click opened is showing.
     int menuOpen;

@@ -150,6 +150,7 @@ int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType);
 // Processes and their memory
 HANDLE WINAPI OpenProcess(DWORD dwDesiredAccess, BOOL bInheritHandle, DWORD dwProcessId);
 HANDLE WINAPI GetCurrentProcess(void);
+#define INVALID_HANDLE_VALUE ((HANDLE)(intptr_t)-1)
 BOOL WINAPI CloseHandle(HANDLE hObject);
 LPVOID WINAPI VirtualAllocEx(HANDLE hProcess, LPVOID lpAddress, SIZE_T dwSize,
                              DWORD flAllocationType, DWORD flProtect);
