@@ -106,7 +106,8 @@ class CDesktopLayout {
     // CaptureLayout returned, since the restore captures first.
     void RestoreLayout(const char* layout);
     // Restores the newest snapshot taken under the display configuration as RestoreSnapshot does:
-    // 1 when it was applied, 0 when there is none, -1 when the desktop could not be read.
+    // 1 when it was applied, 0 when there is none, -1 when the desktop could not be read or the
+    // shell was not ready yet to keep what it is given.
     int RestoreNewestUnder(const char* displays);
     void Undo();
 
@@ -158,8 +159,8 @@ class CDesktopLayout {
     DWORD shellOwner;
     // The window the worker's view is shown in, null when it has none.
     HWND shellViewWindow;
-    // The shell route is not asked again while this desktop window of this process stands: its
-    // view answered E_NOTIMPL or is not the desktop the list view shows.
+    // The shell route is not asked again while this desktop window of this process stands, for
+    // the reason shellRefusal holds.
     HWND shellRefusedWindow;
     DWORD shellRefusedOwner;
     DesktopRoute lastRoute;
@@ -167,7 +168,39 @@ class CDesktopLayout {
     // where it fails.
     int shellPlaced;
 
-    int BeginShellRoute();
+    // For good: its view answered E_NOTIMPL or is not the desktop the list view shows. For a
+    // while: the shell windows object was not registered (a shell that has just started), until
+    // kShellClassRefusalMs after shellRefusedAt (GetTickCount).
+    enum ShellRefusal {
+        kRefusedForGood,
+        kRefusedForAWhile,
+    };
+    ShellRefusal shellRefusal = kRefusedForGood;
+    DWORD shellRefusedAt = 0;
+    // What the shell route can do for an operation: serve it (kShellReady), not yet (it failed in
+    // a way that may pass: starting, restarting, slow, a class not yet registered), or not at all
+    // (refused, not chosen, or a given-up call still inside the shell).
+    enum ShellRouteState {
+        kShellReady,
+        kShellNotYet,
+        kShellClosed,
+    };
+    // A user's apply finds a shell that is not ready once more at once and then takes the list
+    // view; one nobody asked for waits for the shell instead, and is tried again later.
+    enum ApplyAsker {
+        kAskedByUser,
+        kAskedByNobody,
+    };
+
+    // 0, with nothing done, when nobody asked and the shell is not ready yet.
+    int ApplyFor(const char* text, ApplyAsker asker, int* moved);
+    ShellRouteState TryApplyThroughShell(const char* text, int* moved);
+    ShellRouteState BeginShellRoute();
+    int ConnectShellWorker(DWORD owner);
+    ShellRouteState ShellRouteAfterFailure() const;
+    bool ShellRefusalStands() const;
+    void RefuseShell(HWND defView, DWORD owner, ShellRefusal reason);
+    void ClearShellRefusal();
     int ShellSucceeded(HRESULT hr);
     void LetShellWorker();
     int CaptureThroughShell(int* complete);
@@ -203,10 +236,12 @@ class CDesktopLayout {
         kDesktopUnreadable,
         kNothingMoved,
         kIconsMoved,
+        // Nobody asked for the restore and the shell was not ready yet: nothing moved.
+        kShellNotReady,
     };
-    RestoreResult ApplyOverReadDesktop(const char* layout);
-    // RestoreLayout without a box: an automatic restore was asked for by nobody.
-    RestoreResult RestoreQuietly(const char* layout);
+    RestoreResult ApplyOverReadDesktop(const char* layout, ApplyAsker asker);
+    // RestoreLayout without a box, for a restore the user asked for or one nobody asked for.
+    RestoreResult RestoreQuietly(const char* layout, ApplyAsker asker);
 
     IniSaveResult WriteSettings();
     bool TakeInSettingsFile();
