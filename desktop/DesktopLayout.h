@@ -6,6 +6,7 @@
 #include "base/PtrList.h"
 #include "desktop/DisplayConfiguration.h"
 #include "desktop/IconName.h"
+#include "desktop/ShellCoordinates.h"
 #include "desktop/ShellWorker.h"
 #include "ini/FileAccess.h"
 #include "ini/IniFile.h"
@@ -98,6 +99,10 @@ class CDesktopLayout {
     int ApplyLayout(const char* text);
     // The route that served the last capture or apply: kRouteShell, kRouteListView or kRouteNone.
     DesktopRoute LastRoute() const { return lastRoute; }
+    // The displays changed: the next operation through the shell reads a few icons both ways
+    // again to learn how its points stand to the list view's, and a shell whose points did not
+    // agree is asked again.
+    void ForgetShellCoordinates();
 
     // Snapshots, restore and undo; store/SnapshotStore.cpp.
     void TakeSnapshot(SnapshotKind kind);
@@ -170,10 +175,12 @@ class CDesktopLayout {
 
     // For good: its view answered E_NOTIMPL or is not the desktop the list view shows. For a
     // while: the shell windows object was not registered (a shell that has just started), until
-    // kShellClassRefusalMs after shellRefusedAt (GetTickCount).
+    // kShellClassRefusalMs after shellRefusedAt (GetTickCount). Until the displays change: its
+    // points and the list view's did not agree.
     enum ShellRefusal {
         kRefusedForGood,
         kRefusedForAWhile,
+        kRefusedUntilDisplaysChange,
     };
     ShellRefusal shellRefusal = kRefusedForGood;
     DWORD shellRefusedAt = 0;
@@ -191,6 +198,16 @@ class CDesktopLayout {
         kAskedByUser,
         kAskedByNobody,
     };
+    // Whether the conversion between the shell's points and the list view's was read off a few
+    // icons since the worker connected or the displays changed. Unproven (no icon to compare) keeps
+    // the identity for this operation and checks again at the next.
+    enum ShellCoordinateCheck {
+        kCoordinatesUnchecked,
+        kCoordinatesUnproven,
+        kCoordinatesChecked,
+    };
+    ShellCoordinateCheck shellCoordinateCheck = kCoordinatesUnchecked;
+    ShellCoordinates shellCoordinates = {0, 0};
 
     // 0, with nothing done, when nobody asked and the shell is not ready yet.
     int ApplyFor(const char* text, ApplyAsker asker, int* moved);
@@ -203,6 +220,11 @@ class CDesktopLayout {
     void ClearShellRefusal();
     int ShellSucceeded(HRESULT hr);
     void LetShellWorker();
+    int CountShellItems(int* count);
+    int CheckShellCoordinates(int count);
+    int ProbeListView(ProbedIcon* icons);
+    bool ListViewProbeStands(const ProbedIcon* icons, int count);
+    int ProbeShell(int count, ProbedIcon* icons, int* probed);
     int CaptureThroughShell(int* complete);
     int ApplyThroughShell(const char* text, int* moved);
     int RunShellApplyPass(const char* text, int* moves);

@@ -6,7 +6,6 @@
 // is tried again later. One operation keeps to one route: once the shell was asked to place icons,
 // a failure ends the operation, as the list view's failures do.
 #include "desktop/DesktopLayout.h"
-#include "desktop/ShellCoordinates.h"
 
 const char* CDesktopLayout::CaptureLayout(int* complete) {
     int whole = 0;
@@ -68,6 +67,13 @@ CDesktopLayout::ShellRouteState CDesktopLayout::TryApplyThroughShell(const char*
     return state;
 }
 
+void CDesktopLayout::ForgetShellCoordinates() {
+    shellCoordinateCheck = kCoordinatesUnchecked;
+    if (shellRefusedWindow && shellRefusal == kRefusedUntilDisplaysChange) {
+        ClearShellRefusal();
+    }
+}
+
 // The shell's view of the desktop that the list-view route finds, when it is at hand. The worker
 // and its view are kept from one operation to the next, while the same process owns the desktop.
 // A worker whose call was given up is kept until it has ended: while it is still inside the shell,
@@ -103,15 +109,20 @@ CDesktopLayout::ShellRouteState CDesktopLayout::BeginShellRoute() {
         LetShellWorker();
         return kShellClosed;
     }
+    if (shellCoordinateCheck == kCoordinatesUnproven) {
+        shellCoordinateCheck = kCoordinatesUnchecked;
+    }
     return kShellReady;
 }
 
+// Every connection learns its coordinates anew: a shell found again may be another one.
 int CDesktopLayout::ConnectShellWorker(DWORD owner) {
     shellWorker = CShellWorker::Start(shellViewSource, shellViewContext, shellCallBoundMs);
     if (!shellWorker) {
         return 0;
     }
     shellOwner = owner;
+    shellCoordinateCheck = kCoordinatesUnchecked;
     HWND viewWindow = nullptr;
     if (!ShellSucceeded(shellWorker->Connect(&viewWindow))) {
         return 0;
@@ -120,7 +131,7 @@ int CDesktopLayout::ConnectShellWorker(DWORD owner) {
     return 1;
 }
 
-// Any refusal ShellSucceeded has just recorded is for this desktop.
+// Any refusal ShellSucceeded or the coordinate check has just recorded is for this desktop.
 CDesktopLayout::ShellRouteState CDesktopLayout::ShellRouteAfterFailure() const {
     return shellRefusedWindow && shellRefusal != kRefusedForAWhile ? kShellClosed : kShellNotYet;
 }
@@ -174,10 +185,101 @@ void CDesktopLayout::LetShellWorker() {
     shellViewWindow = nullptr;
 }
 
+// The count every operation through the shell begins with; item indexes refer to it.
+int CDesktopLayout::CountShellItems(int* count) {
+    return ShellSucceeded(shellWorker->CountItems(count)) && CheckShellCoordinates(*count);
+}
+
+// A few icons read both ways tell how the shell's points stand to the list view's. The list view
+// is read before the shell and again after it: an icon that moved meanwhile (the shell arranges
+// them after a change of the displays) proves nothing either way, and this operation does not go
+// through the shell, as after any failure that may pass. Points that do not agree close the shell
+// route until the displays change. 0 when the shell route is not to serve. The user's choice of
+// the shell alone keeps the list view out of it, and the points as they are.
+int CDesktopLayout::CheckShellCoordinates(int count) {
+    if (shellCoordinateCheck != kCoordinatesUnchecked || desktopRoute == kRouteShell) {
+        return 1;
+    }
+    shellCoordinates = ShellCoordinates{0, 0};
+    ProbedIcon listView[kCoordinateProbeIcons];
+    ProbedIcon shell[kCoordinateProbeIcons];
+    int listViewCount = ProbeListView(listView);
+    int shellCount = 0;
+    if (!ProbeShell(count, shell, &shellCount) || !ListViewProbeStands(listView, listViewCount)) {
+        return 0;
+    }
+    shellCoordinateCheck = kCoordinatesUnproven;
+    ShellCoordinates found = {0, 0};
+    switch (CompareProbedIcons(listView, listViewCount, shell, shellCount, &found)) {
+    case kNoCoordinateEvidence:
+        return 1;
+    case kCoordinatesAgree:
+        shellCoordinates = found;
+        shellCoordinateCheck = kCoordinatesChecked;
+        return 1;
+    case kCoordinatesDisagree:
+        break;
+    }
+    RefuseShell(FindDesktopDefView(), shellOwner, kRefusedUntilDisplaysChange);
+    LetShellWorker();
+    return 0;
+}
+
+// The first icons of the list view that read whole, up to kCoordinateProbeIcons; none when it
+// cannot be read.
+int CDesktopLayout::ProbeListView(ProbedIcon* icons) {
+    listViewLost = 0;
+    HWND listView = FindDesktopListView();
+    if (!BeginListViewAccess(listView)) {
+        return 0;
+    }
+    int count = GetItemCount(listView);
+    int probed = 0;
+    for (int item = 0; item < count && probed < kCoordinateProbeIcons && !listViewLost; item++) {
+        ProbedIcon& icon = icons[probed];
+        icon.item = item;
+        if (ReadItemText(listView, item, icon.name) &&
+            ReadItemPosition(listView, item, &icon.point)) {
+            probed++;
+        }
+    }
+    return probed;
+}
+
+bool CDesktopLayout::ListViewProbeStands(const ProbedIcon* icons, int count) {
+    HWND listView = FindDesktopListView();
+    if (count > 0 && !BeginListViewAccess(listView)) {
+        return false;
+    }
+    for (int i = 0; i < count; i++) {
+        POINT now;
+        if (!ReadItemPosition(listView, icons[i].item, &now) || now.x != icons[i].point.x ||
+            now.y != icons[i].point.y) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The first icons of the view, up to kCoordinateProbeIcons. 0 when a call failed.
+int CDesktopLayout::ProbeShell(int count, ProbedIcon* icons, int* probed) {
+    *probed = 0;
+    for (int item = 0; item < count && item < kCoordinateProbeIcons; item++) {
+        ProbedIcon& icon = icons[item];
+        icon.item = item;
+        if (!ShellSucceeded(shellWorker->ReadName(item, icon.name)) ||
+            !ShellSucceeded(shellWorker->ReadPosition(item, &icon.point))) {
+            return 0;
+        }
+        *probed = item + 1;
+    }
+    return 1;
+}
+
 // 1 when the shell served the capture; 0, with nothing kept, when the list view is to serve it.
 int CDesktopLayout::CaptureThroughShell(int* complete) {
     int count = 0;
-    if (!ShellSucceeded(shellWorker->CountItems(&count))) {
+    if (!CountShellItems(&count)) {
         return 0;
     }
     char name[kIconNameBytes];
@@ -189,7 +291,7 @@ int CDesktopLayout::CaptureThroughShell(int* complete) {
             ClearCapture();
             return 0;
         }
-        POINT position = ListViewPointOfShellPoint(shellPoint);
+        POINT position = ListViewPointOfShellPoint(shellPoint, shellCoordinates);
         whole = AppendTriple(name, position.x, position.y);
     }
     *complete = whole;

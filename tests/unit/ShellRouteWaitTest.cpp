@@ -47,9 +47,8 @@ class ShellRouteWait : public ::testing::Test {
         shell = CTestShell::Create();
         shell->Attach(layout.get(), 200);
         CopyBounded(layout->displayKey, sizeof layout->displayKey, kDisplays);
-        LayoutSnapshot* saved =
-            NewSnapshot("2024-03-01 09:00:00", LayoutText(kSaved).c_str(), kSnapshotManual,
-                        kDisplays);
+        LayoutSnapshot* saved = NewSnapshot("2024-03-01 09:00:00", LayoutText(kSaved).c_str(),
+                                            kSnapshotManual, kDisplays);
         ASSERT_TRUE(saved && layout->snapshots->Append(saved));
         testdesktop::TakeRequestLog();
     }
@@ -157,6 +156,27 @@ TEST_F(ShellRouteWait, MissingClassIsAskedAgainAfterItsRefusalAcrossTheTickWrap)
     EXPECT_EQ(layout->LastRoute(), kRouteShell);
     EXPECT_EQ(testdesktop::Icons(), kSaved);
     EXPECT_EQ(shell->Calls(testshell::kSource), 2);
+}
+
+// The shell arranges the icons after a change of the displays: one that moved while the shell's
+// points were checked against the list view's made them disagree, and closed the shell route
+// until the next change. The operation takes the list view; the next one checks again.
+TEST_F(ShellRouteWait, IconMovedWhileThePointsAreCheckedProvesNothing) {
+    shell->SetViewPoints(40, 0);
+    int positions = 0;
+    // The first icon's second read, after the shell's.
+    hostsim::SetBeforeListViewRequest([&positions](UINT msg) {
+        if (msg == LVM_GETITEMPOSITION && ++positions == kCoordinateProbeIcons + 1) {
+            hostsim::MoveIcon(0, 30, 30);
+        }
+    });
+    std::vector<Icon> arranged = kMoved;
+    arranged[0] = {"A", 30, 30};
+    EXPECT_EQ(std::string(layout->CaptureLayout()), LayoutText(arranged));
+    EXPECT_EQ(layout->LastRoute(), kRouteListView);
+    hostsim::SetBeforeListViewRequest(nullptr);
+    EXPECT_EQ(std::string(layout->CaptureLayout()), LayoutText(arranged));
+    EXPECT_EQ(layout->LastRoute(), kRouteShell);
 }
 
 } // namespace
