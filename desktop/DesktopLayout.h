@@ -6,6 +6,7 @@
 #include "base/PtrList.h"
 #include "desktop/DisplayConfiguration.h"
 #include "desktop/IconName.h"
+#include "desktop/ShellCoordinates.h"
 #include "desktop/ShellWorker.h"
 #include "ini/FileAccess.h"
 #include "ini/IniFile.h"
@@ -101,6 +102,10 @@ class CDesktopLayout {
     int ApplyLayout(const char* text);
     // The route that served the last capture or apply: kRouteShell, kRouteListView or kRouteNone.
     DesktopRoute LastRoute() const { return lastRoute; }
+    // The displays changed: the next operation through the shell reads a few icons both ways
+    // again to learn how its points stand to the list view's, and a shell whose points did not
+    // agree is asked again.
+    void ForgetShellCoordinates();
 
     // Snapshots, restore and undo; store/SnapshotStore.cpp.
     void TakeSnapshot(SnapshotKind kind);
@@ -109,7 +114,8 @@ class CDesktopLayout {
     // CaptureLayout returned, since the restore captures first.
     void RestoreLayout(const char* layout);
     // Restores the newest snapshot taken under the display configuration as RestoreSnapshot does:
-    // 1 when it was applied, 0 when there is none, -1 when the desktop could not be read.
+    // 1 when it was applied, 0 when there is none, -1 when the desktop could not be read or the
+    // shell was not ready yet to keep what it is given.
     int RestoreNewestUnder(const char* displays);
     void Undo();
 
@@ -167,8 +173,8 @@ class CDesktopLayout {
     DWORD shellOwner;
     // The window the worker's view is shown in, null when it has none.
     HWND shellViewWindow;
-    // The shell route is not asked again while this desktop window of this process stands: its
-    // view answered E_NOTIMPL or is not the desktop the list view shows.
+    // The shell route is not asked again while this desktop window of this process stands, for
+    // the reason shellRefusal holds.
     HWND shellRefusedWindow;
     DWORD shellRefusedOwner;
     DesktopRoute lastRoute;
@@ -176,9 +182,58 @@ class CDesktopLayout {
     // where it fails.
     int shellPlaced;
 
-    int BeginShellRoute();
+    // For good: its view answered E_NOTIMPL or is not the desktop the list view shows. For a
+    // while: the shell windows object was not registered (a shell that has just started), until
+    // kShellClassRefusalMs after shellRefusedAt (GetTickCount). Until the displays change: its
+    // points and the list view's did not agree.
+    enum ShellRefusal {
+        kRefusedForGood,
+        kRefusedForAWhile,
+        kRefusedUntilDisplaysChange,
+    };
+    ShellRefusal shellRefusal = kRefusedForGood;
+    DWORD shellRefusedAt = 0;
+    // What the shell route can do for an operation: serve it (kShellReady), not yet (it failed in
+    // a way that may pass: starting, restarting, slow, a class not yet registered), or not at all
+    // (refused, not chosen, or a given-up call still inside the shell).
+    enum ShellRouteState {
+        kShellReady,
+        kShellNotYet,
+        kShellClosed,
+    };
+    // A user's apply finds a shell that is not ready once more at once and then takes the list
+    // view; one nobody asked for waits for the shell instead, and is tried again later.
+    enum ApplyAsker {
+        kAskedByUser,
+        kAskedByNobody,
+    };
+    // Whether the conversion between the shell's points and the list view's was read off a few
+    // icons since the worker connected or the displays changed. Unproven (no icon to compare) keeps
+    // the identity for this operation and checks again at the next.
+    enum ShellCoordinateCheck {
+        kCoordinatesUnchecked,
+        kCoordinatesUnproven,
+        kCoordinatesChecked,
+    };
+    ShellCoordinateCheck shellCoordinateCheck = kCoordinatesUnchecked;
+    ShellCoordinates shellCoordinates = {0, 0};
+
+    // 0, with nothing done, when nobody asked and the shell is not ready yet.
+    int ApplyFor(const char* text, ApplyAsker asker, int* moved);
+    ShellRouteState TryApplyThroughShell(const char* text, int* moved);
+    ShellRouteState BeginShellRoute();
+    int ConnectShellWorker(DWORD owner);
+    ShellRouteState ShellRouteAfterFailure() const;
+    bool ShellRefusalStands() const;
+    void RefuseShell(HWND defView, DWORD owner, ShellRefusal reason);
+    void ClearShellRefusal();
     int ShellSucceeded(HRESULT hr);
     void LetShellWorker();
+    int CountShellItems(int* count);
+    int CheckShellCoordinates(int count);
+    int ProbeListView(ProbedIcon* icons);
+    bool ListViewProbeStands(const ProbedIcon* icons, int count);
+    int ProbeShell(int count, ProbedIcon* icons, int* probed);
     int CaptureThroughShell(int* complete);
     int ApplyThroughShell(const char* text, int* moved);
     int RunShellApplyPass(const char* text, int* moves);
@@ -212,10 +267,12 @@ class CDesktopLayout {
         kDesktopUnreadable,
         kNothingMoved,
         kIconsMoved,
+        // Nobody asked for the restore and the shell was not ready yet: nothing moved.
+        kShellNotReady,
     };
-    RestoreResult ApplyOverReadDesktop(const char* layout);
-    // RestoreLayout without a box: an automatic restore was asked for by nobody.
-    RestoreResult RestoreQuietly(const char* layout);
+    RestoreResult ApplyOverReadDesktop(const char* layout, ApplyAsker asker);
+    // RestoreLayout without a box, for a restore the user asked for or one nobody asked for.
+    RestoreResult RestoreQuietly(const char* layout, ApplyAsker asker);
 
     const char* SettingsSource() const;
     IniSaveResult WriteSettings();

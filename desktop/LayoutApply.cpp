@@ -1,7 +1,6 @@
 // Puts the icons named in a layout text back where the text places them.
 #include "desktop/DesktopLayout.h"
 #include "base/TextEncoding.h"
-#include "desktop/ShellCoordinates.h"
 
 #include <cstring>
 #include <new>
@@ -248,7 +247,7 @@ int CDesktopLayout::MoveToEntry(HWND listView, int item, const LayoutEntry& entr
 int CDesktopLayout::RunShellApplyPass(const char* text, int* moves) {
     *moves = 0;
     int count = 0;
-    if (!ShellSucceeded(shellWorker->CountItems(&count))) {
+    if (!CountShellItems(&count)) {
         return 0;
     }
     CPtrList entries;
@@ -309,12 +308,13 @@ int CDesktopLayout::PlaceMatches(const CPtrList& exact, const CPtrList& ansi, in
             const ItemMatch* match = static_cast<const ItemMatch*>(node->data);
             POINT shellPoint;
             ok = ShellSucceeded(shellWorker->ReadPosition(match->item, &shellPoint));
-            POINT standing = ListViewPointOfShellPoint(shellPoint);
+            POINT standing = ListViewPointOfShellPoint(shellPoint, shellCoordinates);
             if (!ok || (standing.x == match->entry->x && standing.y == match->entry->y)) {
                 continue;
             }
             items[placing] = match->item;
-            points[placing] = ShellPointOfListViewPoint(match->entry->x, match->entry->y);
+            points[placing] =
+                ShellPointOfListViewPoint(match->entry->x, match->entry->y, shellCoordinates);
             placing++;
         }
     }

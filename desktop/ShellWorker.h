@@ -24,6 +24,9 @@ enum {
     // The bound of a call, and what each item it carries adds to it.
     kShellCallBoundMs = 2000,
     kShellCallBoundPerItemMs = 10,
+    // A shell that has just started registers its windows object a little later: until then the
+    // object is "not registered", and the route is not asked again for this long.
+    kShellClassRefusalMs = 30000,
 };
 
 // Shared by the caller and the worker; whichever lets go of it last frees it.

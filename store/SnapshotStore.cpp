@@ -302,18 +302,23 @@ void CDesktopLayout::RestoreSnapshot(int index) {
 
 // The desktop is read whole before anything moves: without that arrangement there would be
 // nothing to undo to. What was read stays in the capture buffer, which apply does not touch.
-CDesktopLayout::RestoreResult CDesktopLayout::ApplyOverReadDesktop(const char* layout) {
+CDesktopLayout::RestoreResult CDesktopLayout::ApplyOverReadDesktop(const char* layout,
+                                                                   ApplyAsker asker) {
     int complete = 0;
     const char* before = CaptureLayout(&complete);
     if (!complete || before[0] == '\0') {
         return kDesktopUnreadable;
     }
-    return ApplyLayout(layout) ? kIconsMoved : kNothingMoved;
+    int moved = 0;
+    if (!ApplyFor(layout, asker, &moved)) {
+        return kShellNotReady;
+    }
+    return moved ? kIconsMoved : kNothingMoved;
 }
 
 // The arrangement that stood before is kept for Undo only when something moved.
-CDesktopLayout::RestoreResult CDesktopLayout::RestoreQuietly(const char* layout) {
-    RestoreResult result = ApplyOverReadDesktop(layout);
+CDesktopLayout::RestoreResult CDesktopLayout::RestoreQuietly(const char* layout, ApplyAsker asker) {
+    RestoreResult result = ApplyOverReadDesktop(layout, asker);
     if (result != kIconsMoved) {
         return result;
     }
@@ -325,14 +330,15 @@ CDesktopLayout::RestoreResult CDesktopLayout::RestoreQuietly(const char* layout)
 }
 
 void CDesktopLayout::RestoreLayout(const char* layout) {
-    if (RestoreQuietly(layout) == kDesktopUnreadable) {
+    if (RestoreQuietly(layout, kAskedByUser) == kDesktopUnreadable) {
         ShowErrorBox(kCannotReadDesktop);
     }
 }
 
 // Nobody asked for this restore, so a desktop that cannot be read (the shell still starting)
-// is left alone without a box, and the caller may try again. The layout is copied first: the
-// record may be overwritten by a timer tick before the restore is done.
+// is left alone without a box, and so is one whose shell is not ready yet to keep what it is
+// given: the caller may try again. The layout is copied first: the record may be overwritten by a
+// timer tick before the restore is done.
 int CDesktopLayout::RestoreNewestUnder(const char* displays) {
     const LayoutSnapshot* newest = NewestSnapshotUnder(*snapshots, displays);
     if (!newest) {
@@ -342,9 +348,9 @@ int CDesktopLayout::RestoreNewestUnder(const char* displays) {
     if (!layout) {
         return 0;
     }
-    RestoreResult result = RestoreQuietly(layout);
+    RestoreResult result = RestoreQuietly(layout, kAskedByNobody);
     delete[] layout;
-    return result == kDesktopUnreadable ? -1 : 1;
+    return result == kDesktopUnreadable || result == kShellNotReady ? -1 : 1;
 }
 
 // The entry leaves the stack only once it was applied to a desktop that could be read: an Undo
@@ -354,7 +360,7 @@ void CDesktopLayout::Undo() {
         return;
     }
     char* layout = static_cast<char*>(undoStack->tail->data);
-    if (ApplyOverReadDesktop(layout) == kDesktopUnreadable) {
+    if (ApplyOverReadDesktop(layout, kAskedByUser) == kDesktopUnreadable) {
         ShowErrorBox(kCannotReadDesktop);
         return;
     }

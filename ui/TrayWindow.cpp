@@ -324,6 +324,8 @@ void CTrayWindow::OnDisplaysDisturbed() {
 }
 
 // The timer stops before anything runs: a restore may show a box whose loop dispatches ticks.
+// Displays that moved may have moved the shell's points against the list view's: the next
+// operation through the shell looks again, the restore for the new displays included.
 void CTrayWindow::OnDisplaysSettled() {
     char displays[kDisplayKeyChars];
     ReadDisplayConfiguration(displays);
@@ -332,6 +334,9 @@ void CTrayWindow::OnDisplaysSettled() {
         return;
     }
     KillTimer(hwnd, kDisplaySettleTimer);
+    if (settled != CDisplayWatch::kNothing) {
+        desktopLayout->ForgetShellCoordinates();
+    }
     if (settled == CDisplayWatch::kChanged && desktopLayout->restoreOnDisplayChange) {
         RestoreForDisplays(displays);
     }

@@ -5,7 +5,9 @@
 // form, as the platform converts between its ANSI and wide calls.
 #include "platform/host/HostTesting.h"
 
+#include <atomic>
 #include <cctype>
+#include <chrono>
 #include <cstring>
 #include <ctime>
 #include <map>
@@ -229,6 +231,22 @@ LSTATUS WINAPI RegCloseKey(HKEY hKey) {
                                                                  : ERROR_INVALID_HANDLE;
 }
 
+namespace {
+
+// What GetTickCount adds to the host's steady clock; threads of the core read it too.
+std::atomic<DWORD> tickOffset(0);
+
+DWORD SteadyMilliseconds() {
+    auto since = std::chrono::steady_clock::now().time_since_epoch();
+    return static_cast<DWORD>(std::chrono::duration_cast<std::chrono::milliseconds>(since).count());
+}
+
+} // namespace
+
+DWORD WINAPI GetTickCount(void) {
+    return SteadyMilliseconds() + tickOffset.load();
+}
+
 void WINAPI GetLocalTime(LPSYSTEMTIME lpSystemTime) {
     *lpSystemTime = State().now;
 }
@@ -324,6 +342,10 @@ void SetLocalTime(const SYSTEMTIME& now) {
 
 void SetTimeZoneBias(int minutes) {
     State().biasMinutes = minutes;
+}
+
+void SetTickCount(DWORD now) {
+    tickOffset.store(now - SteadyMilliseconds());
 }
 
 } // namespace hostsim

@@ -124,6 +124,8 @@ void SetAnsiCodePage(UINT codePage);
 // back, or the end of daylight saving time, keeps the one and changes the other.
 void SetLocalTime(const SYSTEMTIME& now);
 void SetTimeZoneBias(int minutes);
+// GetTickCount reads now at this moment and runs on from there.
+void SetTickCount(DWORD now);
 
 // A message box as the program showed it; the host simulation answers each at once with IDOK.
 struct MessageBoxRecord {

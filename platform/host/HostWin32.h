@@ -176,6 +176,8 @@ LSTATUS WINAPI RegDeleteValueA(HKEY hKey, LPCSTR lpValueName);
 LSTATUS WINAPI RegCloseKey(HKEY hKey);
 
 // Time
+// Milliseconds that pass as the host's own do, from wherever a test set them (wrapping at 2^32).
+DWORD WINAPI GetTickCount(void);
 void WINAPI GetLocalTime(LPSYSTEMTIME lpSystemTime);
 void WINAPI GetSystemTime(LPSYSTEMTIME lpSystemTime);
 // Only the zone the system is set to: lpTimeZoneInformation must be null.

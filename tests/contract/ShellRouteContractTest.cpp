@@ -76,6 +76,9 @@ TEST_F(ShellRoute, CaptureReadsTheViewsItemsInOrderWithTheirPositions) {
     EXPECT_EQ(complete, 1);
     EXPECT_EQ(layout->LastRoute(), kRouteShell);
     EXPECT_EQ(shell->Calls(testshell::kItemCount), 1);
+    // The list view is read only to check, once per connection, the shell's points against it.
+    testdesktop::TakeRequestLog();
+    EXPECT_EQ(Capture(), "Zeta;300;5;Alpha;-40;200;Mid;0;-7;");
     EXPECT_EQ(testdesktop::TakeRequestLog().size(), 0u);
 }
 
@@ -174,6 +177,49 @@ TEST_F(ShellRoute, OlderLayoutsNameIconsByTheirAnsiForms) {
     ASSERT_GT(AnsiToUtf8(ansi, strlen(ansi), ansiInUtf8, sizeof ansiInUtf8), 0u);
     EXPECT_EQ(Apply(std::string(ansiInUtf8) + ";33;44;Plain;5;6;"), 1);
     EXPECT_EQ(testdesktop::Icons(), (std::vector<Icon>{{lodz, 33, 44}, {"Plain", 5, 6}}));
+}
+
+// ---- Coordinates ------------------------------------------------------------------------------
+
+// The shell route took the folder view's points for the list view's: where they stand apart (a
+// monitor left of or above the primary one) every capture stored shifted points and every apply
+// placed the icons off by as much.
+TEST_F(ShellRoute, ShellPointsApartByOneOffsetConvertBothWays) {
+    std::vector<Icon> saved = NumberedIcons(12);
+    StartWith(NumberedIcons(12, 300));
+    shell->SetViewPoints(1920, 1080);
+    EXPECT_EQ(Capture(), LayoutText(NumberedIcons(12, 300)));
+    EXPECT_EQ(layout->LastRoute(), kRouteShell);
+    EXPECT_EQ(Apply(LayoutText(saved)), 1);
+    EXPECT_EQ(layout->LastRoute(), kRouteShell);
+    EXPECT_EQ(testdesktop::Icons(), saved);
+    EXPECT_EQ(MovesSentToTheListView(), 0);
+    // Another arrangement of the displays, another offset: learnt once the change has settled.
+    shell->SetViewPoints(-1280, 0);
+    layout->ForgetShellCoordinates();
+    EXPECT_EQ(Capture(), LayoutText(saved));
+    EXPECT_EQ(layout->LastRoute(), kRouteShell);
+}
+
+// Points that no one offset explains (a scale one route sees and the other does not) placed every
+// icon elsewhere. The list view serves, and the shell is not asked until the displays change.
+TEST_F(ShellRoute, ShellPointsThatDoNotAgreeLeaveTheListViewToServeUntilTheDisplaysChange) {
+    std::vector<Icon> saved = NumberedIcons(6);
+    StartWith(NumberedIcons(6, 300));
+    shell->SetViewPoints(0, 0, 150);
+    EXPECT_EQ(Capture(), LayoutText(NumberedIcons(6, 300)));
+    EXPECT_EQ(layout->LastRoute(), kRouteListView);
+    int calls = shell->TotalCalls();
+    EXPECT_EQ(Apply(LayoutText(saved)), 1);
+    EXPECT_EQ(layout->LastRoute(), kRouteListView);
+    EXPECT_EQ(testdesktop::Icons(), saved);
+    EXPECT_EQ(shell->Placements().size(), 0u);
+    EXPECT_EQ(shell->TotalCalls(), calls);
+
+    shell->SetViewPoints(0, 0);
+    layout->ForgetShellCoordinates();
+    EXPECT_EQ(Capture(), LayoutText(saved));
+    EXPECT_EQ(layout->LastRoute(), kRouteShell);
 }
 
 // ---- Failures ---------------------------------------------------------------------------------

@@ -228,7 +228,7 @@ HRESULT CTestShell::Source(void* context, IFolderView** view, HWND* window) {
     *view = nullptr;
     *window = nullptr;
     HRESULT hr = shell->Enter(kSource);
-    if (FAILED(hr)) {
+    if (hr != S_OK) {
         return hr;
     }
     *view = new (std::nothrow) CTestView(shell);
@@ -278,7 +278,8 @@ HRESULT CTestShell::CountItems(int* count) {
             return E_FAIL;
         }
         names.push_back(name);
-        positions.push_back({icon.x, icon.y});
+        positions.push_back(
+            {icon.x * viewPercent / 100 + viewDx, icon.y * viewPercent / 100 + viewDy});
     }
     *count = static_cast<int>(names.size());
     return S_OK;
@@ -310,7 +311,9 @@ HRESULT CTestShell::Place(UINT count, PCUITEMID_CHILD_ARRAY ids, const POINT* po
         items.push_back(item);
     }
     for (UINT i = 0; i < count; i++) {
-        testdesktop::MoveIcon(items[i], Snap(points[i].x, snapGrid), Snap(points[i].y, snapGrid));
+        int x = (Snap(points[i].x, snapGrid) - viewDx) * 100 / viewPercent;
+        int y = (Snap(points[i].y, snapGrid) - viewDy) * 100 / viewPercent;
+        testdesktop::MoveIcon(items[i], x, y);
     }
     placements.push_back(items);
     return S_OK;

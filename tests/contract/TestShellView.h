@@ -31,7 +31,9 @@ class CTestShell {
     // Hands this shell to the layout as its source of views.
     void Attach(CDesktopLayout* layout, DWORD boundMs = 1000);
 
-    // Its calls from first to last (1 = the first call) answer result.
+    // Its calls from first to last (1 = the first call) answer result. A source that answers a
+    // success other than S_OK gives no view, as the shell windows object that finds no desktop
+    // yet answers S_FALSE.
     void Fail(Method method, int first, int last, HRESULT result);
     // From its call-th call on, method answers result.
     void FailFrom(Method method, int call, HRESULT result) { Fail(method, call, 1 << 30, result); }
@@ -40,6 +42,13 @@ class CTestShell {
     void ReturnHungCalls();
     // Each placement lands on the grid point at or below the one asked for (0: off).
     void SetSnapGrid(int grid) { snapGrid = grid; }
+    // The view's points from the next count on: the list view's scaled by percent, then moved
+    // by (dx, dy); a placement lands where the list view's point is its inverse.
+    void SetViewPoints(int dx, int dy, int percent = 100) {
+        viewDx = dx;
+        viewDy = dy;
+        viewPercent = percent;
+    }
 
     int Calls(Method method) const { return calls[method]; }
     int TotalCalls() const;
@@ -62,6 +71,9 @@ class CTestShell {
     HRESULT failWith[kMethodCount] = {};
     int hangAt[kMethodCount] = {};
     int snapGrid = 0;
+    int viewDx = 0;
+    int viewDy = 0;
+    int viewPercent = 100;
     std::vector<std::vector<int>> placements;
     // The icons as the last count found them.
     std::vector<std::vector<WCHAR>> names;

@@ -166,6 +166,9 @@ TEST_F(DisplaySnapshots, RestoreTakesTheNewestOfTheConfigurationAndUndoTakesItBa
     layout->TakeSnapshot(kSnapshotManual);
     // Loaded as the file holds them, not sorted: newest is by name, not by place.
     NewRun();
+    // The host has no shell windows object, which an automatic restore takes for a shell still
+    // starting and waits for; the configurations are the point here.
+    layout->desktopRoute = kRouteListView;
 
     hostsim::MoveIcon(0, 500, 500);
     EXPECT_EQ(layout->RestoreNewestUnder(kDocked), 1);
