@@ -115,8 +115,9 @@ class CDesktopLayout {
     void RestoreLayout(const char* layout);
     // Restores the newest snapshot taken under the display configuration as RestoreSnapshot does:
     // 1 when it was applied, 0 when there is none, -1 when the desktop could not be read or the
-    // shell was not ready yet to keep what it is given.
-    int RestoreNewestUnder(const char* displays);
+    // shell was not ready yet to keep what it is given. The last try of a wait takes the list view
+    // where the shell is still not ready.
+    int RestoreNewestUnder(const char* displays, bool lastTry = false);
     void Undo();
 
     // The settings file; store/SettingsFile.cpp. ChooseSettingsFile, once at start, moves iniPath
@@ -202,10 +203,12 @@ class CDesktopLayout {
         kShellClosed,
     };
     // A user's apply finds a shell that is not ready once more at once and then takes the list
-    // view; one nobody asked for waits for the shell instead, and is tried again later.
+    // view; one nobody asked for waits for the shell instead, and is tried again later, until its
+    // wait is over: then the list view serves it rather than nobody.
     enum ApplyAsker {
         kAskedByUser,
         kAskedByNobody,
+        kAskedByNobodyAtLast,
     };
     // Whether the conversion between the shell's points and the list view's was read off a few
     // icons since the worker connected or the displays changed. Unproven (no icon to compare) keeps

@@ -339,7 +339,7 @@ void CDesktopLayout::RestoreLayout(const char* layout) {
 // is left alone without a box, and so is one whose shell is not ready yet to keep what it is
 // given: the caller may try again. The layout is copied first: the record may be overwritten by a
 // timer tick before the restore is done.
-int CDesktopLayout::RestoreNewestUnder(const char* displays) {
+int CDesktopLayout::RestoreNewestUnder(const char* displays, bool lastTry) {
     const LayoutSnapshot* newest = NewestSnapshotUnder(*snapshots, displays);
     if (!newest) {
         return 0;
@@ -348,7 +348,7 @@ int CDesktopLayout::RestoreNewestUnder(const char* displays) {
     if (!layout) {
         return 0;
     }
-    RestoreResult result = RestoreQuietly(layout, kAskedByNobody);
+    RestoreResult result = RestoreQuietly(layout, lastTry ? kAskedByNobodyAtLast : kAskedByNobody);
     delete[] layout;
     return result == kDesktopUnreadable || result == kShellNotReady ? -1 : 1;
 }

@@ -365,8 +365,15 @@ void CTrayWindow::LookForReadyDesktop() {
     if (state == CDesktopReadiness::kReady &&
         desktopLayout->RestoreNewestUnder(desktopLayout->displayKey) < 0) {
         restoreReadiness.Distrust();
+        readyDesktopWaitedForShell = 1;
         return;
     }
+    // A desktop that stood ready while the shell never became ready to keep positions: the list
+    // view's restore may not last, but it is the restore the user turned on.
+    if (state == CDesktopReadiness::kGaveUp && readyDesktopWaitedForShell) {
+        desktopLayout->RestoreNewestUnder(desktopLayout->displayKey, true);
+    }
+    readyDesktopWaitedForShell = 0;
     restoreReadiness.End();
     TakeDeferredAutoSave();
 }

@@ -60,6 +60,8 @@ class CTrayWindow final : public CWindowClass {
     int autoSaveDeferred;
     // Waits, while a restore for the displays could not run, for a desktop the shell has filled.
     CDesktopReadiness restoreReadiness;
+    // 1 once the desktop of the waiting restore stood ready but its restore still could not run.
+    int readyDesktopWaitedForShell = 0;
     // Adds of the tray icon still to be tried; 0 once it is there or tried often enough.
     int trayIconTriesLeft;
 

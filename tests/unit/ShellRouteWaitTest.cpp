@@ -109,6 +109,14 @@ TEST_F(ShellRouteWait, AutomaticRestoreWaitsForAShellNotReadyButNotForOneThatRef
     EXPECT_EQ(layout->RestoreNewestUnder(kDisplays), 1);
     EXPECT_EQ(layout->LastRoute(), kRouteListView);
     EXPECT_EQ(testdesktop::Icons(), kSaved);
+
+    // The last try of a wait the shell never answered is not lost: the list view serves it.
+    SetUp();
+    shell->FailFrom(testshell::kSource, 1, S_FALSE);
+    EXPECT_EQ(layout->RestoreNewestUnder(kDisplays, true), 1);
+    EXPECT_EQ(layout->LastRoute(), kRouteListView);
+    EXPECT_EQ(testdesktop::Icons(), kSaved);
+    EXPECT_TRUE(hostsim::MessageBoxes().empty());
 }
 
 // A call that timed out was a failure like any other: the apply went through the list view. The
