@@ -67,7 +67,7 @@ CDesktopLayout::CDesktopLayout()
 }
 
 CDesktopLayout::~CDesktopLayout() {
-    LetShellWorker();
+    ReleaseShellWorker();
     CloseShellProcess();
     ClearStore();
     delete snapshots;

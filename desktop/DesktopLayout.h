@@ -231,7 +231,7 @@ class CDesktopLayout {
     void RefuseShell(HWND defView, DWORD owner, ShellRefusal reason);
     void ClearShellRefusal();
     int ShellSucceeded(HRESULT hr);
-    void LetShellWorker();
+    void ReleaseShellWorker();
     int CountShellItems(int* count);
     int CheckShellCoordinates(int count);
     int ProbeListView(ProbedIcon* icons);

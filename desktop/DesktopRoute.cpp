@@ -83,7 +83,7 @@ CDesktopLayout::ShellRouteState CDesktopLayout::BeginShellRoute() {
         if (!shellWorker->HasEnded()) {
             return kShellClosed;
         }
-        LetShellWorker();
+        ReleaseShellWorker();
     }
     HWND defView = FindDesktopDefView();
     DWORD owner = 0;
@@ -98,7 +98,7 @@ CDesktopLayout::ShellRouteState CDesktopLayout::BeginShellRoute() {
     }
     ClearShellRefusal();
     if (shellWorker && owner != shellOwner) {
-        LetShellWorker();
+        ReleaseShellWorker();
     }
     if (!shellWorker && !ConnectShellWorker(owner)) {
         return ShellRouteAfterFailure();
@@ -106,7 +106,7 @@ CDesktopLayout::ShellRouteState CDesktopLayout::BeginShellRoute() {
     // Another window, or none, is another desktop: under Wine, the shell's own empty one.
     if (shellViewWindow != defView) {
         RefuseShell(defView, owner, kRefusedForGood);
-        LetShellWorker();
+        ReleaseShellWorker();
         return kShellClosed;
     }
     if (shellCoordinateCheck == kCoordinatesUnproven) {
@@ -172,13 +172,13 @@ int CDesktopLayout::ShellSucceeded(HRESULT hr) {
     } else if (hr == REGDB_E_CLASSNOTREG) {
         RefuseShell(FindDesktopDefView(), shellOwner, kRefusedForAWhile);
     }
-    LetShellWorker();
+    ReleaseShellWorker();
     return 0;
 }
 
-void CDesktopLayout::LetShellWorker() {
+void CDesktopLayout::ReleaseShellWorker() {
     if (shellWorker) {
-        shellWorker->Let();
+        shellWorker->Release();
     }
     shellWorker = nullptr;
     shellOwner = 0;
@@ -221,7 +221,7 @@ int CDesktopLayout::CheckShellCoordinates(int count) {
         break;
     }
     RefuseShell(FindDesktopDefView(), shellOwner, kRefusedUntilDisplaysChange);
-    LetShellWorker();
+    ReleaseShellWorker();
     return 0;
 }
 

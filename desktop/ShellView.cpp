@@ -1,6 +1,7 @@
 // The shell's supported way to its desktop view from another process: the shell windows object
 // finds the desktop's browser, whose active view is the folder view that holds the icons.
 #include "desktop/ShellWorker.h"
+#include "base/UniqueOwner.h"
 
 #ifdef _WIN32
 #include <exdisp.h>
@@ -11,19 +12,12 @@
 
 namespace {
 
-template <typename Interface> void ReleaseOnce(Interface*& object) {
-    if (object) {
-        object->Release();
-    }
-    object = nullptr;
-}
-
 // The desktop's browser as the shell windows object knows it. S_FALSE from FindWindowSW means
 // there is none.
 HRESULT FindDesktopBrowser(IShellBrowser** browser) {
-    IShellWindows* windows = nullptr;
+    CComReference<IShellWindows> windows;
     HRESULT hr = CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER,
-                                  IID_IShellWindows, reinterpret_cast<void**>(&windows));
+                                  IID_IShellWindows, reinterpret_cast<void**>(windows.Put()));
     if (FAILED(hr)) {
         return hr;
     }
@@ -35,24 +29,20 @@ HRESULT FindDesktopBrowser(IShellBrowser** browser) {
     location.lVal = CSIDL_DESKTOP;
     root.vt = VT_EMPTY;
     LONG window = 0;
-    IDispatch* dispatch = nullptr;
-    hr =
-        windows->FindWindowSW(&location, &root, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH, &dispatch);
-    windows->Release();
-    if (hr != S_OK || !dispatch) {
-        ReleaseOnce(dispatch);
+    CComReference<IDispatch> dispatch;
+    hr = windows.Get()->FindWindowSW(&location, &root, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH,
+                                     dispatch.Put());
+    if (hr != S_OK || dispatch.IsEmpty()) {
         return FAILED(hr) ? hr : E_FAIL;
     }
-    IServiceProvider* provider = nullptr;
-    hr = dispatch->QueryInterface(IID_IServiceProvider, reinterpret_cast<void**>(&provider));
-    dispatch->Release();
+    CComReference<IServiceProvider> provider;
+    hr = dispatch.Get()->QueryInterface(IID_IServiceProvider,
+                                        reinterpret_cast<void**>(provider.Put()));
     if (FAILED(hr)) {
         return hr;
     }
-    hr = provider->QueryService(SID_STopLevelBrowser, IID_IShellBrowser,
-                                reinterpret_cast<void**>(browser));
-    provider->Release();
-    return hr;
+    return provider.Get()->QueryService(SID_STopLevelBrowser, IID_IShellBrowser,
+                                        reinterpret_cast<void**>(browser));
 }
 
 } // namespace
@@ -60,27 +50,25 @@ HRESULT FindDesktopBrowser(IShellBrowser** browser) {
 HRESULT FindShellDesktopView(void*, IFolderView** view, HWND* window) {
     *view = nullptr;
     *window = nullptr;
-    IShellBrowser* browser = nullptr;
-    HRESULT hr = FindDesktopBrowser(&browser);
+    CComReference<IShellBrowser> browser;
+    HRESULT hr = FindDesktopBrowser(browser.Put());
     if (FAILED(hr)) {
         return hr;
     }
-    IShellView* shellView = nullptr;
-    hr = browser->QueryActiveShellView(&shellView);
-    browser->Release();
+    CComReference<IShellView> shellView;
+    hr = browser.Get()->QueryActiveShellView(shellView.Put());
     if (FAILED(hr)) {
         return hr;
     }
-    if (!shellView) {
+    if (shellView.IsEmpty()) {
         return E_FAIL;
     }
-    hr = shellView->QueryInterface(IID_IFolderView, reinterpret_cast<void**>(view));
+    hr = shellView.Get()->QueryInterface(IID_IFolderView, reinterpret_cast<void**>(view));
     // A view without a window shows no desktop of ours; the caller compares the window.
     HWND shown = nullptr;
-    if (SUCCEEDED(hr) && SUCCEEDED(shellView->GetWindow(&shown))) {
+    if (SUCCEEDED(hr) && SUCCEEDED(shellView.Get()->GetWindow(&shown))) {
         *window = shown;
     }
-    shellView->Release();
     return hr;
 }
 

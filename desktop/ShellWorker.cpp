@@ -84,7 +84,7 @@ CShellWorker* CShellWorker::Start(ShellViewSource source, void* context, DWORD b
     return worker;
 }
 
-void CShellWorker::Let() {
+void CShellWorker::Release() {
     GiveUp();
     Unref();
 }

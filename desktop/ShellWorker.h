@@ -34,9 +34,10 @@ class CShellWorker {
   public:
     // A running worker, or null.
     static CShellWorker* Start(ShellViewSource source, void* context, DWORD boundMs);
-    // Lets the worker end: a call that was given up ends it as soon as it returns; an idle worker
-    // ends at once. Nothing waits for it. The caller must not use the worker again.
-    void Let();
+    // Releases the caller's share and lets the worker end: a call that was given up ends it as soon
+    // as it returns; an idle worker ends at once. Nothing waits for it. The caller must not use the
+    // worker again.
+    void Release();
     // Once a call was given up, every further call answers kShellCallTimedOut at once.
     bool IsGivenUp() const { return givenUp; }
     // True once a worker given up is back from the shell and has let go of all it held.
