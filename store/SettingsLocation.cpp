@@ -2,6 +2,7 @@
 
 #include "base/BoundedText.h"
 #include "base/TextEncoding.h"
+#include "base/UniqueOwner.h"
 #include "desktop/DesktopLayout.h"
 #include "platform/shellview.h"
 #include "store/RunValue.h"
@@ -67,32 +68,26 @@ bool IsDesktopFolder(const SettingsFolders& folders) {
            SameFolder(folders.programFolder, folders.publicDesktop);
 }
 
-// Owns a string the shell allocated for the caller.
-class CShellString {
-  public:
-    CShellString() : text(nullptr) {}
-    ~CShellString() { CoTaskMemFree(text); }
-    CShellString(const CShellString&) = delete;
-    CShellString& operator=(const CShellString&) = delete;
-    PWSTR* Receive() { return &text; }
-    const WCHAR* Text() const { return text; }
-
-  private:
-    PWSTR text;
+// A string the shell allocated for the caller.
+struct ShellStringTraits {
+    typedef PWSTR Type;
+    static PWSTR Empty() { return nullptr; }
+    static void Close(PWSTR text) { CoTaskMemFree(text); }
 };
 
 void ReadKnownFolder(REFKNOWNFOLDERID id, char (&path)[kFilePathChars]) {
     path[0] = '\0';
-    CShellString folder;
-    if (FAILED(SHGetKnownFolderPath(id, 0, nullptr, folder.Receive())) || !folder.Text()) {
+    CUniqueOwner<ShellStringTraits> folder;
+    if (FAILED(SHGetKnownFolderPath(id, 0, nullptr, folder.Put())) || folder.IsEmpty()) {
         return;
     }
+    const WCHAR* text = folder.Get();
     size_t units = 0;
-    while (units < kFilePathUnits && folder.Text()[units]) {
+    while (units < kFilePathUnits && text[units]) {
         units++;
     }
-    if (units < kFilePathUnits && IsUtf16(folder.Text(), units)) {
-        Utf16ToUtf8(folder.Text(), units, path, sizeof path);
+    if (units < kFilePathUnits && IsUtf16(text, units)) {
+        Utf16ToUtf8(text, units, path, sizeof path);
     }
 }
 

@@ -4,6 +4,7 @@
 // tools/protected-folder.sh, which makes the protected folder.
 #include "contract/ChildProcess.h"
 #include "contract/TestDesktop.h"
+#include "program/ProgramFolder.h"
 #include "program/ProgramTestSupport.h"
 #include "program/RunningProgram.h"
 
@@ -25,14 +26,6 @@ using namespace programtest::commands;
 
 std::vector<testdesktop::Icon> ThreeIcons() {
     return {{"Recycle Bin", 20, 10}, {"Notes.txt", 100, 10}, {"Photos", 180, 10}};
-}
-
-std::string Utf8OfWide(const std::wstring& wide) {
-    std::string text(wide.size() * 3, '\0');
-    int bytes = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                    &text[0], static_cast<int>(text.size()), nullptr, nullptr);
-    text.resize(bytes > 0 ? static_cast<size_t>(bytes) : 0);
-    return text;
 }
 
 // The whole file as bytes, by a UTF-8 path; empty when it cannot be read.
@@ -58,65 +51,60 @@ std::string LocalAppData() {
     PWSTR path = nullptr;
     std::string folder;
     if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &path))) {
-        folder = Utf8OfWide(path);
+        folder = std::filesystem::path(path).u8string();
     }
     CoTaskMemFree(path);
     return folder;
 }
 
-// The program's folder under local application data, emptied when made and when it goes: a file
+// The program's folder under local application data, removed when made and when it goes: a file
 // left there would be every later program test's settings file.
 class CLocalSettings {
   public:
-    CLocalSettings() : folder(LocalAppData() + "\\Quill Marsh") { Remove(); }
+    CLocalSettings() : folder(std::filesystem::u8path(LocalAppData()) / "Quill Marsh") { Remove(); }
     ~CLocalSettings() { Remove(); }
     CLocalSettings(const CLocalSettings&) = delete;
     CLocalSettings& operator=(const CLocalSettings&) = delete;
-    std::string File() const { return folder + "\\Quillmarsh.ini"; }
+    std::string File() const { return (folder / "Quillmarsh.ini").u8string(); }
 
   private:
-    const std::string folder;
+    const std::filesystem::path folder;
     void Remove() const {
-        for (const char* name : {"\\Quillmarsh.ini", "\\Quillmarsh.ini.lock"}) {
-            DeleteFileW(WideOfUtf8(folder + name).c_str());
-        }
-        RemoveDirectoryW(WideOfUtf8(folder).c_str());
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
     }
 };
 
 // A folder named in Cyrillic under the temporary folder, with a copy of the program; removed
-// with what it holds.
+// with what it holds once the program has let go of its file.
 class CCyrillicFolder {
   public:
-    CCyrillicFolder() {
-        wchar_t temp[MAX_PATH] = L"";
-        GetTempPathW(MAX_PATH, temp);
-        const std::wstring name = L"\x041F\x0440\x043E\x0433\x0440\x0430\x043C\x043C\x044B " +
-                                  std::to_wstring(GetCurrentProcessId());
-        wide = std::wstring(temp) + name + L"\\";
-        wchar_t self[MAX_PATH] = L"";
-        DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
-        std::wstring product(self, length);
-        product = product.substr(0, product.find_last_of(L'\\') + 1) + L"quillmarsh.exe";
-        ready = CreateDirectoryW(wide.c_str(), nullptr) &&
-                CopyFileW(product.c_str(), (wide + L"quillmarsh.exe").c_str(), FALSE);
+    CCyrillicFolder()
+        : folder(std::filesystem::temp_directory_path() /
+                 (L"\x041F\x0440\x043E\x0433\x0440\x0430\x043C\x043C\x044B " +
+                  std::to_wstring(GetCurrentProcessId()))) {
+        // Process ids come round again: a folder an earlier run could not remove goes first.
+        std::error_code failed;
+        std::filesystem::remove_all(folder, failed);
+        std::filesystem::create_directory(folder, failed);
+        std::filesystem::copy_file(std::filesystem::u8path(ExeDirectory()) / "quillmarsh.exe",
+                                   folder / "quillmarsh.exe", failed);
+        ready = !failed;
     }
     ~CCyrillicFolder() {
-        for (const wchar_t* name : {L"quillmarsh.exe", L"Quillmarsh.ini"}) {
-            for (int attempt = 0; attempt < 100 && !DeleteFileW((wide + name).c_str()) &&
-                                  GetLastError() != ERROR_FILE_NOT_FOUND;
-                 attempt++) {
-                Sleep(50);
-            }
+        std::error_code busy;
+        for (int attempt = 0; attempt < 100 && std::filesystem::exists(folder, busy); attempt++) {
+            std::filesystem::remove_all(folder, busy);
+            Sleep(50);
         }
-        RemoveDirectoryW(wide.c_str());
     }
     CCyrillicFolder(const CCyrillicFolder&) = delete;
     CCyrillicFolder& operator=(const CCyrillicFolder&) = delete;
 
+    const std::filesystem::path folder;
     bool ready = false;
-    std::wstring wide;
-    std::string Exe() const { return Utf8OfWide(wide) + "quillmarsh.exe"; }
+    std::string Exe() const { return (folder / "quillmarsh.exe").u8string(); }
+    std::string Settings() const { return (folder / "Quillmarsh.ini").u8string(); }
 };
 
 std::wstring WideRunValue(HKEY root) {
@@ -177,11 +165,10 @@ TEST_F(SettingsPlace, ACopyInAFolderNamedInCyrillicKeepsItsFileBesideItAndItsRun
     ASSERT_TRUE(folder.ready);
     ASSERT_TRUE(program.Start(folder.Exe()));
     ASSERT_NE(program.WaitForWindow(), nullptr);
-    const std::string settings = Utf8OfWide(folder.wide) + "Quillmarsh.ini";
-    ASSERT_FALSE(WaitForSection(settings, "AutoSaves").empty());
+    ASSERT_FALSE(WaitForSection(folder.Settings(), "AutoSaves").empty());
     EXPECT_EQ(program.OpenErrorBoxes(), 0);
 
-    const std::wstring quoted = L"\"" + folder.wide + L"quillmarsh.exe\"";
+    const std::wstring quoted = L"\"" + (folder.folder / "quillmarsh.exe").wstring() + L"\"";
     ASSERT_TRUE(program.Command(kStartWithWindows));
     const std::wstring machine = WideRunValue(HKEY_LOCAL_MACHINE);
     const std::wstring user = WideRunValue(HKEY_CURRENT_USER);
@@ -190,6 +177,8 @@ TEST_F(SettingsPlace, ACopyInAFolderNamedInCyrillicKeepsItsFileBesideItAndItsRun
     EXPECT_EQ(WideRunValue(HKEY_LOCAL_MACHINE), L"");
     EXPECT_EQ(WideRunValue(HKEY_CURRENT_USER), L"");
     EXPECT_EQ(program.OpenErrorBoxes(), 0);
+    // Before the folder goes: the running program holds its file.
+    program.Kill();
 }
 
 } // namespace
