@@ -37,9 +37,19 @@ inline bool LaunchInJob(HANDLE job, const std::string& path, const char* folder,
     std::wstring commandLine = L"\"" + widePath + L"\"";
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
-    if (!CreateProcessW(widePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
-                        CREATE_SUSPENDED, nullptr, folder ? wideFolder.c_str() : nullptr, &startup,
-                        process)) {
+    // Wine now and then fails a start before the child runs ("failed to map the shared user
+    // data", ERROR_INTERNAL_ERROR); nothing was started then, so another try is safe.
+    const int kLaunchTries = 3;
+    bool started = false;
+    for (int attempt = 0; attempt < kLaunchTries && !started; ++attempt) {
+        started = CreateProcessW(widePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
+                                 CREATE_SUSPENDED, nullptr, folder ? wideFolder.c_str() : nullptr,
+                                 &startup, process) != 0;
+        if (!started && GetLastError() != ERROR_INTERNAL_ERROR) {
+            break;
+        }
+    }
+    if (!started) {
         *process = PROCESS_INFORMATION();
         return false;
     }
