@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <new>
+#include <utility>
 
 namespace {
 
@@ -46,41 +47,28 @@ bool NameOfStrRet(STRRET* text, PCUITEMID_CHILD id, char* name) {
 } // namespace
 
 CShellWorker::CShellWorker(ShellViewSource viewSource, void* context, DWORD bound)
-    : owners(2), givenUp(false), ended(false), request(nullptr), done(nullptr), boundMs(bound),
-      source(viewSource), sourceContext(context), job(kConnect), item(0), placeCount(0),
-      placeCapacity(0), placeItems(nullptr), placePoints(nullptr), placeIds(nullptr), result(S_OK),
-      count(0), window(nullptr), position(), view(nullptr), folder(nullptr), ids(nullptr),
-      idCount(0) {
+    : owners(2), givenUp(false), ended(false), boundMs(bound), source(viewSource),
+      sourceContext(context), job(kConnect), item(0), placeCount(0), placeCapacity(0), result(S_OK),
+      count(0), window(nullptr), position(), idCount(0) {
     name[0] = '\0';
 }
 
-CShellWorker::~CShellWorker() {
-    if (request) {
-        CloseHandle(request);
-    }
-    if (done) {
-        CloseHandle(done);
-    }
-    delete[] placeItems;
-    delete[] placePoints;
-    delete[] placeIds;
-}
+CShellWorker::~CShellWorker() {}
 
 CShellWorker* CShellWorker::Start(ShellViewSource source, void* context, DWORD boundMs) {
     CShellWorker* worker = new (std::nothrow) CShellWorker(source, context, boundMs);
     if (!worker) {
         return nullptr;
     }
-    worker->request = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    worker->done = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    HANDLE thread = worker->request && worker->done
-                        ? CreateThread(nullptr, 0, Main, worker, 0, nullptr)
-                        : nullptr;
-    if (!thread) {
+    worker->request.Reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+    worker->done.Reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+    CUniqueHandle thread(!worker->request.IsEmpty() && !worker->done.IsEmpty()
+                             ? CreateThread(nullptr, 0, Main, worker, 0, nullptr)
+                             : nullptr);
+    if (thread.IsEmpty()) {
         delete worker;
         return nullptr;
     }
-    CloseHandle(thread);
     return worker;
 }
 
@@ -92,7 +80,7 @@ void CShellWorker::Release() {
 // The worker ends as soon as it is back from its call, or at once when it is idle.
 void CShellWorker::GiveUp() {
     givenUp = true;
-    SetEvent(request);
+    SetEvent(request.Get());
 }
 
 void CShellWorker::Unref() {
@@ -106,12 +94,12 @@ DWORD WINAPI CShellWorker::Main(LPVOID parameter) {
     CShellWorker* worker = static_cast<CShellWorker*>(parameter);
     HRESULT initialized = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     for (;;) {
-        WaitForSingleObject(worker->request, INFINITE);
+        WaitForSingleObject(worker->request.Get(), INFINITE);
         if (worker->givenUp) {
             break;
         }
         worker->Run();
-        SetEvent(worker->done);
+        SetEvent(worker->done.Get());
     }
     worker->ReleaseView();
     if (SUCCEEDED(initialized)) {
@@ -129,8 +117,8 @@ HRESULT CShellWorker::Call(Job call, int index, int items) {
     }
     job = call;
     item = index;
-    SetEvent(request);
-    if (WaitForSingleObject(done, BoundFor(boundMs, items)) != WAIT_OBJECT_0) {
+    SetEvent(request.Get());
+    if (WaitForSingleObject(done.Get(), BoundFor(boundMs, items)) != WAIT_OBJECT_0) {
         GiveUp();
         return kShellCallTimedOut;
     }
@@ -172,8 +160,8 @@ HRESULT CShellWorker::Place(int items, const int* indexes, const POINT* points) 
     if (!ReservePlacement(items)) {
         return E_OUTOFMEMORY;
     }
-    memcpy(placeItems, indexes, sizeof(int) * static_cast<size_t>(items));
-    memcpy(placePoints, points, sizeof(POINT) * static_cast<size_t>(items));
+    memcpy(placeItems.Get(), indexes, sizeof(int) * static_cast<size_t>(items));
+    memcpy(placePoints.Get(), points, sizeof(POINT) * static_cast<size_t>(items));
     placeCount = items;
     return Call(kPlace, 0, items);
 }
@@ -182,21 +170,15 @@ bool CShellWorker::ReservePlacement(int items) {
     if (items <= placeCapacity) {
         return true;
     }
-    int* newItems = new (std::nothrow) int[items];
-    POINT* newPoints = new (std::nothrow) POINT[items];
-    PCUITEMID_CHILD* newIds = new (std::nothrow) PCUITEMID_CHILD[items];
-    if (!newItems || !newPoints || !newIds) {
-        delete[] newItems;
-        delete[] newPoints;
-        delete[] newIds;
+    CHeapArray<int> newItems(new (std::nothrow) int[items]);
+    CHeapArray<POINT> newPoints(new (std::nothrow) POINT[items]);
+    CHeapArray<PCUITEMID_CHILD> newIds(new (std::nothrow) PCUITEMID_CHILD[items]);
+    if (newItems.IsEmpty() || newPoints.IsEmpty() || newIds.IsEmpty()) {
         return false;
     }
-    delete[] placeItems;
-    delete[] placePoints;
-    delete[] placeIds;
-    placeItems = newItems;
-    placePoints = newPoints;
-    placeIds = newIds;
+    placeItems = std::move(newItems);
+    placePoints = std::move(newPoints);
+    placeIds = std::move(newIds);
     placeCapacity = items;
     return true;
 }
@@ -226,13 +208,14 @@ void CShellWorker::Run() {
 HRESULT CShellWorker::RunConnect() {
     ReleaseView();
     window = nullptr;
-    HRESULT hr = source(sourceContext, &view, &window);
-    if (FAILED(hr) || !view) {
-        view = nullptr;
+    IFolderView* found = nullptr;
+    HRESULT hr = source(sourceContext, &found, &window);
+    if (FAILED(hr) || !found) {
         return FAILED(hr) ? hr : E_FAIL;
     }
-    hr = view->GetFolder(IID_IShellFolder, reinterpret_cast<void**>(&folder));
-    if (SUCCEEDED(hr) && !folder) {
+    view.Reset(found);
+    hr = view.Get()->GetFolder(IID_IShellFolder, reinterpret_cast<void**>(folder.Put()));
+    if (SUCCEEDED(hr) && folder.IsEmpty()) {
         hr = E_FAIL;
     }
     return hr;
@@ -241,11 +224,11 @@ HRESULT CShellWorker::RunConnect() {
 HRESULT CShellWorker::RunCount() {
     ForgetItems();
     count = 0;
-    if (!view) {
+    if (view.IsEmpty()) {
         return E_FAIL;
     }
     int items = 0;
-    HRESULT hr = view->ItemCount(SVGIO_ALLVIEW, &items);
+    HRESULT hr = view.Get()->ItemCount(SVGIO_ALLVIEW, &items);
     if (FAILED(hr)) {
         return hr;
     }
@@ -253,8 +236,8 @@ HRESULT CShellWorker::RunCount() {
         return E_FAIL;
     }
     if (items > 0) {
-        ids = new (std::nothrow) PITEMID_CHILD[items]();
-        if (!ids) {
+        ids.Reset(new (std::nothrow) PITEMID_CHILD[items]());
+        if (ids.IsEmpty()) {
             return E_OUTOFMEMORY;
         }
     }
@@ -271,7 +254,7 @@ HRESULT CShellWorker::RunName() {
     }
     STRRET text;
     memset(&text, 0, sizeof text);
-    hr = folder->GetDisplayNameOf(id, SHGDN_INFOLDER, &text);
+    hr = folder.Get()->GetDisplayNameOf(id, SHGDN_INFOLDER, &text);
     if (FAILED(hr)) {
         return hr;
     }
@@ -285,7 +268,7 @@ HRESULT CShellWorker::RunPosition() {
         return hr;
     }
     POINT point = {0, 0};
-    hr = view->GetItemPosition(id, &point);
+    hr = view.Get()->GetItemPosition(id, &point);
     if (SUCCEEDED(hr)) {
         position = point;
     }
@@ -294,52 +277,46 @@ HRESULT CShellWorker::RunPosition() {
 
 HRESULT CShellWorker::RunPlace() {
     for (int i = 0; i < placeCount; i++) {
-        HRESULT hr = IdOf(placeItems[i], &placeIds[i]);
+        HRESULT hr = IdOf(placeItems.Get()[i], &placeIds.Get()[i]);
         if (FAILED(hr)) {
             return hr;
         }
     }
-    return view->SelectAndPositionItems(static_cast<UINT>(placeCount), placeIds, placePoints,
-                                        SVSI_POSITIONITEM);
+    return view.Get()->SelectAndPositionItems(static_cast<UINT>(placeCount), placeIds.Get(),
+                                              placePoints.Get(), SVSI_POSITIONITEM);
 }
 
 // The item's id, asked for once per count.
 HRESULT CShellWorker::IdOf(int index, PCUITEMID_CHILD* id) {
-    if (!view || !folder || index < 0 || index >= idCount) {
+    if (view.IsEmpty() || folder.IsEmpty() || index < 0 || index >= idCount) {
         return E_INVALIDARG;
     }
-    if (!ids[index]) {
+    PITEMID_CHILD* known = ids.Get();
+    if (!known[index]) {
         PITEMID_CHILD fetched = nullptr;
-        HRESULT hr = view->Item(index, &fetched);
+        HRESULT hr = view.Get()->Item(index, &fetched);
         if (FAILED(hr)) {
             return hr;
         }
         if (!fetched) {
             return E_FAIL;
         }
-        ids[index] = fetched;
+        known[index] = fetched;
     }
-    *id = ids[index];
+    *id = known[index];
     return S_OK;
 }
 
 void CShellWorker::ForgetItems() {
     for (int i = 0; i < idCount; i++) {
-        CoTaskMemFree(ids[i]);
+        CoTaskMemFree(ids.Get()[i]);
     }
-    delete[] ids;
-    ids = nullptr;
+    ids.Reset();
     idCount = 0;
 }
 
 void CShellWorker::ReleaseView() {
     ForgetItems();
-    if (folder) {
-        folder->Release();
-    }
-    if (view) {
-        view->Release();
-    }
-    folder = nullptr;
-    view = nullptr;
+    folder.Reset();
+    view.Reset();
 }

@@ -5,6 +5,7 @@
 // caller may keep its share of a given-up worker to learn when it has ended.
 #pragma once
 
+#include "base/UniqueOwner.h"
 #include "desktop/IconName.h"
 #include "platform/shellview.h"
 
@@ -59,8 +60,8 @@ class CShellWorker {
     std::atomic<int> owners;
     std::atomic<bool> givenUp;
     std::atomic<bool> ended;
-    HANDLE request;
-    HANDLE done;
+    CUniqueHandle request;
+    CUniqueHandle done;
     DWORD boundMs;
     ShellViewSource source;
     void* sourceContext;
@@ -70,9 +71,9 @@ class CShellWorker {
     int item;
     int placeCount;
     int placeCapacity;
-    int* placeItems;
-    POINT* placePoints;
-    PCUITEMID_CHILD* placeIds;
+    CHeapArray<int> placeItems;
+    CHeapArray<POINT> placePoints;
+    CHeapArray<PCUITEMID_CHILD> placeIds;
     HRESULT result;
     int count;
     HWND window;
@@ -80,9 +81,9 @@ class CShellWorker {
     char name[kIconNameBytes];
 
     // The worker's alone.
-    IFolderView* view;
-    IShellFolder* folder;
-    PITEMID_CHILD* ids;
+    CComReference<IFolderView> view;
+    CComReference<IShellFolder> folder;
+    CHeapArray<PITEMID_CHILD> ids;
     int idCount;
 
     CShellWorker(ShellViewSource source, void* context, DWORD boundMs);

@@ -115,7 +115,7 @@ bool IsUnavailable(UINT state) {
 COwnerDrawMenu::COwnerDrawMenu()
     : hInstance(nullptr), menu(nullptr), ownsMenu(0), root(nullptr), hCheckBitmap(nullptr),
       checkImage(-1), hImageList(nullptr), metrics(MenuMetricsFor(kBaseDpi, 0, 0, 0)),
-      hMenuFont(nullptr), drawWithMenuFont(0), bitmapId(0), loadedStrip(0) {}
+      drawWithMenuFont(0), bitmapId(0), loadedStrip(0) {}
 
 COwnerDrawMenu::COwnerDrawMenu(HINSTANCE instance, LPCSTR menuName, LPCSTR bitmapName,
                                int checkImageIndex)
@@ -157,16 +157,13 @@ void COwnerDrawMenu::Init(HINSTANCE instance, HMENU hmenu, LPCSTR bitmapName, in
 void COwnerDrawMenu::SetDpi(int dpi) {
     dpi = ChooseDpi({0, 0, dpi});
     LoadStrip(NearestStrip(dpi));
-    if (hMenuFont) {
-        DeleteObject(hMenuFont);
-    }
-    hMenuFont = CreateMenuFontForDpi(dpi);
+    hMenuFont.Reset(CreateMenuFontForDpi(dpi));
     // At the system's DPI the system selects its menu font itself, as it always has.
-    drawWithMenuFont = hMenuFont && dpi != SystemDpi();
+    drawWithMenuFont = !hMenuFont.IsEmpty() && dpi != SystemDpi();
     int textHeight = 0;
-    if (hMenuFont) {
+    if (!hMenuFont.IsEmpty()) {
         CWindowDc screen(nullptr);
-        CScopedSelection selected(screen.Get(), hMenuFont);
+        CScopedSelection selected(screen.Get(), hMenuFont.Get());
         TEXTMETRICA text = {};
         GetTextMetricsA(screen.Get(), &text);
         textHeight = static_cast<int>(text.tmHeight);
@@ -340,8 +337,8 @@ void COwnerDrawMenu::MeasureItem(HWND owner, MEASUREITEMSTRUCT* request) {
     SIZE extent = {0, 0};
     CWindowDc dc(owner);
     GetTextExtentPoint32W(dc.Get(), measured, used, &extent);
-    if (hMenuFont) {
-        CScopedSelection selected(dc.Get(), hMenuFont);
+    if (!hMenuFont.IsEmpty()) {
+        CScopedSelection selected(dc.Get(), hMenuFont.Get());
         SIZE inMenuFont = {0, 0};
         GetTextExtentPoint32W(dc.Get(), measured, used, &inMenuFont);
         extent.cx = extent.cx > inMenuFont.cx ? extent.cx : inMenuFont.cx;
@@ -368,7 +365,7 @@ void COwnerDrawMenu::DrawItem(const DRAWITEMSTRUCT* request) {
         DrawContents(node, request);
         return;
     }
-    CScopedSelection selected(request->hDC, hMenuFont);
+    CScopedSelection selected(request->hDC, hMenuFont.Get());
     DrawContents(node, request);
 }
 
@@ -515,7 +512,7 @@ void COwnerDrawMenu::Destroy() {
     ReleaseMember(hCheckBitmap, DeleteObject);
     ReleaseMember(hImageList, ImageList_Destroy);
     checkImage = -1;
-    ReleaseMember(hMenuFont, DeleteObject);
+    hMenuFont.Reset();
     drawWithMenuFont = 0;
     bitmapId = 0;
     loadedStrip = 0;

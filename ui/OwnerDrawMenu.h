@@ -6,6 +6,7 @@
 
 #include "ui/DisplayScale.h"
 #include "ui/MenuItemNode.h"
+#include "ui/ScopedGdi.h"
 
 class COwnerDrawMenu {
   public:
@@ -23,7 +24,7 @@ class COwnerDrawMenu {
     MenuMetrics metrics;
     // The menu font at that DPI: items are measured with it, and drawn with it where the system's
     // own menu font is for another DPI (a menu on a monitor of another scale). Null if none.
-    HFONT hMenuFont;
+    CScopedFont hMenuFont;
     int drawWithMenuFont;
     // The 100 % strip's bitmap id (0 for a strip named by text, which has no other sizes), and
     // the strip hImageList holds, by index into kStripImageSizes.

@@ -916,12 +916,12 @@ TEST(ScaledMenuAtItsOwnDpi, DrawsWithTheFontTheSystemSelects) {
     menu.Init(Self(), source.bar, MAKEINTRESOURCEA(IDB_MENUIMAGES), MENU_IMAGE_CHECK);
     // This process runs at its system DPI: the system's own menu font is the right one.
     EXPECT_FALSE(menu.drawWithMenuFont);
-    EXPECT_NE(nullptr, menu.hMenuFont);
+    EXPECT_NE(nullptr, menu.hMenuFont.Get());
     // A DPI no display has draws at 96.
     menu.SetDpi(0);
     EXPECT_EQ(96, menu.metrics.dpi);
     menu.Destroy();
-    EXPECT_EQ(nullptr, menu.hMenuFont);
+    EXPECT_EQ(nullptr, menu.hMenuFont.Get());
 }
 
 } // namespace
