@@ -239,8 +239,8 @@ class CDesktopLayout {
     int ProbeShell(int count, ProbedIcon* icons, int* probed);
     int CaptureThroughShell(int* complete);
     int ApplyThroughShell(const char* text, int* moved);
-    int RunShellApplyPass(const char* text, int* moves);
-    int PlaceMatches(const CPtrList& exact, const CPtrList& ansi, int* moves);
+    int RunShellApplyPass(const CPtrList& entries, int* moves);
+    int PlaceMatches(const CPtrList& matches, int* moves);
 
     // ListViewAccess.cpp: the only code that talks to the shell process.
     void OpenShellProcess(DWORD ownerId);
@@ -260,9 +260,7 @@ class CDesktopLayout {
     bool AppendToCapture(const char* text, size_t length);
     bool AppendTriple(const char* name, int x, int y);
     int ApplyThroughListView(const char* text);
-    int RunApplyPass(const char* text);
-    int MoveAnsiMatches(HWND listView, CPtrList* entries, const CPtrList& taken,
-                        const CPtrList& unmatched);
+    int RunApplyPass(const CPtrList& entries);
     int MoveToEntry(HWND listView, int item, const LayoutEntry& entry);
     void ClearStore();
 

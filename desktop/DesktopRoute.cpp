@@ -298,17 +298,19 @@ int CDesktopLayout::CaptureThroughShell(int* complete) {
     return 1;
 }
 
-// Passes as the list view's: repeated while the last one moved something, up to kMaxApplyPasses.
+// Passes as the list view's: repeated while the last one moved something, up to kMaxApplyPasses,
+// over the text parsed once.
 // 1 when the shell served the apply, with moved set; 0 when nothing was placed.
 int CDesktopLayout::ApplyThroughShell(const char* text, int* moved) {
     shellPlaced = 0;
+    CPtrList entries;
+    ParseLayout(text, &entries);
     int totalMoves = 0;
+    int served = 1;
     for (int pass = 0; pass < kMaxApplyPasses; pass++) {
         int moves = 0;
-        if (!RunShellApplyPass(text, &moves)) {
-            if (!shellPlaced) {
-                return 0;
-            }
+        if (!RunShellApplyPass(entries, &moves)) {
+            served = shellPlaced;
             break;
         }
         totalMoves += moves;
@@ -316,7 +318,8 @@ int CDesktopLayout::ApplyThroughShell(const char* text, int* moved) {
             break;
         }
     }
+    FreeLayoutEntries(&entries);
     // A placing call that failed may still have moved icons: there is something to undo.
-    *moved = totalMoves > 0 || shellPlaced ? 1 : 0;
-    return 1;
+    *moved = served && (totalMoves > 0 || shellPlaced) ? 1 : 0;
+    return served;
 }
