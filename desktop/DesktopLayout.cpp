@@ -37,10 +37,9 @@ CDesktopLayout::CDesktopLayout()
       undoStack(nullptr), captureLimit(kMaxLayoutBytes), desktopRoute(kRouteAuto),
       shellViewSource(FindShellDesktopView), shellViewContext(nullptr),
       shellCallBoundMs(kShellCallBoundMs), listViewLost(0), shell64Bit(0),
-      captureBuffer(kMaxLayoutBytes), captureLength(0), settingsRead(0), settingsStamp(),
-      savedAutoSaveMode(kAutoSaveNever), savedRestoreOnDisplayChange(0), unsavedSnapshots(nullptr),
-      shellWorker(nullptr), shellOwner(0), shellViewWindow(nullptr), shellRefusedWindow(nullptr),
-      shellRefusedOwner(0), lastRoute(kRouteNone), shellPlaced(0) {
+      captureBuffer(kMaxLayoutBytes), captureLength(0), captureRoute(kRouteNone),
+      captureConnection(0), settingsRead(0), settingsStamp(), savedAutoSaveMode(kAutoSaveNever),
+      savedRestoreOnDisplayChange(0), unsavedSnapshots(nullptr), lastRoute(kRouteNone) {
     // No usable folder (cut, relative or too long) leaves the path empty: the store then lives
     // in memory only, and every save says so.
     iniPath[0] = '\0';
@@ -67,7 +66,6 @@ CDesktopLayout::CDesktopLayout()
 }
 
 CDesktopLayout::~CDesktopLayout() {
-    ReleaseShellWorker();
     CloseShellProcess();
     ClearStore();
     delete snapshots;

@@ -6,8 +6,7 @@
 #include "base/PtrList.h"
 #include "desktop/DisplayConfiguration.h"
 #include "desktop/IconName.h"
-#include "desktop/ShellCoordinates.h"
-#include "desktop/ShellWorker.h"
+#include "desktop/ShellRoute.h"
 #include "ini/FileAccess.h"
 #include "ini/IniFile.h"
 #include "platform/win32.h"
@@ -152,6 +151,10 @@ class CDesktopLayout {
     // Grows to the longest capture so far.
     CGrowingBuffer captureBuffer;
     size_t captureLength;
+    // The route the last capture went, and its connection to the shell or the list view's
+    // process: the item indexes its text follows.
+    DesktopRoute captureRoute;
+    unsigned captureConnection;
 
     // The settings file as this copy last read or wrote it. A save that finds the file otherwise
     // (another copy wrote it, or it could not be read before) first merges what it holds.
@@ -167,41 +170,10 @@ class CDesktopLayout {
     // snapshot; a save replays it into the file's snapshots.
     CPtrList* unsavedSnapshots;
 
-    // The shell route (DesktopRoute.cpp). The worker holds the folder view between operations; one
-    // whose call was given up stays here, and the route closed, until it has ended.
-    CShellWorker* shellWorker;
-    // The process that owned the desktop's list view when the worker found its view.
-    DWORD shellOwner;
-    // The window the worker's view is shown in, null when it has none.
-    HWND shellViewWindow;
-    // The shell route is not asked again while this desktop window of this process stands, for
-    // the reason shellRefusal holds.
-    HWND shellRefusedWindow;
-    DWORD shellRefusedOwner;
+    // The shell route: its worker, its refusals and its coordinates (ShellRoute.cpp).
+    CShellRoute shellRoute;
     DesktopRoute lastRoute;
-    // Set once an apply through the shell sent a placing call: from then on the operation ends
-    // where it fails.
-    int shellPlaced;
 
-    // For good: its view answered E_NOTIMPL or is not the desktop the list view shows. For a
-    // while: the shell windows object was not registered (a shell that has just started), until
-    // kShellClassRefusalMs after shellRefusedAt (GetTickCount). Until the displays change: its
-    // points and the list view's did not agree.
-    enum ShellRefusal {
-        kRefusedForGood,
-        kRefusedForAWhile,
-        kRefusedUntilDisplaysChange,
-    };
-    ShellRefusal shellRefusal = kRefusedForGood;
-    DWORD shellRefusedAt = 0;
-    // What the shell route can do for an operation: serve it (kShellReady), not yet (it failed in
-    // a way that may pass: starting, restarting, slow, a class not yet registered), or not at all
-    // (refused, not chosen, or a given-up call still inside the shell).
-    enum ShellRouteState {
-        kShellReady,
-        kShellNotYet,
-        kShellClosed,
-    };
     // A user's apply finds a shell that is not ready once more at once and then takes the list
     // view; one nobody asked for waits for the shell instead, and is tried again later, until its
     // wait is over: then the list view serves it rather than nobody.
@@ -210,37 +182,17 @@ class CDesktopLayout {
         kAskedByNobody,
         kAskedByNobodyAtLast,
     };
-    // Whether the conversion between the shell's points and the list view's was read off a few
-    // icons since the worker connected or the displays changed. Unproven (no icon to compare) keeps
-    // the identity for this operation and checks again at the next.
-    enum ShellCoordinateCheck {
-        kCoordinatesUnchecked,
-        kCoordinatesUnproven,
-        kCoordinatesChecked,
-    };
-    ShellCoordinateCheck shellCoordinateCheck = kCoordinatesUnchecked;
-    ShellCoordinates shellCoordinates = {0, 0};
-
-    // 0, with nothing done, when nobody asked and the shell is not ready yet.
-    int ApplyFor(const char* text, ApplyAsker asker, int* moved);
-    ShellRouteState TryApplyThroughShell(const char* text, int* moved);
+    // 0, with nothing done, when nobody asked and the shell is not ready yet. reading: the
+    // operation's capture, parsed, for the apply to start from; null to read the desktop anew.
+    int ApplyFor(const char* text, ApplyAsker asker, const CPtrList* reading, int* moved);
+    ShellRouteState TryApplyThroughShell(const char* text, const CPtrList* reading, int* moved);
     ShellRouteState BeginShellRoute();
-    int ConnectShellWorker(DWORD owner);
-    ShellRouteState ShellRouteAfterFailure() const;
-    bool ShellRefusalStands() const;
-    void RefuseShell(HWND defView, DWORD owner, ShellRefusal reason);
-    void ClearShellRefusal();
-    int ShellSucceeded(HRESULT hr);
-    void ReleaseShellWorker();
     int CountShellItems(int* count);
     int CheckShellCoordinates(int count);
     int ProbeListView(ProbedIcon* icons);
     bool ListViewProbeStands(const ProbedIcon* icons, int count);
-    int ProbeShell(int count, ProbedIcon* icons, int* probed);
     int CaptureThroughShell(int* complete);
-    int ApplyThroughShell(const char* text, int* moved);
-    int RunShellApplyPass(const CPtrList& entries, int* moves);
-    int PlaceMatches(const CPtrList& matches, int* moves);
+    int ApplyThroughShell(const char* text, int* moved, const CPtrList* reading);
 
     // ListViewAccess.cpp: the only code that talks to the shell process.
     void OpenShellProcess(DWORD ownerId);
@@ -259,9 +211,12 @@ class CDesktopLayout {
     const char* CaptureText();
     bool AppendToCapture(const char* text, size_t length);
     bool AppendTriple(const char* name, int x, int y);
-    int ApplyThroughListView(const char* text);
-    int RunApplyPass(const CPtrList& entries);
-    int MoveToEntry(HWND listView, int item, const LayoutEntry& entry);
+    int ApplyThroughListView(const char* text, const CPtrList* reading);
+    const CPtrList* ReadingFor(DesktopRoute route, unsigned connection,
+                               const CPtrList* reading) const;
+    // The routes' operations for the one apply (LayoutApply.cpp).
+    class ListViewIcons;
+    class ShellIcons;
     void ClearStore();
 
     enum RestoreResult {

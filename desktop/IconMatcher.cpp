@@ -71,7 +71,7 @@ template <typename T> void FreeRecords(CPtrList* list) {
 // Without room for the marks every entry counts as used: nothing moves rather than the wrong
 // icons.
 CIconMatcher::CIconMatcher(const CPtrList& layoutEntries)
-    : entries(layoutEntries), used(new (std::nothrow) bool[layoutEntries.count + 1]()),
+    : entries(layoutEntries), used(new(std::nothrow) bool[layoutEntries.count + 1]()),
       unusedCount(used.IsEmpty() ? 0 : layoutEntries.count) {}
 
 CIconMatcher::~CIconMatcher() {

@@ -1,118 +1,99 @@
-// Puts the icons named in a layout text back where the text places them.
+// Puts the icons named in a layout text back where the text places them, through either route.
 #include "desktop/DesktopLayout.h"
-#include "desktop/IconMatcher.h"
+#include "desktop/IconRoute.h"
 
-#include <cstring>
-#include <new>
+// The list view's requests as the one apply asks them.
+class CDesktopLayout::ListViewIcons : public IIconRoute {
+  public:
+    ListViewIcons(CDesktopLayout& owner, HWND view) : layout(owner), listView(view) {}
 
-// Moving one icon can make the list view shift others, so passes repeat while the last one moved
-// something, up to kMaxApplyPasses. The text is parsed once for them all.
-int CDesktopLayout::ApplyThroughListView(const char* text) {
-    listViewLost = 0;
-    CPtrList entries;
-    ParseLayout(text, &entries);
-    int totalMoves = 0;
-    for (int pass = 0; pass < kMaxApplyPasses; pass++) {
-        int moves = RunApplyPass(entries);
-        totalMoves += moves;
-        if (moves == 0 || listViewLost) {
-            break;
-        }
+    int CountItems(int* count) override {
+        *count = layout.GetItemCount(listView);
+        return !layout.listViewLost;
     }
-    FreeLayoutEntries(&entries);
-    return totalMoves > 0 ? 1 : 0;
+    IconAnswer ReadName(int item, char* name) override {
+        return Answer(layout.ReadItemText(listView, item, name));
+    }
+    IconAnswer ReadPosition(int item, POINT* position) override {
+        return Answer(layout.ReadItemPosition(listView, item, position));
+    }
+    // One move per icon.
+    int Place(int count, const int* items, POINT* points, int* placed) override {
+        *placed = 0;
+        for (int i = 0; i < count; i++) {
+            if (!layout.MoveItem(listView, items[i], points[i].x, points[i].y)) {
+                return 0;
+            }
+            (*placed)++;
+        }
+        return 1;
+    }
+
+  private:
+    CDesktopLayout& layout;
+    HWND listView;
+
+    IconAnswer Answer(int read) const {
+        return read ? kIconRead : layout.listViewLost ? kRouteLost : kIconUnread;
+    }
+};
+
+// The shell's calls as the one apply asks them; any failure ends the route's use.
+class CDesktopLayout::ShellIcons : public IIconRoute {
+  public:
+    explicit ShellIcons(CDesktopLayout& owner) : layout(owner) {}
+
+    int CountItems(int* count) override { return layout.CountShellItems(count); }
+    IconAnswer ReadName(int item, char* name) override {
+        return layout.shellRoute.ReadName(item, name) ? kIconRead : kRouteLost;
+    }
+    IconAnswer ReadPosition(int item, POINT* position) override {
+        return layout.shellRoute.ReadPosition(item, position) ? kIconRead : kRouteLost;
+    }
+    // One placing call for them all.
+    int Place(int count, const int* items, POINT* points, int* placed) override {
+        int done = layout.shellRoute.Place(count, items, points);
+        *placed = done ? count : 0;
+        return done;
+    }
+
+  private:
+    CDesktopLayout& layout;
+};
+
+// The capture's reading serves an apply through the route that read it, while its item indexes
+// hold: the same connection to the shell, or the same process behind the list view.
+const CPtrList* CDesktopLayout::ReadingFor(DesktopRoute route, unsigned connection,
+                                           const CPtrList* reading) const {
+    return reading && captureRoute == route && captureConnection == connection ? reading : nullptr;
 }
 
-// Every name is read and matched (CIconMatcher), then each matched icon that stands elsewhere is
-// moved, in the matches' order. Returns the number of moves sent.
-int CDesktopLayout::RunApplyPass(const CPtrList& entries) {
+int CDesktopLayout::ApplyThroughListView(const char* text, const CPtrList* reading) {
+    listViewLost = 0;
     HWND listView = FindDesktopListView();
     if (!BeginListViewAccess(listView)) {
         return 0;
     }
-    CIconMatcher matcher(entries);
-    char name[kIconNameBytes];
-    memset(name, 0, sizeof name);
-    int count = GetItemCount(listView);
-    for (int item = 0; item < count && !listViewLost; item++) {
-        if (ReadItemText(listView, item, name)) {
-            matcher.Offer(item, name);
-        }
-    }
-    matcher.MatchAnsiForms();
-    int moves = 0;
-    for (PtrListNode* node = matcher.Matches().head; node && !listViewLost; node = node->next) {
-        const ItemMatch* match = static_cast<const ItemMatch*>(node->data);
-        moves += MoveToEntry(listView, match->item, *match->entry);
-    }
-    return moves;
+    CPtrList entries;
+    ParseLayout(text, &entries);
+    ListViewIcons icons(*this, listView);
+    ApplyOutcome outcome =
+        ApplyOverRoute(icons, entries, ReadingFor(kRouteListView, processId, reading));
+    FreeLayoutEntries(&entries);
+    return outcome.moves > 0 ? 1 : 0;
 }
 
-// Whether moved or not, the entry is used up; an icon already in place sends no move.
-int CDesktopLayout::MoveToEntry(HWND listView, int item, const LayoutEntry& entry) {
-    POINT position;
-    return ReadItemPosition(listView, item, &position) &&
-                   (position.x != entry.x || position.y != entry.y) &&
-                   MoveItem(listView, item, entry.x, entry.y)
-               ? 1
-               : 0;
-}
-
-// One pass of an apply through the shell: every name is read, matched as a list-view pass matches
-// it, and every matched icon that stands elsewhere is placed in one call. 0 when a call failed.
-int CDesktopLayout::RunShellApplyPass(const CPtrList& entries, int* moves) {
-    *moves = 0;
-    int count = 0;
-    if (!CountShellItems(&count)) {
-        return 0;
-    }
-    CIconMatcher matcher(entries);
-    char name[kIconNameBytes];
-    for (int item = 0; item < count; item++) {
-        if (!ShellSucceeded(shellWorker->ReadName(item, name)) || !matcher.Offer(item, name)) {
-            return 0;
-        }
-    }
-    matcher.MatchAnsiForms();
-    return PlaceMatches(matcher.Matches(), moves);
-}
-
-// Reads where each matched icon stands and places, in one call, those that stand elsewhere.
-// 0 when a call failed.
-int CDesktopLayout::PlaceMatches(const CPtrList& matches, int* moves) {
-    int total = matches.count;
-    if (total == 0) {
-        return 1;
-    }
-    CHeapArray<int> itemArray(new (std::nothrow) int[total]);
-    CHeapArray<POINT> pointArray(new (std::nothrow) POINT[total]);
-    int* items = itemArray.Get();
-    POINT* points = pointArray.Get();
-    int ok = items && points;
-    int placing = 0;
-    for (PtrListNode* node = matches.head; node && ok; node = node->next) {
-        const ItemMatch* match = static_cast<const ItemMatch*>(node->data);
-        POINT shellPoint;
-        ok = ShellSucceeded(shellWorker->ReadPosition(match->item, &shellPoint));
-        POINT standing = ListViewPointOfShellPoint(shellPoint, shellCoordinates);
-        if (!ok || (standing.x == match->entry->x && standing.y == match->entry->y)) {
-            continue;
-        }
-        items[placing] = match->item;
-        points[placing] =
-            ShellPointOfListViewPoint(match->entry->x, match->entry->y, shellCoordinates);
-        placing++;
-    }
-    if (ok && placing > 0) {
-        HRESULT hr = shellWorker->Place(placing, items, points);
-        // A view that does not place at all has moved nothing.
-        if (hr != E_NOTIMPL) {
-            shellPlaced = 1;
-        }
-        ok = ShellSucceeded(hr);
-        if (ok) {
-            *moves = placing;
-        }
-    }
-    return ok;
+// 1 when the shell served the apply, with moved set; 0 when nothing was placed.
+int CDesktopLayout::ApplyThroughShell(const char* text, int* moved, const CPtrList* reading) {
+    shellRoute.ClearPlaced();
+    CPtrList entries;
+    ParseLayout(text, &entries);
+    ShellIcons icons(*this);
+    ApplyOutcome outcome =
+        ApplyOverRoute(icons, entries, ReadingFor(kRouteShell, shellRoute.Connection(), reading));
+    FreeLayoutEntries(&entries);
+    // A placing call that failed may still have moved icons: there is something to undo.
+    int served = !outcome.lost || shellRoute.HasPlaced();
+    *moved = served && (outcome.moves > 0 || shellRoute.HasPlaced()) ? 1 : 0;
+    return served;
 }

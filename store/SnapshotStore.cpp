@@ -301,7 +301,8 @@ void CDesktopLayout::RestoreSnapshot(int index) {
 }
 
 // The desktop is read whole before anything moves: without that arrangement there would be
-// nothing to undo to. What was read stays in the capture buffer, which apply does not touch.
+// nothing to undo to. What was read stays in the capture buffer, which apply does not touch, and
+// is where the apply starts from.
 CDesktopLayout::RestoreResult CDesktopLayout::ApplyOverReadDesktop(const char* layout,
                                                                    ApplyAsker asker) {
     int complete = 0;
@@ -309,8 +310,12 @@ CDesktopLayout::RestoreResult CDesktopLayout::ApplyOverReadDesktop(const char* l
     if (!complete || before[0] == '\0') {
         return kDesktopUnreadable;
     }
+    CPtrList reading;
+    ParseLayout(before, &reading);
     int moved = 0;
-    if (!ApplyFor(layout, asker, &moved)) {
+    int applied = ApplyFor(layout, asker, &reading, &moved);
+    FreeLayoutEntries(&reading);
+    if (!applied) {
         return kShellNotReady;
     }
     return moved ? kIconsMoved : kNothingMoved;

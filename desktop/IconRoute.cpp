@@ -1,0 +1,164 @@
+// The one apply: icons are matched to the entries once, then each pass places the matched icons
+// that stand elsewhere, and the next pass reads where they stand now. Moving one icon can make the
+// shell shift others, so passes repeat while the last one moved something, up to kMaxApplyPasses.
+#include "desktop/IconRoute.h"
+#include "base/UniqueOwner.h"
+#include "desktop/DesktopLayout.h"
+#include "desktop/IconMatcher.h"
+
+#include <cstring>
+#include <new>
+
+namespace {
+
+// The matched icons of one apply and where they stand.
+class CMatchedIcons {
+  public:
+    explicit CMatchedIcons(const CPtrList& matches)
+        : count(matches.count), items(new (std::nothrow) int[count]),
+          targets(new (std::nothrow) POINT[count]), standing(new (std::nothrow) POINT[count]),
+          known(new (std::nothrow) bool[count]), placing(new (std::nothrow) int[count]),
+          points(new (std::nothrow) POINT[count]) {
+        if (!IsWhole()) {
+            count = 0;
+            return;
+        }
+        int i = 0;
+        for (PtrListNode* node = matches.head; node; node = node->next, i++) {
+            const ItemMatch* match = static_cast<const ItemMatch*>(node->data);
+            items.Get()[i] = match->item;
+            targets.Get()[i] = POINT{match->entry->x, match->entry->y};
+            known.Get()[i] = false;
+        }
+    }
+
+    // Where the reading found each icon; false when memory ran out.
+    bool TakeReading(const CPtrList& reading) {
+        CHeapArray<const LayoutEntry*> byItem(new (std::nothrow) const LayoutEntry*[reading.count]);
+        if (!byItem.Get()) {
+            return false;
+        }
+        int item = 0;
+        for (PtrListNode* node = reading.head; node; node = node->next, item++) {
+            byItem.Get()[item] = static_cast<const LayoutEntry*>(node->data);
+        }
+        for (int i = 0; i < count; i++) {
+            const LayoutEntry* read = byItem.Get()[items.Get()[i]];
+            standing.Get()[i] = POINT{read->x, read->y};
+            known.Get()[i] = true;
+        }
+        return true;
+    }
+
+    // 0 when the route failed.
+    int ReadStanding(IIconRoute& route) {
+        for (int i = 0; i < count; i++) {
+            IconAnswer answer = route.ReadPosition(items.Get()[i], &standing.Get()[i]);
+            if (answer == kRouteLost) {
+                return 0;
+            }
+            known.Get()[i] = answer == kIconRead;
+        }
+        return 1;
+    }
+
+    // Sends every icon known to stand elsewhere to its point, in match order. 0 when the route
+    // failed; moves tells how many went.
+    int PlaceStrays(IIconRoute& route, int* moves) {
+        int strays = 0;
+        for (int i = 0; i < count; i++) {
+            const POINT& at = standing.Get()[i];
+            const POINT& target = targets.Get()[i];
+            if (known.Get()[i] && (at.x != target.x || at.y != target.y)) {
+                placing.Get()[strays] = items.Get()[i];
+                points.Get()[strays] = target;
+                strays++;
+            }
+        }
+        *moves = 0;
+        return strays == 0 || route.Place(strays, placing.Get(), points.Get(), moves);
+    }
+
+  private:
+    int count;
+    CHeapArray<int> items;
+    CHeapArray<POINT> targets;
+    CHeapArray<POINT> standing;
+    CHeapArray<bool> known;
+    // The icons one pass places and their points, which the route may change.
+    CHeapArray<int> placing;
+    CHeapArray<POINT> points;
+
+    bool IsWhole() const {
+        return count == 0 || (items.Get() && targets.Get() && standing.Get() && known.Get() &&
+                              placing.Get() && points.Get());
+    }
+};
+
+void OfferReading(const CPtrList& reading, CIconMatcher* matcher) {
+    int item = 0;
+    for (PtrListNode* node = reading.head; node; node = node->next, item++) {
+        matcher->Offer(item, static_cast<const LayoutEntry*>(node->data)->name);
+    }
+}
+
+// 0 when the route failed.
+int OfferNames(IIconRoute& route, int count, CIconMatcher* matcher) {
+    char name[kIconNameBytes];
+    memset(name, 0, sizeof name);
+    for (int item = 0; item < count; item++) {
+        IconAnswer answer = route.ReadName(item, name);
+        if (answer == kRouteLost) {
+            return 0;
+        }
+        if (answer == kIconRead) {
+            matcher->Offer(item, name);
+        }
+    }
+    return 1;
+}
+
+int CountStands(IIconRoute& route, int count) {
+    int now = 0;
+    return route.CountItems(&now) && now == count;
+}
+
+} // namespace
+
+ApplyOutcome ApplyOverRoute(IIconRoute& route, const CPtrList& entries, const CPtrList* reading) {
+    ApplyOutcome outcome = {0, true};
+    int count = 0;
+    if (!route.CountItems(&count)) {
+        return outcome;
+    }
+    bool read = reading && reading->count == count;
+    CIconMatcher matcher(entries);
+    if (read) {
+        OfferReading(*reading, &matcher);
+    } else if (!OfferNames(route, count, &matcher)) {
+        return outcome;
+    }
+    matcher.MatchAnsiForms();
+    CMatchedIcons icons(matcher.Matches());
+    bool standingRead = read && icons.TakeReading(*reading);
+    for (int pass = 0; pass < kMaxApplyPasses; pass++) {
+        bool standingKnown = standingRead && pass == 0;
+        if (pass > 0 && !CountStands(route, count)) {
+            return outcome;
+        }
+        if (!standingKnown && !icons.ReadStanding(route)) {
+            return outcome;
+        }
+        int moves = 0;
+        int placed = icons.PlaceStrays(route, &moves);
+        outcome.moves += moves;
+        if (!placed) {
+            return outcome;
+        }
+        if (moves == 0) {
+            break;
+        }
+    }
+    outcome.lost = false;
+    return outcome;
+}
