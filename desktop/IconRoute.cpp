@@ -14,11 +14,13 @@ namespace {
 // The matched icons of one apply and where they stand.
 class CMatchedIcons {
   public:
-    explicit CMatchedIcons(const CPtrList& matches)
-        : count(matches.count), items(new (std::nothrow) int[count]),
-          targets(new (std::nothrow) POINT[count]), standing(new (std::nothrow) POINT[count]),
-          known(new (std::nothrow) bool[count]), placing(new (std::nothrow) int[count]),
-          points(new (std::nothrow) POINT[count]) {
+    explicit CMatchedIcons(const CPtrList& matches) : count(matches.count) {
+        items.Reset(new (std::nothrow) int[count]);
+        targets.Reset(new (std::nothrow) POINT[count]);
+        standing.Reset(new (std::nothrow) POINT[count]);
+        known.Reset(new (std::nothrow) bool[count]);
+        placing.Reset(new (std::nothrow) int[count]);
+        points.Reset(new (std::nothrow) POINT[count]);
         if (!IsWhole()) {
             count = 0;
             return;
