@@ -483,6 +483,32 @@ TEST_F(DesktopContract, MovedIconsTakeOnePassToMoveAndOneToConfirm) {
     EXPECT_EQ(CountOf(log, kSetPosition), 1);
 }
 
+// A restore's capture is its first pass's reading: each name is read once, the icons out of place
+// are moved, and the pass that confirms them reads positions only. Undo takes the same road.
+TEST_F(DesktopContract, ARestoreReadsEachNameOnceAndConfirmsWithPositionsOnly) {
+    const int kIcons = 6;
+    std::vector<Icon> home = NumberedIcons(kIcons);
+    StartWith(home);
+    std::string homeText = Capture();
+    for (int i = 0; i < kIcons; i++) {
+        testdesktop::MoveIcon(i, 400 + 10 * i, 300);
+    }
+    std::vector<Icon> away = testdesktop::Icons();
+    for (const std::vector<Icon>* expected : {&home, &away}) {
+        testdesktop::TakeRequestLog();
+        if (expected == &home) {
+            layout->RestoreLayout(homeText.c_str());
+        } else {
+            layout->Undo();
+        }
+        EXPECT_EQ(testdesktop::Icons(), *expected);
+        std::vector<Request> log = testdesktop::TakeRequestLog();
+        EXPECT_EQ(CountOf(log, kGetText), kIcons);
+        EXPECT_EQ(CountOf(log, kGetPosition), 2 * kIcons);
+        EXPECT_EQ(CountOf(log, kSetPosition), kIcons);
+    }
+}
+
 TEST_F(DesktopContract, SnappingListViewRunsExactly21Passes) {
     StartWith({{"A", 0, 0}, {"B", 50, 0}});
     testdesktop::SetSnapGrid(10);
