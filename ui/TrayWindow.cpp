@@ -105,7 +105,7 @@ void AppendSnapshotEntry(HMENU restore, UINT id, const char* name, bool marked) 
 CTrayWindow::CTrayWindow(CDesktopLayout* layout)
     : desktopLayout(layout), popupMenu(nullptr), notifyIcon(Shell_NotifyIconA),
       taskbarCreatedMessage(RegisterWindowMessageA("TaskbarCreated")), shownCount(0), menuOpen(0),
-      displayWatch(), autoSaveDeferred(0), trayIconTriesLeft(0) {}
+      displayRules(this), trayIconTriesLeft(0) {}
 
 CTrayWindow::~CTrayWindow() {
     ReleaseShownLayouts();
@@ -275,15 +275,10 @@ LRESULT CTrayWindow::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPa
 }
 
 // A save may take in the autosave interval that another copy chose; the timer follows it. Every
-// capture records the displays as they stand. While a change of the displays is pending and
-// restoring for it is on, no automatic snapshot is taken: the shell's rearranged icons must not
-// become the newest arrangement of the new displays before theirs is restored.
+// capture records the displays as they stand.
 void CTrayWindow::TakeSnapshot(SnapshotKind kind) {
     LookAtDisplays();
-    if (kind == kSnapshotAutomatic &&
-        ((desktopLayout->restoreOnDisplayChange && displayWatch.Pending()) ||
-         restoreReadiness.Waiting())) {
-        autoSaveDeferred = 1;
+    if (kind == kSnapshotAutomatic && displayRules.HoldAutomaticSnapshot()) {
         return;
     }
     AutoSaveMode mode = desktopLayout->autoSaveMode;
@@ -297,108 +292,61 @@ void CTrayWindow::OnTimer(UINT_PTR id) {
     if (id == kAutoSaveTimer) {
         TakeSnapshot(kSnapshotAutomatic);
     } else if (id == kDisplayPollTimer) {
-        LookAtDisplays();
-        LookForReadyDesktop();
+        ReadDisplayConfiguration(desktopLayout->displayKey);
+        displayRules.OnPoll(desktopLayout->displayKey, GetTickCount());
     } else if (id == kDisplaySettleTimer) {
-        OnDisplaysSettled();
+        char displays[kDisplayKeyChars];
+        ReadDisplayConfiguration(displays);
+        displayRules.OnSettleTimer(displays, GetTickCount());
     } else if (id == kTrayIconRetryTimer && trayIconTriesLeft > 0) {
         TryAddTrayIcon();
     }
 }
 
-// The displays as they stand become the configuration of the next snapshot; a change starts the
-// wait for them to stand still.
+// The displays as they stand become the configuration of the next snapshot.
 void CTrayWindow::LookAtDisplays() {
     ReadDisplayConfiguration(desktopLayout->displayKey);
-    if (displayWatch.Look(desktopLayout->displayKey)) {
-        SetTimer(hwnd, kDisplaySettleTimer, kDisplaySettlePeriod, nullptr);
-    }
+    displayRules.LookAtDisplays(desktopLayout->displayKey);
 }
 
-// Setting the timer again starts the steady period anew.
 void CTrayWindow::OnDisplaysDisturbed() {
     char displays[kDisplayKeyChars];
     ReadDisplayConfiguration(displays);
-    displayWatch.Disturbed(displays);
+    displayRules.OnDisplaysDisturbed(displays);
+}
+
+bool CTrayWindow::RestoresOnDisplayChange() {
+    return desktopLayout->restoreOnDisplayChange != 0;
+}
+
+const char* CTrayWindow::NewestSnapshotDisplays() {
+    const LayoutSnapshot* newest = NewestSnapshot(*desktopLayout->snapshots);
+    return newest ? newest->Displays() : "";
+}
+
+int CTrayWindow::RestoreNewestUnder(const char* displays, bool atLast) {
+    return desktopLayout->RestoreNewestUnder(displays, atLast);
+}
+
+int CTrayWindow::ReadIconCount() {
+    return desktopLayout->ReadIconCount();
+}
+
+void CTrayWindow::TakeAutomaticSnapshot() {
+    TakeSnapshot(kSnapshotAutomatic);
+}
+
+void CTrayWindow::ForgetShellCoordinates() {
+    desktopLayout->ForgetShellCoordinates();
+}
+
+// Setting the timer again starts the steady period anew.
+void CTrayWindow::StartSettleTimer() {
     SetTimer(hwnd, kDisplaySettleTimer, kDisplaySettlePeriod, nullptr);
 }
 
-// The timer stops before anything runs: a restore may show a box whose loop dispatches ticks.
-// Displays that moved may have moved the shell's points against the list view's: the next
-// operation through the shell looks again, the restore for the new displays included.
-void CTrayWindow::OnDisplaysSettled() {
-    char displays[kDisplayKeyChars];
-    ReadDisplayConfiguration(displays);
-    CDisplayWatch::Settled settled = displayWatch.Settle(displays);
-    if (settled == CDisplayWatch::kStillMoving) {
-        return;
-    }
+void CTrayWindow::StopSettleTimer() {
     KillTimer(hwnd, kDisplaySettleTimer);
-    if (settled != CDisplayWatch::kNothing) {
-        desktopLayout->ForgetShellCoordinates();
-    }
-    if (settled == CDisplayWatch::kChanged && desktopLayout->restoreOnDisplayChange) {
-        RestoreForDisplays(displays);
-    }
-    TakeDeferredAutoSave();
-}
-
-// A desktop that cannot be read (the shell restarting after the change, or still filling it at
-// logon) keeps the restore waiting for it instead of dropping it.
-void CTrayWindow::RestoreForDisplays(const char* displays) {
-    if (desktopLayout->RestoreNewestUnder(displays) < 0) {
-        restoreReadiness.Begin(GetTickCount());
-    }
-}
-
-// At each poll while a restore waits: it runs once the desktop is ready, and the automatic
-// snapshots held meanwhile are taken once it has run or the wait is given up.
-void CTrayWindow::LookForReadyDesktop() {
-    if (!restoreReadiness.Waiting()) {
-        return;
-    }
-    CDesktopReadiness::State state =
-        restoreReadiness.Look(desktopLayout->ReadIconCount(), GetTickCount());
-    if (state == CDesktopReadiness::kWaiting) {
-        return;
-    }
-    if (state == CDesktopReadiness::kReady &&
-        desktopLayout->RestoreNewestUnder(desktopLayout->displayKey) < 0) {
-        restoreReadiness.Distrust();
-        readyDesktopWaitedForShell = 1;
-        return;
-    }
-    // A desktop that stood ready while the shell never became ready to keep positions: the list
-    // view's restore may not last, but it is the restore the user turned on.
-    if (state == CDesktopReadiness::kGaveUp && readyDesktopWaitedForShell) {
-        desktopLayout->RestoreNewestUnder(desktopLayout->displayKey, true);
-    }
-    readyDesktopWaitedForShell = 0;
-    restoreReadiness.End();
-    TakeDeferredAutoSave();
-}
-
-void CTrayWindow::TakeDeferredAutoSave() {
-    if (autoSaveDeferred) {
-        autoSaveDeferred = 0;
-        TakeSnapshot(kSnapshotAutomatic);
-    }
-}
-
-// With the option on, displays other than those of the newest snapshot count as a change since
-// the last run: their own arrangement comes back before the start-up snapshot records the
-// desktop. Snapshots of earlier versions know no displays and count as no change. At logon the
-// shell may still be filling the desktop, so the restore waits until it is ready, and the
-// start-up snapshot with it.
-void CTrayWindow::RestoreForDisplaysAtStart() {
-    const char* displays = desktopLayout->displayKey;
-    const LayoutSnapshot* newest = NewestSnapshot(*desktopLayout->snapshots);
-    if (!desktopLayout->restoreOnDisplayChange || !newest || displays[0] == '\0' ||
-        newest->Displays()[0] == '\0' || strcmp(newest->Displays(), displays) == 0) {
-        return;
-    }
-    restoreReadiness.Begin(GetTickCount());
-    LookForReadyDesktop();
 }
 
 // Every start records the desktop as it stands, whatever the autosave interval. The taskbar runs
@@ -414,9 +362,8 @@ LRESULT CTrayWindow::OnCreate(HWND window, WPARAM wParam, LPARAM lParam) {
     AddTrayIcon();
     UpdateAutoSaveTimer();
     ReadDisplayConfiguration(desktopLayout->displayKey);
-    displayWatch.Start(desktopLayout->displayKey);
     SetTimer(hwnd, kDisplayPollTimer, kDisplayPollPeriod, nullptr);
-    RestoreForDisplaysAtStart();
+    displayRules.Start(desktopLayout->displayKey, GetTickCount());
     TakeSnapshot(kSnapshotAutomatic);
     return DefWindowProcA(window, WM_CREATE, wParam, lParam);
 }

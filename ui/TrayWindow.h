@@ -2,8 +2,7 @@
 // the popup menu, and turns menu choices into calls on the core object.
 #pragma once
 
-#include "desktop/DesktopReadiness.h"
-#include "desktop/DisplayConfiguration.h"
+#include "desktop/DisplayRules.h"
 #include "res/ResourceIds.h"
 #include "ui/ScopedGdi.h"
 #include "ui/WindowClass.h"
@@ -20,7 +19,7 @@ const UINT WM_TRAYICON = WM_USER + 1;
 // The Restore submenu lists at most one snapshot per Restore id.
 enum { kRestoreEntries = ID_RESTORE_LAST - ID_RESTORE_FIRST + 1 };
 
-class CTrayWindow final : public CWindowClass {
+class CTrayWindow final : private IDisplayRulesHost, public CWindowClass {
   public:
     CDesktopLayout* desktopLayout;
     COwnerDrawMenu* popupMenu;
@@ -53,15 +52,8 @@ class CTrayWindow final : public CWindowClass {
     int shownCount;
     // 1 while the menu that a tray click opened is showing.
     int menuOpen;
-    // The displays as last seen, and a change until they stand still.
-    CDisplayWatch displayWatch;
-    // 1 when an autosave fell while a change of the displays was pending; it is taken once they
-    // have settled.
-    int autoSaveDeferred;
-    // Waits, while a restore for the displays could not run, for a desktop the shell has filled.
-    CDesktopReadiness restoreReadiness;
-    // 1 once the desktop of the waiting restore stood ready but its restore still could not run.
-    int readyDesktopWaitedForShell = 0;
+    // The displays: what a change of them restores, and when automatic snapshots wait.
+    CDisplayRules displayRules;
     // Adds of the tray icon still to be tried; 0 once it is there or tried often enough.
     int trayIconTriesLeft;
 
@@ -71,11 +63,14 @@ class CTrayWindow final : public CWindowClass {
     void OnTimer(UINT_PTR id);
     void LookAtDisplays();
     void OnDisplaysDisturbed();
-    void OnDisplaysSettled();
-    void RestoreForDisplays(const char* displays);
-    void LookForReadyDesktop();
-    void TakeDeferredAutoSave();
-    void RestoreForDisplaysAtStart();
+    bool RestoresOnDisplayChange() override;
+    const char* NewestSnapshotDisplays() override;
+    int RestoreNewestUnder(const char* displays, bool atLast) override;
+    int ReadIconCount() override;
+    void TakeAutomaticSnapshot() override;
+    void ForgetShellCoordinates() override;
+    void StartSettleTimer() override;
+    void StopSettleTimer() override;
     LRESULT OnCreate(HWND window, WPARAM wParam, LPARAM lParam);
     LRESULT OnDestroy();
     LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam);

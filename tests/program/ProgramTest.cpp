@@ -31,9 +31,6 @@ const UINT kTrayIconId = 1;
 const UINT kLvmSetItemPosition = 0x100F;
 
 const char kStartingLayout[] = "Recycle Bin;20;10;Notes.txt;100;10;Photos;180;10;";
-// An arrangement of the starting icons other than theirs, stored under the displays of the test.
-const char kOursLayout[] = "Recycle Bin;300;200;Notes.txt;310;300;Photos;320;400;";
-const Positions_t kOurs = {{300, 200}, {310, 300}, {320, 400}};
 
 // The menu carries out its choice after it has closed, and the program restores on its own when
 // the displays ask for it, while the test goes on: wait (bounded) for the desktop to show the
@@ -117,29 +114,6 @@ class Program : public ::testing::Test {
         ASSERT_TRUE(program.Start(folder.Exe()));
         ASSERT_NE(program.WaitForWindow(), nullptr);
         ASSERT_TRUE(WaitForStartupSnapshot());
-    }
-
-    // The program started anew, under displays whose newest snapshot is kOursLayout, and the
-    // desktop only delayMs after its window.
-    void StartBeforeTheDesktop(DWORD delayMs) {
-        char displays[kDisplayKeyChars];
-        ReadDisplayConfiguration(displays);
-        ASSERT_TRUE(program.Command(kExit));
-        DWORD code = 99;
-        ASSERT_TRUE(program.WaitForExit(&code));
-        testdesktop::Stop();
-        ASSERT_TRUE(
-            WriteWholeFile(folder.SettingsFile(),
-                           std::string("[Settings]\r\nAutoSave=2\r\nRestoreOnDisplayChange=1\r\n"
-                                       "[Saves]\r\n2020-01-01 00:00:03=Recycle Bin;1;1;\r\n"
-                                       "2020-01-01 00:00:01=") +
-                               kOursLayout + "\r\n[SaveDisplays]\r\n" +
-                               "2020-01-01 00:00:03=0,0,640,480|0,0,640,480@96\r\n" +
-                               "2020-01-01 00:00:01=" + displays + "\r\n"));
-        ASSERT_TRUE(program.Start(folder.Exe()));
-        ASSERT_NE(program.WaitForWindow(), nullptr);
-        Sleep(delayMs);
-        ASSERT_TRUE(testdesktop::Start(StartingIcons()));
     }
 
     // Bounded: what is posted to the program is carried out after the post returns.
@@ -585,24 +559,6 @@ TEST_F(Program, StartUnderOtherDisplaysRestoresTheirArrangementFirstWhenTheOptio
     EXPECT_EQ(Section(Settings(), "AutoSaves")[0].second, ours);
     ASSERT_TRUE(program.Command(kUndo));
     EXPECT_EQ(Positions(), (Positions_t{{20, 10}, {100, 10}, {180, 10}}));
-    ExpectExitsCleanly();
-}
-
-// At logon the program may start before the desktop's icons are there: the arrangement of these
-// displays comes back once the desktop can be read.
-TEST_F(Program, AStartBeforeTheDesktopRestoresOnceTheDesktopIsThere) {
-    StartBeforeTheDesktop(0);
-    EXPECT_TRUE(WaitForPositions(kOurs, 20000));
-    ExpectExitsCleanly();
-}
-
-// A desktop that could still not be read about two seconds after the start dropped the restore,
-// and the start's snapshot recorded the shell's arrangement as the newest of these displays.
-TEST_F(Program, AStartLongBeforeTheDesktopWaitsForItAndHoldsTheStartSnapshot) {
-    StartBeforeTheDesktop(6000);
-    EXPECT_TRUE(WaitForPositions(kOurs, 30000));
-    EXPECT_TRUE(WaitForStartupSnapshot());
-    EXPECT_EQ(Section(Settings(), "AutoSaves")[0].second, kOursLayout);
     ExpectExitsCleanly();
 }
 
