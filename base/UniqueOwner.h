@@ -25,6 +25,8 @@ template <typename Traits> class CUniqueOwner {
     CUniqueOwner& operator=(const CUniqueOwner&) = delete;
 
     Type Get() const { return value; }
+    // For owners of objects: a call on what is held.
+    Type operator->() const { return value; }
     bool IsEmpty() const { return value == Traits::Empty(); }
     // Gives back what is held, then holds owned.
     void Reset(Type owned = Traits::Empty()) {
@@ -77,7 +79,7 @@ template <typename T> struct HeapArrayTraits {
     static void Close(T* array) { delete[] array; }
 };
 
-// A reference to a COM object: Release gives it back.
+// A reference to a COM object, or to an object counted the same way: Release gives it back.
 template <typename T> struct ComReferenceTraits {
     typedef T* Type;
     static T* Empty() { return nullptr; }

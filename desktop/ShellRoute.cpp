@@ -6,7 +6,7 @@
 // each time.
 ShellRouteState CShellRoute::Begin(HWND defView, ShellViewSource source, void* context,
                                    DWORD boundMs) {
-    if (worker && worker->IsGivenUp()) {
+    if (!worker.IsEmpty() && worker->IsGivenUp()) {
         if (!worker->HasEnded()) {
             return kShellClosed;
         }
@@ -24,10 +24,10 @@ ShellRouteState CShellRoute::Begin(HWND defView, ShellViewSource source, void* c
         return refusal == kRefusedForAWhile ? kShellNotYet : kShellClosed;
     }
     ClearRefusal();
-    if (worker && shellOwner != owner) {
+    if (!worker.IsEmpty() && shellOwner != owner) {
         ReleaseWorker();
     }
-    if (!worker && !Connect(shellOwner, source, context, boundMs)) {
+    if (worker.IsEmpty() && !Connect(shellOwner, source, context, boundMs)) {
         return AfterFailure();
     }
     // Another window, or none, is another desktop: under Wine, the shell's own empty one.
@@ -44,8 +44,8 @@ ShellRouteState CShellRoute::Begin(HWND defView, ShellViewSource source, void* c
 
 // Every connection learns its coordinates anew: a shell found again may be another one.
 int CShellRoute::Connect(DWORD shellOwner, ShellViewSource source, void* context, DWORD boundMs) {
-    worker = CShellWorker::Start(source, context, boundMs);
-    if (!worker) {
+    worker.Reset(CShellWorker::Start(source, context, boundMs));
+    if (worker.IsEmpty()) {
         return 0;
     }
     owner = shellOwner;
@@ -112,10 +112,7 @@ int CShellRoute::Succeeded(HRESULT hr) {
 }
 
 void CShellRoute::ReleaseWorker() {
-    if (worker) {
-        worker->Release();
-    }
-    worker = nullptr;
+    worker.Reset();
     owner = 0;
     viewWindow = nullptr;
 }

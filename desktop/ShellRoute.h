@@ -3,6 +3,7 @@
 // view's. Positions go in and out in the list view's points, as layout text holds them.
 #pragma once
 
+#include "base/UniqueOwner.h"
 #include "desktop/ShellCoordinates.h"
 #include "desktop/ShellWorker.h"
 #include "platform/win32.h"
@@ -19,7 +20,6 @@ enum ShellRouteState {
 class CShellRoute {
   public:
     CShellRoute() = default;
-    ~CShellRoute() { ReleaseWorker(); }
     CShellRoute(const CShellRoute&) = delete;
     CShellRoute& operator=(const CShellRoute&) = delete;
 
@@ -73,7 +73,7 @@ class CShellRoute {
 
     // Holds the folder view between operations; one whose call was given up stays here, and the
     // route closed, until it has ended.
-    CShellWorker* worker = nullptr;
+    CComReference<CShellWorker> worker;
     // The process that owned the desktop's list view when the worker found its view.
     DWORD owner = 0;
     // The window the worker's view is shown in, null when it has none.

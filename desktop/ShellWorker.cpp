@@ -26,9 +26,8 @@ bool IconNameFromAnsi(const char* text, size_t available, char* name) {
 bool NameOfStrRet(STRRET* text, PCUITEMID_CHILD id, char* name) {
     switch (text->uType) {
     case STRRET_WSTR: {
-        bool converted = text->pOleStr && IconNameFromUtf16(text->pOleStr, kIconNameUnits, name);
-        CoTaskMemFree(text->pOleStr);
-        return converted;
+        CTaskMemory<WCHAR> owned(text->pOleStr);
+        return !owned.IsEmpty() && IconNameFromUtf16(owned.Get(), kIconNameUnits, name);
     }
     case STRRET_CSTR:
         return IconNameFromAnsi(text->cStr, sizeof text->cStr, name);
@@ -236,7 +235,7 @@ HRESULT CShellWorker::RunCount() {
         return E_FAIL;
     }
     if (items > 0) {
-        ids.Reset(new (std::nothrow) PITEMID_CHILD[items]());
+        ids.Reset(new (std::nothrow) CItemId[items]);
         if (ids.IsEmpty()) {
             return E_OUTOFMEMORY;
         }
@@ -291,8 +290,8 @@ HRESULT CShellWorker::IdOf(int index, PCUITEMID_CHILD* id) {
     if (view.IsEmpty() || folder.IsEmpty() || index < 0 || index >= idCount) {
         return E_INVALIDARG;
     }
-    PITEMID_CHILD* known = ids.Get();
-    if (!known[index]) {
+    CItemId& known = ids.Get()[index];
+    if (known.IsEmpty()) {
         PITEMID_CHILD fetched = nullptr;
         HRESULT hr = view.Get()->Item(index, &fetched);
         if (FAILED(hr)) {
@@ -301,16 +300,13 @@ HRESULT CShellWorker::IdOf(int index, PCUITEMID_CHILD* id) {
         if (!fetched) {
             return E_FAIL;
         }
-        known[index] = fetched;
+        known.Reset(fetched);
     }
-    *id = known[index];
+    *id = known.Get();
     return S_OK;
 }
 
 void CShellWorker::ForgetItems() {
-    for (int i = 0; i < idCount; i++) {
-        CoTaskMemFree(ids.Get()[i]);
-    }
     ids.Reset();
     idCount = 0;
 }

@@ -5,11 +5,13 @@
 // caller may keep its share of a given-up worker to learn when it has ended.
 #pragma once
 
+#include "base/TaskMemory.h"
 #include "base/UniqueOwner.h"
 #include "desktop/IconName.h"
 #include "platform/shellview.h"
 
 #include <atomic>
+#include <type_traits>
 
 // Gives, on the worker's thread, the desktop's folder view (one reference, the caller's) and the
 // window that shows it, null when it has none.
@@ -83,7 +85,9 @@ class CShellWorker {
     // The worker's alone.
     CComReference<IFolderView> view;
     CComReference<IShellFolder> folder;
-    CHeapArray<PITEMID_CHILD> ids;
+    // Each item's id, fetched when first asked for.
+    typedef CTaskMemory<std::remove_pointer<PITEMID_CHILD>::type> CItemId;
+    CHeapArray<CItemId> ids;
     int idCount;
 
     CShellWorker(ShellViewSource source, void* context, DWORD boundMs);

@@ -1,6 +1,7 @@
 #include "ini/IniFile.h"
 #include "base/BoundedText.h"
 #include "base/Decimal.h"
+#include "base/UniqueOwner.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -260,16 +261,15 @@ IniKey* CIniFile::AddKey(const char* section, const char* key) {
 int CIniFile::SetString(const char* section, const char* key, const char* value) {
     // The copy comes first: the value may be the key's own text, which AddKey frees. Without a
     // copy the document stays as it was rather than losing the old value.
-    char* copy = CopyToHeap(value ? value : "");
-    if (!copy) {
+    CHeapText copy(CopyToHeap(value ? value : ""));
+    if (copy.IsEmpty()) {
         return 0;
     }
     IniKey* node = AddKey(section, key);
     if (!node) {
-        delete[] copy;
         return 0;
     }
-    node->value = copy;
+    node->value = copy.Release();
     return 1;
 }
 

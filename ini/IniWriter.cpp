@@ -1,5 +1,6 @@
 // The text form, written: a header line per section and a line per key, each ended by CR LF.
 #include "base/ErrorBox.h"
+#include "base/UniqueOwner.h"
 #include "ini/AtomicFile.h"
 #include "ini/IniEscapes.h"
 #include "ini/IniFile.h"
@@ -28,15 +29,13 @@ bool WriteKey(FILE* file, const IniKey* key) {
         return true;
     }
     size_t size = 2 * strlen(key->value) + 2;
-    char* escaped = new (std::nothrow) char[size];
-    if (!escaped) {
+    CHeapText escaped(new (std::nothrow) char[size]);
+    if (escaped.IsEmpty()) {
         return false;
     }
-    CIniFile::EscapeValue(key->value, escaped, size);
-    bool written = WriteText(file, key->name) && WriteText(file, "=") && WriteText(file, escaped) &&
-                   WriteText(file, "\r\n");
-    delete[] escaped;
-    return written;
+    CIniFile::EscapeValue(key->value, escaped.Get(), size);
+    return WriteText(file, key->name) && WriteText(file, "=") && WriteText(file, escaped.Get()) &&
+           WriteText(file, "\r\n");
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // One stored arrangement of the desktop icons.
 #pragma once
 
+#include "base/UniqueOwner.h"
 #include "store/SnapshotMoment.h"
 
 // Fixed to int, so that headers which only pass a kind along can declare it without this one.
@@ -19,17 +20,13 @@ enum {
 // file has the one its name reads as.
 struct LayoutSnapshot {
     char name[kSnapshotNameChars] = {};
-    char* layout = nullptr;
+    CHeapText layout;
     SnapshotKind kind = kSnapshotManual;
-    char* displays = nullptr;
+    CHeapText displays;
     SnapshotMoment moment = kEarliestMoment;
     bool hasMoment = false;
 
     LayoutSnapshot() = default;
-    ~LayoutSnapshot() {
-        delete[] layout;
-        delete[] displays;
-    }
     LayoutSnapshot(const LayoutSnapshot&) = delete;
     LayoutSnapshot& operator=(const LayoutSnapshot&) = delete;
 
@@ -41,7 +38,7 @@ struct LayoutSnapshot {
     // configuration as it was, without memory.
     bool SetDisplays(const char* key);
     // The display configuration key, empty when there is none.
-    const char* Displays() const { return displays ? displays : ""; }
+    const char* Displays() const { return displays.IsEmpty() ? "" : displays.Get(); }
 };
 
 // A snapshot with copies of name (cut to fit), layout and display configuration, and the moment

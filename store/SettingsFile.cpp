@@ -280,12 +280,12 @@ IniSaveResult CDesktopLayout::WriteSettings() {
     }
     for (PtrListNode* node = snapshots->head; node; node = node->next) {
         const LayoutSnapshot* snapshot = static_cast<const LayoutSnapshot*>(node->data);
-        ini->SetString(SectionOf(snapshot->kind), snapshot->name, snapshot->layout);
+        ini->SetString(SectionOf(snapshot->kind), snapshot->name, snapshot->layout.Get());
     }
     for (PtrListNode* node = snapshots->head; node; node = node->next) {
         const LayoutSnapshot* snapshot = static_cast<const LayoutSnapshot*>(node->data);
         if (snapshot->Displays()[0] != '\0') {
-            ini->SetString(DisplaysSectionOf(snapshot->kind), snapshot->name, snapshot->displays);
+            ini->SetString(DisplaysSectionOf(snapshot->kind), snapshot->name, snapshot->Displays());
         }
     }
     for (PtrListNode* node = snapshots->head; node; node = node->next) {
@@ -324,8 +324,8 @@ bool CDesktopLayout::MergeSettingsFile() {
     }
     for (PtrListNode* node = unsavedSnapshots->tail; node; node = node->prev) {
         const LayoutSnapshot* unsaved = static_cast<const LayoutSnapshot*>(node->data);
-        StoreSnapshot(&loaded, unsaved->name, unsaved->layout, unsaved->kind, unsaved->Displays(),
-                      unsaved->moment);
+        StoreSnapshot(&loaded, unsaved->name, unsaved->layout.Get(), unsaved->kind,
+                      unsaved->Displays(), unsaved->moment);
     }
     FreeSnapshots(snapshots);
     for (PtrListNode* node = loaded.head; node; node = node->next) {

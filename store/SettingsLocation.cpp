@@ -1,8 +1,8 @@
 #include "store/SettingsLocation.h"
 
 #include "base/BoundedText.h"
+#include "base/TaskMemory.h"
 #include "base/TextEncoding.h"
-#include "base/UniqueOwner.h"
 #include "desktop/DesktopLayout.h"
 #include "platform/shellview.h"
 #include "store/RunValue.h"
@@ -68,16 +68,9 @@ bool IsDesktopFolder(const SettingsFolders& folders) {
            SameFolder(folders.programFolder, folders.publicDesktop);
 }
 
-// A string the shell allocated for the caller.
-struct ShellStringTraits {
-    typedef PWSTR Type;
-    static PWSTR Empty() { return nullptr; }
-    static void Close(PWSTR text) { CoTaskMemFree(text); }
-};
-
 void ReadKnownFolder(REFKNOWNFOLDERID id, char (&path)[kFilePathChars]) {
     path[0] = '\0';
-    CUniqueOwner<ShellStringTraits> folder;
+    CTaskMemory<WCHAR> folder;
     if (FAILED(SHGetKnownFolderPath(id, 0, nullptr, folder.Put())) || folder.IsEmpty()) {
         return;
     }

@@ -38,8 +38,7 @@ bool LayoutSnapshot::SetLayout(const char* text) {
     if (!copy) {
         return false;
     }
-    delete[] layout;
-    layout = copy;
+    layout.Reset(copy);
     return true;
 }
 
@@ -48,8 +47,7 @@ bool LayoutSnapshot::SetDisplays(const char* key) {
     if (key[0] != '\0' && !(copy = CopyToHeap(key))) {
         return false;
     }
-    delete[] displays;
-    displays = copy;
+    displays.Reset(copy);
     return true;
 }
 
@@ -210,7 +208,8 @@ void StoreSnapshot(CPtrList* list, const char* name, const char* layout, Snapsho
         if (snapshot->kind != kind) {
             continue;
         }
-        if (strcmp(snapshot->layout, layout) == 0 && strcmp(snapshot->Displays(), displays) == 0) {
+        if (strcmp(snapshot->layout.Get(), layout) == 0 &&
+            strcmp(snapshot->Displays(), displays) == 0) {
             sameArrangement = snapshot;
         } else {
             countOfKind++;
@@ -297,7 +296,7 @@ void CDesktopLayout::RestoreSnapshot(int index) {
     if (!node) {
         return;
     }
-    RestoreLayout(static_cast<const LayoutSnapshot*>(node->data)->layout);
+    RestoreLayout(static_cast<const LayoutSnapshot*>(node->data)->layout.Get());
 }
 
 // The desktop is read whole before anything moves: without that arrangement there would be
@@ -327,9 +326,9 @@ CDesktopLayout::RestoreResult CDesktopLayout::RestoreQuietly(const char* layout,
     if (result != kIconsMoved) {
         return result;
     }
-    char* undo = CopyToHeap(CaptureText());
-    if (undo && !undoStack->Append(undo)) {
-        delete[] undo;
+    CHeapText undo(CopyToHeap(CaptureText()));
+    if (!undo.IsEmpty() && undoStack->Append(undo.Get())) {
+        undo.Release();
     }
     return result;
 }
@@ -349,12 +348,12 @@ int CDesktopLayout::RestoreNewestUnder(const char* displays, bool lastTry) {
     if (!newest) {
         return 0;
     }
-    char* layout = CopyToHeap(newest->layout);
-    if (!layout) {
+    CHeapText layout(CopyToHeap(newest->layout.Get()));
+    if (layout.IsEmpty()) {
         return 0;
     }
-    RestoreResult result = RestoreQuietly(layout, lastTry ? kAskedByNobodyAtLast : kAskedByNobody);
-    delete[] layout;
+    RestoreResult result =
+        RestoreQuietly(layout.Get(), lastTry ? kAskedByNobodyAtLast : kAskedByNobody);
     return result == kDesktopUnreadable || result == kShellNotReady ? -1 : 1;
 }
 

@@ -23,13 +23,6 @@ HFONT CreateAboutFont(int height, int weight, const char* face) {
     return CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, 0, 0, 0, 0, 0, face);
 }
 
-void DeleteFont(HFONT& font) {
-    if (font) {
-        DeleteObject(font);
-        font = nullptr;
-    }
-}
-
 void DestroyButton(CButton*& button) {
     delete button;
     button = nullptr;
@@ -71,8 +64,7 @@ void DrawLine(HDC hdc, const char* text, const RECT& frame, int top, int bottom)
 } // namespace
 
 CAboutDialog::CAboutDialog()
-    : hHeadingFont(nullptr), hTextFont(nullptr), groupBox(nullptr), okButton(nullptr), frameRect(),
-      layout(AboutLayoutFor(kBaseDpi)) {}
+    : groupBox(nullptr), okButton(nullptr), frameRect(), layout(AboutLayoutFor(kBaseDpi)) {}
 
 CAboutDialog::~CAboutDialog() {
     OnDestroy();
@@ -123,10 +115,8 @@ INT_PTR CAboutDialog::OnDpiChanged(HWND dialog, int dpi, const RECT* suggested) 
 // The layout and fonts for the DPI, the dialog grown to hold them; returns the client area.
 RECT CAboutDialog::LayOut(HWND dialog, int dpi) {
     layout = AboutLayoutFor(dpi);
-    DeleteFont(hHeadingFont);
-    DeleteFont(hTextFont);
-    hHeadingFont = CreateAboutFont(layout.headingFontHeight, FW_BOLD, "Tahoma");
-    hTextFont = CreateAboutFont(layout.textFontHeight, FW_NORMAL, "MS Shell Dlg");
+    hHeadingFont.Reset(CreateAboutFont(layout.headingFontHeight, FW_BOLD, "Tahoma"));
+    hTextFont.Reset(CreateAboutFont(layout.textFontHeight, FW_NORMAL, "MS Shell Dlg"));
     RECT client = {};
     GetClientRect(dialog, &client);
     if (client.right < layout.minClientWidth || client.bottom < layout.minClientHeight) {
@@ -183,7 +173,7 @@ void CAboutDialog::PaintAboutBackground(HWND dialog, HDC hdc) {
 
 void CAboutDialog::PaintTexts(HDC hdc) {
     const AboutLayout& a = layout;
-    CScopedSelection headingFont(hdc, hHeadingFont);
+    CScopedSelection headingFont(hdc, hHeadingFont.Get());
     RECT heading = {frameRect.left, frameRect.top + a.headingTop, frameRect.right,
                     frameRect.bottom - a.headingBottom};
     OffsetRect(&heading, a.shadowShift, a.shadowShift);
@@ -193,7 +183,7 @@ void CAboutDialog::PaintTexts(HDC hdc) {
     SetTextColor(hdc, kHeadingInk);
     DrawTextA(hdc, kHeading, -1, &heading, kTextFlags);
 
-    CScopedSelection textFont(hdc, hTextFont);
+    CScopedSelection textFont(hdc, hTextFont.Get());
     const int b = frameRect.bottom;
     DrawLine(hdc, kVersion, frameRect, b - a.versionBand[0], b - a.versionBand[1]);
     DrawLine(hdc, kBuild, frameRect, b - a.buildBand[0], b - a.buildBand[1]);
@@ -215,8 +205,8 @@ INT_PTR CAboutDialog::OnCommand(HWND dialog, WPARAM wParam) {
 }
 
 INT_PTR CAboutDialog::OnDestroy() {
-    DeleteFont(hHeadingFont);
-    DeleteFont(hTextFont);
+    hHeadingFont.Reset();
+    hTextFont.Reset();
     DestroyButton(groupBox);
     DestroyButton(okButton);
     return 0;

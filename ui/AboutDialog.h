@@ -5,11 +5,12 @@
 #include "ui/Button.h"
 #include "ui/DialogClass.h"
 #include "ui/DisplayScale.h"
+#include "ui/ScopedGdi.h"
 
 class CAboutDialog : public CDialogClass {
   public:
-    HFONT hHeadingFont;
-    HFONT hTextFont;
+    CScopedFont hHeadingFont;
+    CScopedFont hTextFont;
     CButton* groupBox;
     CButton* okButton;
     // The group box in client coordinates; every text is placed relative to it.

@@ -113,9 +113,9 @@ bool IsUnavailable(UINT state) {
 } // namespace
 
 COwnerDrawMenu::COwnerDrawMenu()
-    : hInstance(nullptr), menu(nullptr), ownsMenu(0), root(nullptr), hCheckBitmap(nullptr),
-      checkImage(-1), hImageList(nullptr), metrics(MenuMetricsFor(kBaseDpi, 0, 0, 0)),
-      drawWithMenuFont(0), bitmapId(0), loadedStrip(0) {}
+    : hInstance(nullptr), menu(nullptr), ownsMenu(0), root(nullptr), checkImage(-1),
+      metrics(MenuMetricsFor(kBaseDpi, 0, 0, 0)), drawWithMenuFont(0), bitmapId(0), loadedStrip(0) {
+}
 
 COwnerDrawMenu::COwnerDrawMenu(HINSTANCE instance, LPCSTR menuName, LPCSTR bitmapName,
                                int checkImageIndex)
@@ -132,8 +132,6 @@ void COwnerDrawMenu::Init(HINSTANCE instance, HMENU hmenu, LPCSTR bitmapName, in
     // Whatever an earlier Init set up is released first.
     Destroy();
     root = nullptr;
-    hCheckBitmap = nullptr;
-    hImageList = nullptr;
     ownsMenu = 0;
     checkImage = -1;
     if (!instance || !hmenu) {
@@ -142,13 +140,13 @@ void COwnerDrawMenu::Init(HINSTANCE instance, HMENU hmenu, LPCSTR bitmapName, in
     menu = hmenu;
     hInstance = instance;
     if (bitmapName) {
-        hImageList = LoadImageStrip(instance, bitmapName);
+        hImageList.Reset(LoadImageStrip(instance, bitmapName));
         bitmapId = IS_INTRESOURCE(bitmapName) ? LOWORD(reinterpret_cast<ULONG_PTR>(bitmapName)) : 0;
         loadedStrip = 0;
         checkImage = checkImageIndex;
     }
     if (checkImage == -1) {
-        hCheckBitmap = LoadBitmapA(nullptr, MAKEINTRESOURCEA(kSystemCheckBitmap));
+        hCheckBitmap.Reset(LoadBitmapA(nullptr, MAKEINTRESOURCEA(kSystemCheckBitmap)));
     }
     SetDpi(SystemDpi());
     Rebuild();
@@ -170,8 +168,8 @@ void COwnerDrawMenu::SetDpi(int dpi) {
     }
     int imageSize = 0;
     int ignored = 0;
-    if (hImageList) {
-        ImageList_GetIconSize(hImageList, &imageSize, &ignored);
+    if (!hImageList.IsEmpty()) {
+        ImageList_GetIconSize(hImageList.Get(), &imageSize, &ignored);
     }
     metrics = MenuMetricsFor(dpi, imageSize, CheckMarkSizeForDpi(dpi), textHeight);
 }
@@ -179,7 +177,7 @@ void COwnerDrawMenu::SetDpi(int dpi) {
 // The strip nearest the wanted one that the resources hold, going down toward 100 %; the images
 // at their own size, never stretched. Kept as it is when nothing nearer loads.
 void COwnerDrawMenu::LoadStrip(int strip) {
-    if (bitmapId == 0 || !hImageList) {
+    if (bitmapId == 0 || hImageList.IsEmpty()) {
         return;
     }
     for (; strip > 0 && strip != loadedStrip; strip--) {
@@ -192,16 +190,14 @@ void COwnerDrawMenu::LoadStrip(int strip) {
         if (!list) {
             continue;
         }
-        ImageList_Destroy(hImageList);
-        hImageList = list;
+        hImageList.Reset(list);
         loadedStrip = strip;
         return;
     }
     if (strip == 0 && loadedStrip != 0) {
         HIMAGELIST list = LoadImageStrip(hInstance, MAKEINTRESOURCEA(bitmapId));
         if (list) {
-            ImageList_Destroy(hImageList);
-            hImageList = list;
+            hImageList.Reset(list);
             loadedStrip = 0;
         }
     }
@@ -439,7 +435,7 @@ void COwnerDrawMenu::DrawMark(HDC hdc, const MenuItemNode* node, const RECT& r, 
         DrawImage(hdc, checkImage, x0, y0, selected, disabled);
         return;
     }
-    const LPARAM check = reinterpret_cast<LPARAM>(hCheckBitmap);
+    const LPARAM check = reinterpret_cast<LPARAM>(hCheckBitmap.Get());
     const MenuMetrics& m = metrics;
     const int markX = x0 + m.checkMarkLeft;
     const int markY = y0 + m.checkMarkTop;
@@ -474,7 +470,7 @@ void COwnerDrawMenu::DrawSubmenuArrow(HDC hdc, const RECT& r) const {
 }
 
 void COwnerDrawMenu::DrawImage(HDC hdc, int k, int x0, int y0, bool selected, bool disabled) {
-    if (!hImageList) {
+    if (hImageList.IsEmpty()) {
         return;
     }
     const MenuMetrics& m = metrics;
@@ -482,7 +478,7 @@ void COwnerDrawMenu::DrawImage(HDC hdc, int k, int x0, int y0, bool selected, bo
     if (disabled || selected) {
         // A one-colour silhouette: the whole image when disabled, the drop shadow when selected.
         const int at = disabled ? rest : rest + m.imageLift;
-        CScopedIcon icon(ImageList_GetIcon(hImageList, k, ILD_NORMAL));
+        CScopedIcon icon(ImageList_GetIcon(hImageList.Get(), k, ILD_NORMAL));
         CScopedBrush brush(CreateSolidBrush(ImageShadow()));
         DrawStateA(hdc, brush.Get(), nullptr, reinterpret_cast<LPARAM>(icon.Get()), 0, x0 + at,
                    y0 + at, m.imageSize, m.imageSize, DST_ICON | DSS_MONO);
@@ -490,10 +486,10 @@ void COwnerDrawMenu::DrawImage(HDC hdc, int k, int x0, int y0, bool selected, bo
             return;
         }
         const int lifted = rest - m.imageLift;
-        ImageList_Draw(hImageList, k, hdc, x0 + lifted, y0 + lifted, ILD_TRANSPARENT);
+        ImageList_Draw(hImageList.Get(), k, hdc, x0 + lifted, y0 + lifted, ILD_TRANSPARENT);
         return;
     }
-    ImageList_Draw(hImageList, k, hdc, x0 + rest, y0 + rest, ILD_TRANSPARENT);
+    ImageList_Draw(hImageList.Get(), k, hdc, x0 + rest, y0 + rest, ILD_TRANSPARENT);
 }
 
 UINT COwnerDrawMenu::ShowPopup(HWND owner, UINT flags, POINT at) {
@@ -509,8 +505,8 @@ UINT COwnerDrawMenu::ShowPopup(HWND owner, UINT flags, POINT at) {
 void COwnerDrawMenu::Destroy() {
     FreeItems(root);
     root = nullptr;
-    ReleaseMember(hCheckBitmap, DeleteObject);
-    ReleaseMember(hImageList, ImageList_Destroy);
+    hCheckBitmap.Reset();
+    hImageList.Reset();
     checkImage = -1;
     hMenuFont.Reset();
     drawWithMenuFont = 0;

@@ -17,9 +17,9 @@ class COwnerDrawMenu {
     int ownsMenu;
     MenuItemNode* root;
     // The system check mark, loaded only when there is no check image.
-    HBITMAP hCheckBitmap;
+    CScopedBitmap hCheckBitmap;
     int checkImage;
-    HIMAGELIST hImageList;
+    CScopedImageList hImageList;
     // The sizes at the DPI the menu is measured and drawn at.
     MenuMetrics metrics;
     // The menu font at that DPI: items are measured with it, and drawn with it where the system's

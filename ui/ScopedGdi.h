@@ -19,6 +19,12 @@ struct OwnedIconTraits {
     static void Close(HICON icon) { DestroyIcon(icon); }
 };
 
+struct ImageListTraits {
+    typedef HIMAGELIST Type;
+    static HIMAGELIST Empty() { return nullptr; }
+    static void Close(HIMAGELIST list) { ImageList_Destroy(list); }
+};
+
 // A pen, brush, bitmap or font made for the step or for an object's life. Never a stock object or
 // one that belongs to someone else.
 typedef CUniqueOwner<GdiObjectTraits<HPEN>> CScopedPen;
@@ -29,6 +35,7 @@ typedef CUniqueOwner<GdiObjectTraits<HFONT>> CScopedFont;
 // An icon this code made or loaded unshared (ImageList_GetIcon, LoadImageA without LR_SHARED).
 // Never an icon from LoadIconA, which the system shares.
 typedef CUniqueOwner<OwnedIconTraits> CScopedIcon;
+typedef CUniqueOwner<ImageListTraits> CScopedImageList;
 
 // An object selected into a DC for the step; the object it replaced is selected back. Selecting
 // nothing (a null object) does nothing and restores nothing.

@@ -214,7 +214,7 @@ void CTrayWindow::RebuildRestoreMenu(HMENU restore) {
     for (PtrListNode* node = desktopLayout->snapshots->head; node && shownCount < kRestoreEntries;
          node = node->next) {
         const LayoutSnapshot* snapshot = static_cast<const LayoutSnapshot*>(node->data);
-        shownLayouts[shownCount].Reset(CopyToHeap(snapshot->layout));
+        shownLayouts[shownCount].Reset(CopyToHeap(snapshot->layout.Get()));
         if (shownLayouts[shownCount].IsEmpty()) {
             break;
         }

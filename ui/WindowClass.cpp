@@ -85,10 +85,10 @@ CWindowClass::~CWindowClass() {
 }
 
 void CWindowClass::ReleaseOwnedFont() {
-    if (hFont && ownsFont == 1) {
-        DeleteObject(hFont);
+    if (ownsFont == 1) {
         hFont = nullptr;
     }
+    ownedFont.Reset();
     ownsFont = 0;
 }
 
@@ -111,7 +111,8 @@ int CWindowClass::Create(HINSTANCE instance, HWND parent, int x, int y, int widt
         hFont = reinterpret_cast<HFONT>(SendMessageA(parent, WM_GETFONT, 0, 0));
     } else {
         style = WS_VISIBLE | WS_OVERLAPPEDWINDOW;
-        hFont = CreateDialogFont();
+        ownedFont.Reset(CreateDialogFont());
+        hFont = ownedFont.Get();
         ownsFont = 1;
     }
     CWindowClass* self = this;

@@ -2,6 +2,7 @@
 // in the window's user-data slot and hands it the messages.
 #pragma once
 
+#include "ui/ScopedGdi.h"
 #include "ui/WindowHandle.h"
 
 // The window procedure of every class this framework registers. The creation parameter of each
@@ -39,5 +40,8 @@ class CWindowClass : public CWindowHandle {
     ~CWindowClass();
 
   private:
+    // The font hFont names while ownsFont is 1.
+    CScopedFont ownedFont;
+
     void ReleaseOwnedFont();
 };

@@ -79,7 +79,7 @@ TEST_F(StoreContract, SaveScrambleRestoreUndoAndReload) {
     ASSERT_EQ(layout->snapshots->count, 1);
     const LayoutSnapshot* loaded =
         static_cast<const LayoutSnapshot*>(layout->snapshots->head->data);
-    EXPECT_STREQ(loaded->layout, "A;10;10;B;90;10;C;170;10;");
+    EXPECT_STREQ(loaded->layout.Get(), "A;10;10;B;90;10;C;170;10;");
     EXPECT_EQ(loaded->kind, kSnapshotManual);
     layout->RestoreSnapshot(0);
     EXPECT_EQ(Xs(), (std::vector<int>{10, 90, 170}));

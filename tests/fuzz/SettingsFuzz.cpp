@@ -49,9 +49,9 @@ Store StoreOf(const CDesktopLayout& layout) {
         const LayoutSnapshot* snapshot = static_cast<const LayoutSnapshot*>(node->data);
         Require(memchr(snapshot->name, '\0', sizeof snapshot->name) != nullptr,
                 "name unterminated");
-        Require(snapshot->layout != nullptr, "no layout");
-        Require(snapshot->name[0] != '\0' && snapshot->layout[0] != '\0', "empty snapshot");
-        store.snapshots.push_back({snapshot->name, snapshot->layout, snapshot->kind});
+        Require(!snapshot->layout.IsEmpty(), "no layout");
+        Require(snapshot->name[0] != '\0' && snapshot->layout.Get()[0] != '\0', "empty snapshot");
+        store.snapshots.push_back({snapshot->name, snapshot->layout.Get(), snapshot->kind});
     }
     return store;
 }

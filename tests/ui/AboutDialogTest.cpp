@@ -97,8 +97,8 @@ TEST(AboutDialog, LayoutAndReleaseOfFontsAndChildren) {
         GetWindowTextA(GetDlgItem(d, IDOK), ok, sizeof(ok));
         seen.okText = ok;
         seen.frame = dialog.frameRect;
-        seen.heading = dialog.hHeadingFont;
-        seen.text = dialog.hTextFont;
+        seen.heading = dialog.hHeadingFont.Get();
+        seen.text = dialog.hTextFont.Get();
         seen.groupBox = dialog.groupBox != nullptr ? dialog.groupBox->hwnd : nullptr;
         seen.okButton = dialog.okButton != nullptr ? dialog.okButton->hwnd : nullptr;
         PostMessageA(d, WM_COMMAND, IDOK, 0);
@@ -128,7 +128,7 @@ TEST(AboutDialog, LayoutAndReleaseOfFontsAndChildren) {
     EXPECT_EQ(0u, GetObjectType(seen.text));
     EXPECT_FALSE(IsWindow(seen.groupBox));
     EXPECT_FALSE(IsWindow(seen.okButton));
-    EXPECT_EQ(nullptr, dialog.hHeadingFont);
+    EXPECT_EQ(nullptr, dialog.hHeadingFont.Get());
     EXPECT_EQ(nullptr, dialog.groupBox);
     EXPECT_EQ(nullptr, dialog.okButton);
 }
@@ -246,7 +246,7 @@ TEST(AboutDialog, LaysItselfOutAgainWhenItsDpiChanges) {
     RECT window = {};
     HFONT oldHeading = nullptr;
     RunAbout(dialog, [&](HWND d) {
-        oldHeading = dialog.hHeadingFont;
+        oldHeading = dialog.hHeadingFont.Get();
         GetWindowRect(d, &suggested);
         // Half as big again, as the system suggests for 150 %.
         suggested.right = suggested.left + (suggested.right - suggested.left) * 3 / 2;
@@ -256,8 +256,8 @@ TEST(AboutDialog, LaysItselfOutAgainWhenItsDpiChanges) {
         GetClientRect(d, &seen.client);
         seen.ok = ChildRect(d, GetDlgItem(d, IDOK));
         seen.frame = dialog.frameRect;
-        GetObjectA(dialog.hHeadingFont, sizeof heading, &heading);
-        GetObjectA(dialog.hTextFont, sizeof text, &text);
+        GetObjectA(dialog.hHeadingFont.Get(), sizeof heading, &heading);
+        GetObjectA(dialog.hTextFont.Get(), sizeof text, &text);
         PostMessageA(d, WM_COMMAND, IDOK, 0);
     });
     EXPECT_EQ(0u, GetObjectType(oldHeading));

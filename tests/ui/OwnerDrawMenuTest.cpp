@@ -99,10 +99,10 @@ TEST(OwnerDrawMenu, TreeMirrorsTheTrayMenu) {
                         MENU_IMAGE_CHECK);
     ASSERT_NE(nullptr, menu.menu);
     EXPECT_EQ(1, menu.ownsMenu);
-    ASSERT_NE(nullptr, menu.hImageList);
-    EXPECT_EQ(4, ImageList_GetImageCount(menu.hImageList));
+    ASSERT_NE(nullptr, menu.hImageList.Get());
+    EXPECT_EQ(4, ImageList_GetImageCount(menu.hImageList.Get()));
     EXPECT_EQ(MENU_IMAGE_CHECK, menu.checkImage);
-    EXPECT_EQ(nullptr, menu.hCheckBitmap);
+    EXPECT_EQ(nullptr, menu.hCheckBitmap.Get());
 
     ASSERT_NE(nullptr, menu.root);
     EXPECT_EQ(menu.menu, menu.root->hSubMenu);
@@ -160,7 +160,7 @@ TEST(OwnerDrawMenu, TreeMirrorsTheTrayMenu) {
     HMENU loaded = menu.menu;
     menu.Destroy();
     EXPECT_EQ(nullptr, menu.root);
-    EXPECT_EQ(nullptr, menu.hImageList);
+    EXPECT_EQ(nullptr, menu.hImageList.Get());
     EXPECT_EQ(-1, menu.checkImage);
     EXPECT_FALSE(IsMenu(loaded));
     // A second Destroy, here through the destructor, finds nothing left to release.
@@ -235,7 +235,7 @@ TEST(OwnerDrawMenu, EmptyWithoutInstanceOrMenu) {
     COwnerDrawMenu noInstance;
     noInstance.Init(nullptr, source.bar, nullptr, 0);
     EXPECT_EQ(nullptr, noInstance.root);
-    EXPECT_EQ(nullptr, noInstance.hCheckBitmap);
+    EXPECT_EQ(nullptr, noInstance.hCheckBitmap.Get());
 }
 
 TEST(OwnerDrawMenu, MeasureItem) {
@@ -410,7 +410,7 @@ TEST_F(MenuDrawing, SystemCheckMarkWithoutAnImageStrip) {
     TestMenu other;
     plain.Init(Self(), other.bar, nullptr, MENU_IMAGE_CHECK);
     ASSERT_EQ(-1, plain.checkImage);
-    ASSERT_NE(nullptr, plain.hCheckBitmap);
+    ASSERT_NE(nullptr, plain.hCheckBitmap.Get());
     const MenuItemNode* node = plain.FindItem(plain.root, 206);
     canvas.Fill(kPaper);
     Draw(plain, node, ODS_CHECKED, canvas, item);
@@ -720,14 +720,14 @@ TEST_P(ScaledMenu, ImagesComeFromTheStripOfTheirOwnSize) {
     EXPECT_EQ(expected, M().imageSize);
     int cx = 0;
     int cy = 0;
-    ASSERT_TRUE(ImageList_GetIconSize(menu.hImageList, &cx, &cy));
+    ASSERT_TRUE(ImageList_GetIconSize(menu.hImageList.Get(), &cx, &cy));
     EXPECT_EQ(expected, cx);
     EXPECT_EQ(expected, cy);
-    EXPECT_EQ(4, ImageList_GetImageCount(menu.hImageList));
+    EXPECT_EQ(4, ImageList_GetImageCount(menu.hImageList.Get()));
     EXPECT_EQ(ScaleToDpi(3, GetParam()), M().imageOffset);
     // Back at 96, the 16-pixel strip again.
     menu.SetDpi(96);
-    ASSERT_TRUE(ImageList_GetIconSize(menu.hImageList, &cx, &cy));
+    ASSERT_TRUE(ImageList_GetIconSize(menu.hImageList.Get(), &cx, &cy));
     EXPECT_EQ(16, cx);
     EXPECT_EQ(22, menu.metrics.iconColumnRight);
 }

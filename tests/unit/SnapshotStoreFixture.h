@@ -67,7 +67,7 @@ class SnapshotStore : public ::testing::Test {
         std::vector<Stored> stored;
         for (PtrListNode* node = core.snapshots->head; node; node = node->next) {
             const LayoutSnapshot* snapshot = static_cast<const LayoutSnapshot*>(node->data);
-            stored.push_back({snapshot->name, snapshot->layout, snapshot->kind});
+            stored.push_back({snapshot->name, snapshot->layout.Get(), snapshot->kind});
         }
         return stored;
     }
