@@ -15,22 +15,18 @@ namespace {
 class CMatchedIcons {
   public:
     explicit CMatchedIcons(const CPtrList& matches) : count(matches.count) {
-        items.Reset(new (std::nothrow) int[count]);
-        targets.Reset(new (std::nothrow) POINT[count]);
-        standing.Reset(new (std::nothrow) POINT[count]);
-        known.Reset(new (std::nothrow) bool[count]);
+        icons.Reset(new (std::nothrow) MatchedIcon[count]);
         placing.Reset(new (std::nothrow) int[count]);
         points.Reset(new (std::nothrow) POINT[count]);
         if (!IsWhole()) {
             count = 0;
             return;
         }
-        int i = 0;
-        for (PtrListNode* node = matches.head; node; node = node->next, i++) {
+        MatchedIcon* icon = icons.Get();
+        for (PtrListNode* node = matches.head; node; node = node->next, icon++) {
             const ItemMatch* match = static_cast<const ItemMatch*>(node->data);
-            items.Get()[i] = match->item;
-            targets.Get()[i] = POINT{match->entry->x, match->entry->y};
-            known.Get()[i] = false;
+            *icon = MatchedIcon{match->item, POINT{match->entry->x, match->entry->y}, POINT{0, 0},
+                                false};
         }
     }
 
@@ -44,22 +40,22 @@ class CMatchedIcons {
         for (PtrListNode* node = reading.head; node; node = node->next, item++) {
             byItem.Get()[item] = static_cast<const LayoutEntry*>(node->data);
         }
-        for (int i = 0; i < count; i++) {
-            const LayoutEntry* read = byItem.Get()[items.Get()[i]];
-            standing.Get()[i] = POINT{read->x, read->y};
-            known.Get()[i] = true;
+        for (MatchedIcon& icon : *this) {
+            const LayoutEntry* read = byItem.Get()[icon.item];
+            icon.standing = POINT{read->x, read->y};
+            icon.known = true;
         }
         return true;
     }
 
     // 0 when the route failed.
     int ReadStanding(IIconRoute& route) {
-        for (int i = 0; i < count; i++) {
-            IconAnswer answer = route.ReadPosition(items.Get()[i], &standing.Get()[i]);
+        for (MatchedIcon& icon : *this) {
+            IconAnswer answer = route.ReadPosition(icon.item, &icon.standing);
             if (answer == kRouteLost) {
                 return 0;
             }
-            known.Get()[i] = answer == kIconRead;
+            icon.known = answer == kIconRead;
         }
         return 1;
     }
@@ -68,12 +64,11 @@ class CMatchedIcons {
     // failed; moves tells how many went.
     int PlaceStrays(IIconRoute& route, int* moves) {
         int strays = 0;
-        for (int i = 0; i < count; i++) {
-            const POINT& at = standing.Get()[i];
-            const POINT& target = targets.Get()[i];
-            if (known.Get()[i] && (at.x != target.x || at.y != target.y)) {
-                placing.Get()[strays] = items.Get()[i];
-                points.Get()[strays] = target;
+        for (const MatchedIcon& icon : *this) {
+            if (icon.known &&
+                (icon.standing.x != icon.target.x || icon.standing.y != icon.target.y)) {
+                placing.Get()[strays] = icon.item;
+                points.Get()[strays] = icon.target;
                 strays++;
             }
         }
@@ -82,19 +77,23 @@ class CMatchedIcons {
     }
 
   private:
+    struct MatchedIcon {
+        int item;
+        POINT target;
+        POINT standing;
+        // The last reading found the icon.
+        bool known;
+    };
+
     int count;
-    CHeapArray<int> items;
-    CHeapArray<POINT> targets;
-    CHeapArray<POINT> standing;
-    CHeapArray<bool> known;
+    CHeapArray<MatchedIcon> icons;
     // The icons one pass places and their points, which the route may change.
     CHeapArray<int> placing;
     CHeapArray<POINT> points;
 
-    bool IsWhole() const {
-        return count == 0 || (items.Get() && targets.Get() && standing.Get() && known.Get() &&
-                              placing.Get() && points.Get());
-    }
+    MatchedIcon* begin() { return icons.Get(); }
+    MatchedIcon* end() { return icons.Get() + count; }
+    bool IsWhole() const { return count == 0 || (icons.Get() && placing.Get() && points.Get()); }
 };
 
 void OfferReading(const CPtrList& reading, CIconMatcher* matcher) {
