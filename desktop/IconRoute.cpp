@@ -1,6 +1,7 @@
 // The one apply: icons are matched to the entries once, then each pass places the matched icons
 // that stand elsewhere, and the next pass reads where they stand now. Moving one icon can make the
-// shell shift others, so passes repeat while the last one moved something, up to kMaxApplyPasses.
+// shell shift others, so passes repeat while the last one moved something and some icon stands
+// elsewhere than the pass before found it, up to kMaxApplyPasses.
 #include "desktop/IconRoute.h"
 #include "base/UniqueOwner.h"
 #include "desktop/DesktopLayout.h"
@@ -25,8 +26,7 @@ class CMatchedIcons {
         MatchedIcon* icon = icons.Get();
         for (PtrListNode* node = matches.head; node; node = node->next, icon++) {
             const ItemMatch* match = static_cast<const ItemMatch*>(node->data);
-            *icon = MatchedIcon{match->item, POINT{match->entry->x, match->entry->y}, POINT{0, 0},
-                                false};
+            *icon = MatchedIcon{match->item, POINT{match->entry->x, match->entry->y}};
         }
     }
 
@@ -42,8 +42,7 @@ class CMatchedIcons {
         }
         for (MatchedIcon& icon : *this) {
             const LayoutEntry* read = byItem.Get()[icon.item];
-            icon.standing = POINT{read->x, read->y};
-            icon.known = true;
+            icon.TakePosition(POINT{read->x, read->y}, true);
         }
         return true;
     }
@@ -51,13 +50,24 @@ class CMatchedIcons {
     // 0 when the route failed.
     int ReadStanding(IIconRoute& route) {
         for (MatchedIcon& icon : *this) {
-            IconAnswer answer = route.ReadPosition(icon.item, &icon.standing);
+            POINT at = {0, 0};
+            IconAnswer answer = route.ReadPosition(icon.item, &at);
             if (answer == kRouteLost) {
                 return 0;
             }
-            icon.known = answer == kIconRead;
+            icon.TakePosition(at, answer == kIconRead);
         }
         return 1;
+    }
+
+    // Whether the last reading found any icon elsewhere than the one before it.
+    bool AnyMoved() const {
+        for (const MatchedIcon& icon : *this) {
+            if (icon.known && (!icon.knownBefore || !Same(icon.standing, icon.before))) {
+                return true;
+            }
+        }
+        return false;
     }
 
     // Sends every icon known to stand elsewhere to its point, in match order. 0 when the route
@@ -65,8 +75,7 @@ class CMatchedIcons {
     int PlaceStrays(IIconRoute& route, int* moves) {
         int strays = 0;
         for (const MatchedIcon& icon : *this) {
-            if (icon.known &&
-                (icon.standing.x != icon.target.x || icon.standing.y != icon.target.y)) {
+            if (icon.known && !Same(icon.standing, icon.target)) {
                 placing.Get()[strays] = icon.item;
                 points.Get()[strays] = icon.target;
                 strays++;
@@ -80,10 +89,21 @@ class CMatchedIcons {
     struct MatchedIcon {
         int item;
         POINT target;
-        POINT standing;
-        // The last reading found the icon.
-        bool known;
+        // Where the last reading found the icon, and the reading before it.
+        POINT standing = {0, 0};
+        POINT before = {0, 0};
+        bool known = false;
+        bool knownBefore = false;
+
+        void TakePosition(POINT at, bool read) {
+            before = standing;
+            knownBefore = known;
+            standing = at;
+            known = read;
+        }
     };
+
+    static bool Same(POINT a, POINT b) { return a.x == b.x && a.y == b.y; }
 
     int count;
     CHeapArray<MatchedIcon> icons;
@@ -93,6 +113,8 @@ class CMatchedIcons {
 
     MatchedIcon* begin() { return icons.Get(); }
     MatchedIcon* end() { return icons.Get() + count; }
+    const MatchedIcon* begin() const { return icons.Get(); }
+    const MatchedIcon* end() const { return icons.Get() + count; }
     bool IsWhole() const { return count == 0 || (icons.Get() && placing.Get() && points.Get()); }
 };
 
@@ -149,6 +171,12 @@ ApplyOutcome ApplyOverRoute(IIconRoute& route, const CPtrList& entries, const CP
         }
         if (!standingKnown && !icons.ReadStanding(route)) {
             return outcome;
+        }
+        // The last pass changed nothing: the shell keeps the icons where they stand. A desktop that
+        // aligns icons to its grid puts an icon sent between cells into the nearest one, and would
+        // otherwise take it back there at every pass.
+        if (pass > 0 && !icons.AnyMoved()) {
+            break;
         }
         int moves = 0;
         int placed = icons.PlaceStrays(route, &moves);
