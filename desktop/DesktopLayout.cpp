@@ -120,3 +120,9 @@ HWND CDesktopLayout::FindDesktopListView() {
     HWND defView = FindDesktopDefView();
     return defView ? FindListViewIn(defView) : nullptr;
 }
+
+// The shell keeps its folder view's auto-arrange flag as the list view's style.
+bool CDesktopLayout::IsAutoArranged() {
+    HWND listView = FindDesktopListView();
+    return listView && (GetWindowLongA(listView, GWL_STYLE) & LVS_AUTOARRANGE) != 0;
+}

@@ -88,6 +88,9 @@ class CDesktopLayout {
     static const char* GetExeDirectory();
     static HWND FindDesktopListView();
     static HWND FindDesktopDefView();
+    // The desktop's "Auto arrange icons" is on: the list view places its icons itself and takes
+    // no position.
+    static bool IsAutoArranged();
 
     // Layout text of the current desktop, every icon of it, in a buffer of the object's own that
     // the next capture reuses and may move: valid until then. complete,
@@ -204,7 +207,8 @@ class CDesktopLayout {
     // name holds kIconNameBytes: the item's name in UTF-8.
     int ReadItemText(HWND listView, int item, char* name);
     int ReadItemPosition(HWND listView, int item, POINT* position);
-    int MoveItem(HWND listView, int item, int x, int y);
+    // 0 when the request failed; taken tells whether the list view took the position.
+    int MoveItem(HWND listView, int item, int x, int y, bool* taken);
 
     const char* CaptureThroughListView(int* complete);
     void ClearCapture();
@@ -225,8 +229,11 @@ class CDesktopLayout {
         kIconsMoved,
         // Nobody asked for the restore and the shell was not ready yet: nothing moved.
         kShellNotReady,
+        // The desktop arranges its icons itself: nothing was sent.
+        kAutoArranged,
     };
     RestoreResult ApplyOverReadDesktop(const char* layout, ApplyAsker asker);
+    bool ShowRefusal(RestoreResult result);
     // RestoreLayout without a box, for a restore the user asked for or one nobody asked for.
     RestoreResult RestoreQuietly(const char* layout, ApplyAsker asker);
 

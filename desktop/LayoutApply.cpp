@@ -17,14 +17,15 @@ class CDesktopLayout::ListViewIcons : public IIconRoute {
     IconAnswer ReadPosition(int item, POINT* position) override {
         return Answer(layout.ReadItemPosition(listView, item, position));
     }
-    // One move per icon.
+    // One move per icon; a move the list view refused does not count.
     int Place(int count, const int* items, POINT* points, int* placed) override {
         *placed = 0;
         for (int i = 0; i < count; i++) {
-            if (!layout.MoveItem(listView, items[i], points[i].x, points[i].y)) {
+            bool taken = false;
+            if (!layout.MoveItem(listView, items[i], points[i].x, points[i].y, &taken)) {
                 return 0;
             }
-            (*placed)++;
+            *placed += taken ? 1 : 0;
         }
         return 1;
     }

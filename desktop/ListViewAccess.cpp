@@ -211,8 +211,10 @@ int CDesktopLayout::ReadItemPosition(HWND listView, int item, POINT* position) {
 }
 
 // Each coordinate travels as its low 16 bits.
-int CDesktopLayout::MoveItem(HWND listView, int item, int x, int y) {
-    LRESULT ignored = 0;
-    return SendToListView(listView, LVM_SETITEMPOSITION, static_cast<WPARAM>(item),
-                          MAKELPARAM(x, y), &ignored);
+int CDesktopLayout::MoveItem(HWND listView, int item, int x, int y, bool* taken) {
+    LRESULT result = FALSE;
+    int sent = SendToListView(listView, LVM_SETITEMPOSITION, static_cast<WPARAM>(item),
+                              MAKELPARAM(x, y), &result);
+    *taken = sent && result != FALSE;
+    return sent;
 }

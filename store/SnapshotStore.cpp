@@ -14,6 +14,8 @@ namespace {
 const int kMaxSnapshotsPerKind = 10;
 const char kAutoSaveSuffix[] = " (AutoSave)";
 const char kCannotReadDesktop[] = "Could not read the desktop icons!";
+const char kAutoArrangeIsOn[] =
+    "Auto arrange is on: turn it off in the desktop's View menu to restore icons!";
 
 // The local time to the second; automatic snapshots carry " (AutoSave)" behind it.
 void FormatSnapshotName(SnapshotKind kind, char* name) {
@@ -309,6 +311,9 @@ CDesktopLayout::RestoreResult CDesktopLayout::ApplyOverReadDesktop(const char* l
     if (!complete || before[0] == '\0') {
         return kDesktopUnreadable;
     }
+    if (IsAutoArranged()) {
+        return kAutoArranged;
+    }
     CPtrList reading;
     ParseLayout(before, &reading);
     int moved = 0;
@@ -334,9 +339,19 @@ CDesktopLayout::RestoreResult CDesktopLayout::RestoreQuietly(const char* layout,
 }
 
 void CDesktopLayout::RestoreLayout(const char* layout) {
-    if (RestoreQuietly(layout, kAskedByUser) == kDesktopUnreadable) {
+    ShowRefusal(RestoreQuietly(layout, kAskedByUser));
+}
+
+// What a restore the user asked for says when it could not run; true when it said something.
+bool CDesktopLayout::ShowRefusal(RestoreResult result) {
+    if (result == kDesktopUnreadable) {
         ShowErrorBox(kCannotReadDesktop);
+    } else if (result == kAutoArranged) {
+        ShowErrorBox(kAutoArrangeIsOn);
+    } else {
+        return false;
     }
+    return true;
 }
 
 // Nobody asked for this restore, so a desktop that cannot be read (the shell still starting)
@@ -364,8 +379,7 @@ void CDesktopLayout::Undo() {
         return;
     }
     char* layout = static_cast<char*>(undoStack->tail->data);
-    if (ApplyOverReadDesktop(layout, kAskedByUser) == kDesktopUnreadable) {
-        ShowErrorBox(kCannotReadDesktop);
+    if (ShowRefusal(ApplyOverReadDesktop(layout, kAskedByUser))) {
         return;
     }
     undoStack->RemoveLast();

@@ -37,6 +37,7 @@ struct Desktop {
     uintptr_t listView = 0;
     std::vector<hostsim::Icon> icons;
     int snapGrid = 0;
+    bool autoArrange = false;
     int shiftOnMove = 0;
     bool hung = false;
     std::function<void(UINT)> beforeRequest;
@@ -255,7 +256,7 @@ int Snap(int value, int grid) {
 
 LRESULT SetItemPosition(WPARAM item, LPARAM lParam) {
     State().log.push_back(MakeLogEntry(LVM_SETITEMPOSITION, item, lParam));
-    if (item >= State().icons.size()) {
+    if (item >= State().icons.size() || State().autoArrange) {
         return FALSE;
     }
     State().icons[item].x = Snap(static_cast<SHORT>(LOWORD(lParam)), State().snapGrid);
@@ -327,6 +328,16 @@ HWND WINAPI FindWindowExA(HWND hWndParent, HWND hWndChildAfter, LPCSTR lpszClass
         }
     }
     return nullptr;
+}
+
+// Only the list view's auto-arrange style is modelled.
+LONG WINAPI GetWindowLongA(HWND hWnd, int nIndex) {
+    if (!FindWindowByHandle(hWnd)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    bool arranged = reinterpret_cast<uintptr_t>(hWnd) == State().listView && State().autoArrange;
+    return nIndex == GWL_STYLE && arranged ? LVS_AUTOARRANGE : 0;
 }
 
 DWORD WINAPI GetWindowThreadProcessId(HWND hWnd, LPDWORD lpdwProcessId) {
@@ -552,6 +563,7 @@ void ResetDesktop(const std::vector<Icon>& icons) {
     desktop.windows.clear();
     desktop.icons = icons;
     desktop.snapGrid = 0;
+    desktop.autoArrange = false;
     desktop.shiftOnMove = 0;
     desktop.hung = false;
     desktop.beforeRequest = nullptr;
@@ -611,6 +623,10 @@ void SetIsWow64Process2Available(bool available) {
 
 void SetSnapGrid(int grid) {
     State().snapGrid = grid;
+}
+
+void SetAutoArrange(bool on) {
+    State().autoArrange = on;
 }
 
 void SetShiftOnMove(int dx) {

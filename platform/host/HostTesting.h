@@ -54,6 +54,8 @@ void SetShellBitness(int bits);
 void SetIsWow64Process2Available(bool available);
 // Every move lands on the grid point at or below the requested one.
 void SetSnapGrid(int grid);
+// The list view arranges its icons itself (LVS_AUTOARRANGE) and refuses every move.
+void SetAutoArrange(bool on);
 // Every move also pushes the item before it dx to the right, as a list view that makes room.
 void SetShiftOnMove(int dx);
 // The shell's thread stops answering sent messages.

@@ -131,6 +131,8 @@ typedef struct _SYSTEMTIME {
 #define LVM_GETITEMTEXTA (LVM_FIRST + 45)
 #define LVM_GETITEMTEXTW (LVM_FIRST + 115)
 #define LVIF_TEXT 0x0001
+#define LVS_AUTOARRANGE 0x0100
+#define GWL_STYLE (-16)
 
 // Message boxes
 #define MB_OK 0x00000000L
@@ -142,6 +144,7 @@ HWND WINAPI FindWindowA(LPCSTR lpClassName, LPCSTR lpWindowName);
 HWND WINAPI FindWindowExA(HWND hWndParent, HWND hWndChildAfter, LPCSTR lpszClass,
                           LPCSTR lpszWindow);
 DWORD WINAPI GetWindowThreadProcessId(HWND hWnd, LPDWORD lpdwProcessId);
+LONG WINAPI GetWindowLongA(HWND hWnd, int nIndex);
 LRESULT WINAPI SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 LRESULT WINAPI SendMessageTimeoutA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam, UINT fuFlags,
                                    UINT uTimeout, PDWORD_PTR lpdwResult);

@@ -522,6 +522,19 @@ TEST_F(DesktopContract, SnappingListViewEndsOnceAPassChangesNothing) {
     EXPECT_EQ(testdesktop::Icons(), (std::vector<Icon>{{"A", 10, 20}, {"B", 30, 40}}));
 }
 
+// A list view that arranges its icons itself says so in its style, and an apply moves none of
+// them: a position it does not take is no move.
+TEST_F(DesktopContract, AnAutoArrangingListViewTakesNoPosition) {
+    StartWith({{"A", 0, 0}, {"B", 50, 0}});
+    testdesktop::SetAutoArrange(true);
+    EXPECT_TRUE(CDesktopLayout::IsAutoArranged());
+    const std::vector<Icon> arranged = testdesktop::Icons();
+    EXPECT_EQ(Apply("A;300;300;B;400;400;"), 0);
+    EXPECT_EQ(testdesktop::Icons(), arranged);
+    testdesktop::SetAutoArrange(false);
+    EXPECT_FALSE(CDesktopLayout::IsAutoArranged());
+}
+
 TEST_F(DesktopContract, PassesRepeatUntilShiftedNeighboursSettle) {
     StartWith({{"A", 0, 0}, {"B", 0, 0}, {"C", 0, 0}});
     testdesktop::SetShiftOnMove(7);

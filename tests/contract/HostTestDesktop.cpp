@@ -42,6 +42,10 @@ void SetSnapGrid(int grid) {
     hostsim::SetSnapGrid(grid);
 }
 
+void SetAutoArrange(bool on) {
+    hostsim::SetAutoArrange(on);
+}
+
 void SetShiftOnMove(int dx) {
     hostsim::SetShiftOnMove(dx);
 }

@@ -259,6 +259,10 @@ void SetSnapGrid(int grid) {
     SendInts(standin::kSetSnapGrid, {grid});
 }
 
+void SetAutoArrange(bool on) {
+    SendInts(standin::kSetAutoArrange, {on ? 1 : 0});
+}
+
 void SetShiftOnMove(int dx) {
     shiftOnMove = dx;
     SendInts(standin::kSetShiftOnMove, {dx});

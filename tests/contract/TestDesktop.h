@@ -66,6 +66,8 @@ void SetSnapGrid(int grid);
 // From now on every move also pushes the item before it dx to the right, as a list view that
 // makes room for it (0: off).
 void SetShiftOnMove(int dx);
+// The list view's "Auto arrange icons" (LVS_AUTOARRANGE).
+void SetAutoArrange(bool on);
 void RemoveListView();
 // The shell ends and a new process takes its place with the same icons.
 void RestartShell();

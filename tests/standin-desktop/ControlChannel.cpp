@@ -23,6 +23,8 @@ LRESULT CControlChannel::Handle(const COPYDATASTRUCT* request) {
         return SetSnapGrid(data, size);
     case standin::kSetShiftOnMove:
         return SetShiftOnMove(data, size);
+    case standin::kSetAutoArrange:
+        return SetAutoArrange(data, size);
     case standin::kTakeRequestLog:
         return SendRequestLog();
     case standin::kRemoveListView:
@@ -67,6 +69,19 @@ LRESULT CControlChannel::SetSnapGrid(const uint8_t* data, size_t size) {
         return standin::kReplyFailed;
     }
     shell.Monitor().SetSnapGrid(grid);
+    return 0;
+}
+
+// The real list view's own style: what it does with positions is Wine's.
+LRESULT CControlChannel::SetAutoArrange(const uint8_t* data, size_t size) {
+    standin::CPayloadReader reader(data, size);
+    int32_t on = 0;
+    HWND listView = shell.Monitor().ListView();
+    if (!reader.I32(&on) || !listView) {
+        return standin::kReplyFailed;
+    }
+    LONG style = GetWindowLongA(listView, GWL_STYLE);
+    SetWindowLongA(listView, GWL_STYLE, on ? style | LVS_AUTOARRANGE : style & ~LVS_AUTOARRANGE);
     return 0;
 }
 

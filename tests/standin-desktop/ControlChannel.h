@@ -25,6 +25,7 @@ class CControlChannel {
     LRESULT ReplaceIcons(const uint8_t* data, size_t size);
     LRESULT MoveIcon(const uint8_t* data, size_t size);
     LRESULT SetSnapGrid(const uint8_t* data, size_t size);
+    LRESULT SetAutoArrange(const uint8_t* data, size_t size);
     LRESULT SetShiftOnMove(const uint8_t* data, size_t size);
     LRESULT SendIcons();
     LRESULT SendRequestLog();

@@ -89,9 +89,16 @@ LRESULT CALLBACK CListViewMonitor::SubclassProc(HWND hwnd, UINT msg, WPARAM wPar
 // Every move is snapped, whoever sends it; only other processes' requests are logged. Our own
 // requests arrive while busy, and InSendMessage alone cannot tell them apart: inside a control
 // request, which another process sent, it answers true for them too.
+// Wine's list view takes positions while it arranges its icons itself; the Windows desktop
+// refuses them, and so does this one, to other processes.
 LRESULT CListViewMonitor::HandleWatched(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (busy == 0 && InSendMessage()) {
+    const bool fromOutside = busy == 0 && InSendMessage();
+    if (fromOutside) {
         Record(msg, wParam, lParam);
+    }
+    if (fromOutside && msg == LVM_SETITEMPOSITION &&
+        (GetWindowLongA(hwnd, GWL_STYLE) & LVS_AUTOARRANGE) != 0) {
+        return FALSE;
     }
     ++busy;
     LRESULT result = msg == LVM_SETITEMPOSITION && snapGrid > 0

@@ -31,6 +31,7 @@ enum Command : uint32_t {
     kHang,
     kQuit,
     kSetShiftOnMove,
+    kSetAutoArrange,
 };
 
 const intptr_t kReplyFailed = -1;

@@ -26,6 +26,8 @@ using storetest::Stored;
 const char kCannotWrite[] = "Could not create file for writting!";
 const char kNoName[] = "No name specified for saving ini!";
 const char kCannotRead[] = "Could not read the desktop icons!";
+const char kAutoArranged[] =
+    "Auto arrange is on: turn it off in the desktop's View menu to restore icons!";
 
 const char kTwoSaves[] = "[Settings]\r\nAutoSave=1\r\n[Saves]\r\n"
                          "2024-02-01 08:00:00=A;1;1;B;2;2;\r\n"
@@ -264,6 +266,33 @@ TEST_F(StoreRegression, AnAutomaticRestoreReadsOnceShowsNoBoxAndTellsWhenToTryAg
     EXPECT_EQ(layout->RestoreNewestUnder(kDisplays), -1);
     EXPECT_TRUE(BoxTexts().empty());
     EXPECT_EQ(layout->undoStack->count, 0);
+}
+
+// The list view refuses every position while it arranges its icons itself: the refused moves
+// counted as moves, a Restore ran 21 passes and pushed an Undo entry for nothing, and said
+// nothing. Now the user's Restore and Undo say so and move nothing, the Undo keeps its entry, an
+// automatic restore is silent, a Save still works, and an apply counts only the moves it was given.
+TEST_F(StoreRegression, AnAutoArrangedDesktopMovesNothingAndTheUsersRestoreSaysSo) {
+    const char kDisplays[] = "0,0,1920,1080|0,0,1920,1080@96";
+    CopyBounded(layout->displayKey, sizeof layout->displayKey, kDisplays);
+    layout->TakeSnapshot(kSnapshotManual);
+    hostsim::MoveIcon(0, 50, 50);
+    layout->RestoreSnapshot(0);
+    ASSERT_EQ(layout->undoStack->count, 1);
+    hostsim::MoveIcon(0, 70, 70);
+    const std::vector<hostsim::Icon> arranged = hostsim::Icons();
+
+    hostsim::SetAutoArrange(true);
+    layout->RestoreSnapshot(0);
+    layout->Undo();
+    EXPECT_EQ(BoxTexts(), (std::vector<std::string>{kAutoArranged, kAutoArranged}));
+    EXPECT_EQ(layout->undoStack->count, 1);
+    EXPECT_EQ(layout->RestoreNewestUnder(kDisplays), 1);
+    EXPECT_EQ(BoxTexts().size(), 2u);
+    EXPECT_EQ(hostsim::Icons()[0].x, arranged[0].x);
+    EXPECT_EQ(layout->ApplyLayout("A;10;10;"), 0);
+    layout->TakeSnapshot(kSnapshotManual);
+    EXPECT_EQ(Snapshots().size(), 2u);
 }
 
 // ---- Names and moments
