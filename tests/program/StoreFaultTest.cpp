@@ -21,6 +21,8 @@ using testdesktop::Icon;
 
 const char kCannotWrite[] = "Could not create file for writting!";
 const char kCannotRead[] = "Could not read the desktop icons!";
+const char kAutoArranged[] =
+    "Auto arrange is on: turn it off in the desktop's View menu to restore icons!";
 const UINT kLvmGetItemTextW = 0x1073;
 
 std::vector<Icon> ThreeIcons() {
@@ -116,6 +118,25 @@ TEST_F(StoreFault, WithoutTheListViewTicksChangeNothingAndASaveSaysSo) {
     ASSERT_TRUE(program.PostCommand(kSave));
     EXPECT_EQ(program.WaitForErrorBox(), kCannotRead);
     EXPECT_EQ(Settings(), file);
+    EXPECT_TRUE(program.Command(kExit));
+}
+
+// The desktop arranges its icons itself and refuses their positions: a Restore the user chose
+// says so once, moves nothing, and leaves nothing for Undo to put back.
+TEST_F(StoreFault, ARestoreOnAnAutoArrangedDesktopSaysSoOnceAndMovesNothing) {
+    StartProgram();
+    ASSERT_TRUE(program.Command(kSave));
+    testdesktop::MoveIcon(0, 300, 300);
+    testdesktop::SetAutoArrange(true);
+    const std::vector<Icon> arranged = testdesktop::Icons();
+    ASSERT_TRUE(program.PostCommand(kRestoreFirst));
+    EXPECT_EQ(program.WaitForErrorBox(), kAutoArranged);
+    EXPECT_EQ(testdesktop::Icons(), arranged);
+    testdesktop::SetAutoArrange(false);
+    testdesktop::MoveIcon(0, 400, 400);
+    const std::vector<Icon> moved = testdesktop::Icons();
+    ASSERT_TRUE(program.Command(kUndo));
+    EXPECT_EQ(testdesktop::Icons(), moved);
     EXPECT_TRUE(program.Command(kExit));
 }
 
