@@ -188,14 +188,15 @@ class CDesktopLayout {
     // 0, with nothing done, when nobody asked and the shell is not ready yet. reading: the
     // operation's capture, parsed, for the apply to start from; null to read the desktop anew.
     int ApplyFor(const char* text, ApplyAsker asker, const CPtrList* reading, int* moved);
-    ShellRouteState TryApplyThroughShell(const char* text, const CPtrList* reading, int* moved);
+    ShellRouteState TryApplyThroughShell(const CPtrList& entries, const CPtrList* reading,
+                                         int* moved);
     ShellRouteState BeginShellRoute();
     int CountShellItems(int* count);
     int CheckShellCoordinates(int count);
     int ProbeListView(ProbedIcon* icons);
     bool ListViewProbeStands(const ProbedIcon* icons, int count);
     int CaptureThroughShell(int* complete);
-    int ApplyThroughShell(const char* text, int* moved, const CPtrList* reading);
+    int ApplyThroughShell(const CPtrList& entries, const CPtrList* reading, int* moved);
 
     // ListViewAccess.cpp: the only code that talks to the shell process.
     void OpenShellProcess(DWORD ownerId);
@@ -215,7 +216,7 @@ class CDesktopLayout {
     const char* CaptureText();
     bool AppendToCapture(const char* text, size_t length);
     bool AppendTriple(const char* name, int x, int y);
-    int ApplyThroughListView(const char* text, const CPtrList* reading);
+    int ApplyThroughListView(const CPtrList& entries, const CPtrList* reading);
     const CPtrList* ReadingFor(DesktopRoute route, unsigned connection,
                                const CPtrList* reading) const;
     // The routes' operations for the one apply (LayoutApply.cpp).

@@ -6,6 +6,7 @@
 // is tried again later. One operation keeps to one route: once the shell was asked to place icons,
 // a failure ends the operation, as the list view's failures do.
 #include "desktop/DesktopLayout.h"
+#include "desktop/LayoutEntries.h"
 
 const char* CDesktopLayout::CaptureLayout(int* complete) {
     int whole = 0;
@@ -40,9 +41,10 @@ int CDesktopLayout::ApplyFor(const char* text, ApplyAsker asker, const CPtrList*
                              int* moved) {
     *moved = 0;
     lastRoute = kRouteNone;
-    ShellRouteState shell = TryApplyThroughShell(text, reading, moved);
+    CLayoutEntries entries(text);
+    ShellRouteState shell = TryApplyThroughShell(entries.List(), reading, moved);
     if (shell == kShellNotYet && asker == kAskedByUser) {
-        shell = TryApplyThroughShell(text, reading, moved);
+        shell = TryApplyThroughShell(entries.List(), reading, moved);
     }
     if (shell == kShellReady) {
         lastRoute = kRouteShell;
@@ -53,19 +55,19 @@ int CDesktopLayout::ApplyFor(const char* text, ApplyAsker asker, const CPtrList*
     }
     if (desktopRoute != kRouteShell) {
         lastRoute = kRouteListView;
-        *moved = ApplyThroughListView(text, reading);
+        *moved = ApplyThroughListView(entries.List(), reading);
     }
     return 1;
 }
 
 // kShellReady when the shell served the apply, with moved set; else the route as it stands.
-ShellRouteState CDesktopLayout::TryApplyThroughShell(const char* text, const CPtrList* reading,
-                                                     int* moved) {
+ShellRouteState CDesktopLayout::TryApplyThroughShell(const CPtrList& entries,
+                                                     const CPtrList* reading, int* moved) {
     if (desktopRoute == kRouteListView) {
         return kShellClosed;
     }
     ShellRouteState state = BeginShellRoute();
-    if (state == kShellReady && !ApplyThroughShell(text, moved, reading)) {
+    if (state == kShellReady && !ApplyThroughShell(entries, reading, moved)) {
         state = shellRoute.AfterFailure();
     }
     return state;

@@ -69,30 +69,25 @@ const CPtrList* CDesktopLayout::ReadingFor(DesktopRoute route, unsigned connecti
     return reading && captureRoute == route && captureConnection == connection ? reading : nullptr;
 }
 
-int CDesktopLayout::ApplyThroughListView(const char* text, const CPtrList* reading) {
+int CDesktopLayout::ApplyThroughListView(const CPtrList& entries, const CPtrList* reading) {
     listViewLost = 0;
     HWND listView = FindDesktopListView();
     if (!BeginListViewAccess(listView)) {
         return 0;
     }
-    CPtrList entries;
-    ParseLayout(text, &entries);
     ListViewIcons icons(*this, listView);
     ApplyOutcome outcome =
         ApplyOverRoute(icons, entries, ReadingFor(kRouteListView, processId, reading));
-    FreeLayoutEntries(&entries);
     return outcome.moves > 0 ? 1 : 0;
 }
 
 // 1 when the shell served the apply, with moved set; 0 when nothing was placed.
-int CDesktopLayout::ApplyThroughShell(const char* text, int* moved, const CPtrList* reading) {
+int CDesktopLayout::ApplyThroughShell(const CPtrList& entries, const CPtrList* reading,
+                                      int* moved) {
     shellRoute.ClearPlaced();
-    CPtrList entries;
-    ParseLayout(text, &entries);
     ShellIcons icons(*this);
     ApplyOutcome outcome =
         ApplyOverRoute(icons, entries, ReadingFor(kRouteShell, shellRoute.Connection(), reading));
-    FreeLayoutEntries(&entries);
     // A placing call that failed may still have moved icons: there is something to undo.
     int served = !outcome.lost || shellRoute.HasPlaced();
     *moved = served && (outcome.moves > 0 || shellRoute.HasPlaced()) ? 1 : 0;

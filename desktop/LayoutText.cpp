@@ -3,6 +3,7 @@
 #include "desktop/DesktopLayout.h"
 #include "base/Decimal.h"
 #include "base/TextEncoding.h"
+#include "desktop/LayoutEntries.h"
 
 #include <cstdio>
 #include <cstring>
@@ -222,9 +223,5 @@ int CDesktopLayout::ReadIconCount() {
     if (!complete) {
         return -1;
     }
-    CPtrList entries;
-    ParseLayout(text, &entries);
-    int count = entries.count;
-    FreeLayoutEntries(&entries);
-    return count;
+    return CLayoutEntries(text).List().count;
 }

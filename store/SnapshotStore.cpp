@@ -3,6 +3,7 @@
 #include "base/BoundedText.h"
 #include "base/ErrorBox.h"
 #include "base/TextEncoding.h"
+#include "desktop/LayoutEntries.h"
 #include "store/LayoutSnapshot.h"
 
 #include <cstdio>
@@ -314,11 +315,9 @@ CDesktopLayout::RestoreResult CDesktopLayout::ApplyOverReadDesktop(const char* l
     if (IsAutoArranged()) {
         return kAutoArranged;
     }
-    CPtrList reading;
-    ParseLayout(before, &reading);
+    CLayoutEntries reading(before);
     int moved = 0;
-    int applied = ApplyFor(layout, asker, &reading, &moved);
-    FreeLayoutEntries(&reading);
+    int applied = ApplyFor(layout, asker, &reading.List(), &moved);
     if (!applied) {
         return kShellNotReady;
     }
