@@ -185,18 +185,24 @@ class CDesktopLayout {
         kAskedByNobody,
         kAskedByNobodyAtLast,
     };
-    // 0, with nothing done, when nobody asked and the shell is not ready yet. reading: the
-    // operation's capture, parsed, for the apply to start from; null to read the desktop anew.
-    int ApplyFor(const char* text, ApplyAsker asker, const CPtrList* reading, int* moved);
-    ShellRouteState TryApplyThroughShell(const CPtrList& entries, const CPtrList* reading,
-                                         int* moved);
+    // What an apply starts from.
+    struct ApplyStart {
+        // The operation's capture, parsed; null to read the desktop anew.
+        const CPtrList* reading;
+        // The layout is fitted to the monitors as they stand and to the icons it does not name
+        // (a restore); else every icon goes exactly where the layout says (an undo).
+        bool fit;
+    };
+    // 0, with nothing done, when nobody asked and the shell is not ready yet.
+    int ApplyFor(const char* text, ApplyAsker asker, ApplyStart start, int* moved);
+    ShellRouteState TryApplyThroughShell(const CPtrList& entries, ApplyStart start, int* moved);
     ShellRouteState BeginShellRoute();
     int CountShellItems(int* count);
     int CheckShellCoordinates(int count);
     int ProbeListView(ProbedIcon* icons);
     bool ListViewProbeStands(const ProbedIcon* icons, int count);
     int CaptureThroughShell(int* complete);
-    int ApplyThroughShell(const CPtrList& entries, const CPtrList* reading, int* moved);
+    int ApplyThroughShell(const CPtrList& entries, ApplyStart start, int* moved);
 
     // ListViewAccess.cpp: the only code that talks to the shell process.
     void OpenShellProcess(DWORD ownerId);
@@ -210,18 +216,22 @@ class CDesktopLayout {
     int ReadItemPosition(HWND listView, int item, POINT* position);
     // 0 when the request failed; taken tells whether the list view took the position.
     int MoveItem(HWND listView, int item, int x, int y, bool* taken);
+    // The room the list view gives one icon.
+    int ReadIconCell(HWND listView, SIZE* cell);
 
     const char* CaptureThroughListView(int* complete);
     void ClearCapture();
     const char* CaptureText();
     bool AppendToCapture(const char* text, size_t length);
     bool AppendTriple(const char* name, int x, int y);
-    int ApplyThroughListView(const CPtrList& entries, const CPtrList* reading);
+    int ApplyThroughListView(const CPtrList& entries, ApplyStart start);
     const CPtrList* ReadingFor(DesktopRoute route, unsigned connection,
                                const CPtrList* reading) const;
-    // The routes' operations for the one apply (LayoutApply.cpp).
+    // The routes' operations for the one apply, and the desktop it fits a layout to
+    // (LayoutApply.cpp).
     class ListViewIcons;
     class ShellIcons;
+    class ListViewArea;
     void ClearStore();
 
     enum RestoreResult {
@@ -233,7 +243,8 @@ class CDesktopLayout {
         // The desktop arranges its icons itself: nothing was sent.
         kAutoArranged,
     };
-    RestoreResult ApplyOverReadDesktop(const char* layout, ApplyAsker asker);
+    // fit: as ApplyStart's.
+    RestoreResult ApplyOverReadDesktop(const char* layout, ApplyAsker asker, bool fit);
     bool ShowRefusal(RestoreResult result);
     // RestoreLayout without a box, for a restore the user asked for or one nobody asked for.
     RestoreResult RestoreQuietly(const char* layout, ApplyAsker asker);

@@ -33,18 +33,17 @@ const char* CDesktopLayout::CaptureLayout(int* complete) {
 
 int CDesktopLayout::ApplyLayout(const char* text) {
     int moved = 0;
-    ApplyFor(text, kAskedByUser, nullptr, &moved);
+    ApplyFor(text, kAskedByUser, ApplyStart{nullptr, false}, &moved);
     return moved;
 }
 
-int CDesktopLayout::ApplyFor(const char* text, ApplyAsker asker, const CPtrList* reading,
-                             int* moved) {
+int CDesktopLayout::ApplyFor(const char* text, ApplyAsker asker, ApplyStart start, int* moved) {
     *moved = 0;
     lastRoute = kRouteNone;
     CLayoutEntries entries(text);
-    ShellRouteState shell = TryApplyThroughShell(entries.List(), reading, moved);
+    ShellRouteState shell = TryApplyThroughShell(entries.List(), start, moved);
     if (shell == kShellNotYet && asker == kAskedByUser) {
-        shell = TryApplyThroughShell(entries.List(), reading, moved);
+        shell = TryApplyThroughShell(entries.List(), start, moved);
     }
     if (shell == kShellReady) {
         lastRoute = kRouteShell;
@@ -55,19 +54,19 @@ int CDesktopLayout::ApplyFor(const char* text, ApplyAsker asker, const CPtrList*
     }
     if (desktopRoute != kRouteShell) {
         lastRoute = kRouteListView;
-        *moved = ApplyThroughListView(entries.List(), reading);
+        *moved = ApplyThroughListView(entries.List(), start);
     }
     return 1;
 }
 
 // kShellReady when the shell served the apply, with moved set; else the route as it stands.
-ShellRouteState CDesktopLayout::TryApplyThroughShell(const CPtrList& entries,
-                                                     const CPtrList* reading, int* moved) {
+ShellRouteState CDesktopLayout::TryApplyThroughShell(const CPtrList& entries, ApplyStart start,
+                                                     int* moved) {
     if (desktopRoute == kRouteListView) {
         return kShellClosed;
     }
     ShellRouteState state = BeginShellRoute();
-    if (state == kShellReady && !ApplyThroughShell(entries, reading, moved)) {
+    if (state == kShellReady && !ApplyThroughShell(entries, start, moved)) {
         state = shellRoute.AfterFailure();
     }
     return state;

@@ -2,6 +2,8 @@
 #pragma once
 
 #include "base/PtrList.h"
+#include "desktop/DisplayConfiguration.h"
+#include "desktop/IconSpots.h"
 #include "platform/win32.h"
 
 enum IconAnswer {
@@ -28,6 +30,18 @@ class IIconRoute {
     ~IIconRoute() = default;
 };
 
+// Where icons can stand on the desktop as it is now, in the list view's points.
+class IDesktopArea {
+  public:
+    // The monitors and their work areas; 0 when none could be read.
+    virtual int ReadMonitors(MonitorArea (&monitors)[kMaxDisplayMonitors]) = 0;
+    // The room the shell gives one icon; false when it did not tell.
+    virtual bool ReadIconCell(SIZE* cell) = 0;
+
+  protected:
+    ~IDesktopArea() = default;
+};
+
 struct ApplyOutcome {
     int moves;
     bool lost;
@@ -37,4 +51,10 @@ struct ApplyOutcome {
 // operation read of the same route already: LayoutEntry records in item order, used when the
 // route still holds as many icons. Names do not change during an operation, so later passes read
 // positions only; a count that changes meanwhile ends the apply as a failed route does.
-ApplyOutcome ApplyOverRoute(IIconRoute& route, const CPtrList& entries, const CPtrList* reading);
+//
+// area, when given, fits the layout to the desktop as it is: an icon whose point lies on no
+// monitor goes to the free cell nearest to it in the nearest work area, and an icon the layout
+// does not name, on which a placed icon would stand, moves to the free cell nearest to it in its
+// own monitor's work area. Without area, every icon goes exactly where its entry says.
+ApplyOutcome ApplyOverRoute(IIconRoute& route, const CPtrList& entries, const CPtrList* reading,
+                            IDesktopArea* area);

@@ -1,6 +1,7 @@
 // Puts the icons named in a layout text back where the text places them, through either route.
 #include "desktop/DesktopLayout.h"
 #include "desktop/IconRoute.h"
+#include "desktop/MonitorAreas.h"
 
 // The list view's requests as the one apply asks them.
 class CDesktopLayout::ListViewIcons : public IIconRoute {
@@ -62,6 +63,21 @@ class CDesktopLayout::ShellIcons : public IIconRoute {
     CDesktopLayout& layout;
 };
 
+// The monitors and the icon cell of the desktop the list view shows.
+class CDesktopLayout::ListViewArea : public IDesktopArea {
+  public:
+    ListViewArea(CDesktopLayout& owner, HWND view) : layout(owner), listView(view) {}
+
+    int ReadMonitors(MonitorArea (&monitors)[kMaxDisplayMonitors]) override {
+        return ReadMonitorAreas(listView, monitors);
+    }
+    bool ReadIconCell(SIZE* cell) override { return layout.ReadIconCell(listView, cell) != 0; }
+
+  private:
+    CDesktopLayout& layout;
+    HWND listView;
+};
+
 // The capture's reading serves an apply through the route that read it, while its item indexes
 // hold: the same connection to the shell, or the same process behind the list view.
 const CPtrList* CDesktopLayout::ReadingFor(DesktopRoute route, unsigned connection,
@@ -69,25 +85,29 @@ const CPtrList* CDesktopLayout::ReadingFor(DesktopRoute route, unsigned connecti
     return reading && captureRoute == route && captureConnection == connection ? reading : nullptr;
 }
 
-int CDesktopLayout::ApplyThroughListView(const CPtrList& entries, const CPtrList* reading) {
+int CDesktopLayout::ApplyThroughListView(const CPtrList& entries, ApplyStart start) {
     listViewLost = 0;
     HWND listView = FindDesktopListView();
     if (!BeginListViewAccess(listView)) {
         return 0;
     }
     ListViewIcons icons(*this, listView);
+    ListViewArea area(*this, listView);
     ApplyOutcome outcome =
-        ApplyOverRoute(icons, entries, ReadingFor(kRouteListView, processId, reading));
+        ApplyOverRoute(icons, entries, ReadingFor(kRouteListView, processId, start.reading),
+                       start.fit ? &area : nullptr);
     return outcome.moves > 0 ? 1 : 0;
 }
 
 // 1 when the shell served the apply, with moved set; 0 when nothing was placed.
-int CDesktopLayout::ApplyThroughShell(const CPtrList& entries, const CPtrList* reading,
-                                      int* moved) {
+int CDesktopLayout::ApplyThroughShell(const CPtrList& entries, ApplyStart start, int* moved) {
     shellRoute.ClearPlaced();
     ShellIcons icons(*this);
-    ApplyOutcome outcome =
-        ApplyOverRoute(icons, entries, ReadingFor(kRouteShell, shellRoute.Connection(), reading));
+    // The shell's points are the list view's, so the list view tells the desktop's geometry.
+    ListViewArea area(*this, FindDesktopListView());
+    ApplyOutcome outcome = ApplyOverRoute(
+        icons, entries, ReadingFor(kRouteShell, shellRoute.Connection(), start.reading),
+        start.fit ? &area : nullptr);
     // A placing call that failed may still have moved icons: there is something to undo.
     int served = !outcome.lost || shellRoute.HasPlaced();
     *moved = served && (outcome.moves > 0 || shellRoute.HasPlaced()) ? 1 : 0;

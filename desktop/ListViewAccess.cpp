@@ -218,3 +218,14 @@ int CDesktopLayout::MoveItem(HWND listView, int item, int x, int y, bool* taken)
     *taken = sent && result != FALSE;
     return sent;
 }
+
+// No memory of the shell's: the answer is the message's own, the width in its low word.
+int CDesktopLayout::ReadIconCell(HWND listView, SIZE* cell) {
+    LRESULT spacing = 0;
+    if (!SendToListView(listView, LVM_GETITEMSPACING, FALSE, 0, &spacing)) {
+        return 0;
+    }
+    cell->cx = LOWORD(spacing);
+    cell->cy = HIWORD(spacing);
+    return 1;
+}

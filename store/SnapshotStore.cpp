@@ -306,7 +306,7 @@ void CDesktopLayout::RestoreSnapshot(int index) {
 // nothing to undo to. What was read stays in the capture buffer, which apply does not touch, and
 // is where the apply starts from.
 CDesktopLayout::RestoreResult CDesktopLayout::ApplyOverReadDesktop(const char* layout,
-                                                                   ApplyAsker asker) {
+                                                                   ApplyAsker asker, bool fit) {
     int complete = 0;
     const char* before = CaptureLayout(&complete);
     if (!complete || before[0] == '\0') {
@@ -317,7 +317,7 @@ CDesktopLayout::RestoreResult CDesktopLayout::ApplyOverReadDesktop(const char* l
     }
     CLayoutEntries reading(before);
     int moved = 0;
-    int applied = ApplyFor(layout, asker, &reading.List(), &moved);
+    int applied = ApplyFor(layout, asker, ApplyStart{&reading.List(), fit}, &moved);
     if (!applied) {
         return kShellNotReady;
     }
@@ -326,7 +326,7 @@ CDesktopLayout::RestoreResult CDesktopLayout::ApplyOverReadDesktop(const char* l
 
 // The arrangement that stood before is kept for Undo only when something moved.
 CDesktopLayout::RestoreResult CDesktopLayout::RestoreQuietly(const char* layout, ApplyAsker asker) {
-    RestoreResult result = ApplyOverReadDesktop(layout, asker);
+    RestoreResult result = ApplyOverReadDesktop(layout, asker, true);
     if (result != kIconsMoved) {
         return result;
     }
@@ -378,7 +378,7 @@ void CDesktopLayout::Undo() {
         return;
     }
     char* layout = static_cast<char*>(undoStack->tail->data);
-    if (ShowRefusal(ApplyOverReadDesktop(layout, kAskedByUser))) {
+    if (ShowRefusal(ApplyOverReadDesktop(layout, kAskedByUser, false))) {
         return;
     }
     undoStack->RemoveLast();

@@ -39,6 +39,9 @@ struct Desktop {
     int snapGrid = 0;
     bool autoArrange = false;
     int shiftOnMove = 0;
+    std::vector<hostsim::Monitor> monitors;
+    POINT listViewOrigin = {0, 0};
+    SIZE iconCell = {75, 75};
     bool hung = false;
     std::function<void(UINT)> beforeRequest;
     bool openRefused = false;
@@ -283,6 +286,9 @@ LRESULT ListViewProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         return GetItemPosition(*process, wParam, lParam);
     case LVM_SETITEMPOSITION:
         return SetItemPosition(wParam, lParam);
+    case LVM_GETITEMSPACING:
+        State().log.push_back(MakeLogEntry(msg, wParam, lParam));
+        return MAKELONG(State().iconCell.cx, State().iconCell.cy);
     default:
         return 0;
     }
@@ -338,6 +344,42 @@ LONG WINAPI GetWindowLongA(HWND hWnd, int nIndex) {
     }
     bool arranged = reinterpret_cast<uintptr_t>(hWnd) == State().listView && State().autoArrange;
     return nIndex == GWL_STYLE && arranged ? LVS_AUTOARRANGE : 0;
+}
+
+// Only the list view stands anywhere but at the screen's origin.
+BOOL WINAPI ClientToScreen(HWND hWnd, LPPOINT lpPoint) {
+    if (!FindWindowByHandle(hWnd)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    if (reinterpret_cast<uintptr_t>(hWnd) == State().listView) {
+        lpPoint->x += State().listViewOrigin.x;
+        lpPoint->y += State().listViewOrigin.y;
+    }
+    return TRUE;
+}
+
+// A monitor's handle is its index plus one.
+BOOL WINAPI EnumDisplayMonitors(HDC, LPCRECT, MONITORENUMPROC lpfnEnum, LPARAM dwData) {
+    const std::vector<hostsim::Monitor> monitors = State().monitors;
+    for (size_t i = 0; i < monitors.size(); i++) {
+        RECT bounds = monitors[i].bounds;
+        if (!lpfnEnum(reinterpret_cast<HMONITOR>(i + 1), nullptr, &bounds, dwData)) {
+            break;
+        }
+    }
+    return TRUE;
+}
+
+BOOL WINAPI GetMonitorInfoA(HMONITOR hMonitor, LPMONITORINFO lpmi) {
+    size_t index = reinterpret_cast<uintptr_t>(hMonitor) - 1;
+    if (index >= State().monitors.size() || lpmi->cbSize < sizeof(MONITORINFO)) {
+        return FALSE;
+    }
+    lpmi->rcMonitor = State().monitors[index].bounds;
+    lpmi->rcWork = State().monitors[index].work;
+    lpmi->dwFlags = index == 0 ? 1 : 0;
+    return TRUE;
 }
 
 DWORD WINAPI GetWindowThreadProcessId(HWND hWnd, LPDWORD lpdwProcessId) {
@@ -565,6 +607,9 @@ void ResetDesktop(const std::vector<Icon>& icons) {
     desktop.snapGrid = 0;
     desktop.autoArrange = false;
     desktop.shiftOnMove = 0;
+    desktop.monitors.clear();
+    desktop.listViewOrigin = POINT{0, 0};
+    desktop.iconCell = SIZE{75, 75};
     desktop.hung = false;
     desktop.beforeRequest = nullptr;
     desktop.openRefused = false;
@@ -627,6 +672,15 @@ void SetSnapGrid(int grid) {
 
 void SetAutoArrange(bool on) {
     State().autoArrange = on;
+}
+
+void SetMonitors(const std::vector<Monitor>& monitors, POINT listViewOrigin) {
+    State().monitors = monitors;
+    State().listViewOrigin = listViewOrigin;
+}
+
+void SetIconCell(int cx, int cy) {
+    State().iconCell = SIZE{cx, cy};
 }
 
 void SetShiftOnMove(int dx) {

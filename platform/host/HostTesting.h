@@ -56,6 +56,16 @@ void SetIsWow64Process2Available(bool available);
 void SetSnapGrid(int grid);
 // The list view arranges its icons itself (LVS_AUTOARRANGE) and refuses every move.
 void SetAutoArrange(bool on);
+// The displays: the first is the primary one. Without any, as after every ResetDesktop, no
+// monitor is enumerated. listViewOrigin: where the list view's client area starts on the screen
+// (the virtual screen's top left corner on a real desktop).
+struct Monitor {
+    RECT bounds;
+    RECT work;
+};
+void SetMonitors(const std::vector<Monitor>& monitors, POINT listViewOrigin);
+// What LVM_GETITEMSPACING answers: the cell one icon takes (75 by 75 after ResetDesktop).
+void SetIconCell(int cx, int cy);
 // Every move also pushes the item before it dx to the right, as a list view that makes room.
 void SetShiftOnMove(int dx);
 // The shell's thread stops answering sent messages.

@@ -50,6 +50,21 @@ typedef struct tagPOINT {
     LONG y;
 } POINT;
 
+typedef struct tagSIZE {
+    LONG cx;
+    LONG cy;
+} SIZE;
+
+typedef struct tagRECT {
+    LONG left;
+    LONG top;
+    LONG right;
+    LONG bottom;
+} RECT;
+typedef RECT* LPRECT;
+typedef const RECT* LPCRECT;
+typedef POINT* LPPOINT;
+
 typedef struct _SYSTEMTIME {
     WORD wYear;
     WORD wMonth;
@@ -130,6 +145,7 @@ typedef struct _SYSTEMTIME {
 #define LVM_GETITEMPOSITION (LVM_FIRST + 16)
 #define LVM_GETITEMTEXTA (LVM_FIRST + 45)
 #define LVM_GETITEMTEXTW (LVM_FIRST + 115)
+#define LVM_GETITEMSPACING (LVM_FIRST + 51)
 #define LVIF_TEXT 0x0001
 #define LVS_AUTOARRANGE 0x0100
 #define GWL_STYLE (-16)
@@ -149,6 +165,21 @@ LRESULT WINAPI SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 LRESULT WINAPI SendMessageTimeoutA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam, UINT fuFlags,
                                    UINT uTimeout, PDWORD_PTR lpdwResult);
 int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType);
+BOOL WINAPI ClientToScreen(HWND hWnd, LPPOINT lpPoint);
+
+// Monitors
+typedef struct HMONITOR__* HMONITOR;
+typedef struct HDC__* HDC;
+typedef BOOL(CALLBACK* MONITORENUMPROC)(HMONITOR, HDC, LPRECT, LPARAM);
+typedef struct tagMONITORINFO {
+    DWORD cbSize;
+    RECT rcMonitor;
+    RECT rcWork;
+    DWORD dwFlags;
+} MONITORINFO;
+typedef MONITORINFO* LPMONITORINFO;
+BOOL WINAPI EnumDisplayMonitors(HDC hdc, LPCRECT lprcClip, MONITORENUMPROC lpfnEnum, LPARAM dwData);
+BOOL WINAPI GetMonitorInfoA(HMONITOR hMonitor, LPMONITORINFO lpmi);
 
 // Processes and their memory
 HANDLE WINAPI OpenProcess(DWORD dwDesiredAccess, BOOL bInheritHandle, DWORD dwProcessId);

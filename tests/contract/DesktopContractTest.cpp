@@ -509,6 +509,38 @@ TEST_F(DesktopContract, ARestoreReadsEachNameOnceAndConfirmsWithPositionsOnly) {
     }
 }
 
+// A snapshot from a larger screen, and an icon added where a snapshot's icon goes: after the
+// restore the icon on the screen stands exactly at its point, every icon lies in the work area
+// clear of every other, and Undo puts every icon back, the added one included.
+TEST_F(DesktopContract, ARestoreKeepsEveryIconInViewAndClearOfTheOthers) {
+    const std::vector<Icon> before = {
+        {"A", 20, 20}, {"B", 200, 20}, {"C", 380, 20}, {"D", 600, 300}};
+    StartWith(before);
+    const testdesktop::Area area = testdesktop::WorkArea();
+    int cx = 0;
+    int cy = 0;
+    testdesktop::IconCell(&cx, &cy);
+    ASSERT_GT(area.right - area.left, 800);
+    ASSERT_GT(cx, 0);
+    layout->RestoreLayout((Triple("A", 600, 300) + Triple("B", area.right + 500, 20) +
+                           Triple("C", 380, area.bottom + 400))
+                              .c_str());
+    const std::vector<Icon> after = testdesktop::Icons();
+    EXPECT_EQ(after[0], (Icon{"A", 600, 300}));
+    for (const Icon& icon : after) {
+        EXPECT_TRUE(icon.x >= area.left && icon.x + cx <= area.right && icon.y >= area.top &&
+                    icon.y + cy <= area.bottom)
+            << icon;
+        for (const Icon& other : after) {
+            EXPECT_TRUE(&icon == &other || abs(icon.x - other.x) >= cx ||
+                        abs(icon.y - other.y) >= cy)
+                << icon << " and " << other;
+        }
+    }
+    layout->Undo();
+    EXPECT_EQ(testdesktop::Icons(), before);
+}
+
 // A desktop that aligns icons to its grid puts them in the cell nearest their points: the pass that
 // finds them where the one before did ends the apply, where 21 passes moved them again and again.
 TEST_F(DesktopContract, SnappingListViewEndsOnceAPassChangesNothing) {

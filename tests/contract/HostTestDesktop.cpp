@@ -15,11 +15,27 @@ std::vector<hostsim::Icon> Simulated(const std::vector<Icon>& icons) {
     return simulated;
 }
 
+const POINT kListViewOrigin = {4, 23};
+const RECT kScreen = {0, 0, 1280, 1024};
+const int kIconCell = 75;
+
 } // namespace
 
 bool Start(const std::vector<Icon>& icons) {
     hostsim::ResetDesktop(Simulated(icons));
+    hostsim::SetMonitors({{kScreen, kScreen}}, kListViewOrigin);
+    hostsim::SetIconCell(kIconCell, kIconCell);
     return true;
+}
+
+Area WorkArea() {
+    return Area{kScreen.left - kListViewOrigin.x, kScreen.top - kListViewOrigin.y,
+                kScreen.right - kListViewOrigin.x, kScreen.bottom - kListViewOrigin.y};
+}
+
+void IconCell(int* cx, int* cy) {
+    *cx = kIconCell;
+    *cy = kIconCell;
 }
 
 void Stop() {

@@ -6,6 +6,7 @@
 #include "tests/standin-desktop/StandinProtocol.h"
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 
@@ -320,6 +321,29 @@ unsigned long ShellProcessId() {
         GetWindowThreadProcessId(listView, &owner);
     }
     return owner;
+}
+
+// Read as the program reads them, from outside the stand-in's process.
+Area WorkArea() {
+    HWND listView = FindDesktopListView();
+    POINT origin = {0, 0};
+    MONITORINFO info = {};
+    info.cbSize = sizeof info;
+    if (!listView || !ClientToScreen(listView, &origin) ||
+        !GetMonitorInfoA(MonitorFromWindow(listView, MONITOR_DEFAULTTOPRIMARY), &info)) {
+        return Area{0, 0, 0, 0};
+    }
+    const RECT& work = info.rcWork;
+    return Area{work.left - origin.x, work.top - origin.y, work.right - origin.x,
+                work.bottom - origin.y};
+}
+
+void IconCell(int* cx, int* cy) {
+    DWORD_PTR spacing = 0;
+    SendMessageTimeoutA(FindDesktopListView(), LVM_GETITEMSPACING, FALSE, 0, SMTO_ABORTIFHUNG, 5000,
+                        &spacing);
+    *cx = LOWORD(spacing);
+    *cy = HIWORD(spacing);
 }
 
 } // namespace testdesktop

@@ -68,6 +68,18 @@ void SetSnapGrid(int grid);
 void SetShiftOnMove(int dx);
 // The list view's "Auto arrange icons" (LVS_AUTOARRANGE).
 void SetAutoArrange(bool on);
+
+// The primary monitor's work area in the list view's points, and the room the list view gives one
+// icon (LVM_GETITEMSPACING). The host plays the stand-in desktop: a window at the screen's corner,
+// whose list view starts below its caption, on a screen of 1280 by 1024.
+struct Area {
+    int left;
+    int top;
+    int right;
+    int bottom;
+};
+Area WorkArea();
+void IconCell(int* cx, int* cy);
 void RemoveListView();
 // The shell ends and a new process takes its place with the same icons.
 void RestartShell();

@@ -68,6 +68,10 @@ LRESULT CControlChannel::SetSnapGrid(const uint8_t* data, size_t size) {
     if (!reader.I32(&grid)) {
         return standin::kReplyFailed;
     }
+    // Wine's list view keeps the style but leaves icons where they are sent: the monitor snaps them
+    // as the Windows desktop does, and the style shows what a program that asks would see.
+    shell.Monitor().SendOwn(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_SNAPTOGRID,
+                            grid > 0 ? LVS_EX_SNAPTOGRID : 0);
     shell.Monitor().SetSnapGrid(grid);
     return 0;
 }
