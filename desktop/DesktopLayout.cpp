@@ -33,13 +33,14 @@ bool IsAbsoluteDirectory(const char* directory) {
 
 CDesktopLayout::CDesktopLayout()
     : processHandle(nullptr), processId(0), remoteBuffer(nullptr), startWithWindows(0),
-      autoSaveMode(kAutoSaveNever), restoreOnDisplayChange(0), displayKey(), snapshots(nullptr),
-      undoStack(nullptr), captureLimit(kMaxLayoutBytes), desktopRoute(kRouteAuto),
-      shellViewSource(FindShellDesktopView), shellViewContext(nullptr),
+      autoSaveMode(kAutoSaveNever), restoreOnDisplayChange(0), restoreAtStartup(0), displayKey(),
+      snapshots(nullptr), undoStack(nullptr), captureLimit(kMaxLayoutBytes),
+      desktopRoute(kRouteAuto), shellViewSource(FindShellDesktopView), shellViewContext(nullptr),
       shellCallBoundMs(kShellCallBoundMs), listViewLost(0), shell64Bit(0),
       captureBuffer(kMaxLayoutBytes), captureLength(0), captureRoute(kRouteNone),
       captureConnection(0), settingsRead(0), settingsStamp(), savedAutoSaveMode(kAutoSaveNever),
-      savedRestoreOnDisplayChange(0), unsavedSnapshots(nullptr), lastRoute(kRouteNone) {
+      savedRestoreOnDisplayChange(0), savedRestoreAtStartup(0), unsavedSnapshots(nullptr),
+      lastRoute(kRouteNone) {
     // No usable folder (cut, relative or too long) leaves the path empty: the store then lives
     // in memory only, and every save says so.
     iniPath[0] = '\0';

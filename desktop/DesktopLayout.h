@@ -65,6 +65,9 @@ class CDesktopLayout {
     AutoSaveMode autoSaveMode;
     // 1 when a change of the displays restores the newest snapshot of the new configuration.
     int restoreOnDisplayChange;
+    // 1 when a start restores the newest snapshot of the displays it starts under, before it
+    // takes its own.
+    int restoreAtStartup;
     // The display configuration each new snapshot records; the tray window keeps it up to date.
     // Empty when the displays could not be read: snapshots then record none.
     char displayKey[kDisplayKeyChars];
@@ -111,6 +114,8 @@ class CDesktopLayout {
 
     // Snapshots, restore and undo; store/SnapshotStore.cpp.
     void TakeSnapshot(SnapshotKind kind);
+    // The same without any box, whatever fails.
+    void TakeSnapshotQuietly(SnapshotKind kind);
     void RestoreSnapshot(int index);
     // Applies a layout text as a restore does, undo included. The text must not be the one
     // CaptureLayout returned, since the restore captures first.
@@ -169,6 +174,7 @@ class CDesktopLayout {
     // autoSaveMode as the file held it: a mode that differs was chosen here since.
     AutoSaveMode savedAutoSaveMode;
     int savedRestoreOnDisplayChange;
+    int savedRestoreAtStartup;
     // What this copy took since its last save that reached the file, by the rules of taking a
     // snapshot; a save replays it into the file's snapshots.
     CPtrList* unsavedSnapshots;
@@ -246,6 +252,8 @@ class CDesktopLayout {
     // fit: as ApplyStart's.
     RestoreResult ApplyOverReadDesktop(const char* layout, ApplyAsker asker, bool fit);
     bool ShowRefusal(RestoreResult result);
+    // A capture that read every icon, stored in memory; false when the desktop could not be read.
+    bool StoreCapture(SnapshotKind kind);
     // RestoreLayout without a box, for a restore the user asked for or one nobody asked for.
     RestoreResult RestoreQuietly(const char* layout, ApplyAsker asker);
 

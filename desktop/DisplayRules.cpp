@@ -9,8 +9,9 @@ CDisplayRules::CDisplayRules(IDisplayRulesHost* rulesHost) : host(rulesHost) {}
 void CDisplayRules::Start(const char* displays, DWORD now) {
     displayWatch.Start(displays);
     const char* newest = host->NewestSnapshotDisplays();
-    if (!host->RestoresOnDisplayChange() || displays[0] == '\0' || newest[0] == '\0' ||
-        strcmp(newest, displays) == 0) {
+    const bool otherDisplays =
+        host->RestoresOnDisplayChange() && newest[0] != '\0' && strcmp(newest, displays) != 0;
+    if (displays[0] == '\0' || (!otherDisplays && !host->RestoresAtStartup())) {
         return;
     }
     restoreReadiness.Begin(now);

@@ -12,6 +12,7 @@
 class IDisplayRulesHost {
   public:
     virtual bool RestoresOnDisplayChange() = 0;
+    virtual bool RestoresAtStartup() = 0;
     // The displays of the newest snapshot: empty when there is none or it records none.
     virtual const char* NewestSnapshotDisplays() = 0;
     // The newest arrangement of these displays put back: -1 when the desktop cannot take it now.
@@ -37,7 +38,9 @@ class CDisplayRules {
 
     // At start, the displays the program starts under. With the option on, displays other than
     // those of the newest snapshot count as a change since the last run; snapshots that record no
-    // displays count as none.
+    // displays count as none. Restoring at start-up, the newest snapshot of these displays is
+    // restored once the desktop is ready, whatever displays the newest snapshot records. Either
+    // way one restore runs, and the start's own snapshot waits for it.
     void Start(const char* displays, DWORD now);
     // A message says the displays may be changing.
     void OnDisplaysDisturbed(const char* displays);

@@ -20,6 +20,7 @@ namespace {
 const char kSettingsSection[] = "Settings";
 const char kAutoSaveKey[] = "AutoSave";
 const char kRestoreOnDisplayChangeKey[] = "RestoreOnDisplayChange";
+const char kRestoreAtStartupKey[] = "RestoreAtStartup";
 const AutoSaveMode kDefaultAutoSaveMode = kAutoSaveEveryTenMinutes;
 const char kDesktopRouteKey[] = "DesktopRoute";
 // By DesktopRoute value; "auto" is the default and is never written.
@@ -56,6 +57,7 @@ const char* TimesSectionOf(SnapshotKind kind) {
 struct StoredOptions {
     AutoSaveMode autoSaveMode;
     int restoreOnDisplayChange;
+    int restoreAtStartup;
     DesktopRoute desktopRoute;
 };
 
@@ -172,7 +174,7 @@ bool LoadSnapshots(const CIniFile& ini, SnapshotKind kind, CPtrList* snapshots) 
 // The options and the snapshots the file at path holds; a missing file holds none. False when the
 // file is there but could not be read whole: what was read must not stand for it.
 bool ReadSettings(const char* path, CPtrList* snapshots, StoredOptions* options) {
-    *options = StoredOptions{kDefaultAutoSaveMode, 0, kRouteAuto};
+    *options = StoredOptions{kDefaultAutoSaveMode, 0, 0, kRouteAuto};
     CIniFile* ini = new (std::nothrow) CIniFile;
     if (!ini) {
         return false;
@@ -185,6 +187,8 @@ bool ReadSettings(const char* path, CPtrList* snapshots, StoredOptions* options)
             ini->GetInt(kSettingsSection, kAutoSaveKey, kDefaultAutoSaveMode));
         options->restoreOnDisplayChange =
             ini->GetInt(kSettingsSection, kRestoreOnDisplayChangeKey, 0) != 0 ? 1 : 0;
+        options->restoreAtStartup =
+            ini->GetInt(kSettingsSection, kRestoreAtStartupKey, 0) != 0 ? 1 : 0;
         options->desktopRoute = DesktopRouteOf(*ini);
         read = LoadSnapshots(*ini, kSnapshotManual, snapshots) &&
                LoadSnapshots(*ini, kSnapshotAutomatic, snapshots);
@@ -192,7 +196,7 @@ bool ReadSettings(const char* path, CPtrList* snapshots, StoredOptions* options)
     delete ini;
     if (!read) {
         FreeSnapshots(snapshots);
-        *options = StoredOptions{kDefaultAutoSaveMode, 0, kRouteAuto};
+        *options = StoredOptions{kDefaultAutoSaveMode, 0, 0, kRouteAuto};
     }
     return read;
 }
@@ -234,9 +238,11 @@ int CDesktopLayout::LoadSettings() {
     settingsRead = ReadSettings(SettingsSource(), snapshots, &options) ? 1 : 0;
     autoSaveMode = options.autoSaveMode;
     restoreOnDisplayChange = options.restoreOnDisplayChange;
+    restoreAtStartup = options.restoreAtStartup;
     desktopRoute = options.desktopRoute;
     savedAutoSaveMode = autoSaveMode;
     savedRestoreOnDisplayChange = restoreOnDisplayChange;
+    savedRestoreAtStartup = restoreAtStartup;
     LoadStartWithWindows();
     return 1;
 }
@@ -271,9 +277,12 @@ IniSaveResult CDesktopLayout::WriteSettings() {
         return kIniNotWritten;
     }
     ini->SetInt(kSettingsSection, kAutoSaveKey, autoSaveMode);
-    // Written only while on, so a user who never turns it on keeps the file as it was.
+    // Written only while on, so a user who never turns them on keeps the file as it was.
     if (restoreOnDisplayChange) {
         ini->SetInt(kSettingsSection, kRestoreOnDisplayChangeKey, 1);
+    }
+    if (restoreAtStartup) {
+        ini->SetInt(kSettingsSection, kRestoreAtStartupKey, 1);
     }
     if (desktopRoute == kRouteShell || desktopRoute == kRouteListView) {
         ini->SetString(kSettingsSection, kDesktopRouteKey, kDesktopRouteNames[desktopRoute]);
@@ -303,6 +312,7 @@ IniSaveResult CDesktopLayout::WriteSettings() {
         settingsStamp = StampOf(iniPath);
         savedAutoSaveMode = autoSaveMode;
         savedRestoreOnDisplayChange = restoreOnDisplayChange;
+        savedRestoreAtStartup = restoreAtStartup;
         FreeSnapshots(unsavedSnapshots);
     }
     return result;
@@ -341,6 +351,10 @@ bool CDesktopLayout::MergeSettingsFile() {
         restoreOnDisplayChange = file.restoreOnDisplayChange;
     }
     savedRestoreOnDisplayChange = file.restoreOnDisplayChange;
+    if (restoreAtStartup == savedRestoreAtStartup) {
+        restoreAtStartup = file.restoreAtStartup;
+    }
+    savedRestoreAtStartup = file.restoreAtStartup;
     desktopRoute = file.desktopRoute;
     settingsStamp = stamp;
     settingsRead = 1;

@@ -272,20 +272,33 @@ void CDesktopLayout::ClearStore() {
 // good snapshot (at logon the desktop is there before its icons). The timer and the start say
 // nothing; a Save the user chose does.
 void CDesktopLayout::TakeSnapshot(SnapshotKind kind) {
+    if (StoreCapture(kind)) {
+        SaveSettings();
+    } else if (kind == kSnapshotManual) {
+        ShowErrorBox(kCannotReadDesktop);
+    }
+}
+
+// The session is ending: a box would hold it up, and nobody would read it.
+void CDesktopLayout::TakeSnapshotQuietly(SnapshotKind kind) {
+    if (StoreCapture(kind)) {
+        WriteSettings();
+        ApplyStartWithWindows();
+    }
+}
+
+bool CDesktopLayout::StoreCapture(SnapshotKind kind) {
     int complete = 0;
     const char* captured = CaptureLayout(&complete);
     if (!complete || captured[0] == '\0') {
-        if (kind == kSnapshotManual) {
-            ShowErrorBox(kCannotReadDesktop);
-        }
-        return;
+        return false;
     }
     char name[kSnapshotNameChars];
     FormatSnapshotName(kind, name);
     SnapshotMoment moment = CurrentMoment();
     StoreSnapshot(snapshots, name, captured, kind, displayKey, moment);
     StoreSnapshot(unsavedSnapshots, name, captured, kind, displayKey, moment);
-    SaveSettings();
+    return true;
 }
 
 void CDesktopLayout::RestoreSnapshot(int index) {

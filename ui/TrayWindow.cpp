@@ -182,6 +182,8 @@ void CTrayWindow::PrepareMenu() {
     CheckMenuItem(menu, ID_RESTORE_ON_DISPLAY_CHANGE,
                   MF_BYCOMMAND |
                       (desktopLayout->restoreOnDisplayChange ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(menu, ID_RESTORE_AT_STARTUP,
+                  MF_BYCOMMAND | (desktopLayout->restoreAtStartup ? MF_CHECKED : MF_UNCHECKED));
     HMENU autosave = GetSubMenu(main, kAutosavePosition);
     // The entries stand in the order of the modes; a mode outside them marks none.
     for (int position = kAutoSaveNever; position <= kAutoSaveEveryHour; position++) {
@@ -260,6 +262,8 @@ LRESULT CTrayWindow::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPa
         break;
     case WM_TRAYICON:
         return OnTrayIcon(wParam, lParam);
+    case WM_QUERYENDSESSION:
+        return OnQueryEndSession();
     case WM_DRAWITEM:
         if (popupMenu) {
             popupMenu->DrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
@@ -286,6 +290,17 @@ void CTrayWindow::TakeSnapshot(SnapshotKind kind) {
     if (desktopLayout->autoSaveMode != mode) {
         UpdateAutoSaveTimer();
     }
+}
+
+// The arrangement the user leaves at logoff or shutdown is the newest at the next logon. The
+// snapshot follows a timer tick's rules, without a box: the system waits only so long for the
+// answer, and nobody would read one.
+LRESULT CTrayWindow::OnQueryEndSession() {
+    LookAtDisplays();
+    if (!displayRules.HoldAutomaticSnapshot()) {
+        desktopLayout->TakeSnapshotQuietly(kSnapshotAutomatic);
+    }
+    return TRUE;
 }
 
 void CTrayWindow::OnTimer(UINT_PTR id) {
@@ -317,6 +332,10 @@ void CTrayWindow::OnDisplaysDisturbed() {
 
 bool CTrayWindow::RestoresOnDisplayChange() {
     return desktopLayout->restoreOnDisplayChange != 0;
+}
+
+bool CTrayWindow::RestoresAtStartup() {
+    return desktopLayout->restoreAtStartup != 0;
 }
 
 const char* CTrayWindow::NewestSnapshotDisplays() {
@@ -397,12 +416,9 @@ LRESULT CTrayWindow::OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     } else if (id == ID_START_WITH_WINDOWS) {
         desktopLayout->ChooseStartWithWindows(desktopLayout->startWithWindows ? 0 : 1);
     } else if (id == ID_RESTORE_ON_DISPLAY_CHANGE) {
-        AutoSaveMode mode = desktopLayout->autoSaveMode;
-        desktopLayout->restoreOnDisplayChange = desktopLayout->restoreOnDisplayChange ? 0 : 1;
-        desktopLayout->SaveSettings();
-        if (desktopLayout->autoSaveMode != mode) {
-            UpdateAutoSaveTimer();
-        }
+        ToggleOption(&desktopLayout->restoreOnDisplayChange);
+    } else if (id == ID_RESTORE_AT_STARTUP) {
+        ToggleOption(&desktopLayout->restoreAtStartup);
     } else if (id == ID_EXIT) {
         return DestroyWindow(hwnd);
     } else if (id == ID_SAVE) {
@@ -411,6 +427,16 @@ LRESULT CTrayWindow::OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
         desktopLayout->Undo();
     }
     return DefWindowProcA(window, WM_COMMAND, wParam, lParam);
+}
+
+// A save may take in the autosave interval that another copy chose; the timer follows it.
+void CTrayWindow::ToggleOption(int* option) {
+    AutoSaveMode mode = desktopLayout->autoSaveMode;
+    *option = *option ? 0 : 1;
+    desktopLayout->SaveSettings();
+    if (desktopLayout->autoSaveMode != mode) {
+        UpdateAutoSaveTimer();
+    }
 }
 
 void CTrayWindow::OnAbout() {

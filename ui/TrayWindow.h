@@ -64,6 +64,7 @@ class CTrayWindow final : private IDisplayRulesHost, public CWindowClass {
     void LookAtDisplays();
     void OnDisplaysDisturbed();
     bool RestoresOnDisplayChange() override;
+    bool RestoresAtStartup() override;
     const char* NewestSnapshotDisplays() override;
     int RestoreNewestUnder(const char* displays, bool atLast) override;
     int ReadIconCount() override;
@@ -79,4 +80,6 @@ class CTrayWindow final : private IDisplayRulesHost, public CWindowClass {
     void RebuildRestoreMenu(HMENU restore);
     void ReleaseShownLayouts();
     void OnAbout();
+    LRESULT OnQueryEndSession();
+    void ToggleOption(int* option);
 };

@@ -506,12 +506,63 @@ TEST_F(Program, RestoreWhenDisplaysChangeIsWrittenOnlyWhileOn) {
     ExpectExitsCleanly();
 }
 
+// At logoff or shutdown the desktop as the user left it becomes the newest automatic snapshot,
+// with no box, and the program lets the session end.
+TEST_F(Program, TheQuestionAtLogoffSavesTheDesktopAsItStandsAndLetsTheSessionEnd) {
+    testdesktop::MoveIcon(1, 300, 300);
+    LRESULT answer = FALSE;
+    ASSERT_TRUE(program.QueryEndSession(&answer));
+    EXPECT_EQ(answer, TRUE);
+    const auto automatic = Section(Settings(), "AutoSaves");
+    ASSERT_EQ(automatic.size(), 2u);
+    EXPECT_NE(automatic[0].second.find(";300;300;"), std::string::npos) << automatic[0].second;
+    EXPECT_EQ(automatic[1].second, kStartingLayout);
+    EXPECT_EQ(program.OpenErrorBoxes(), 0);
+    ExpectExitsCleanly();
+}
+
+// Restoring at start-up, a start beside a desktop whose icons moved puts them back before its own
+// snapshot, which so records the restored arrangement; without the key a start moves nothing.
+TEST_F(Program, RestoreAtStartUpPutsTheIconsBackBeforeTheStartSnapshot) {
+    const std::string saved = Settings();
+    const Positions_t home = Positions();
+    testdesktop::MoveIcon(1, 300, 300);
+    const Positions_t moved = Positions();
+    RestartWithSettings(saved);
+    EXPECT_EQ(Positions(), moved);
+
+    std::string on = saved;
+    on.insert(on.find("\r\n[") + 2, "RestoreAtStartup=1\r\n");
+    ASSERT_TRUE(program.Command(kExit));
+    DWORD code = 99;
+    ASSERT_TRUE(program.WaitForExit(&code));
+    ASSERT_TRUE(WriteWholeFile(folder.SettingsFile(), on));
+    ASSERT_TRUE(program.Start(folder.Exe()));
+    ASSERT_NE(program.WaitForWindow(), nullptr);
+    // The start's snapshot holds what stood before, so it only renames that one: a newer moment.
+    const std::string before = Section(saved, "AutoSaves")[0].first;
+    DWORD started = GetTickCount();
+    while (Section(Settings(), "AutoSaves")[0].first == before &&
+           GetTickCount() - started < 30000) {
+        Sleep(50);
+    }
+    EXPECT_EQ(Positions(), home);
+    const auto automatic = Section(Settings(), "AutoSaves");
+    ASSERT_EQ(automatic.size(), 1u);
+    EXPECT_NE(automatic[0].first, before);
+    EXPECT_EQ(automatic[0].second, kStartingLayout);
+    EXPECT_NE(Settings().find("RestoreAtStartup=1\r\n"), std::string::npos);
+    ASSERT_TRUE(program.Command(kUndo));
+    EXPECT_EQ(Positions(), moved);
+    ExpectExitsCleanly();
+}
+
 TEST_F(Program, UnknownCommandsChangeNothing) {
     testdesktop::MoveIcon(1, 300, 300);
     const Positions_t before = Positions();
     const std::string file = Settings();
-    for (UINT id : {0u, 100u, 109u, 115u, 117u, 118u, 119u, 124u, 125u, 126u, 127u, 128u, 129u,
-                    151u, 152u, 999u, 65535u}) {
+    for (UINT id : {0u, 100u, 109u, 115u, 118u, 119u, 124u, 125u, 126u, 127u, 128u, 129u, 151u,
+                    152u, 999u, 65535u}) {
         ASSERT_TRUE(program.Command(id)) << id;
     }
     EXPECT_EQ(Settings(), file);

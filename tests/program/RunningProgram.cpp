@@ -89,6 +89,14 @@ bool CRunningProgram::TimerTick() {
     return Send(WM_TIMER, 0, 0);
 }
 
+bool CRunningProgram::QueryEndSession(LRESULT* answer) {
+    DWORD_PTR result = 0;
+    bool sent = hWindow && SendMessageTimeoutA(hWindow, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF,
+                                               SMTO_NORMAL, kReplyBoundMs, &result) != 0;
+    *answer = static_cast<LRESULT>(result);
+    return sent;
+}
+
 bool CRunningProgram::TaskbarCreated() {
     return Send(RegisterWindowMessageA("TaskbarCreated"), 0, 0);
 }

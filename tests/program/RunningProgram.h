@@ -28,6 +28,8 @@ class CRunningProgram {
     bool TimerTick();
     // The shell's notice that the taskbar was made anew.
     bool TaskbarCreated();
+    // The system's question at logoff or shutdown; answer: the program's reply.
+    bool QueryEndSession(LRESULT* answer);
     // Posted: a click opens the popup menu, whose loop keeps the program busy until it closes.
     bool PostTrayClick(UINT mouseMessage);
     // Posted: the program carries them out after this returns, in the order they were posted.

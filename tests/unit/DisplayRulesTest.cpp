@@ -15,6 +15,7 @@ class CRecordingHost final : public IDisplayRulesHost {
   public:
     CDisplayRules rules{this};
     bool restoreOn = true;
+    bool startupOn = false;
     std::string newest = kLarge;
     // What the desktop answers, in turn; the last answer stays.
     std::vector<int> iconCounts = {3};
@@ -37,6 +38,7 @@ class CRecordingHost final : public IDisplayRulesHost {
         return answer;
     }
     bool RestoresOnDisplayChange() override { return restoreOn; }
+    bool RestoresAtStartup() override { return startupOn; }
     const char* NewestSnapshotDisplays() override { return newest.c_str(); }
     int RestoreNewestUnder(const char* displays, bool atLast) override {
         log += std::string(atLast ? "last restore " : "restore ") + displays + ";";
@@ -129,6 +131,26 @@ TEST(DisplayRules, AStartRestoresNothingUnlessTheNewestSnapshotRecordsOtherDispl
         host.rules.Start(c.displays, 0);
         host.AutoSave();
         EXPECT_EQ(host.log, "snapshot;") << c.on << " " << c.newest << " " << c.displays;
+    }
+}
+
+// Restoring at start-up, a start puts back the newest arrangement of its own displays once the
+// desktop is ready, before its own snapshot: whatever displays the newest snapshot records, and
+// once, not twice, with both options on.
+TEST(DisplayRules, RestoringAtStartUpRestoresOnceBeforeTheStartSnapshot) {
+    for (const char* newest : {kLarge, kSmall}) {
+        for (bool onDisplayChange : {false, true}) {
+            CRecordingHost host;
+            host.startupOn = true;
+            host.restoreOn = onDisplayChange;
+            host.newest = newest;
+            host.rules.Start(kLarge, 0);
+            host.AutoSave();
+            host.rules.OnPoll(kLarge, 5000);
+            host.rules.OnPoll(kLarge, 10000);
+            EXPECT_EQ(host.log, std::string("restore ") + kLarge + ";snapshot;")
+                << newest << " " << onDisplayChange;
+        }
     }
 }
 

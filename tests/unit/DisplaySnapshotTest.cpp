@@ -137,6 +137,28 @@ TEST_F(DisplaySnapshots, ConfigurationsHaveSectionsOfTheirOwnAndTheOptionIsWritt
     EXPECT_EQ(SettingsFile().find("RestoreOnDisplayChange"), std::string::npos);
 }
 
+// "RestoreAtStartup=1" stands in the file only while the option is on, and a copy that did not
+// change it since its last save takes the choice another copy saved.
+TEST_F(DisplaySnapshots, RestoreAtStartUpIsWrittenOnlyWhileOnAndFollowsAnotherCopysChoice) {
+    layout->TakeSnapshot(kSnapshotManual);
+    const std::string off = SettingsFile();
+    layout->restoreAtStartup = 1;
+    layout->SaveSettings();
+    std::string on = off;
+    on.insert(on.find("\r\n[") + 2, "RestoreAtStartup=1\r\n");
+    EXPECT_EQ(SettingsFile(), on);
+
+    CDesktopLayout other;
+    other.LoadSettings();
+    EXPECT_EQ(other.restoreAtStartup, 1);
+    other.restoreAtStartup = 0;
+    other.SaveSettings();
+    hostsim::MoveIcon(0, 30, 30);
+    layout->TakeSnapshot(kSnapshotManual);
+    EXPECT_EQ(layout->restoreAtStartup, 0);
+    EXPECT_EQ(SettingsFile().find("RestoreAtStartup"), std::string::npos);
+}
+
 // A file of an earlier version loads every snapshot and is written back as it was; configurations
 // of names it does not hold, or hand-edited ones, harm nothing.
 TEST_F(DisplaySnapshots, FilesWrittenBeforeLoadAndSaveAsTheyWere) {
