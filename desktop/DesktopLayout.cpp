@@ -33,9 +33,10 @@ bool IsAbsoluteDirectory(const char* directory) {
 
 CDesktopLayout::CDesktopLayout()
     : processHandle(nullptr), processId(0), remoteBuffer(nullptr), startWithWindows(0),
-      autoSaveMode(kAutoSaveNever), restoreOnDisplayChange(0), restoreAtStartup(0), displayKey(),
-      snapshots(nullptr), undoStack(nullptr), captureLimit(kMaxLayoutBytes),
-      desktopRoute(kRouteAuto), shellViewSource(FindShellDesktopView), shellViewContext(nullptr),
+      autoSaveMode(kAutoSaveNever), restoreOnDisplayChange(0), restoreAtStartup(0),
+      foundSettingsFile(false), displayKey(), snapshots(nullptr), undoStack(nullptr),
+      captureLimit(kMaxLayoutBytes), desktopRoute(kRouteAuto),
+      shellViewSource(FindShellDesktopView), shellViewContext(nullptr),
       shellCallBoundMs(kShellCallBoundMs), listViewLost(0), shell64Bit(0),
       captureBuffer(kMaxLayoutBytes), captureLength(0), captureRoute(kRouteNone),
       captureConnection(0), settingsRead(0), settingsStamp(), savedAutoSaveMode(kAutoSaveNever),

@@ -68,6 +68,9 @@ class CDesktopLayout {
     // 1 when a start restores the newest snapshot of the displays it starts under, before it
     // takes its own.
     int restoreAtStartup;
+    // A settings file stood at the place LoadSettings read, or a read-only one beside the program
+    // that it read first: this is not the first start of all.
+    bool foundSettingsFile;
     // The display configuration each new snapshot records; the tray window keeps it up to date.
     // Empty when the displays could not be read: snapshots then record none.
     char displayKey[kDisplayKeyChars];

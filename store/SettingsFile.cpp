@@ -235,6 +235,7 @@ int CDesktopLayout::LoadSettings() {
     ClearStore();
     settingsStamp = StampOf(iniPath);
     StoredOptions options;
+    foundSettingsFile = StampOf(SettingsSource()).exists;
     settingsRead = ReadSettings(SettingsSource(), snapshots, &options) ? 1 : 0;
     autoSaveMode = options.autoSaveMode;
     restoreOnDisplayChange = options.restoreOnDisplayChange;

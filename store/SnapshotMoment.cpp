@@ -80,6 +80,23 @@ SnapshotMoment MomentOf(const SYSTEMTIME& utc) {
     return days * kSecondsPerDay + utc.wHour * 3600 + utc.wMinute * 60 + utc.wSecond;
 }
 
+SYSTEMTIME UtcTimeOf(SnapshotMoment moment) {
+    if (moment < 0) {
+        moment = 0;
+    }
+    int year, month, day;
+    DateOf(moment / kSecondsPerDay, &year, &month, &day);
+    int seconds = static_cast<int>(moment % kSecondsPerDay);
+    return SYSTEMTIME{static_cast<WORD>(year),
+                      static_cast<WORD>(month),
+                      0,
+                      static_cast<WORD>(day),
+                      static_cast<WORD>(seconds / 3600),
+                      static_cast<WORD>(seconds / 60 % 60),
+                      static_cast<WORD>(seconds % 60),
+                      0};
+}
+
 SnapshotMoment CurrentMoment() {
     SYSTEMTIME now;
     GetSystemTime(&now);

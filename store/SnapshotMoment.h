@@ -17,6 +17,8 @@ enum {
 
 // The moment a time of day in UTC stands for.
 SnapshotMoment MomentOf(const SYSTEMTIME& utc);
+// The time of day in UTC a moment stands for (no day of the week); year 1 for moments before it.
+SYSTEMTIME UtcTimeOf(SnapshotMoment moment);
 // Now, by the system clock.
 SnapshotMoment CurrentMoment();
 

@@ -5,6 +5,7 @@
 #include "desktop/DesktopLayout.h"
 #include "res/ResourceIds.h"
 #include "store/LayoutSnapshot.h"
+#include "store/SnapshotMoment.h"
 #include "ui/AboutDialog.h"
 #include "ui/DisplayMonitors.h"
 #include "ui/DpiQuery.h"
@@ -21,7 +22,8 @@ namespace {
 
 const char kTrayClass[] = "QuillmarshClass32";
 const char kTrayTitle[] = "Quill Marsh Version 1.0";
-const char kTrayTip[] = "Quill Marsh";
+const char kWelcomeTitle[] = "Quill Marsh is running";
+const char kWelcomeText[] = "Click this icon for Save, Restore and the other commands.";
 const UINT kTrayIconId = 1;
 // Only the autosave timer autosaves; the others have ids of their own.
 const UINT_PTR kAutoSaveTimer = 0;
@@ -82,10 +84,25 @@ UINT AutoSavePeriod(AutoSaveMode mode) {
 
 // At the size the notification area shows, drawn for it rather than shrunk from a larger image;
 // unlike a shared LoadIconA icon this one is the window's own, destroyed with it.
-HICON LoadTrayIcon(HINSTANCE instance) {
-    return static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_QUILLMARSH), IMAGE_ICON,
-                                         GetSystemMetrics(SM_CXSMICON),
-                                         GetSystemMetrics(SM_CYSMICON), 0));
+HICON LoadProgramIcon(HINSTANCE instance, int width, int height) {
+    return static_cast<HICON>(
+        LoadImageA(instance, MAKEINTRESOURCEA(IDI_QUILLMARSH), IMAGE_ICON, width, height, 0));
+}
+
+// The balloon's texts and icon; NIIF_USER takes hBalloonIcon, which only the record of Vista's
+// size carries.
+NOTIFYICONDATAA WelcomeRecord(HWND window, HICON icon) {
+    NOTIFYICONDATAA record;
+    ZeroMemory(&record, sizeof record);
+    record.cbSize = sizeof record;
+    record.hWnd = window;
+    record.uID = kTrayIconId;
+    record.uFlags = NIF_INFO;
+    CopyBounded(record.szInfoTitle, sizeof record.szInfoTitle, kWelcomeTitle);
+    CopyBounded(record.szInfo, sizeof record.szInfo, kWelcomeText);
+    record.dwInfoFlags = NIIF_USER | NIIF_LARGE_ICON;
+    record.hBalloonIcon = icon;
+    return record;
 }
 
 bool IsRestoreId(UINT id) {
@@ -104,8 +121,8 @@ void AppendSnapshotEntry(HMENU restore, UINT id, const char* name, bool marked) 
 
 CTrayWindow::CTrayWindow(CDesktopLayout* layout)
     : desktopLayout(layout), popupMenu(nullptr), notifyIcon(Shell_NotifyIconA),
-      taskbarCreatedMessage(RegisterWindowMessageA("TaskbarCreated")), shownCount(0), menuOpen(0),
-      displayRules(this), trayIconTriesLeft(0) {}
+      welcomePending(false), taskbarCreatedMessage(RegisterWindowMessageA("TaskbarCreated")),
+      shownCount(0), menuOpen(0), displayRules(this), trayIconTriesLeft(0) {}
 
 CTrayWindow::~CTrayWindow() {
     ReleaseShownLayouts();
@@ -137,11 +154,12 @@ void CTrayWindow::TryAddTrayIcon() {
     record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP;
     record.uCallbackMessage = WM_TRAYICON;
     record.hIcon = trayIcon.Get();
-    CopyBounded(record.szTip, sizeof record.szTip, kTrayTip);
+    FormatTip(record.szTip);
     trayIconTriesLeft--;
     if (notifyIcon(NIM_ADD, &record) || notifyIcon(NIM_MODIFY, &record)) {
         trayIconTriesLeft = 0;
         SetTrayIconVersion();
+        ShowWelcome();
     }
     if (trayIconTriesLeft > 0) {
         SetTimer(hwnd, kTrayIconRetryTimer, kTrayIconRetryPeriod, nullptr);
@@ -157,6 +175,41 @@ void CTrayWindow::SetTrayIconVersion() {
     NOTIFYICONDATAA record = TrayRecord(hwnd);
     record.uVersion = NOTIFYICON_VERSION_4;
     notifyIcon(NIM_SETVERSION, &record);
+}
+
+// A new user sees where the program went. A shell that refuses the record of Vista's size (or a
+// user icon) shows the information icon instead.
+void CTrayWindow::ShowWelcome() {
+    if (!welcomePending) {
+        return;
+    }
+    welcomePending = false;
+    NOTIFYICONDATAA record = WelcomeRecord(hwnd, balloonIcon.Get());
+    if (notifyIcon(NIM_MODIFY, &record)) {
+        return;
+    }
+    record.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    record.dwInfoFlags = NIIF_INFO;
+    notifyIcon(NIM_MODIFY, &record);
+}
+
+// A snapshot whose name reads as no time has no moment to tell.
+void CTrayWindow::FormatTip(char (&tip)[kTrayTipChars]) {
+    const LayoutSnapshot* newest = NewestSnapshot(*desktopLayout->snapshots);
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    SYSTEMTIME saved;
+    const SYSTEMTIME utc = UtcTimeOf(newest ? newest->moment : kEarliestMoment);
+    const bool known = newest && newest->moment != kEarliestMoment &&
+                       SystemTimeToTzSpecificLocalTime(nullptr, &utc, &saved);
+    FormatTrayTip(known ? &saved : nullptr, now, tip);
+}
+
+void CTrayWindow::UpdateTrayTip() {
+    NOTIFYICONDATAA record = TrayRecord(hwnd);
+    record.uFlags = NIF_TIP | NIF_SHOWTIP;
+    FormatTip(record.szTip);
+    notifyIcon(NIM_MODIFY, &record);
 }
 
 void CTrayWindow::RemoveTrayIcon() {
@@ -290,6 +343,7 @@ void CTrayWindow::TakeSnapshot(SnapshotKind kind) {
     if (desktopLayout->autoSaveMode != mode) {
         UpdateAutoSaveTimer();
     }
+    UpdateTrayTip();
 }
 
 // The arrangement the user leaves at logoff or shutdown is the newest at the next logon. The
@@ -374,7 +428,11 @@ void CTrayWindow::StopSettleTimer() {
 LRESULT CTrayWindow::OnCreate(HWND window, WPARAM wParam, LPARAM lParam) {
     AllowFromLowerIntegrity(window, WM_TRAYICON);
     AllowFromLowerIntegrity(window, taskbarCreatedMessage);
-    trayIcon.Reset(LoadTrayIcon(hInstance));
+    trayIcon.Reset(
+        LoadProgramIcon(hInstance, GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON)));
+    balloonIcon.Reset(
+        LoadProgramIcon(hInstance, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON)));
+    welcomePending = !desktopLayout->foundSettingsFile;
     popupMenu =
         new (std::nothrow) COwnerDrawMenu(hInstance, MAKEINTRESOURCEA(IDR_MAINMENU),
                                           MAKEINTRESOURCEA(IDB_MENUIMAGES), MENU_IMAGE_CHECK);
@@ -399,6 +457,7 @@ LRESULT CTrayWindow::OnDestroy() {
         popupMenu = nullptr;
     }
     trayIcon.Reset();
+    balloonIcon.Reset();
     PostQuitMessage(0);
     return 0;
 }

@@ -5,6 +5,7 @@
 #include "desktop/DisplayRules.h"
 #include "res/ResourceIds.h"
 #include "ui/ScopedGdi.h"
+#include "ui/TrayTip.h"
 #include "ui/WindowClass.h"
 
 #include <shellapi.h>
@@ -24,9 +25,14 @@ class CTrayWindow final : private IDisplayRulesHost, public CWindowClass {
     CDesktopLayout* desktopLayout;
     COwnerDrawMenu* popupMenu;
     CScopedIcon trayIcon;
+    // The program's icon at the size a balloon shows it.
+    CScopedIcon balloonIcon;
     // Shell_NotifyIconA: every request to the notification area goes through it, so a test can
     // stand in for a taskbar that refuses.
     BOOL(WINAPI* notifyIcon)(DWORD message, PNOTIFYICONDATAA record);
+    // The first start of all (no settings file anywhere before it): the icon, once there, says so
+    // once in a balloon.
+    bool welcomePending;
 
     explicit CTrayWindow(CDesktopLayout* layout);
     ~CTrayWindow();
@@ -58,6 +64,10 @@ class CTrayWindow final : private IDisplayRulesHost, public CWindowClass {
     int trayIconTriesLeft;
 
     void TryAddTrayIcon();
+    void ShowWelcome();
+    // The tip names the program and, once a snapshot exists, when the newest was taken.
+    void FormatTip(char (&tip)[kTrayTipChars]);
+    void UpdateTrayTip();
     void SetTrayIconVersion();
     void TakeSnapshot(SnapshotKind kind);
     void OnTimer(UINT_PTR id);

@@ -21,12 +21,20 @@ struct FakeTaskbar {
     // The records of the last add or modify, and of the last version request.
     NOTIFYICONDATAA addRecord = {};
     NOTIFYICONDATAA versionRecord = {};
+    // Balloons as asked for; a shell of before Vista refuses the record of Vista's size.
+    std::vector<NOTIFYICONDATAA> balloons;
+    bool refusesVistaRecord = false;
 };
 
 FakeTaskbar taskbar;
 
 BOOL WINAPI FakeNotifyIcon(DWORD message, PNOTIFYICONDATAA record) {
     taskbar.requests.push_back(message);
+    if (message == NIM_MODIFY && (record->uFlags & NIF_INFO)) {
+        taskbar.balloons.push_back(*record);
+        return taskbar.iconThere &&
+               !(taskbar.refusesVistaRecord && record->cbSize == sizeof *record);
+    }
     if (message == NIM_SETVERSION) {
         taskbar.versionRecord = *record;
     } else if (message != NIM_DELETE) {
@@ -127,6 +135,29 @@ TEST_F(TrayIconRetry, RefusedAddIsTriedAgainOnATimerOfItsOwnUntilTheIconIsThere)
     const size_t asked = taskbar.requests.size();
     Tick(retry);
     EXPECT_EQ(taskbar.requests.size(), asked);
+}
+
+// The first start of all says where the program went, once the icon is there and only once: with
+// the program's icon where the shell takes the record of Vista's size, else the information icon.
+TEST_F(TrayIconRetry, TheFirstStartShowsOneBalloonOnceTheIconIsThere) {
+    for (bool refuses : {false, true}) {
+        taskbar = FakeTaskbar();
+        taskbar.refusals = 1;
+        taskbar.refusesVistaRecord = refuses;
+        tray.welcomePending = true;
+        tray.AddTrayIcon();
+        EXPECT_TRUE(taskbar.balloons.empty());
+        Tick(WaitForTick(10000));
+        ASSERT_EQ(taskbar.balloons.size(), refuses ? 2u : 1u);
+        const NOTIFYICONDATAA& shown = taskbar.balloons.back();
+        EXPECT_STREQ(shown.szInfoTitle, "Quill Marsh is running");
+        EXPECT_STREQ(shown.szInfo, "Click this icon for Save, Restore and the other commands.");
+        EXPECT_EQ(shown.cbSize, refuses ? NOTIFYICONDATAA_V2_SIZE : sizeof shown);
+        EXPECT_EQ(shown.dwInfoFlags & 0xFu, refuses ? DWORD(NIIF_INFO) : DWORD(NIIF_USER));
+        EXPECT_STREQ(taskbar.addRecord.szTip, "Quill Marsh");
+        tray.WindowProc(window, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+        EXPECT_EQ(taskbar.balloons.size(), refuses ? 2u : 1u);
+    }
 }
 
 TEST_F(TrayIconRetry, AnAddThatTimedOutButLandedIsNotTriedAgain) {
