@@ -1,8 +1,9 @@
 #!/bin/sh
 # `make dist`: what a user downloads, one zip named for the version record (tools/version.sh)
-# holding the program, the README and the LICENSE side by side, with no folder: the program keeps
-# its settings file beside itself, wherever the user unpacks it. The two texts get Windows line
-# ends, so any editor there shows them as written. Prints the zip's path.
+# holding the program, the user's guide ("Read Me.txt", from docs/) and the LICENSE side by side,
+# with no folder: the program keeps its settings file beside itself, wherever the user unpacks it.
+# The two texts get Windows line ends, so Notepad shows them as written. The repository's README is
+# the developers' and stays out. Prints the zip's path.
 # Usage: tools/make-dist.sh [program [output folder]]
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -22,11 +23,11 @@ zip_file="$out/quillmarsh-$version.zip"
 stage=$(mktemp -d) || exit 1
 trap 'rm -rf "$stage"' EXIT
 cp -p "$exe" "$stage/quillmarsh.exe" &&
-    cp -p "$root/README.md" "$root/LICENSE" "$stage/" || exit 1
+    cp -p "$root/docs/Read Me.txt" "$root/LICENSE" "$stage/" || exit 1
 (
     cd "$stage" &&
         zip -q -X quillmarsh.zip quillmarsh.exe &&
-        zip -q -X -l quillmarsh.zip README.md LICENSE
+        zip -q -X -l quillmarsh.zip "Read Me.txt" LICENSE
 ) || exit 1
 mv -f "$stage/quillmarsh.zip" "$zip_file" || exit 1
 echo "$zip_file"

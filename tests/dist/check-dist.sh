@@ -1,8 +1,9 @@
 #!/bin/sh
 # The download `make dist` builds, checked from the outside: named for the version record, holding
-# exactly the program, the README and the LICENSE, the program byte for byte and the texts as
-# written with Windows line ends; a zip left from before is replaced, not added to; and a version
-# record that disagrees with itself names no download.
+# exactly the program, the user's guide and the LICENSE, the program byte for byte and the texts
+# as written with Windows line ends; the guide names every command of the tray menu and every
+# "Error" message the program can show; a zip left from before is replaced, not added to; and a
+# version record that disagrees with itself names no download.
 # Usage: tests/dist/check-dist.sh program scratch-folder
 set -u
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -28,17 +29,32 @@ printed=$("$root/tools/make-dist.sh" "$exe" "$scratch/out") || fail "make-dist f
 made=$(ls "$scratch/out")
 [ "$made" = "quillmarsh-$version.zip" ] || fail "output folder holds: $made"
 
-entries=$(unzip -Z1 "$zip_file" | LC_ALL=C sort | tr '\n' ' ')
-[ "$entries" = "LICENSE README.md quillmarsh.exe " ] || fail "zip holds: $entries"
+entries=$(unzip -Z1 "$zip_file" | LC_ALL=C sort | tr '\n' '|')
+[ "$entries" = "LICENSE|Read Me.txt|quillmarsh.exe|" ] || fail "zip holds: $entries"
 
 unzip -p "$zip_file" quillmarsh.exe | cmp -s - "$exe" || fail "quillmarsh.exe differs from $exe"
-for text in README.md LICENSE; do
-    unzip -p "$zip_file" "$text" >"$scratch/$text"
-    tr -d '\r' <"$scratch/$text" | cmp -s - "$root/$text" || fail "$text differs from the repository's"
+for text in "docs/Read Me.txt" LICENSE; do
+    name=$(basename "$text")
+    unzip -p "$zip_file" "$name" >"$scratch/$name"
+    tr -d '\r' <"$scratch/$name" | cmp -s - "$root/$text" || fail "$name differs from $text"
     lines=$(wc -l <"$root/$text")
-    crlf=$(grep -c "$(printf '\r')\$" "$scratch/$text")
-    [ "$crlf" -eq "$lines" ] || fail "$text: $crlf of $lines lines end in CR LF"
+    crlf=$(grep -c "$(printf '\r')\$" "$scratch/$name")
+    [ "$crlf" -eq "$lines" ] || fail "$name: $crlf of $lines lines end in CR LF"
 done
+
+# Every command of the menu resource, and every message of the table of boxes, by its own words.
+guide="$root/docs/Read Me.txt"
+sed -n 's/^ *\(MENUITEM\|POPUP\) "\([^"]*\)".*/\2/p' "$root/res/QuillMarsh.rc" |
+    grep -v -x -e MainMenu -e '<none>' >"$scratch/commands"
+[ "$(wc -l <"$scratch/commands")" -ge 12 ] || fail "found only $(wc -l <"$scratch/commands") menu texts"
+while IFS= read -r command; do
+    grep -q -F -- "$command" "$guide" || fail "the guide does not name the command $command"
+done <"$scratch/commands"
+sed -n 's/^| "\([^"]*\)" |.*/\1/p' "$root/docs/kept-on-purpose.md" >"$scratch/messages"
+[ "$(wc -l <"$scratch/messages")" -ge 9 ] || fail "found only $(wc -l <"$scratch/messages") messages"
+while IFS= read -r message; do
+    grep -q -F -- "\"$message\"" "$guide" || fail "the guide does not name the message $message"
+done <"$scratch/messages"
 
 # The four statements of the version must agree.
 sed 's/^\(PRODUCTVERSION [0-9, ]*\)[0-9]$/\19/' "$root/res/QuillMarsh.rc" >"$scratch/bumped.rc"
@@ -53,4 +69,4 @@ if [ "$failures" -ne 0 ]; then
     echo "check-dist: $failures failed" >&2
     exit 1
 fi
-echo "check-dist: quillmarsh-$version.zip holds LICENSE, README.md and quillmarsh.exe as built"
+echo "check-dist: quillmarsh-$version.zip holds LICENSE, Read Me.txt and quillmarsh.exe as built"
