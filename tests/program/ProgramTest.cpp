@@ -105,14 +105,19 @@ class Program : public ::testing::Test {
         return true;
     }
 
-    // The program started again over this settings file, once the start's snapshot is saved.
-    void RestartWithSettings(const std::string& file) {
+    // The program started again over this settings file, once its window is there.
+    void RestartOver(const std::string& file) {
         ASSERT_TRUE(program.Command(kExit));
         DWORD code = 99;
         ASSERT_TRUE(program.WaitForExit(&code));
         ASSERT_TRUE(WriteWholeFile(folder.SettingsFile(), file));
         ASSERT_TRUE(program.Start(folder.Exe()));
         ASSERT_NE(program.WaitForWindow(), nullptr);
+    }
+
+    // The same, once the start's snapshot is saved.
+    void RestartWithSettings(const std::string& file) {
+        RestartOver(file);
         ASSERT_TRUE(WaitForStartupSnapshot());
     }
 
@@ -533,12 +538,7 @@ TEST_F(Program, RestoreAtStartUpPutsTheIconsBackBeforeTheStartSnapshot) {
 
     std::string on = saved;
     on.insert(on.find("\r\n[") + 2, "RestoreAtStartup=1\r\n");
-    ASSERT_TRUE(program.Command(kExit));
-    DWORD code = 99;
-    ASSERT_TRUE(program.WaitForExit(&code));
-    ASSERT_TRUE(WriteWholeFile(folder.SettingsFile(), on));
-    ASSERT_TRUE(program.Start(folder.Exe()));
-    ASSERT_NE(program.WaitForWindow(), nullptr);
+    RestartOver(on);
     // The start's snapshot holds what stood before, so it only renames that one: a newer moment.
     const std::string before = Section(saved, "AutoSaves")[0].first;
     DWORD started = GetTickCount();
