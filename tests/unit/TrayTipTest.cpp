@@ -8,8 +8,13 @@
 namespace {
 
 SYSTEMTIME At(int year, int month, int day, int hour, int minute) {
-    return SYSTEMTIME{static_cast<WORD>(year), static_cast<WORD>(month),  0, static_cast<WORD>(day),
-                      static_cast<WORD>(hour), static_cast<WORD>(minute), 0, 0};
+    SYSTEMTIME time = {};
+    time.wYear = static_cast<WORD>(year);
+    time.wMonth = static_cast<WORD>(month);
+    time.wDay = static_cast<WORD>(day);
+    time.wHour = static_cast<WORD>(hour);
+    time.wMinute = static_cast<WORD>(minute);
+    return time;
 }
 
 std::string Tip(const SYSTEMTIME* saved, const SYSTEMTIME& now) {
@@ -25,8 +30,9 @@ TEST(TrayTip, ShowsTheTimeForTodayAndTheDateOtherwise) {
     EXPECT_EQ(Tip(nullptr, now), "Quill Marsh");
     const SYSTEMTIME morning = At(2026, 12, 8, 0, 7);
     EXPECT_EQ(Tip(&morning, now), "Quill Marsh\nLast saved 00:07");
-    for (const SYSTEMTIME& other :
-         {At(2026, 12, 7, 23, 59), At(2026, 11, 8, 9, 5), At(2025, 12, 8, 9, 5)}) {
+    const SYSTEMTIME others[] = {At(2026, 12, 7, 23, 59), At(2026, 11, 8, 9, 5),
+                                 At(2025, 12, 8, 9, 5)};
+    for (const SYSTEMTIME& other : others) {
         char date[32];
         snprintf(date, sizeof date, "%04u-%02u-%02u", other.wYear, other.wMonth, other.wDay);
         EXPECT_EQ(Tip(&other, now), std::string("Quill Marsh\nLast saved ") + date);
@@ -35,8 +41,8 @@ TEST(TrayTip, ShowsTheTimeForTodayAndTheDateOtherwise) {
 
 // The moment a snapshot keeps comes back as the time of day it was taken, leap days included.
 TEST(TrayTip, AMomentComesBackAsItsTimeOfDay) {
-    for (const SYSTEMTIME& utc :
-         {At(2024, 2, 29, 23, 59), At(2026, 12, 8, 0, 0), At(1, 1, 1, 0, 0)}) {
+    const SYSTEMTIME times[] = {At(2024, 2, 29, 23, 59), At(2026, 12, 8, 0, 0), At(1, 1, 1, 0, 0)};
+    for (const SYSTEMTIME& utc : times) {
         const SYSTEMTIME back = UtcTimeOf(MomentOf(utc));
         EXPECT_EQ(MomentOf(back), MomentOf(utc));
         EXPECT_EQ(back.wDay, utc.wDay);
