@@ -104,14 +104,9 @@ SnapshotMoment CurrentMoment() {
 }
 
 void FormatMoment(SnapshotMoment moment, char (&text)[kMomentChars]) {
-    if (moment < 0) {
-        moment = 0;
-    }
-    int year, month, day;
-    DateOf(moment / kSecondsPerDay, &year, &month, &day);
-    int seconds = static_cast<int>(moment % kSecondsPerDay);
-    const int fields[] = {year % 10000,      month,       day, seconds / 3600,
-                          seconds / 60 % 60, seconds % 60};
+    const SYSTEMTIME utc = UtcTimeOf(moment);
+    const int fields[] = {utc.wYear % 10000, utc.wMonth,  utc.wDay,
+                          utc.wHour,         utc.wMinute, utc.wSecond};
     const int widths[] = {4, 2, 2, 2, 2, 2};
     const char after[] = "--T::Z";
     size_t at = 0;

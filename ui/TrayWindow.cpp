@@ -92,11 +92,8 @@ HICON LoadProgramIcon(HINSTANCE instance, int width, int height) {
 // The balloon's texts and icon; NIIF_USER takes hBalloonIcon, which only the record of Vista's
 // size carries.
 NOTIFYICONDATAA WelcomeRecord(HWND window, HICON icon) {
-    NOTIFYICONDATAA record;
-    ZeroMemory(&record, sizeof record);
+    NOTIFYICONDATAA record = TrayRecord(window);
     record.cbSize = sizeof record;
-    record.hWnd = window;
-    record.uID = kTrayIconId;
     record.uFlags = NIF_INFO;
     CopyBounded(record.szInfoTitle, sizeof record.szInfoTitle, kWelcomeTitle);
     CopyBounded(record.szInfo, sizeof record.szInfo, kWelcomeText);
