@@ -79,6 +79,13 @@ template <typename T> struct HeapArrayTraits {
     static void Close(T* array) { delete[] array; }
 };
 
+// One object from new.
+template <typename T> struct HeapObjectTraits {
+    typedef T* Type;
+    static T* Empty() { return nullptr; }
+    static void Close(T* object) { delete object; }
+};
+
 // A reference to a COM object, or to an object counted the same way: Release gives it back.
 template <typename T> struct ComReferenceTraits {
     typedef T* Type;
@@ -91,4 +98,5 @@ typedef CUniqueOwner<FileHandleTraits> CUniqueFileHandle;
 typedef CUniqueOwner<RegistryKeyTraits> CUniqueRegistryKey;
 typedef CUniqueOwner<HeapArrayTraits<char>> CHeapText;
 template <typename T> using CHeapArray = CUniqueOwner<HeapArrayTraits<T>>;
+template <typename T> using CHeapObject = CUniqueOwner<HeapObjectTraits<T>>;
 template <typename T> using CComReference = CUniqueOwner<ComReferenceTraits<T>>;

@@ -35,13 +35,13 @@ CDesktopLayout::CDesktopLayout()
     : processHandle(nullptr), processId(0), remoteBuffer(nullptr), startWithWindows(0),
       autoSaveMode(kAutoSaveNever), restoreOnDisplayChange(0), restoreAtStartup(0),
       foundSettingsFile(false), displayKey(), snapshots(nullptr), undoStack(nullptr),
-      captureLimit(kMaxLayoutBytes), desktopRoute(kRouteAuto),
+      storeVersion(0), captureLimit(kMaxLayoutBytes), desktopRoute(kRouteAuto),
       shellViewSource(FindShellDesktopView), shellViewContext(nullptr),
       shellCallBoundMs(kShellCallBoundMs), listViewLost(0), shell64Bit(0),
       captureBuffer(kMaxLayoutBytes), captureLength(0), captureRoute(kRouteNone),
       captureConnection(0), settingsRead(0), settingsStamp(), savedAutoSaveMode(kAutoSaveNever),
       savedRestoreOnDisplayChange(0), savedRestoreAtStartup(0), unsavedSnapshots(nullptr),
-      lastRoute(kRouteNone) {
+      unsavedEdits(nullptr), lastRoute(kRouteNone) {
     // No usable folder (cut, relative or too long) leaves the path empty: the store then lives
     // in memory only, and every save says so.
     iniPath[0] = '\0';
@@ -55,6 +55,7 @@ CDesktopLayout::CDesktopLayout()
     snapshots = new CPtrList;
     undoStack = new CPtrList;
     unsavedSnapshots = new CPtrList;
+    unsavedEdits = new CPtrList;
 
     HWND listView = FindDesktopListView();
     if (!listView) {
@@ -73,6 +74,7 @@ CDesktopLayout::~CDesktopLayout() {
     delete snapshots;
     delete undoStack;
     delete unsavedSnapshots;
+    delete unsavedEdits;
 }
 
 // The directory of the running executable in UTF-8, ending in a backslash.

@@ -45,6 +45,7 @@ enum AutoSaveMode : int {
 
 // Manual or automatic; store/LayoutSnapshot.h names them.
 enum SnapshotKind : int;
+struct SnapshotEdit;
 
 // One parsed name;x;y; triple of a layout text. The name is UTF-8 as a capture writes it, or the
 // ANSI code page in layouts stored before; either way at most kIconNameUnits UTF-16 units.
@@ -76,6 +77,8 @@ class CDesktopLayout {
     char displayKey[kDisplayKeyChars];
     CPtrList* snapshots;
     CPtrList* undoStack;
+    // Counts the changes of snapshots: whoever shows the store sees from it that it changed.
+    unsigned storeVersion;
     // The most a capture may hold, kMaxLayoutBytes; tests lower it.
     size_t captureLimit;
     // kRouteAuto, kRouteShell or kRouteListView: the way capture and apply take.
@@ -117,18 +120,29 @@ class CDesktopLayout {
 
     // Snapshots, restore and undo; store/SnapshotStore.cpp.
     void TakeSnapshot(SnapshotKind kind);
-    // The same without any box, whatever fails.
-    void TakeSnapshotQuietly(SnapshotKind kind);
+    // The same without any box, whatever fails; true when the snapshot was stored and written.
+    bool TakeSnapshotQuietly(SnapshotKind kind);
+    // Stores the desktop as a kept manual snapshot of that name, without any box: 0 when it was
+    // stored and written, or when the name holds this very desktop already; 1 when the desktop
+    // could not be read, the name holds another arrangement, or the file was not written.
+    int KeepDesktopAs(const char* name);
+    // A user's rename, delete or keep change, carried out and saved; false when no snapshot of
+    // that kind and name is there.
+    bool EditSnapshot(const SnapshotEdit& edit);
     void RestoreSnapshot(int index);
     // Applies a layout text as a restore does, undo included. The text must not be the one
     // CaptureLayout returned, since the restore captures first.
     void RestoreLayout(const char* layout);
+    // The same without any box: true when the layout was applied (whether anything moved or not).
+    bool RestoreLayoutQuietly(const char* layout);
     // Restores the newest snapshot taken under the display configuration as RestoreSnapshot does:
     // 1 when it was applied, 0 when there is none, -1 when the desktop could not be read or the
     // shell was not ready yet to keep what it is given. The last try of a wait takes the list view
     // where the shell is still not ready.
     int RestoreNewestUnder(const char* displays, bool lastTry = false);
     void Undo();
+    // The same without any box: false when there was nothing to undo or the desktop refused.
+    bool UndoQuietly();
 
     // The settings file; store/SettingsFile.cpp. ChooseSettingsFile, once at start, moves iniPath
     // from beside the program to the user's local application data where this copy could not
@@ -179,8 +193,10 @@ class CDesktopLayout {
     int savedRestoreOnDisplayChange;
     int savedRestoreAtStartup;
     // What this copy took since its last save that reached the file, by the rules of taking a
-    // snapshot; a save replays it into the file's snapshots.
+    // snapshot, and the user's edits since, in order; a save replays the edits and then the
+    // snapshots into the file's snapshots.
     CPtrList* unsavedSnapshots;
+    CPtrList* unsavedEdits;
 
     // The shell route: its worker, its refusals and its coordinates (ShellRoute.cpp).
     CShellRoute shellRoute;
@@ -259,6 +275,8 @@ class CDesktopLayout {
     bool StoreCapture(SnapshotKind kind);
     // RestoreLayout without a box, for a restore the user asked for or one nobody asked for.
     RestoreResult RestoreQuietly(const char* layout, ApplyAsker asker);
+    // Applies the top of the undo stack and takes it off once the desktop could be read.
+    RestoreResult UndoLast();
 
     const char* SettingsSource() const;
     IniSaveResult WriteSettings();

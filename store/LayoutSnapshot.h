@@ -25,6 +25,8 @@ struct LayoutSnapshot {
     CHeapText displays;
     SnapshotMoment moment = kEarliestMoment;
     bool hasMoment = false;
+    // A kept snapshot never gives way to a newer one and is never renewed by one.
+    bool kept = false;
 
     LayoutSnapshot() = default;
     LayoutSnapshot(const LayoutSnapshot&) = delete;
@@ -51,13 +53,24 @@ struct CPtrList;
 // Frees every snapshot of the list and empties it.
 void FreeSnapshots(CPtrList* list);
 
-// Files a snapshot taken at moment into list by the rules of taking one: a layout the list holds
-// for this kind under the same display configuration only renews that record's name and moment;
-// past ten of a kind, the oldest of the kind gives way, except the only one of its kind left for
-// its configuration. A name another record of the kind holds is numbered (NumberedName) until it
-// is the only one. The list is left newest first.
+// Files a snapshot taken at moment into list by the rules of taking one: a layout a snapshot of the
+// list that is not kept holds for this kind under the same display configuration only renews that
+// record's name and moment; past ten of a kind not kept, the oldest of them gives way, except the
+// only one of its kind left for its configuration. A name another record of the kind holds is
+// numbered (NumberedName) until it is the only one. The list is left newest first.
 void StoreSnapshot(CPtrList* list, const char* name, const char* layout, SnapshotKind kind,
                    const char* displays, SnapshotMoment moment);
+// Files a kept copy of snapshot into list: it renews nothing and nothing gives way to it; a name
+// the kind holds is numbered. A record of the same name and arrangement is only marked kept.
+void StoreKeptSnapshot(CPtrList* list, const LayoutSnapshot& snapshot);
+
+// The snapshot of kind named name, or null.
+LayoutSnapshot* FindSnapshot(const CPtrList& list, SnapshotKind kind, const char* name);
+
+// The settings file keeps one key per name and kind: two records under one name (two snapshots in
+// one second, two copies saving at once, a clock set back, a rename) would leave one of them
+// behind. A record whose name another of its kind holds gets " (2)", " (3)", ... behind it.
+void MakeNameUnique(const CPtrList& list, LayoutSnapshot* record);
 
 // base with " (number)" behind it, base cut between characters where both would not fit a name.
 void NumberedName(const char (&base)[kSnapshotNameChars], int number,

@@ -6,6 +6,7 @@
 #include "ini/IniFile.h"
 #include "store/LayoutSnapshot.h"
 #include "store/SettingsLocation.h"
+#include "store/SnapshotEdit.h"
 
 #include <cstdio>
 #include <cstring>
@@ -52,6 +53,13 @@ const char* DisplaysSectionOf(SnapshotKind kind) {
 const char* TimesSectionOf(SnapshotKind kind) {
     return kind == kSnapshotAutomatic ? "AutoSaveTimes" : "SaveTimes";
 }
+
+// The snapshots of a kind that are kept, by snapshot name, value "1", likewise; written only when
+// one is kept.
+const char* KeptSectionOf(SnapshotKind kind) {
+    return kind == kSnapshotAutomatic ? "AutoSaveKept" : "SaveKept";
+}
+const char kKeptValue[] = "1";
 
 // The options of the "Settings" section.
 struct StoredOptions {
@@ -162,6 +170,7 @@ bool LoadSnapshots(const CIniFile& ini, SnapshotKind kind, CPtrList* snapshots) 
             return false;
         }
         LoadMoment(ini, kind, name, snapshot);
+        snapshot->kept = ini.GetInt(KeptSectionOf(kind), name, 0) != 0;
         fullNames.MakeUnique(snapshot->name);
         if (!snapshots->Append(snapshot)) {
             delete snapshot;
@@ -306,6 +315,12 @@ IniSaveResult CDesktopLayout::WriteSettings() {
             ini->SetString(TimesSectionOf(snapshot->kind), snapshot->name, moment);
         }
     }
+    for (PtrListNode* node = snapshots->head; node; node = node->next) {
+        const LayoutSnapshot* snapshot = static_cast<const LayoutSnapshot*>(node->data);
+        if (snapshot->kept) {
+            ini->SetString(KeptSectionOf(snapshot->kind), snapshot->name, kKeptValue);
+        }
+    }
     CopyBounded(ini->path, sizeof ini->path, iniPath);
     IniSaveResult result = ini->SaveQuietly();
     delete ini;
@@ -315,13 +330,16 @@ IniSaveResult CDesktopLayout::WriteSettings() {
         savedRestoreOnDisplayChange = restoreOnDisplayChange;
         savedRestoreAtStartup = restoreAtStartup;
         FreeSnapshots(unsavedSnapshots);
+        FreeEdits(unsavedEdits);
     }
     return result;
 }
 
-// The file as it stands now becomes the store, and what this copy took since its last save is
-// filed into it again; an option chosen here since then stays. A file that has gone keeps
-// the store as it is. False, with the store unchanged, when the file cannot be read.
+// The file as it stands now becomes the store; the user's edits since this copy's last save are
+// made to it again, and what this copy took since is filed into it again; an option chosen here
+// since then stays. The edits come first: a snapshot taken after a rename must not renew the record
+// the user named. A file that has gone keeps the store as it is. False, with the store unchanged,
+// when the file cannot be read.
 bool CDesktopLayout::MergeSettingsFile() {
     FileStamp stamp = StampOf(iniPath);
     if (!stamp.exists && settingsRead) {
@@ -333,11 +351,17 @@ bool CDesktopLayout::MergeSettingsFile() {
     if (!ReadSettings(SettingsSource(), &loaded, &file)) {
         return false;
     }
+    ReplayEdits(*unsavedEdits, &loaded);
     for (PtrListNode* node = unsavedSnapshots->tail; node; node = node->prev) {
         const LayoutSnapshot* unsaved = static_cast<const LayoutSnapshot*>(node->data);
-        StoreSnapshot(&loaded, unsaved->name, unsaved->layout.Get(), unsaved->kind,
-                      unsaved->Displays(), unsaved->moment);
+        if (unsaved->kept) {
+            StoreKeptSnapshot(&loaded, *unsaved);
+        } else {
+            StoreSnapshot(&loaded, unsaved->name, unsaved->layout.Get(), unsaved->kind,
+                          unsaved->Displays(), unsaved->moment);
+        }
     }
+    storeVersion++;
     FreeSnapshots(snapshots);
     for (PtrListNode* node = loaded.head; node; node = node->next) {
         if (!snapshots->Append(node->data)) {

@@ -5,6 +5,7 @@
 #include "base/TextEncoding.h"
 #include "desktop/LayoutEntries.h"
 #include "store/LayoutSnapshot.h"
+#include "store/SnapshotEdit.h"
 
 #include <cstdio>
 #include <cstring>
@@ -130,8 +131,9 @@ bool CanEvict(const CPtrList& list, const LayoutSnapshot* record, const char* di
     return false;
 }
 
-// The record of kind that a new snapshot under displays overwrites: the oldest that may give way,
-// or, when none may (every record the only one of its configuration), the oldest of the kind.
+// The record of kind that a new snapshot under displays overwrites: the oldest not kept that may
+// give way, or, when none may (every record the only one of its configuration), the oldest of the
+// kind not kept.
 // Walked from the tail, where a sorted list holds its oldest: only a record older than the best so
 // far is asked whether it may give way.
 LayoutSnapshot* RecordToGiveWay(const CPtrList& list, SnapshotKind kind, const char* displays) {
@@ -139,7 +141,7 @@ LayoutSnapshot* RecordToGiveWay(const CPtrList& list, SnapshotKind kind, const c
     LayoutSnapshot* oldestThatMay = nullptr;
     for (PtrListNode* node = list.tail; node; node = node->prev) {
         LayoutSnapshot* record = static_cast<LayoutSnapshot*>(node->data);
-        if (record->kind != kind) {
+        if (record->kind != kind || record->kept) {
             continue;
         }
         if (!oldestOfKind || SnapshotOlder(record, oldestOfKind)) {
@@ -164,8 +166,8 @@ bool NameHeldByAnother(const CPtrList& list, const LayoutSnapshot* record) {
     return false;
 }
 
-// The settings file keeps one key per name and kind: two records under one name (two snapshots in
-// one second, two copies saving at once, a clock set back) would leave one of them behind.
+} // namespace
+
 void MakeNameUnique(const CPtrList& list, LayoutSnapshot* record) {
     if (!NameHeldByAnother(list, record)) {
         return;
@@ -176,6 +178,8 @@ void MakeNameUnique(const CPtrList& list, LayoutSnapshot* record) {
         NumberedName(base, number, record->name);
     }
 }
+
+namespace {
 
 // The record a new snapshot becomes: a new one, or the one it overwrites; null without memory.
 LayoutSnapshot* RecordFor(CPtrList* list, int countOfKind, const char* name, const char* layout,
@@ -208,7 +212,7 @@ void StoreSnapshot(CPtrList* list, const char* name, const char* layout, Snapsho
     int countOfKind = 0;
     for (PtrListNode* node = list->head; node && !sameArrangement; node = node->next) {
         LayoutSnapshot* snapshot = static_cast<LayoutSnapshot*>(node->data);
-        if (snapshot->kind != kind) {
+        if (snapshot->kind != kind || snapshot->kept) {
             continue;
         }
         if (strcmp(snapshot->layout.Get(), layout) == 0 &&
@@ -229,6 +233,36 @@ void StoreSnapshot(CPtrList* list, const char* name, const char* layout, Snapsho
         MakeNameUnique(*list, filed);
     }
     list->Sort(SnapshotOlder);
+}
+
+void StoreKeptSnapshot(CPtrList* list, const LayoutSnapshot& snapshot) {
+    LayoutSnapshot* same = FindSnapshot(*list, snapshot.kind, snapshot.name);
+    if (same && strcmp(same->layout.Get(), snapshot.layout.Get()) == 0 &&
+        strcmp(same->Displays(), snapshot.Displays()) == 0) {
+        same->kept = true;
+        return;
+    }
+    LayoutSnapshot* kept =
+        NewSnapshot(snapshot.name, snapshot.layout.Get(), snapshot.kind, snapshot.Displays());
+    if (!kept || !list->Append(kept)) {
+        delete kept;
+        return;
+    }
+    kept->moment = snapshot.moment;
+    kept->hasMoment = snapshot.hasMoment;
+    kept->kept = true;
+    MakeNameUnique(*list, kept);
+    list->Sort(SnapshotOlder);
+}
+
+LayoutSnapshot* FindSnapshot(const CPtrList& list, SnapshotKind kind, const char* name) {
+    for (PtrListNode* node = list.head; node; node = node->next) {
+        LayoutSnapshot* snapshot = static_cast<LayoutSnapshot*>(node->data);
+        if (snapshot->kind == kind && strcmp(snapshot->name, name) == 0) {
+            return snapshot;
+        }
+    }
+    return nullptr;
 }
 
 const LayoutSnapshot* NewestSnapshot(const CPtrList& list) {
@@ -262,6 +296,8 @@ const LayoutSnapshot* NewestSnapshotUnder(const CPtrList& list, const char* disp
 void CDesktopLayout::ClearStore() {
     FreeSnapshots(snapshots);
     FreeSnapshots(unsavedSnapshots);
+    FreeEdits(unsavedEdits);
+    storeVersion++;
     for (PtrListNode* node = undoStack->head; node; node = node->next) {
         delete[] static_cast<char*>(node->data);
     }
@@ -279,12 +315,51 @@ void CDesktopLayout::TakeSnapshot(SnapshotKind kind) {
     }
 }
 
-// The session is ending: a box would hold it up, and nobody would read it.
-void CDesktopLayout::TakeSnapshotQuietly(SnapshotKind kind) {
-    if (StoreCapture(kind)) {
-        WriteSettings();
-        ApplyStartWithWindows();
+// The session is ending, or a script asked: a box would hold it up, and nobody would read it.
+bool CDesktopLayout::TakeSnapshotQuietly(SnapshotKind kind) {
+    if (!StoreCapture(kind)) {
+        return false;
     }
+    bool written = WriteSettings() == kIniSaved;
+    ApplyStartWithWindows();
+    return written;
+}
+
+int CDesktopLayout::KeepDesktopAs(const char* name) {
+    int complete = 0;
+    const char* captured = CaptureLayout(&complete);
+    if (!complete || captured[0] == '\0') {
+        return 1;
+    }
+    if (const LayoutSnapshot* holder = FindSnapshot(*snapshots, kSnapshotManual, name)) {
+        return strcmp(holder->layout.Get(), captured) == 0 ? 0 : 1;
+    }
+    CHeapObject<LayoutSnapshot> kept(NewSnapshot(name, captured, kSnapshotManual, displayKey));
+    if (kept.IsEmpty()) {
+        return 1;
+    }
+    kept.Get()->moment = CurrentMoment();
+    kept.Get()->hasMoment = true;
+    StoreKeptSnapshot(snapshots, *kept.Get());
+    StoreKeptSnapshot(unsavedSnapshots, *kept.Get());
+    storeVersion++;
+    bool written = WriteSettings() == kIniSaved;
+    ApplyStartWithWindows();
+    return written && FindSnapshot(*snapshots, kSnapshotManual, name) ? 0 : 1;
+}
+
+// The edit is also made to what waits for the file, so that a snapshot taken since the last save
+// reaches it as the user left it.
+bool CDesktopLayout::EditSnapshot(const SnapshotEdit& edit) {
+    if (!ApplyEdit(snapshots, edit)) {
+        return false;
+    }
+    ApplyEdit(unsavedSnapshots, edit);
+    RecordEdit(unsavedEdits, edit);
+    snapshots->Sort(SnapshotOlder);
+    storeVersion++;
+    SaveSettings();
+    return true;
 }
 
 bool CDesktopLayout::StoreCapture(SnapshotKind kind) {
@@ -298,6 +373,7 @@ bool CDesktopLayout::StoreCapture(SnapshotKind kind) {
     SnapshotMoment moment = CurrentMoment();
     StoreSnapshot(snapshots, name, captured, kind, displayKey, moment);
     StoreSnapshot(unsavedSnapshots, name, captured, kind, displayKey, moment);
+    storeVersion++;
     return true;
 }
 
@@ -354,6 +430,11 @@ void CDesktopLayout::RestoreLayout(const char* layout) {
     ShowRefusal(RestoreQuietly(layout, kAskedByUser));
 }
 
+bool CDesktopLayout::RestoreLayoutQuietly(const char* layout) {
+    RestoreResult result = RestoreQuietly(layout, kAskedByUser);
+    return result == kIconsMoved || result == kNothingMoved;
+}
+
 // What a restore the user asked for says when it could not run; true when it said something.
 bool CDesktopLayout::ShowRefusal(RestoreResult result) {
     if (result == kDesktopUnreadable) {
@@ -387,13 +468,25 @@ int CDesktopLayout::RestoreNewestUnder(const char* displays, bool lastTry) {
 // The entry leaves the stack only once it was applied to a desktop that could be read: an Undo
 // while the shell restarts keeps it for the next try.
 void CDesktopLayout::Undo() {
+    if (undoStack->tail) {
+        ShowRefusal(UndoLast());
+    }
+}
+
+bool CDesktopLayout::UndoQuietly() {
     if (!undoStack->tail) {
-        return;
+        return false;
     }
+    RestoreResult result = UndoLast();
+    return result == kIconsMoved || result == kNothingMoved;
+}
+
+CDesktopLayout::RestoreResult CDesktopLayout::UndoLast() {
     char* layout = static_cast<char*>(undoStack->tail->data);
-    if (ShowRefusal(ApplyOverReadDesktop(layout, kAskedByUser, false))) {
-        return;
+    RestoreResult result = ApplyOverReadDesktop(layout, kAskedByUser, false);
+    if (result == kIconsMoved || result == kNothingMoved) {
+        undoStack->RemoveLast();
+        delete[] layout;
     }
-    undoStack->RemoveLast();
-    delete[] layout;
+    return result;
 }
