@@ -47,6 +47,17 @@ enum AutoSaveMode : int {
 enum SnapshotKind : int;
 struct SnapshotEdit;
 
+// What a save without any box came to.
+enum SaveResult {
+    kSavedNow,
+    // The name holds this very desktop already: nothing changed.
+    kAlreadyKept,
+    // The name holds another arrangement: nothing changed.
+    kNameHoldsAnother,
+    kSaveUnreadable,
+    kSaveNotWritten,
+};
+
 // One parsed name;x;y; triple of a layout text. The name is UTF-8 as a capture writes it, or the
 // ANSI code page in layouts stored before; either way at most kIconNameUnits UTF-16 units.
 struct LayoutEntry {
@@ -120,12 +131,10 @@ class CDesktopLayout {
 
     // Snapshots, restore and undo; store/SnapshotStore.cpp.
     void TakeSnapshot(SnapshotKind kind);
-    // The same without any box, whatever fails; true when the snapshot was stored and written.
-    bool TakeSnapshotQuietly(SnapshotKind kind);
-    // Stores the desktop as a kept manual snapshot of that name, without any box: 0 when it was
-    // stored and written, or when the name holds this very desktop already; 1 when the desktop
-    // could not be read, the name holds another arrangement, or the file was not written.
-    int KeepDesktopAs(const char* name);
+    // The same without any box, whatever fails.
+    SaveResult TakeSnapshotQuietly(SnapshotKind kind);
+    // Stores the desktop as a kept manual snapshot of that name, without any box.
+    SaveResult KeepDesktopAs(const char* name);
     // A user's rename, delete or keep change, carried out and saved; false when no snapshot of
     // that kind and name is there.
     bool EditSnapshot(const SnapshotEdit& edit);

@@ -316,27 +316,27 @@ void CDesktopLayout::TakeSnapshot(SnapshotKind kind) {
 }
 
 // The session is ending, or a script asked: a box would hold it up, and nobody would read it.
-bool CDesktopLayout::TakeSnapshotQuietly(SnapshotKind kind) {
+SaveResult CDesktopLayout::TakeSnapshotQuietly(SnapshotKind kind) {
     if (!StoreCapture(kind)) {
-        return false;
+        return kSaveUnreadable;
     }
     bool written = WriteSettings() == kIniSaved;
     ApplyStartWithWindows();
-    return written;
+    return written ? kSavedNow : kSaveNotWritten;
 }
 
-int CDesktopLayout::KeepDesktopAs(const char* name) {
+SaveResult CDesktopLayout::KeepDesktopAs(const char* name) {
     int complete = 0;
     const char* captured = CaptureLayout(&complete);
     if (!complete || captured[0] == '\0') {
-        return 1;
+        return kSaveUnreadable;
     }
     if (const LayoutSnapshot* holder = FindSnapshot(*snapshots, kSnapshotManual, name)) {
-        return strcmp(holder->layout.Get(), captured) == 0 ? 0 : 1;
+        return strcmp(holder->layout.Get(), captured) == 0 ? kAlreadyKept : kNameHoldsAnother;
     }
     CHeapObject<LayoutSnapshot> kept(NewSnapshot(name, captured, kSnapshotManual, displayKey));
     if (kept.IsEmpty()) {
-        return 1;
+        return kSaveNotWritten;
     }
     kept.Get()->moment = CurrentMoment();
     kept.Get()->hasMoment = true;
@@ -345,7 +345,7 @@ int CDesktopLayout::KeepDesktopAs(const char* name) {
     storeVersion++;
     bool written = WriteSettings() == kIniSaved;
     ApplyStartWithWindows();
-    return written && FindSnapshot(*snapshots, kSnapshotManual, name) ? 0 : 1;
+    return written && FindSnapshot(*snapshots, kSnapshotManual, name) ? kSavedNow : kSaveNotWritten;
 }
 
 // The edit is also made to what waits for the file, so that a snapshot taken since the last save

@@ -11,6 +11,7 @@
 #include "ui/DpiQuery.h"
 #include "ui/MessageFilter.h"
 #include "ui/OwnerDrawMenu.h"
+#include "ui/ProgramCommand.h"
 #include "ui/TrayCallback.h"
 
 #include <cstring>
@@ -102,6 +103,18 @@ NOTIFYICONDATAA WelcomeRecord(HWND window, HICON icon) {
     return record;
 }
 
+// The text of a command another start handed over: its own tag, a length within bounds, one
+// terminator at the end, UTF-8. False for anything else.
+bool ReadCommandText(const COPYDATASTRUCT* data, char (&text)[kCommandTextChars]) {
+    if (!data || data->dwData != kCommandDataTag || !data->lpData || data->cbData == 0 ||
+        data->cbData > sizeof text) {
+        return false;
+    }
+    memcpy(text, data->lpData, data->cbData);
+    const size_t length = data->cbData - 1;
+    return text[length] == '\0' && strlen(text) == length && IsUtf8(text, length);
+}
+
 bool IsRestoreId(UINT id) {
     return id >= ID_RESTORE_FIRST && id <= ID_RESTORE_LAST;
 }
@@ -137,6 +150,10 @@ int CTrayWindow::CreateTrayWindow(HINSTANCE instance, HWND parent) {
     HWND window = CreateWindowExA(0, kTrayClass, kTrayTitle, WS_OVERLAPPEDWINDOW, 0, 0, 320, 240,
                                   parent, nullptr, instance, static_cast<CWindowClass*>(this));
     return window ? 1 : 0;
+}
+
+HWND CTrayWindow::FindRunningCopy() {
+    return FindWindowA(kTrayClass, kTrayTitle);
 }
 
 void CTrayWindow::AddTrayIcon() {
@@ -314,6 +331,11 @@ LRESULT CTrayWindow::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPa
         return OnTrayIcon(wParam, lParam);
     case WM_QUERYENDSESSION:
         return OnQueryEndSession();
+    case WM_COPYDATA:
+        if (reinterpret_cast<const COPYDATASTRUCT*>(lParam)->dwData == kCommandDataTag) {
+            return OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+        }
+        break;
     case WM_DRAWITEM:
         if (popupMenu) {
             popupMenu->DrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
@@ -352,6 +374,30 @@ LRESULT CTrayWindow::OnQueryEndSession() {
         desktopLayout->TakeSnapshotQuietly(kSnapshotAutomatic);
     }
     return TRUE;
+}
+
+// Carried out as its menu command would be, but without any box: a script waits for the answer,
+// and nobody may be there to read one. Exit is posted, so the answer goes out first.
+LRESULT CTrayWindow::OnCopyData(const COPYDATASTRUCT* data) {
+    char text[kCommandTextChars];
+    const ProgramCommand command = ReadCommandText(data, text)
+                                       ? ParseProgramCommand(text)
+                                       : ProgramCommand{kCommandMalformed, {}};
+    if (command.verb == kCommandExit) {
+        PostMessageA(hwnd, WM_COMMAND, ID_EXIT, 0);
+        return AnswerOf(kOutcomeExiting);
+    }
+    if (command.verb == kNoCommand || command.verb == kCommandMalformed) {
+        return AnswerOf(kOutcomeMalformed);
+    }
+    LookAtDisplays();
+    AutoSaveMode mode = desktopLayout->autoSaveMode;
+    CommandOutcome outcome = RunProgramCommand(desktopLayout, command);
+    if (desktopLayout->autoSaveMode != mode) {
+        UpdateAutoSaveTimer();
+    }
+    UpdateTrayTip();
+    return AnswerOf(outcome);
 }
 
 void CTrayWindow::OnTimer(UINT_PTR id) {
@@ -421,10 +467,12 @@ void CTrayWindow::StopSettleTimer() {
 
 // Every start records the desktop as it stands, whatever the autosave interval. The taskbar runs
 // at the user's integrity level: an elevated copy lets its two messages in, or after Explorer
-// restarts the icon never comes back and its clicks never arrive.
+// restarts the icon never comes back and its clicks never arrive; a script's command line comes
+// from the user's level too.
 LRESULT CTrayWindow::OnCreate(HWND window, WPARAM wParam, LPARAM lParam) {
     AllowFromLowerIntegrity(window, WM_TRAYICON);
     AllowFromLowerIntegrity(window, taskbarCreatedMessage);
+    AllowFromLowerIntegrity(window, WM_COPYDATA);
     trayIcon.Reset(
         LoadProgramIcon(hInstance, GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON)));
     balloonIcon.Reset(

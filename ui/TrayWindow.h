@@ -40,6 +40,8 @@ class CTrayWindow final : private IDisplayRulesHost, public CWindowClass {
     LRESULT WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) override;
     // Registers "QuillmarshClass32" and creates the hidden window; 1 on success, 0 on failure.
     virtual int CreateTrayWindow(HINSTANCE instance, HWND parent);
+    // The hidden window of the copy that runs in this session, or null.
+    static HWND FindRunningCopy();
 
     // Adds the icon; while the notification area refuses, tries again for about two minutes.
     void AddTrayIcon();
@@ -91,5 +93,7 @@ class CTrayWindow final : private IDisplayRulesHost, public CWindowClass {
     void ReleaseShownLayouts();
     void OnAbout();
     LRESULT OnQueryEndSession();
+    // A command line another start of the program handed over; answers with its outcome.
+    LRESULT OnCopyData(const COPYDATASTRUCT* data);
     void ToggleOption(int* option);
 };

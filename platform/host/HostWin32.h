@@ -22,6 +22,7 @@ typedef unsigned int UINT;
 typedef size_t SIZE_T;
 typedef uintptr_t UINT_PTR;
 typedef uintptr_t DWORD_PTR;
+typedef uintptr_t ULONG_PTR;
 typedef uintptr_t WPARAM;
 typedef intptr_t LPARAM;
 typedef intptr_t LRESULT;

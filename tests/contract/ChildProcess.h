@@ -29,22 +29,32 @@ inline std::wstring WideOfUtf8(const std::string& text) {
 }
 
 // Starts the executable at path, in folder (null: ours), inside job before it runs a single
-// instruction, so it can never outlive the job. Both are UTF-8, so any folder name will do.
+// instruction, so it can never outlive the job. All are UTF-8, so any folder name will do;
+// arguments follow the quoted path. output, when given, is the child's standard output and error.
 inline bool LaunchInJob(HANDLE job, const std::string& path, const char* folder,
-                        PROCESS_INFORMATION* process) {
+                        PROCESS_INFORMATION* process, const std::string& arguments = "",
+                        HANDLE output = nullptr) {
     const std::wstring widePath = WideOfUtf8(path);
     const std::wstring wideFolder = folder ? WideOfUtf8(folder) : std::wstring();
     std::wstring commandLine = L"\"" + widePath + L"\"";
+    if (!arguments.empty()) {
+        commandLine += L" " + WideOfUtf8(arguments);
+    }
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
+    if (output) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = output;
+        startup.hStdError = output;
+    }
     // Wine now and then fails a start before the child runs ("failed to map the shared user
     // data", ERROR_INTERNAL_ERROR); nothing was started then, so another try is safe.
     const int kLaunchTries = 3;
     bool started = false;
     for (int attempt = 0; attempt < kLaunchTries && !started; ++attempt) {
-        started = CreateProcessW(widePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
-                                 CREATE_SUSPENDED, nullptr, folder ? wideFolder.c_str() : nullptr,
-                                 &startup, process) != 0;
+        started = CreateProcessW(widePath.c_str(), &commandLine[0], nullptr, nullptr,
+                                 output ? TRUE : FALSE, CREATE_SUSPENDED, nullptr,
+                                 folder ? wideFolder.c_str() : nullptr, &startup, process) != 0;
         if (!started && GetLastError() != ERROR_INTERNAL_ERROR) {
             break;
         }

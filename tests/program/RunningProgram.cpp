@@ -57,10 +57,10 @@ CRunningProgram::~CRunningProgram() {
     }
 }
 
-bool CRunningProgram::Start(const std::string& exe) {
+bool CRunningProgram::Start(const std::string& exe, const std::string& arguments, HANDLE output) {
     Kill();
     std::string folder = exe.substr(0, exe.find_last_of('\\') + 1);
-    return LaunchInJob(hJob, exe, folder.c_str(), &process);
+    return LaunchInJob(hJob, exe, folder.c_str(), &process, arguments, output);
 }
 
 HWND CRunningProgram::WaitForWindow() {

@@ -15,8 +15,9 @@ class CRunningProgram {
     CRunningProgram(const CRunningProgram&) = delete;
     CRunningProgram& operator=(const CRunningProgram&) = delete;
 
-    // Starts the executable with its own folder as working folder.
-    bool Start(const std::string& exe);
+    // Starts the executable with its own folder as working folder, and the arguments; output,
+    // when given, takes what it writes.
+    bool Start(const std::string& exe, const std::string& arguments = "", HANDLE output = nullptr);
     // The hidden tray window, once the program has made it; null if none came within the bound.
     HWND WaitForWindow();
     HWND Window() const { return hWindow; }

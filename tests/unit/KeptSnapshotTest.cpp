@@ -30,12 +30,12 @@ class KeptSnapshots : public SnapshotStore {
 };
 
 TEST_F(KeptSnapshots, AKeptSnapshotOutlivesElevenSavesAndIsNeverRenewed) {
-    EXPECT_EQ(layout->KeepDesktopAs("Work"), 0);
+    EXPECT_EQ(layout->KeepDesktopAs("Work"), kSavedNow);
     const std::string kept = SettingsFile();
     EXPECT_NE(kept.find("\r\n[SaveKept]\r\nWork=1\r\n"), std::string::npos);
-    EXPECT_EQ(layout->KeepDesktopAs("Work"), 0);
+    EXPECT_EQ(layout->KeepDesktopAs("Work"), kAlreadyKept);
     hostsim::MoveIcon(0, 300, 300);
-    EXPECT_EQ(layout->KeepDesktopAs("Work"), 1);
+    EXPECT_EQ(layout->KeepDesktopAs("Work"), kNameHoldsAnother);
     EXPECT_EQ(SettingsFile(), kept);
 
     for (int i = 0; i < 11; i++) {
@@ -118,7 +118,8 @@ TEST_F(KeptSnapshots, AnotherCopysSavesLeaveThisCopysRenamesDeletesAndKeepsStand
     EXPECT_EQ(Find(*layout, "2024-03-01 09:00:00"), nullptr);
     EXPECT_EQ(Find(*layout, "2024-03-01 09:01:00"), nullptr);
     EXPECT_TRUE(Find(*layout, "2024-03-01 09:02:00")->kept);
-    for (const char* taken : {"2024-03-01 09:10:00", "2024-03-01 09:11:00", "2024-03-01 09:12:00"}) {
+    for (const char* taken :
+         {"2024-03-01 09:10:00", "2024-03-01 09:11:00", "2024-03-01 09:12:00"}) {
         EXPECT_NE(Find(*layout, taken), nullptr) << taken;
     }
     EXPECT_EQ(Snapshots().size(), 6u);
