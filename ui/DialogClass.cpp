@@ -77,3 +77,16 @@ INT_PTR CDialogClass::DoModal(HINSTANCE instance, HWND parent, int x, int y, int
     return DialogBoxIndirectParamA(instance, reinterpret_cast<LPCDLGTEMPLATEA>(buffer), parent,
                                    StaticDlgProc, reinterpret_cast<LPARAM>(self));
 }
+
+int CDialogClass::CreateModeless(HINSTANCE instance, HWND parent, int x, int y, int width,
+                                 int height, DWORD style, DWORD exStyle) {
+    hInstance = instance;
+    hwndParent = parent;
+    alignas(4) BYTE buffer[kTemplateBytes];
+    BuildTemplate(buffer, x, y, width, height, style, exStyle);
+    CDialogClass* self = this;
+    return CreateDialogIndirectParamA(instance, reinterpret_cast<LPCDLGTEMPLATEA>(buffer), parent,
+                                      StaticDlgProc, reinterpret_cast<LPARAM>(self))
+               ? 1
+               : 0;
+}

@@ -1,5 +1,5 @@
-// Modal dialogs bound to objects, built from a template in memory that holds no controls: the
-// derived class creates its children at WM_INITDIALOG.
+// Modal and modeless dialogs bound to objects, built from a template in memory that holds no
+// controls: the derived class creates its children at WM_INITDIALOG.
 #pragma once
 
 #include "ui/WindowHandle.h"
@@ -17,6 +17,10 @@ class CDialogClass : public CWindowHandle {
     // dialog passed to EndDialog, or DialogBoxIndirectParamA's failure value.
     INT_PTR DoModal(HINSTANCE instance, HWND parent, int x, int y, int width, int height,
                     DWORD style, DWORD exStyle);
+    // The same dialog without a loop of its own: the caller's loop must hand it its keys
+    // (IsDialogMessage). 1 on success, 0 on failure.
+    int CreateModeless(HINSTANCE instance, HWND parent, int x, int y, int width, int height,
+                       DWORD style, DWORD exStyle);
 
   protected:
     // Detaches the object from a dialog window that still exists.

@@ -118,8 +118,10 @@ struct VerbSwitch {
 };
 
 const VerbSwitch kSwitches[] = {
-    {"/save", kCommandSave},        {"/restore", kCommandRestore},
-    {"/restore-newest", kCommandRestoreNewest}, {"/undo", kCommandUndo},
+    {"/save", kCommandSave},
+    {"/restore", kCommandRestore},
+    {"/restore-newest", kCommandRestoreNewest},
+    {"/undo", kCommandUndo},
     {"/exit", kCommandExit},
 };
 

@@ -132,7 +132,7 @@ void AppendSnapshotEntry(HMENU restore, UINT id, const char* name, bool marked) 
 CTrayWindow::CTrayWindow(CDesktopLayout* layout)
     : desktopLayout(layout), popupMenu(nullptr), notifyIcon(Shell_NotifyIconA),
       welcomePending(false), taskbarCreatedMessage(RegisterWindowMessageA("TaskbarCreated")),
-      shownCount(0), menuOpen(0), displayRules(this), trayIconTriesLeft(0) {}
+      shownCount(0), menuOpen(0), displayRules(this), trayIconTriesLeft(0), arrangements(layout) {}
 
 CTrayWindow::~CTrayWindow() {
     ReleaseShownLayouts();
@@ -303,6 +303,10 @@ void CTrayWindow::ReleaseShownLayouts() {
     shownCount = 0;
 }
 
+HWND CTrayWindow::ModelessDialog() const {
+    return arrangements.hwnd;
+}
+
 LRESULT CTrayWindow::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (taskbarCreatedMessage && msg == taskbarCreatedMessage) {
         AddTrayIcon();
@@ -363,6 +367,7 @@ void CTrayWindow::TakeSnapshot(SnapshotKind kind) {
         UpdateAutoSaveTimer();
     }
     UpdateTrayTip();
+    arrangements.Refresh();
 }
 
 // The arrangement the user leaves at logoff or shutdown is the newest at the next logon. The
@@ -372,6 +377,7 @@ LRESULT CTrayWindow::OnQueryEndSession() {
     LookAtDisplays();
     if (!displayRules.HoldAutomaticSnapshot()) {
         desktopLayout->TakeSnapshotQuietly(kSnapshotAutomatic);
+        arrangements.Refresh();
     }
     return TRUE;
 }
@@ -397,6 +403,7 @@ LRESULT CTrayWindow::OnCopyData(const COPYDATASTRUCT* data) {
         UpdateAutoSaveTimer();
     }
     UpdateTrayTip();
+    arrangements.Refresh();
     return AnswerOf(outcome);
 }
 
@@ -491,6 +498,7 @@ LRESULT CTrayWindow::OnCreate(HWND window, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CTrayWindow::OnDestroy() {
+    arrangements.Close();
     KillTimer(hwnd, kAutoSaveTimer);
     KillTimer(hwnd, kDisplayPollTimer);
     KillTimer(hwnd, kDisplaySettleTimer);
@@ -513,6 +521,7 @@ LRESULT CTrayWindow::OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
         desktopLayout->autoSaveMode = static_cast<AutoSaveMode>(id - ID_AUTOSAVE_NEVER);
         desktopLayout->SaveSettings();
         UpdateAutoSaveTimer();
+        arrangements.Refresh();
     } else if (IsRestoreId(id)) {
         desktopLayout->RestoreSnapshot(static_cast<int>(id - ID_RESTORE_FIRST));
     } else if (id == ID_ABOUT) {
@@ -523,7 +532,10 @@ LRESULT CTrayWindow::OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
         ToggleOption(&desktopLayout->restoreOnDisplayChange);
     } else if (id == ID_RESTORE_AT_STARTUP) {
         ToggleOption(&desktopLayout->restoreAtStartup);
+    } else if (id == ID_MANAGE_ARRANGEMENTS) {
+        arrangements.Show(hInstance, hwnd);
     } else if (id == ID_EXIT) {
+        arrangements.Close();
         return DestroyWindow(hwnd);
     } else if (id == ID_SAVE) {
         TakeSnapshot(kSnapshotManual);
@@ -541,6 +553,7 @@ void CTrayWindow::ToggleOption(int* option) {
     if (desktopLayout->autoSaveMode != mode) {
         UpdateAutoSaveTimer();
     }
+    arrangements.Refresh();
 }
 
 void CTrayWindow::OnAbout() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "desktop/DisplayRules.h"
+#include "ui/ArrangementsDialog.h"
 #include "res/ResourceIds.h"
 #include "ui/ScopedGdi.h"
 #include "ui/TrayTip.h"
@@ -38,6 +39,7 @@ class CTrayWindow final : private IDisplayRulesHost, public CWindowClass {
     ~CTrayWindow();
 
     LRESULT WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) override;
+    HWND ModelessDialog() const override;
     // Registers "QuillmarshClass32" and creates the hidden window; 1 on success, 0 on failure.
     virtual int CreateTrayWindow(HINSTANCE instance, HWND parent);
     // The hidden window of the copy that runs in this session, or null.
@@ -64,6 +66,8 @@ class CTrayWindow final : private IDisplayRulesHost, public CWindowClass {
     CDisplayRules displayRules;
     // Adds of the tray icon still to be tried; 0 once it is there or tried often enough.
     int trayIconTriesLeft;
+    // "Manage Arrangements", while it is open.
+    CArrangementsDialog arrangements;
 
     void TryAddTrayIcon();
     void ShowWelcome();

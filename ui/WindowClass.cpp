@@ -127,14 +127,23 @@ int CWindowClass::MessageLoop() {
     }
     MSG msg;
     BOOL got;
-    while ((got = GetMessageA(&msg, nullptr, 0, 0)) != 0) {
+    HWND dialog;
+    while ((got = (dialog = ModelessDialog()) != nullptr ? GetMessageW(&msg, nullptr, 0, 0)
+                                                         : GetMessageA(&msg, nullptr, 0, 0)) != 0) {
         if (got == -1) {
             // Nothing more can be read from the queue: end rather than spin.
             return -1;
         }
+        if (dialog && IsDialogMessageW(dialog, &msg)) {
+            continue;
+        }
         TranslateMessage(&msg);
         TranslateAcceleratorA(hwnd, hAccel, &msg);
-        DispatchMessageA(&msg);
+        if (dialog) {
+            DispatchMessageW(&msg);
+        } else {
+            DispatchMessageA(&msg);
+        }
     }
     return static_cast<int>(msg.wParam);
 }

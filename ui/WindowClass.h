@@ -28,6 +28,10 @@ class CWindowClass : public CWindowHandle {
     virtual LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) = 0;
     // Runs until WM_QUIT and returns its exit code; 6 at once when there is no window.
     virtual int MessageLoop();
+    // A modeless dialog of this window that is open, or null: while there is one, the loop takes
+    // and hands on messages in their UTF-16 form, so that text typed into it in any script arrives
+    // whole, and gives the dialog its keys.
+    virtual HWND ModelessDialog() const { return nullptr; }
     // A "CWindowClass32" window: a visible child with the parent's font, or a visible top-level
     // window with its own font. 1 on success, 0 on failure.
     virtual int Create(HINSTANCE instance, HWND parent, int x, int y, int width, int height,

@@ -1,8 +1,8 @@
 // `make run` inside Wine: the stand-in desktop with sample icons and the real program beside it.
 //   program-tour --stay <quillmarsh.exe>          until the person chooses Exit in the tray menu
 //   program-tour --tour <quillmarsh.exe> <folder> a scripted tour with screenshots in <folder>,
-//                                                 the menu and About box also at 100, 150 and
-//                                                 200 %
+//                                                 the menu, the About box and Manage
+//                                                 Arrangements also at 100, 150 and 200 %
 // The program is driven as the tests drive it: commands to its hidden window, a tray click and
 // keys to its popup menu.
 #include "contract/TestDesktop.h"
@@ -147,6 +147,17 @@ bool WriteEarlierRun(const std::string& folder) {
 // Without a tray of the desktop's own, Wine shows the notification icons in a small window of its
 // own, each icon a child window; the pointer rests on the first until its tip shows. False when
 // there is no such window.
+// The client area: without a window manager Wine leaves the caption unpainted.
+void ScreenshotClient(const std::string& folder, const char* name, HWND window) {
+    LetItPaint();
+    RECT client;
+    GetClientRect(window, &client);
+    POINT origin = {0, 0};
+    ClientToScreen(window, &origin);
+    OffsetRect(&client, origin.x, origin.y);
+    Screenshot(folder, name, client);
+}
+
 bool HoverTrayIcon(RECT* area) {
     HWND tray = FindWindowA("__winex11_standalone_tray", nullptr);
     HWND icon = tray ? GetWindow(tray, GW_CHILD) : nullptr;
@@ -253,18 +264,17 @@ bool ScaledTour(const char* exe, const std::string& folder, int dpi) {
     }
     HWND about = done ? program.WaitForDialog("About Quill Marsh") : nullptr;
     if (about) {
-        LetItPaint();
-        // The client area: without a window manager Wine leaves the caption unpainted.
-        RECT client;
-        GetClientRect(about, &client);
-        POINT origin = {0, 0};
-        ClientToScreen(about, &origin);
-        OffsetRect(&client, origin.x, origin.y);
-        Screenshot(folder, ("8-about-at-" + percent + ".png").c_str(), client);
+        ScreenshotClient(folder, ("8-about-at-" + percent + ".png").c_str(), about);
         PostMessageA(about, WM_COMMAND, IDOK, 0);
     }
+    HWND arrangements = about && program.PostCommand(kManageArrangements)
+                            ? program.WaitForDialog("Manage Arrangements")
+                            : nullptr;
+    if (arrangements) {
+        ScreenshotClient(folder, ("9-arrangements-at-" + percent + ".png").c_str(), arrangements);
+    }
     DWORD code = 99;
-    done = about && program.Command(kExit) && program.WaitForExit(&code) && code == 0;
+    done = arrangements && program.Command(kExit) && program.WaitForExit(&code) && code == 0;
     program.Kill();
     return done;
 }

@@ -561,8 +561,8 @@ TEST_F(Program, UnknownCommandsChangeNothing) {
     testdesktop::MoveIcon(1, 300, 300);
     const Positions_t before = Positions();
     const std::string file = Settings();
-    for (UINT id : {0u, 100u, 109u, 115u, 118u, 119u, 124u, 125u, 126u, 127u, 128u, 129u, 151u,
-                    152u, 999u, 65535u}) {
+    for (UINT id : {0u, 100u, 109u, 115u, 119u, 124u, 125u, 126u, 127u, 128u, 129u, 151u, 152u,
+                    999u, 65535u}) {
         ASSERT_TRUE(program.Command(id)) << id;
     }
     EXPECT_EQ(Settings(), file);

@@ -22,6 +22,7 @@ const UINT kExit = 112;
 const UINT kSave = 113;
 const UINT kUndo = 114;
 const UINT kRestoreOnDisplayChange = 116;
+const UINT kManageArrangements = 118;
 // Autosave Never, then the three intervals up to every hour: the setting is the id minus Never.
 const UINT kAutosaveNever = 120;
 const UINT kAutosaveHour = 123;

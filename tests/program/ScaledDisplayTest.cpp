@@ -92,7 +92,7 @@ Shot CaptureOnceDrawn(HWND popup, COLORREF colour, const std::string& savedAs) {
 
 // The rows of the tray menu from its top.
 enum Row { kItem, kSeparator, kSubmenu };
-const Row kTrayRows[] = {kItem,      kSeparator, kSubmenu, kItem, kSubmenu,   kItem,
+const Row kTrayRows[] = {kItem,      kSeparator, kSubmenu, kItem, kSubmenu,   kItem, kItem,
                          kSeparator, kItem,      kItem,    kItem, kSeparator, kItem};
 
 class ProgramAtScale : public ::testing::TestWithParam<int> {
@@ -161,8 +161,8 @@ TEST_P(ProgramAtScale, MenuRowsHoldTheirTextAndImagesStandAtTheirScaledSize) {
         }
     }
     ASSERT_EQ(3u, lines.size());
-    // Four items lie between the first two separators, three between the last two.
-    const int itemHeight = (lines[1] - lines[0]) - (lines[2] - lines[1]);
+    // Five items lie between the first two separators, three between the last two.
+    const int itemHeight = ((lines[1] - lines[0]) - (lines[2] - lines[1])) / 2;
     const int separatorHeight = lines[2] - lines[1] - 3 * itemHeight;
     EXPECT_EQ(Scaled(6), separatorHeight);
     EXPECT_GE(itemHeight, Scaled(20));

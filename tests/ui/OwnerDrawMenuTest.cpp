@@ -112,7 +112,7 @@ TEST(OwnerDrawMenu, TreeMirrorsTheTrayMenu) {
     EXPECT_STREQ(L"MainMenu", main->text);
     EXPECT_EQ(1, main->topLevel);
     EXPECT_EQ(nullptr, main->next);
-    EXPECT_EQ(12, main->subItemCount);
+    EXPECT_EQ(13, main->subItemCount);
 
     const UINT ids[] = {ID_ABOUT,
                         0,
@@ -120,17 +120,18 @@ TEST(OwnerDrawMenu, TreeMirrorsTheTrayMenu) {
                         ID_SAVE,
                         0,
                         ID_UNDO,
+                        ID_MANAGE_ARRANGEMENTS,
                         0,
                         ID_START_WITH_WINDOWS,
                         ID_RESTORE_ON_DISPLAY_CHANGE,
                         ID_RESTORE_AT_STARTUP,
                         0,
                         ID_EXIT};
-    const bool separators[] = {false, true,  false, false, false, false,
+    const bool separators[] = {false, true,  false, false, false, false, false,
                                true,  false, false, false, true,  false};
     int position = 0;
     for (const MenuItemNode* node = main->child; node != nullptr; node = node->next) {
-        ASSERT_LT(position, 12);
+        ASSERT_LT(position, 13);
         EXPECT_EQ(position, node->position);
         EXPECT_EQ(main->hSubMenu, node->hParentMenu);
         EXPECT_EQ(0, node->topLevel);
@@ -149,7 +150,7 @@ TEST(OwnerDrawMenu, TreeMirrorsTheTrayMenu) {
         EXPECT_EQ(reinterpret_cast<ULONG_PTR>(node), info.dwItemData) << position;
         ++position;
     }
-    EXPECT_EQ(12, position);
+    EXPECT_EQ(13, position);
 
     const MenuItemNode* autosave = menu.FindItem(menu.root, ID_AUTOSAVE_1HOUR);
     ASSERT_NE(nullptr, autosave);

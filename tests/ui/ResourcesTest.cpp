@@ -85,7 +85,7 @@ TEST(Resources, TrayMenuItemsStandWhereTheTrayWindowLooks) {
     EXPECT_EQ("MainMenu", ItemText(menu, 0));
     HMENU main = GetSubMenu(menu, 0);
     ASSERT_NE(nullptr, main);
-    ASSERT_EQ(12, GetMenuItemCount(main));
+    ASSERT_EQ(13, GetMenuItemCount(main));
     const UINT kSeparator = 0xFFFFFFFFu;
     const Item items[] = {{"About...", ID_ABOUT},
                           {"", kSeparator},
@@ -93,13 +93,14 @@ TEST(Resources, TrayMenuItemsStandWhereTheTrayWindowLooks) {
                           {"Save", ID_SAVE},
                           {"Restore", 0},
                           {"Undo", ID_UNDO},
+                          {"Manage Arrangements...", ID_MANAGE_ARRANGEMENTS},
                           {"", kSeparator},
                           {"Start With Windows", ID_START_WITH_WINDOWS},
                           {"Restore When Displays Change", ID_RESTORE_ON_DISPLAY_CHANGE},
                           {"Restore At Start-up", ID_RESTORE_AT_STARTUP},
                           {"", kSeparator},
                           {"Exit", ID_EXIT}};
-    for (int i = 0; i < 12; ++i) {
+    for (int i = 0; i < 13; ++i) {
         EXPECT_EQ(items[i].text, ItemText(main, i)) << i;
         if (items[i].id != 0) {
             EXPECT_EQ(items[i].id, ItemId(main, i)) << i;

@@ -33,9 +33,9 @@ TEST(ProgramCommands, TheCommandLineReadsAsWindowsSplitsItAndRefusesWhatItDoesNo
     EXPECT_EQ(Read("/restore-newest"), Expect(kCommandRestoreNewest));
     EXPECT_EQ(Read("/undo"), Expect(kCommandUndo));
     EXPECT_EQ(Read("/Exit"), Expect(kCommandExit));
-    for (const char* refused : {"/bogus", "save", "/restore", "/restore \"\"", "/restore a b",
-                                "/save a=b", "/save newest", "/save \"[x\"", "/undo now",
-                                "/exit /save"}) {
+    for (const char* refused :
+         {"/bogus", "save", "/restore", "/restore \"\"", "/restore a b", "/save a=b",
+          "/save newest", "/save \"[x\"", "/undo now", "/exit /save"}) {
         EXPECT_EQ(Read(refused), Expect(kCommandMalformed)) << refused;
     }
     const std::string longName = "/restore " + std::string(64, 'n');
