@@ -1,5 +1,6 @@
 #!/bin/sh
-# `make readme-images`: the README's pictures of the tray menu and the About box, taken by the
+# `make readme-images`: the README's pictures of the tray menu, the About box and Manage
+# Arrangements, taken by the
 # scripted tour of `make run` (always the tour, on a private Xvfb, even where there is a display)
 # and copied from build/run/ into docs/images/, stripped of metadata and reduced to a palette so
 # that they stay small in the repository.
@@ -10,8 +11,9 @@ images="$root/docs/images"
 
 DISPLAY= "$root/tools/run-program.sh" || exit 1
 mkdir -p "$images" || exit 1
-# The menu open at Restore, and the About box at 100 %.
-for pair in "3-menu-alone.png menu.png" "8-about-at-100.png about.png"; do
+# The menu open at Restore, and the About box and Manage Arrangements at 100 %.
+for pair in "3-menu-alone.png menu.png" "8-about-at-100.png about.png" \
+    "9-arrangements-at-100.png arrangements.png"; do
     set -- $pair
     if [ ! -f "$run/$1" ]; then
         echo "readme-images: the tour left no $1 in $run" >&2
