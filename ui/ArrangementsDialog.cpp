@@ -213,8 +213,8 @@ void CArrangementsDialog::CreateChildren() {
 // Every child where the DPI puts it, the dialog's client sized to hold them, in the font for it.
 void CArrangementsDialog::LayOut() {
     auto at = [this](int pixels) { return ScaleToDpi(pixels, dpi); };
-    font.Reset(CreateFontA(-at(kFontHeight), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, 0, 0, 0, 0,
-                           0, "MS Shell Dlg"));
+    font.Reset(CreateFontA(-at(kFontHeight), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, 0, 0, 0, 0, 0,
+                           "MS Shell Dlg"));
     for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
     }
@@ -330,9 +330,8 @@ void CArrangementsDialog::Say(const char* text) {
 }
 
 LayoutSnapshot* CArrangementsDialog::Selected() {
-    const int row = static_cast<int>(
-        SendMessageW(GetDlgItem(hwnd, kListId), LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
-                     LVNI_SELECTED));
+    const int row = static_cast<int>(SendMessageW(GetDlgItem(hwnd, kListId), LVM_GETNEXTITEM,
+                                                  static_cast<WPARAM>(-1), LVNI_SELECTED));
     if (row < 0 || row >= rowCount) {
         return nullptr;
     }

@@ -67,26 +67,33 @@ CDialogClass::~CDialogClass() {
     }
 }
 
+// The template the dialog is made from; the system reads it only while it makes the dialog.
+struct DialogTemplate {
+    alignas(4) BYTE bytes[kTemplateBytes];
+    LPCDLGTEMPLATEA Get() const { return reinterpret_cast<LPCDLGTEMPLATEA>(bytes); }
+};
+
 INT_PTR CDialogClass::DoModal(HINSTANCE instance, HWND parent, int x, int y, int width, int height,
                               DWORD style, DWORD exStyle) {
-    hInstance = instance;
-    hwndParent = parent;
-    alignas(4) BYTE buffer[kTemplateBytes];
-    BuildTemplate(buffer, x, y, width, height, style, exStyle);
-    CDialogClass* self = this;
-    return DialogBoxIndirectParamA(instance, reinterpret_cast<LPCDLGTEMPLATEA>(buffer), parent,
-                                   StaticDlgProc, reinterpret_cast<LPARAM>(self));
+    DialogTemplate dialog;
+    Prepare(instance, parent, x, y, width, height, style, exStyle, dialog.bytes);
+    return DialogBoxIndirectParamA(instance, dialog.Get(), parent, StaticDlgProc,
+                                   reinterpret_cast<LPARAM>(this));
 }
 
 int CDialogClass::CreateModeless(HINSTANCE instance, HWND parent, int x, int y, int width,
                                  int height, DWORD style, DWORD exStyle) {
-    hInstance = instance;
-    hwndParent = parent;
-    alignas(4) BYTE buffer[kTemplateBytes];
-    BuildTemplate(buffer, x, y, width, height, style, exStyle);
-    CDialogClass* self = this;
-    return CreateDialogIndirectParamA(instance, reinterpret_cast<LPCDLGTEMPLATEA>(buffer), parent,
-                                      StaticDlgProc, reinterpret_cast<LPARAM>(self))
+    DialogTemplate dialog;
+    Prepare(instance, parent, x, y, width, height, style, exStyle, dialog.bytes);
+    return CreateDialogIndirectParamA(instance, dialog.Get(), parent, StaticDlgProc,
+                                      reinterpret_cast<LPARAM>(this))
                ? 1
                : 0;
+}
+
+void CDialogClass::Prepare(HINSTANCE instance, HWND parent, int x, int y, int width, int height,
+                           DWORD style, DWORD exStyle, BYTE* bytes) {
+    hInstance = instance;
+    hwndParent = parent;
+    BuildTemplate(bytes, x, y, width, height, style, exStyle);
 }

@@ -25,4 +25,9 @@ class CDialogClass : public CWindowHandle {
   protected:
     // Detaches the object from a dialog window that still exists.
     ~CDialogClass();
+
+  private:
+    // Takes the instance and the parent, and writes the template into bytes.
+    void Prepare(HINSTANCE instance, HWND parent, int x, int y, int width, int height, DWORD style,
+                 DWORD exStyle, BYTE* bytes);
 };

@@ -156,9 +156,9 @@ TEST_F(ArrangementsDialog, RenameKeepAndDeleteByKeysAndTheListFollowsTheStore) {
     Alt(L's');
     Key(VK_DOWN);
     Alt(L'k');
-    EXPECT_TRUE(FindSnapshot(*layout.snapshots, kSnapshotAutomatic,
-                             "2024-03-01 09:20:00 (AutoSave)")
-                    ->kept);
+    EXPECT_TRUE(
+        FindSnapshot(*layout.snapshots, kSnapshotAutomatic, "2024-03-01 09:20:00 (AutoSave)")
+            ->kept);
     EXPECT_EQ(Text(kKeepId), "Don't &keep");
 
     // Delete asks once; Enter answers No.
