@@ -117,7 +117,7 @@ void SortNewestFirst(const CPtrList& snapshots, CPtrList* sorted) {
 } // namespace
 
 CArrangementsDialog::CArrangementsDialog(CDesktopLayout* layout)
-    : desktopLayout(layout), rowCount(0), shownVersion(0), dpi(kBaseDpi) {}
+    : desktopLayout(layout), rowCount(0), shown(), shownVersion(0), dpi(kBaseDpi) {}
 
 CArrangementsDialog::~CArrangementsDialog() {
     Close();
@@ -157,6 +157,7 @@ INT_PTR CArrangementsDialog::DialogProc(HWND dialog, UINT msg, WPARAM wParam, LP
         font.Reset();
         rows.Reset();
         rowCount = 0;
+        shown = Row();
         return 0;
     default:
         return 0;
@@ -318,7 +319,13 @@ void CArrangementsDialog::Select(SnapshotKind kind, const char* name) {
 // what it would do.
 void CArrangementsDialog::ShowSelection() {
     const LayoutSnapshot* snapshot = Selected();
-    SetWideText(GetDlgItem(hwnd, kNameId), snapshot ? snapshot->name : "");
+    const char* name = snapshot ? snapshot->name : "";
+    const SnapshotKind kind = snapshot ? snapshot->kind : kSnapshotManual;
+    if (kind != shown.kind || strcmp(name, shown.name) != 0) {
+        SetWideText(GetDlgItem(hwnd, kNameId), name);
+        shown.kind = kind;
+        CopyBounded(shown.name, sizeof shown.name, name);
+    }
     SetWindowTextA(GetDlgItem(hwnd, kKeepId), snapshot && snapshot->kept ? "Don't &keep" : "&Keep");
     for (const ButtonSpec& button : kButtons) {
         EnableWindow(GetDlgItem(hwnd, button.id), button.id == IDCANCEL || snapshot != nullptr);

@@ -35,6 +35,9 @@ class CArrangementsDialog final : public CDialogClass {
     CScopedFont font;
     CHeapArray<Row> rows;
     int rowCount;
+    // The snapshot whose name the name box was given: a refresh for another reason leaves what
+    // the user is typing there alone.
+    Row shown;
     unsigned shownVersion;
     int dpi;
 

@@ -336,7 +336,7 @@ LRESULT CTrayWindow::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPa
     case WM_QUERYENDSESSION:
         return OnQueryEndSession();
     case WM_COPYDATA:
-        if (reinterpret_cast<const COPYDATASTRUCT*>(lParam)->dwData == kCommandDataTag) {
+        if (lParam && reinterpret_cast<const COPYDATASTRUCT*>(lParam)->dwData == kCommandDataTag) {
             return OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
         }
         break;

@@ -5,9 +5,11 @@
 #include "program/ProgramFolder.h"
 #include "program/ProgramTestSupport.h"
 #include "program/RunningProgram.h"
+#include "ui/ProgramCommand.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 namespace {
@@ -128,6 +130,24 @@ TEST_F(CommandLine, ScriptsSaveAndRestoreNamedArrangementsWithAndWithoutARunning
     file = Settings();
     EXPECT_EQ(Section(file, "SaveKept"), programtest::Entries_t({{"Work", "1"}})) << file;
     EXPECT_EQ(Section(file, "Saves").size(), 11u) << file;
+
+    // Data of another tag is not a command; a command without its terminator, or longer than
+    // any, is refused; neither changes anything.
+    const std::string before = Settings();
+    char text[kCommandTextChars + 8];
+    memset(text, 'x', sizeof text);
+    memcpy(text, "/save", 5);
+    for (const COPYDATASTRUCT& data :
+         {COPYDATASTRUCT{kCommandDataTag + 1, 6, text}, COPYDATASTRUCT{kCommandDataTag, 5, text},
+          COPYDATASTRUCT{kCommandDataTag, sizeof text, text}}) {
+        DWORD_PTR answer = 0;
+        ASSERT_TRUE(SendMessageTimeoutA(tray.Window(), WM_COPYDATA, 0,
+                                        reinterpret_cast<LPARAM>(&data), SMTO_NORMAL, 30000,
+                                        &answer));
+        EXPECT_EQ(OutcomeOfAnswer(answer),
+                  data.dwData == kCommandDataTag ? kOutcomeMalformed : kOutcomeNoAnswer);
+    }
+    EXPECT_EQ(Settings(), before);
 
     ExpectEnds("/exit", 0, "Quill Marsh is closing.");
     DWORD code = 99;

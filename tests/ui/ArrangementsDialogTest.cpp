@@ -14,6 +14,7 @@
 namespace {
 
 const int kListId = 1001;
+const int kNameId = 1003;
 const int kStatusId = 1004;
 const int kKeepId = 1007;
 
@@ -172,11 +173,14 @@ TEST_F(ArrangementsDialog, RenameKeepAndDeleteByKeysAndTheListFollowsTheStore) {
     EXPECT_EQ(Rows(), 2);
     EXPECT_EQ(FindSnapshot(*layout.snapshots, kSnapshotManual, "2024-03-01 09:15:00"), nullptr);
 
-    // A snapshot taken while it is open shows at once.
+    // A snapshot taken while it is open shows at once, and a name half typed stays.
+    Alt(L'n');
+    Type(L"Half");
     layout.snapshots->Append(NewSnapshot("2024-03-01 10:00:00", "A;9;9;", kSnapshotManual));
     layout.storeVersion++;
     dialog.Refresh();
     EXPECT_EQ(Rows(), 3);
+    EXPECT_EQ(Text(kNameId), "Half");
 
     Key(VK_ESCAPE);
     EXPECT_FALSE(dialog.IsOpen());
