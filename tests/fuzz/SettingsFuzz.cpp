@@ -2,7 +2,8 @@
 //
 // What must hold for any input: no overrun or leak (the sanitizers), every loaded snapshot's name
 // and layout fit their buffers, and the second load equals the first: the same autosave mode and
-// the same snapshots, names, layouts and kinds, in the same order.
+// the same snapshots, names, layouts, kinds and keep marks, in the same order. A file that cannot
+// be read keeps its bytes.
 #include "desktop/DesktopLayout.h"
 #include "platform/host/HostTesting.h"
 #include "store/LayoutSnapshot.h"
@@ -30,8 +31,10 @@ struct Stored {
     std::string name;
     std::string layout;
     int kind;
+    bool kept;
     bool operator==(const Stored& other) const {
-        return name == other.name && layout == other.layout && kind == other.kind;
+        return name == other.name && layout == other.layout && kind == other.kind &&
+               kept == other.kept;
     }
 };
 
@@ -51,7 +54,8 @@ Store StoreOf(const CDesktopLayout& layout) {
                 "name unterminated");
         Require(!snapshot->layout.IsEmpty(), "no layout");
         Require(snapshot->name[0] != '\0' && snapshot->layout.Get()[0] != '\0', "empty snapshot");
-        store.snapshots.push_back({snapshot->name, snapshot->layout.Get(), snapshot->kind});
+        store.snapshots.push_back(
+            {snapshot->name, snapshot->layout.Get(), snapshot->kind, snapshot->kept});
     }
     return store;
 }
@@ -87,6 +91,19 @@ void WriteFile(const std::string& path, const uint8_t* data, size_t size) {
     fclose(file);
 }
 
+std::string ReadFile(const std::string& path) {
+    std::string bytes;
+    FILE* file = fopen(path.c_str(), "rb");
+    Require(file != nullptr, "cannot read the settings file");
+    char chunk[4096];
+    size_t got;
+    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0) {
+        bytes.append(chunk, got);
+    }
+    fclose(file);
+    return bytes;
+}
+
 void RemoveDirectory() {
     remove((directory + "/Quillmarsh.ini").c_str());
     rmdir(directory.c_str());
@@ -119,7 +136,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         layout.LoadSettings();
         Store first = StoreOf(layout);
         layout.SaveSettings();
-        Require(hostsim::MessageBoxes().empty(), "the save failed");
+        // A file that could not be read (a UTF-16 text that cannot be converted) is never
+        // replaced: its save fails, and the file keeps its bytes.
+        if (!hostsim::MessageBoxes().empty()) {
+            Require(ReadFile(path) == std::string(reinterpret_cast<const char*>(data), size),
+                    "a failed save changed the file");
+            remove(path.c_str());
+            return 0;
+        }
         Store second = Load();
         if (!(second == first)) {
             Report(first, second);
