@@ -379,7 +379,9 @@ INT_PTR CArrangementsDialog::OnNotify(const NMHDR* header) {
     }
     if (header->code == LVN_ITEMCHANGED) {
         const NMLISTVIEW* change = reinterpret_cast<const NMLISTVIEW*>(header);
-        if ((change->uChanged & LVIF_STATE) && (change->uNewState & LVIS_SELECTED)) {
+        // Also when the selection goes: the buttons then have nothing to act on.
+        if ((change->uChanged & LVIF_STATE) &&
+            ((change->uNewState ^ change->uOldState) & LVIS_SELECTED)) {
             ShowSelection();
         }
     } else if (header->code == LVN_KEYDOWN) {

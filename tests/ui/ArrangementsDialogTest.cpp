@@ -182,6 +182,13 @@ TEST_F(ArrangementsDialog, RenameKeepAndDeleteByKeysAndTheListFollowsTheStore) {
     EXPECT_EQ(Rows(), 3);
     EXPECT_EQ(Text(kNameId), "Half");
 
+    // Nothing selected: nothing for the buttons to act on.
+    LVITEMW none = {};
+    none.stateMask = LVIS_SELECTED;
+    SendMessageW(GetDlgItem(dialog.hwnd, kListId), LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
+                 reinterpret_cast<LPARAM>(&none));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog.hwnd, kKeepId)));
+
     Key(VK_ESCAPE);
     EXPECT_FALSE(dialog.IsOpen());
 }
