@@ -180,3 +180,17 @@ size_t Utf8PrefixWithinBytes(const char* text, size_t length, size_t maxUnits, s
     }
     return at;
 }
+
+namespace {
+
+char AsciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+} // namespace
+
+bool EqualIgnoringAsciiCase(const char* first, const char* second) {
+    for (; *first && AsciiLower(*first) == AsciiLower(*second); first++, second++) {
+    }
+    return AsciiLower(*first) == AsciiLower(*second);
+}

@@ -10,6 +10,8 @@
 // True when the length bytes are well-formed UTF-8: no stray or missing continuation bytes, no
 // overlong forms, no surrogates, nothing past U+10FFFF. Plain ASCII always is.
 bool IsUtf8(const char* text, size_t length);
+// The same text but for the case of ASCII letters.
+bool EqualIgnoringAsciiCase(const char* first, const char* second);
 
 // True when every surrogate of the units stands in a pair, a high one before a low one: the text
 // is well-formed UTF-16.

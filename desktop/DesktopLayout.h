@@ -289,6 +289,8 @@ class CDesktopLayout {
 
     const char* SettingsSource() const;
     IniSaveResult WriteSettings();
+    // SaveSettings without its box.
+    SaveResult SaveQuietly();
     bool MergeSettingsFile();
 };
 

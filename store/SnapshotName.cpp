@@ -17,23 +17,6 @@ bool HasControlCharacter(const char* text) {
     return false;
 }
 
-// Scripts name the newest snapshot so, whatever the case they write it in.
-bool IsReserved(const char* text) {
-    if (strlen(text) != sizeof kReservedName - 1) {
-        return false;
-    }
-    for (size_t i = 0; kReservedName[i]; i++) {
-        char c = text[i];
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-        if (c != kReservedName[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
 } // namespace
 
 SnapshotNameProblem CheckSnapshotName(const char* text) {
@@ -56,7 +39,8 @@ SnapshotNameProblem CheckSnapshotName(const char* text) {
     if (text[0] == '[' || text[0] == ' ') {
         return kNameStartsBadly;
     }
-    return IsReserved(text) ? kNameReserved : kNameFits;
+    // Scripts name the newest snapshot so, whatever the case they write it in.
+    return EqualIgnoringAsciiCase(text, kReservedName) ? kNameReserved : kNameFits;
 }
 
 SnapshotNameProblem CheckNewSnapshotName(const CPtrList& list, SnapshotKind kind, const char* text,

@@ -317,9 +317,10 @@ void CDesktopLayout::TakeSnapshot(SnapshotKind kind) {
 
 // The session is ending, or a script asked: a box would hold it up, and nobody would read it.
 SaveResult CDesktopLayout::TakeSnapshotQuietly(SnapshotKind kind) {
-    if (!StoreCapture(kind)) {
-        return kSaveUnreadable;
-    }
+    return StoreCapture(kind) ? SaveQuietly() : kSaveUnreadable;
+}
+
+SaveResult CDesktopLayout::SaveQuietly() {
     bool written = WriteSettings() == kIniSaved;
     ApplyStartWithWindows();
     return written ? kSavedNow : kSaveNotWritten;
@@ -343,9 +344,7 @@ SaveResult CDesktopLayout::KeepDesktopAs(const char* name) {
     StoreKeptSnapshot(snapshots, *kept.Get());
     StoreKeptSnapshot(unsavedSnapshots, *kept.Get());
     storeVersion++;
-    bool written = WriteSettings() == kIniSaved;
-    ApplyStartWithWindows();
-    return written && FindSnapshot(*snapshots, kSnapshotManual, name) ? kSavedNow : kSaveNotWritten;
+    return SaveQuietly();
 }
 
 // The edit is also made to what waits for the file, so that a snapshot taken since the last save

@@ -74,25 +74,30 @@ const DWORD kListStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER | LVS_RE
                          LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER;
 
 // Names are UTF-8 in any script; the controls take them in UTF-16.
-void SetWideText(HWND window, const char* text) {
-    WCHAR wide[kTextChars];
-    Utf8ToUtf16(text, strlen(text), wide, kTextChars);
-    SetWindowTextW(window, wide);
-}
+struct WideText {
+    WCHAR units[kTextChars];
+    explicit WideText(const char* text) { Utf8ToUtf16(text, strlen(text), units, kTextChars); }
+};
 
 void SetCell(HWND list, int row, int column, const char* text) {
-    WCHAR wide[kTextChars];
-    Utf8ToUtf16(text, strlen(text), wide, kTextChars);
+    WideText wide(text);
     LVITEMW item = {};
     item.mask = LVIF_TEXT;
     item.iItem = row;
     item.iSubItem = column;
-    item.pszText = wide;
+    item.pszText = wide.units;
     if (column == 0) {
         SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
     } else {
         SendMessageW(list, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
     }
+}
+
+// An edit of the snapshot, found again by its kind and name.
+SnapshotEdit EditOf(SnapshotEditAction action, const LayoutSnapshot& snapshot) {
+    SnapshotEdit edit = {action, snapshot.kind, {}, {}, !snapshot.kept};
+    CopyBounded(edit.name, sizeof edit.name, snapshot.name);
+    return edit;
 }
 
 HWND CreateChild(HWND dialog, const WCHAR* windowClass, int id, DWORD style, DWORD exStyle) {
@@ -192,9 +197,8 @@ void CArrangementsDialog::CreateChildren() {
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     for (int i = 0; i < static_cast<int>(sizeof kColumns / sizeof kColumns[0]); i++) {
         LVCOLUMNA column = {};
-        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+        column.mask = LVCF_TEXT | LVCF_FMT;
         column.fmt = kColumns[i].format;
-        column.cx = ScaleToDpi(kColumns[i].width, dpi);
         column.pszText = const_cast<char*>(kColumns[i].title);
         SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
     }
@@ -241,6 +245,9 @@ void CArrangementsDialog::LayOut() {
         Place(hwnd, button.id, buttonsLeft, top, at(kButtonWidth), at(kButtonHeight));
         top += at(kButtonStep);
     }
+    for (int i = 0; i < static_cast<int>(sizeof kColumns / sizeof kColumns[0]); i++) {
+        SendMessageA(GetDlgItem(hwnd, kListId), LVM_SETCOLUMNWIDTH, i, at(kColumns[i].width));
+    }
 }
 
 INT_PTR CArrangementsDialog::OnDpiChanged(int newDpi, const RECT* suggested) {
@@ -250,10 +257,6 @@ INT_PTR CArrangementsDialog::OnDpiChanged(int newDpi, const RECT* suggested) {
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     LayOut();
-    HWND list = GetDlgItem(hwnd, kListId);
-    for (int i = 0; i < static_cast<int>(sizeof kColumns / sizeof kColumns[0]); i++) {
-        SendMessageA(list, LVM_SETCOLUMNWIDTH, i, ScaleToDpi(kColumns[i].width, dpi));
-    }
     return 1;
 }
 
@@ -322,7 +325,7 @@ void CArrangementsDialog::ShowSelection() {
     const char* name = snapshot ? snapshot->name : "";
     const SnapshotKind kind = snapshot ? snapshot->kind : kSnapshotManual;
     if (kind != shown.kind || strcmp(name, shown.name) != 0) {
-        SetWideText(GetDlgItem(hwnd, kNameId), name);
+        SetWindowTextW(GetDlgItem(hwnd, kNameId), WideText(name).units);
         shown.kind = kind;
         CopyBounded(shown.name, sizeof shown.name, name);
     }
@@ -427,11 +430,9 @@ void CArrangementsDialog::OnRename() {
     if (problem != kNameFits) {
         return Say(SnapshotNameProblemText(problem));
     }
-    SnapshotEdit edit = {kEditRename, snapshot->kind, {}, {}, true};
-    CopyBounded(edit.name, sizeof edit.name, snapshot->name);
+    SnapshotEdit edit = EditOf(kEditRename, *snapshot);
     CopyBounded(edit.newName, sizeof edit.newName, name);
-    Say(desktopLayout->EditSnapshot(edit) ? "" : kGone);
-    FillList();
+    CarryOut(edit);
     Select(edit.kind, edit.newName);
 }
 
@@ -440,10 +441,7 @@ void CArrangementsDialog::OnKeep() {
     if (!snapshot) {
         return Say(kGone);
     }
-    SnapshotEdit edit = {kEditKeep, snapshot->kind, {}, {}, !snapshot->kept};
-    CopyBounded(edit.name, sizeof edit.name, snapshot->name);
-    Say(desktopLayout->EditSnapshot(edit) ? "" : kGone);
-    FillList();
+    CarryOut(EditOf(kEditKeep, *snapshot));
 }
 
 // Asked once, with No as the answer Enter gives.
@@ -452,16 +450,16 @@ void CArrangementsDialog::OnDelete() {
     if (!snapshot) {
         return Say(kGone);
     }
-    SnapshotEdit edit = {kEditDelete, snapshot->kind, {}, {}, false};
-    CopyBounded(edit.name, sizeof edit.name, snapshot->name);
+    const SnapshotEdit edit = EditOf(kEditDelete, *snapshot);
     char question[kTextChars];
     snprintf(question, sizeof question, "Delete \"%s\"? It cannot be undone.", edit.name);
-    WCHAR wide[kTextChars];
-    Utf8ToUtf16(question, strlen(question), wide, kTextChars);
-    if (MessageBoxW(hwnd, wide, kWideCaption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) !=
-        IDYES) {
-        return;
+    if (MessageBoxW(hwnd, WideText(question).units, kWideCaption,
+                    MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES) {
+        CarryOut(edit);
     }
+}
+
+void CArrangementsDialog::CarryOut(const SnapshotEdit& edit) {
     Say(desktopLayout->EditSnapshot(edit) ? "" : kGone);
     FillList();
 }

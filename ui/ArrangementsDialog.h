@@ -9,6 +9,7 @@
 #include "ui/ScopedGdi.h"
 
 class CDesktopLayout;
+struct SnapshotEdit;
 
 class CArrangementsDialog final : public CDialogClass {
   public:
@@ -57,5 +58,7 @@ class CArrangementsDialog final : public CDialogClass {
     void OnRename();
     void OnKeep();
     void OnDelete();
+    // Carries the edit out and shows the store as it left it.
+    void CarryOut(const SnapshotEdit& edit);
     void Select(SnapshotKind kind, const char* name);
 };

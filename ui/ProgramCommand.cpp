@@ -1,6 +1,7 @@
 #include "ui/ProgramCommand.h"
 
 #include "base/BoundedText.h"
+#include "base/TextEncoding.h"
 #include "desktop/DesktopLayout.h"
 #include "store/SnapshotName.h"
 
@@ -54,62 +55,34 @@ bool NextArgument(const char** at, char (&argument)[kCommandTextChars]) {
     const char* p = *at;
     size_t length = 0;
     bool quoted = false;
-    auto put = [&](char c) {
-        if (length + 1 >= sizeof argument) {
+    auto put = [&](char c, size_t times) {
+        if (length + times >= sizeof argument) {
             return false;
         }
-        argument[length++] = c;
+        memset(argument + length, c, times);
+        length += times;
         return true;
     };
     while (*p && (quoted || !IsBlank(*p))) {
-        size_t backslashes = 0;
-        while (p[backslashes] == '\\') {
-            backslashes++;
-        }
+        size_t backslashes = strspn(p, "\\");
+        bool fits = true;
         if (p[backslashes] == '"') {
-            for (size_t i = 0; i < backslashes / 2; i++) {
-                if (!put('\\')) {
-                    return false;
-                }
-            }
-            if (backslashes % 2 == 1) {
-                if (!put('"')) {
-                    return false;
-                }
-            } else {
-                quoted = !quoted;
-            }
+            fits = put('\\', backslashes / 2) && (backslashes % 2 == 0 || put('"', 1));
+            quoted = backslashes % 2 == 0 ? !quoted : quoted;
             p += backslashes + 1;
         } else if (backslashes > 0) {
-            for (size_t i = 0; i < backslashes; i++) {
-                if (!put('\\')) {
-                    return false;
-                }
-            }
+            fits = put('\\', backslashes);
             p += backslashes;
         } else {
-            if (!put(*p)) {
-                return false;
-            }
-            p++;
+            fits = put(*p++, 1);
+        }
+        if (!fits) {
+            return false;
         }
     }
     argument[length] = '\0';
     *at = SkipBlanks(p);
     return true;
-}
-
-bool SameSwitch(const char* argument, const char* name) {
-    for (; *argument && *name; argument++, name++) {
-        char c = *argument;
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-        if (c != *name) {
-            return false;
-        }
-    }
-    return *argument == '\0' && *name == '\0';
 }
 
 struct VerbSwitch {
@@ -127,7 +100,7 @@ const VerbSwitch kSwitches[] = {
 
 ProgramVerb VerbOf(const char* argument) {
     for (const VerbSwitch& entry : kSwitches) {
-        if (SameSwitch(argument, entry.name)) {
+        if (EqualIgnoringAsciiCase(argument, entry.name)) {
             return entry.verb;
         }
     }
@@ -259,6 +232,16 @@ CommandOutcome RunProgramCommand(CDesktopLayout* layout, const ProgramCommand& c
     default:
         return kOutcomeMalformed;
     }
+}
+
+bool ReadCommandData(ULONG_PTR tag, const void* data, DWORD bytes,
+                     char (&text)[kCommandTextChars]) {
+    if (tag != kCommandDataTag || !data || bytes == 0 || bytes > sizeof text) {
+        return false;
+    }
+    memcpy(text, data, bytes);
+    const size_t length = bytes - 1;
+    return text[length] == '\0' && strlen(text) == length && IsUtf8(text, length);
 }
 
 LRESULT AnswerOf(CommandOutcome outcome) {

@@ -66,6 +66,11 @@ void FormatOutcome(CommandOutcome outcome, const ProgramCommand& command,
 // configuration must be up to date. /exit is the window's to carry out.
 CommandOutcome RunProgramCommand(CDesktopLayout* layout, const ProgramCommand& command);
 
+// The text of a command another start handed over (WM_COPYDATA's tag, data and length): its own
+// tag, a length within kCommandTextChars, one terminator at the end, UTF-8. False for anything
+// else.
+bool ReadCommandData(ULONG_PTR tag, const void* data, DWORD bytes, char (&text)[kCommandTextChars]);
+
 // The answer a running copy gives a command, and how the start that sent it reads it; a window
 // that knows no command answers 0, which reads as no answer.
 LRESULT AnswerOf(CommandOutcome outcome);

@@ -103,18 +103,6 @@ NOTIFYICONDATAA WelcomeRecord(HWND window, HICON icon) {
     return record;
 }
 
-// The text of a command another start handed over: its own tag, a length within bounds, one
-// terminator at the end, UTF-8. False for anything else.
-bool ReadCommandText(const COPYDATASTRUCT* data, char (&text)[kCommandTextChars]) {
-    if (!data || data->dwData != kCommandDataTag || !data->lpData || data->cbData == 0 ||
-        data->cbData > sizeof text) {
-        return false;
-    }
-    memcpy(text, data->lpData, data->cbData);
-    const size_t length = data->cbData - 1;
-    return text[length] == '\0' && strlen(text) == length && IsUtf8(text, length);
-}
-
 bool IsRestoreId(UINT id) {
     return id >= ID_RESTORE_FIRST && id <= ID_RESTORE_LAST;
 }
@@ -386,7 +374,7 @@ LRESULT CTrayWindow::OnQueryEndSession() {
 // and nobody may be there to read one. Exit is posted, so the answer goes out first.
 LRESULT CTrayWindow::OnCopyData(const COPYDATASTRUCT* data) {
     char text[kCommandTextChars];
-    const ProgramCommand command = ReadCommandText(data, text)
+    const ProgramCommand command = ReadCommandData(data->dwData, data->lpData, data->cbData, text)
                                        ? ParseProgramCommand(text)
                                        : ProgramCommand{kCommandMalformed, {}};
     if (command.verb == kCommandExit) {
