@@ -5,11 +5,9 @@
 #include "program/ProgramFolder.h"
 #include "program/ProgramTestSupport.h"
 #include "program/RunningProgram.h"
-#include "ui/ProgramCommand.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 
 namespace {
@@ -17,7 +15,6 @@ namespace {
 using programtest::Positions;
 using programtest::Positions_t;
 using programtest::Section;
-using namespace programtest::commands;
 
 struct Ended {
     DWORD exitCode;
@@ -58,7 +55,7 @@ class CommandLine : public ::testing::Test {
         CloseHandle(writeEnd);
         DWORD began = GetTickCount();
         while (started && start.Running() && GetTickCount() - began < 30000) {
-            if (OwnedDialog(start.ProcessId())) {
+            if (start.OpenDialogs(nullptr) > 0) {
                 ended.showedBox = true;
                 start.Kill();
                 break;
@@ -77,19 +74,6 @@ class CommandLine : public ::testing::Test {
         return ended;
     }
 
-    // Any dialog of that process: a message box of any title.
-    static bool OwnedDialog(DWORD processId) {
-        HWND window = nullptr;
-        while ((window = FindWindowExA(nullptr, window, "#32770", nullptr)) != nullptr) {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner == processId && IsWindowVisible(window)) {
-                return true;
-            }
-        }
-        return false;
-    }
-
     void ExpectEnds(const std::string& arguments, DWORD code, const std::string& told) {
         Ended ended = Run(arguments);
         EXPECT_FALSE(ended.showedBox) << arguments;
@@ -102,7 +86,7 @@ TEST_F(CommandLine, ScriptsSaveAndRestoreNamedArrangementsWithAndWithoutARunning
     const Positions_t work = Positions();
     // No copy runs: the start does the work itself, without an icon or a start-up snapshot.
     ExpectEnds("/save Work", 0, "Saved \"Work\".");
-    std::string file = Settings();
+    const std::string file = Settings();
     EXPECT_EQ(Section(file, "Saves").size(), 1u) << file;
     EXPECT_EQ(Section(file, "SaveKept"), programtest::Entries_t({{"Work", "1"}})) << file;
     EXPECT_TRUE(Section(file, "AutoSaves").empty()) << file;
@@ -114,41 +98,10 @@ TEST_F(CommandLine, ScriptsSaveAndRestoreNamedArrangementsWithAndWithoutARunning
     // A copy runs: every command is handed to it.
     ASSERT_TRUE(tray.Start(folder.Exe()));
     ASSERT_NE(tray.WaitForWindow(), nullptr);
-    for (int i = 0; i < 11; i++) {
-        testdesktop::MoveIcon(1, 300 + 10 * i, 200);
-        ASSERT_TRUE(tray.Command(kSave));
-    }
+    testdesktop::MoveIcon(1, 300, 200);
     ExpectEnds("/restore Work", 0, "Restored \"Work\".");
     EXPECT_EQ(Positions(), work);
-    ExpectEnds("/SAVE \"Work\"", 0, "\"Work\" holds this desktop already.");
     ExpectEnds("/restore Nothing", 1, "No snapshot is named \"Nothing\".");
-    ExpectEnds("/undo", 0, "Undone.");
-    EXPECT_NE(Positions(), work);
-    ExpectEnds("/restore a b", 2,
-               "Unknown command line. Use: quillmarsh.exe /save [name] | /restore name | "
-               "/restore-newest | /undo | /exit");
-    file = Settings();
-    EXPECT_EQ(Section(file, "SaveKept"), programtest::Entries_t({{"Work", "1"}})) << file;
-    EXPECT_EQ(Section(file, "Saves").size(), 11u) << file;
-
-    // Data of another tag is not a command; a command without its terminator, or longer than
-    // any, is refused; neither changes anything.
-    const std::string before = Settings();
-    char text[kCommandTextChars + 8];
-    memset(text, 'x', sizeof text);
-    memcpy(text, "/save", 5);
-    for (const COPYDATASTRUCT& data :
-         {COPYDATASTRUCT{kCommandDataTag + 1, 6, text}, COPYDATASTRUCT{kCommandDataTag, 5, text},
-          COPYDATASTRUCT{kCommandDataTag, sizeof text, text}}) {
-        DWORD_PTR answer = 0;
-        ASSERT_TRUE(SendMessageTimeoutA(tray.Window(), WM_COPYDATA, 0,
-                                        reinterpret_cast<LPARAM>(&data), SMTO_NORMAL, 30000,
-                                        &answer));
-        EXPECT_EQ(OutcomeOfAnswer(answer),
-                  data.dwData == kCommandDataTag ? kOutcomeMalformed : kOutcomeNoAnswer);
-    }
-    EXPECT_EQ(Settings(), before);
-
     ExpectEnds("/exit", 0, "Quill Marsh is closing.");
     DWORD code = 99;
     ASSERT_TRUE(tray.WaitForExit(&code));

@@ -145,9 +145,13 @@ HWND CRunningProgram::WaitForDialog(const char* title) const {
 }
 
 int CRunningProgram::OpenErrorBoxes() const {
+    return OpenDialogs("Error");
+}
+
+int CRunningProgram::OpenDialogs(const char* title) const {
     int open = 0;
     HWND box = nullptr;
-    while ((box = FindWindowExA(nullptr, box, "#32770", "Error")) != nullptr) {
+    while ((box = FindWindowExA(nullptr, box, "#32770", title)) != nullptr) {
         open += OwnerOf(box) == process.dwProcessId && IsWindowVisible(box) ? 1 : 0;
     }
     return open;

@@ -45,6 +45,8 @@ class CRunningProgram {
     HWND WaitForDialog(const char* title) const;
     // How many "Error" boxes of this process are on the screen now.
     int OpenErrorBoxes() const;
+    // How many dialogs of this process with the title (null: any) are on the screen now.
+    int OpenDialogs(const char* title) const;
     // True with the exit code once the process has ended within the bound.
     bool WaitForExit(DWORD* exitCode);
     bool Running() const;

@@ -21,8 +21,6 @@ struct CorpusCase {
     const char* autoSave;
     size_t saves;
     size_t autoSaves;
-    // Entries of "SaveKept" written back.
-    size_t keptSaves;
 };
 
 std::ostream& operator<<(std::ostream& out, const CorpusCase& corpusCase) {
@@ -31,29 +29,26 @@ std::ostream& operator<<(std::ostream& out, const CorpusCase& corpusCase) {
 
 const CorpusCase kCorpus[] = {
     // Each long line is read whole; one snapshot per long line.
-    {"overlong-lines.ini", "1", 3, 2, 0},
+    {"overlong-lines.ini", "1", 3, 2},
     // Names cut to the snapshot's 63 characters stay apart; a key name past the reader's 255
     // characters drops its line, and so does a section name past them for the keys under it.
-    {"overlong-names.ini", "3", 3, 2, 0},
+    {"overlong-names.ini", "3", 3, 2},
     // Past ten of a kind, each new snapshot takes the place of the last one of its kind.
-    {"500-snapshots.ini", "0", 500, 500, 0},
+    {"500-snapshots.ini", "0", 500, 500},
     // The last "AutoSave" line counts and is empty (0); empty values and names are skipped; a
     // repeated key keeps its first place and its last value.
-    {"empty-and-duplicate-keys.ini", "0", 3, 2, 0},
+    {"empty-and-duplicate-keys.ini", "0", 3, 2},
     // Without line feeds the file is one line: its header, and nothing else.
-    {"lone-cr.ini", "2", 1, 1, 0},
+    {"lone-cr.ini", "2", 1, 1},
     // A NUL byte ends what is seen of its line.
-    {"nul-bytes.ini", "3", 2, 2, 0},
+    {"nul-bytes.ini", "3", 2, 2},
     // Section names match with their case.
-    {"lower-case-sections.ini", "2", 2, 1, 0},
-    {"non-numeric-autosave.ini", "0", 2, 1, 0},
+    {"lower-case-sections.ini", "2", 2, 1},
+    {"non-numeric-autosave.ini", "0", 2, 1},
     // Taken unchanged: no choice of the menu is marked and no timer runs.
-    {"autosave-out-of-range.ini", "-7", 1, 2, 0},
-    {"huge-autosave.ini", "2147483647", 1, 1, 0},
-    {"empty.ini", "2", 1, 1, 0},
-    // "Work" is kept and stays; of the ten not kept, the oldest (a name that reads as no time)
-    // gives way to the Save. Keep marks of names the kind does not hold harm nothing.
-    {"kept-snapshots.ini", "2", 11, 1, 1},
+    {"autosave-out-of-range.ini", "-7", 1, 2},
+    {"huge-autosave.ini", "2147483647", 1, 1},
+    {"empty.ini", "2", 1, 1},
 };
 
 class SettingsCorpus : public ::testing::TestWithParam<CorpusCase> {
@@ -108,7 +103,6 @@ TEST_P(SettingsCorpus, StartsShowsItsMenuSavesAndExitsWithCodeZero) {
     EXPECT_EQ(settings[0].first, "AutoSave");
     EXPECT_EQ(settings[0].second, corpusCase.autoSave);
     EXPECT_EQ(Section(file, "Saves").size(), corpusCase.saves);
-    EXPECT_EQ(Section(file, "SaveKept").size(), corpusCase.keptSaves);
     EXPECT_EQ(Section(file, "AutoSaves").size(), corpusCase.autoSaves);
     const std::string layout = "Recycle Bin;20;10;Notes.txt;100;10;";
     EXPECT_NE(file.find("=" + layout + "\r\n"), std::string::npos);

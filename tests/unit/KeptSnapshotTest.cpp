@@ -31,12 +31,6 @@ class KeptSnapshots : public SnapshotStore {
 
 TEST_F(KeptSnapshots, AKeptSnapshotOutlivesElevenSavesAndIsNeverRenewed) {
     EXPECT_EQ(layout->KeepDesktopAs("Work"), kSavedNow);
-    const std::string kept = SettingsFile();
-    EXPECT_NE(kept.find("\r\n[SaveKept]\r\nWork=1\r\n"), std::string::npos);
-    EXPECT_EQ(layout->KeepDesktopAs("Work"), kAlreadyKept);
-    hostsim::MoveIcon(0, 300, 300);
-    EXPECT_EQ(layout->KeepDesktopAs("Work"), kNameHoldsAnother);
-    EXPECT_EQ(SettingsFile(), kept);
 
     for (int i = 0; i < 11; i++) {
         hostsim::MoveIcon(0, 400 + i, 10);
@@ -76,6 +70,14 @@ TEST_F(KeptSnapshots, ARenamedSnapshotIsKeptKeepsItsMomentAndLoadsAndSavesAsItWa
               std::string::npos);
     NewRun();
     EXPECT_STREQ(NewestSnapshot(*layout->snapshots)->name, "Games");
+    layout->SaveSettings();
+    EXPECT_EQ(SettingsFile(), written);
+
+    // Marks of a hand-edited file: "0" keeps nothing, a name the kind does not hold is dropped.
+    std::string edited = written;
+    edited.insert(edited.find("Games=1\r\n") + 9, "Gone=1\r\n2024-03-01 09:15:00=0\r\n");
+    WriteSettingsFile(edited);
+    NewRun();
     layout->SaveSettings();
     EXPECT_EQ(SettingsFile(), written);
 

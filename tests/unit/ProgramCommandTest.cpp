@@ -34,8 +34,7 @@ TEST(ProgramCommands, TheCommandLineReadsAsWindowsSplitsItAndRefusesWhatItDoesNo
     EXPECT_EQ(Read("/undo"), Expect(kCommandUndo));
     EXPECT_EQ(Read("/Exit"), Expect(kCommandExit));
     for (const char* refused :
-         {"/bogus", "save", "/restore", "/restore \"\"", "/restore a b", "/save a=b",
-          "/save newest", "/save \"[x\"", "/undo now", "/exit /save"}) {
+         {"/bogus", "/restore", "/restore \"\"", "/restore a b", "/save a=b", "/undo now"}) {
         EXPECT_EQ(Read(refused), Expect(kCommandMalformed)) << refused;
     }
     const std::string longName = "/restore " + std::string(64, 'n');
@@ -47,6 +46,18 @@ TEST(ProgramCommands, TheCommandLineReadsAsWindowsSplitsItAndRefusesWhatItDoesNo
     EXPECT_STREQ(ArgumentsOf("q.exe\t/undo"), "/undo");
     EXPECT_STREQ(ArgumentsOf("\"q.exe"), "");
     EXPECT_EQ(OutcomeOfAnswer(0), kOutcomeNoAnswer);
+
+    // What another start hands over: its own tag, its terminator last, within the limit.
+    char text[kCommandTextChars];
+    const char save[] = "/save";
+    const std::string tooLong(kCommandTextChars, 'x');
+    EXPECT_TRUE(ReadCommandData(kCommandDataTag, save, sizeof save, text));
+    EXPECT_STREQ(text, "/save");
+    EXPECT_FALSE(ReadCommandData(kCommandDataTag + 1, save, sizeof save, text));
+    EXPECT_FALSE(ReadCommandData(kCommandDataTag, save, sizeof save - 1, text));
+    EXPECT_FALSE(ReadCommandData(kCommandDataTag, "/sa\0e", 6, text));
+    EXPECT_FALSE(ReadCommandData(kCommandDataTag, tooLong.c_str(), kCommandTextChars + 1, text));
+    EXPECT_FALSE(ReadCommandData(kCommandDataTag, nullptr, 6, text));
     EXPECT_EQ(OutcomeOfAnswer(AnswerOf(kOutcomeRestored)), kOutcomeRestored);
 }
 
